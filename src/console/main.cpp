@@ -1,0 +1,5 @@
+#include <ctime>
+
+#include "console/console.hpp"
+
+int main() { return run_program(std::time(nullptr)); }
