@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include "console/console.hpp"
+#include "console/input.hpp"
+#include "support/menu_text.hpp"
+#include "support/stdio_capture.hpp"
+
+namespace {
+
+using test_support::menus;
+
+int choice_for(const std::string& input, std::string& output) {
+    int choice = -1;
+    output = test_support::with_stdio(input, [&] { choice = read_menu_choice(); });
+    return choice;
+}
+
+TEST(MenuChoice, AcceptsZeroToTwoWithSignsAndLeadingSpace) {
+    std::string output;
+    EXPECT_EQ(choice_for("1\n", output), 1);
+    EXPECT_EQ(output, menus(1));
+    EXPECT_EQ(choice_for(" \t\r\n 2", output), 2);
+    EXPECT_EQ(choice_for("+0\n", output), 0);
+    EXPECT_EQ(choice_for("-0\n", output), 0);
+    EXPECT_EQ(choice_for("002\n", output), 2);
+}
+
+TEST(MenuChoice, AnythingElseShowsTheWholeMenuAgain) {
+    std::string output;
+    const std::string bad = "3\n-1\nabc\n+x\n-\n99999999999999999999\n4294967297\n-4294967295\n";
+    EXPECT_EQ(choice_for(bad + "1\n", output), 1);
+    EXPECT_EQ(output, menus(9));
+}
+
+TEST(MenuChoice, EndOfInputLeaves) {
+    std::string output;
+    EXPECT_EQ(choice_for("", output), 0);
+    EXPECT_EQ(output, menus(1));
+    EXPECT_EQ(choice_for("   \n", output), 0);
+    EXPECT_EQ(choice_for("abc", output), 0);
+    EXPECT_EQ(output, menus(2));
+}
+
+TEST(MenuChoice, LeavesWhatFollowsTheDigitsUnread) {
+    int value = -1;
+    auto session =
+        test_support::with_stdio_rest("1 2 0\n", [&] { scan_integer(0, 2, value); });
+    EXPECT_EQ(value, 1);
+    EXPECT_EQ(session.unread_input, " 2 0\n");
+    session = test_support::with_stdio_rest("7x\n1\n", [&] { scan_integer(0, 2, value); });
+    EXPECT_EQ(session.unread_input, "x\n1\n");
+}
+
+TEST(MenuChoice, NonNumberDiscardsTheRestOfItsLine) {
+    int value = -1;
+    scanned result = scanned::in_range;
+    auto session =
+        test_support::with_stdio_rest("+x 1 2\n0\n", [&] { result = scan_integer(0, 2, value); });
+    EXPECT_EQ(result, scanned::not_an_integer);
+    EXPECT_EQ(session.unread_input, "0\n");
+    std::string nul_line("\0\0 1\n2", 6);
+    session = test_support::with_stdio_rest(nul_line, [&] { result = scan_integer(0, 2, value); });
+    EXPECT_EQ(result, scanned::not_an_integer);
+    EXPECT_EQ(session.unread_input, "2");
+}
+
+TEST(Session, OptionTwoWithoutSolutionShowsTheGateAndEatsOneCharacter) {
+    // The gate eats 'x', so "0" is read as the next choice.
+    std::string output = test_support::with_stdio("2x0", [] { run_program(1); });
+    EXPECT_EQ(output, menus(1) + test_support::gate_text + menus(1));
+    // At end of input the gate reads nothing and the session ends.
+    output = test_support::with_stdio("2", [] { run_program(1); });
+    EXPECT_EQ(output, menus(1) + test_support::gate_text + menus(1));
+}
+
+}  // namespace
