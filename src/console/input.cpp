@@ -6,8 +6,12 @@
 
 namespace {
 
-bool is_space(int c) { return c != EOF && std::isspace(c) != 0; }
-bool is_digit(int c) { return c != EOF && std::isdigit(c) != 0; }
+bool is_space(int c) {
+    return c != EOF && std::isspace(c) != 0;
+}
+bool is_digit(int c) {
+    return c != EOF && std::isdigit(c) != 0;
+}
 
 int first_non_space() {
     int c = std::getchar();

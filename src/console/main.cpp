@@ -2,4 +2,6 @@
 
 #include "console/console.hpp"
 
-int main() { return run_program(std::time(nullptr)); }
+int main() {
+    return run_program(std::time(nullptr));
+}

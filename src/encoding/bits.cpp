@@ -23,7 +23,9 @@ std::int32_t* alloc_bits(int n) {
     return v;
 }
 
-void free_bits(std::int32_t* v) { std::free(v); }
+void free_bits(std::int32_t* v) {
+    std::free(v);
+}
 
 void clear_bits(std::int32_t* v, int n) {
     for (int i = 0; i < n; ++i) {
@@ -37,7 +39,9 @@ void copy_bits(const std::int32_t* source, std::int32_t* destination, int n) {
     }
 }
 
-void flip_bit(std::int32_t* v, int k) { v[k] = v[k] != 0 ? 0 : 1; }
+void flip_bit(std::int32_t* v, int k) {
+    v[k] = v[k] != 0 ? 0 : 1;
+}
 
 void fill_random_bits(std::int32_t* v, int n) {
     for (int i = 0; i < n; ++i) {

@@ -1,9 +1,10 @@
-#include <array>
-#include <cstdlib>
+#include "annealing/annealing.hpp"
 
 #include <gtest/gtest.h>
 
-#include "annealing/annealing.hpp"
+#include <array>
+#include <cstdlib>
+
 #include "encoding/encoding.hpp"
 #include "objective/objective.hpp"
 #include "support/stdio_capture.hpp"
@@ -35,12 +36,16 @@ run anneal_random_start(unsigned seed, int trials_per_level = 8) {
     seed_both(seed);
     run r{};
     fill_random_bits(r.cur.data(), n);
-    r.fo = static_cast<float>(objective(static_cast<float>(bits_to_x(r.cur.data(), d_max, n, -2.0F, 2.0F))));
-    r.outcome = anneal(n, d_max, r.cur.data(), r.fo, alpha, t0, t_final, trials_per_level, -2.0F, 2.0F);
+    r.fo = static_cast<float>(
+        objective(static_cast<float>(bits_to_x(r.cur.data(), d_max, n, -2.0F, 2.0F))));
+    r.outcome =
+        anneal(n, d_max, r.cur.data(), r.fo, alpha, t0, t_final, trials_per_level, -2.0F, 2.0F);
     return r;
 }
 
-float x_of(const bits& v) { return static_cast<float>(bits_to_x(v.data(), d_max, n, -2.0F, 2.0F)); }
+float x_of(const bits& v) {
+    return static_cast<float>(bits_to_x(v.data(), d_max, n, -2.0F, 2.0F));
+}
 
 TEST(Annealing, CountsTrialsFromTheScheduleAlone) {
     for (unsigned seed = 1; seed <= 20; ++seed) {

@@ -43,8 +43,7 @@ TEST(MenuChoice, EndOfInputLeaves) {
 
 TEST(MenuChoice, LeavesWhatFollowsTheDigitsUnread) {
     int value = -1;
-    auto session =
-        test_support::with_stdio_rest("1 2 0\n", [&] { scan_integer(0, 2, value); });
+    auto session = test_support::with_stdio_rest("1 2 0\n", [&] { scan_integer(0, 2, value); });
     EXPECT_EQ(value, 1);
     EXPECT_EQ(session.unread_input, " 2 0\n");
     session = test_support::with_stdio_rest("7x\n1\n", [&] { scan_integer(0, 2, value); });

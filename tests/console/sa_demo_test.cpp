@@ -1,10 +1,9 @@
 // End-to-end checks on the built program, driven through pipes as a user or a script would.
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <ctime>
 #include <regex>
-
-#include <gtest/gtest.h>
 
 #include "console/console.hpp"
 #include "support/menu_text.hpp"

@@ -1,3 +1,6 @@
+#include "encoding/encoding.hpp"
+
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -5,9 +8,6 @@
 #include <climits>
 #include <cstdlib>
 
-#include <gtest/gtest.h>
-
-#include "encoding/encoding.hpp"
 #include "support/process.hpp"
 
 namespace {
@@ -22,7 +22,9 @@ bits filled(std::int32_t value) {
     return v;
 }
 
-float x_of(const bits& v) { return static_cast<float>(bits_to_x(v.data(), d_max, n, -2.0F, 2.0F)); }
+float x_of(const bits& v) {
+    return static_cast<float>(bits_to_x(v.data(), d_max, n, -2.0F, 2.0F));
+}
 
 TEST(Encoding, SeventeenBitsResolveTheWantedPrecision) {
     EXPECT_EQ(num_bits(0.00006F, -2.0F, 2.0F), 17);

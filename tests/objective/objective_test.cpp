@@ -1,15 +1,20 @@
-#include <cmath>
+#include "objective/objective.hpp"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "encoding/encoding.hpp"
-#include "objective/objective.hpp"
 
 namespace {
 
-long double distance(long double a, long double b) { return std::fabs(a - b); }
+long double distance(long double a, long double b) {
+    return std::fabs(a - b);
+}
 
-float grid_x(int d) { return static_cast<float>(decoded_to_x(d, 131071, -2.0F, 2.0F)); }
+float grid_x(int d) {
+    return static_cast<float>(decoded_to_x(d, 131071, -2.0F, 2.0F));
+}
 
 TEST(Objective, SincIsOneAtZeroAndVanishesAtIntegers) {
     EXPECT_EQ(sinc(0.0F), 1.0F);

@@ -19,7 +19,8 @@ namespace {
 using clock_type = std::chrono::steady_clock;
 
 int remaining_ms(clock_type::time_point deadline) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock_type::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - clock_type::now());
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
@@ -80,7 +81,9 @@ void child_process::write_input(const std::string& text) {
     }
 }
 
-void child_process::close_input() { close_fd(input_fd_); }
+void child_process::close_input() {
+    close_fd(input_fd_);
+}
 
 bool child_process::read_some(std::chrono::milliseconds limit) {
     pollfd watched{output_fd_, POLLIN, 0};
@@ -109,7 +112,8 @@ bool child_process::read_until(const std::string& text, std::chrono::millisecond
     return true;
 }
 
-process_result child_process::communicate(const std::string& input, std::chrono::milliseconds limit) {
+process_result child_process::communicate(const std::string& input,
+                                          std::chrono::milliseconds limit) {
     const auto deadline = clock_type::now() + limit;
     ::fcntl(input_fd_, F_SETFL, ::fcntl(input_fd_, F_GETFL) | O_NONBLOCK);
     std::size_t written = 0;
@@ -154,8 +158,8 @@ process_result child_process::wait_for_exit(bool timed_out) {
     return result;
 }
 
-process_result run_program_with_input(const std::vector<std::string>& argv, const std::string& input,
-                                      std::chrono::milliseconds limit) {
+process_result run_program_with_input(const std::vector<std::string>& argv,
+                                      const std::string& input, std::chrono::milliseconds limit) {
     child_process child([&argv] {
         std::vector<char*> args;
         for (const auto& arg : argv) {

@@ -21,7 +21,7 @@ struct process_result {
 
 // A child process whose standard input and output are pipes held by the test.
 class child_process {
-public:
+  public:
     // Runs `body` in the child; its return value becomes the exit status.
     explicit child_process(const std::function<int()>& body);
     child_process(const child_process&) = delete;
@@ -37,7 +37,7 @@ public:
     process_result communicate(const std::string& input, std::chrono::milliseconds limit);
     const std::string& output() const { return output_; }
 
-private:
+  private:
     bool read_some(std::chrono::milliseconds limit);
     process_result wait_for_exit(bool timed_out);
 
@@ -49,7 +49,8 @@ private:
 };
 
 // Executes a program with the given arguments, feeding it `input`.
-process_result run_program_with_input(const std::vector<std::string>& argv, const std::string& input,
+process_result run_program_with_input(const std::vector<std::string>& argv,
+                                      const std::string& input,
                                       std::chrono::milliseconds limit = 30s);
 
 }  // namespace test_support
