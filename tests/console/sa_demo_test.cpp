@@ -96,3 +96,63 @@ TEST(SaDemo, PromptArrivesBeforeAnyInput) {
 }
 
 }  // namespace
+
+namespace {
+
+// The numbers that the option and report lines of a session print, in order.
+std::vector<std::string> printed_values(const std::string& output, const std::string& label) {
+    const std::regex line(label + " = (-?[0-9]+\\.[0-9]{6}) ");
+    std::vector<std::string> values;
+    for (auto it = std::sregex_iterator(output.begin(), output.end(), line);
+         it != std::sregex_iterator(); ++it) {
+        values.push_back((*it)[1]);
+    }
+    return values;
+}
+
+const std::string report_pattern =
+    "Solucao inicial: fo corrente = [01]\\.[0-9]{6}   valor de y = -?[0-2]\\.[0-9]{6} \n"
+    "\\*{9} Melhor Solucao obtida pelo SA \\*{14} \n"
+    "valor de x = -?[0-2]\\.[0-9]{6} \n"
+    "funcao objetivo = [01]\\.[0-9]{6} \n"
+    "Num\\. max\\. de solucoes analisadas = 1816 \n"
+    "\\*{54} \n";
+
+TEST(SaDemo, RunStartsFromTheCurrentSolutionAndLeavesItsBest) {
+    const auto result = run_sa_demo("1\n2\n2\n1\n2\n0\n");
+    expect_clean_exit(result);
+    const std::regex report(report_pattern);
+    const auto reports =
+        std::distance(std::sregex_iterator(result.output.begin(), result.output.end(), report),
+                      std::sregex_iterator());
+    ASSERT_EQ(reports, 3) << result.output;
+    // x and f(x) lines, in order: option 1, run 1, run 2, option 1, run 3.
+    const auto xs = printed_values(result.output, "valor de x");
+    const auto fs = printed_values(result.output, "funcao objetivo");
+    const auto start_xs = printed_values(result.output, "valor de y");
+    const auto start_fs = printed_values(result.output, "fo corrente");
+    ASSERT_EQ(xs.size(), 5U);
+    ASSERT_EQ(fs.size(), 5U);
+    ASSERT_EQ(start_xs.size(), 3U);
+    ASSERT_EQ(start_fs.size(), 3U);
+    for (std::size_t run = 0; run < 3; ++run) {
+        const std::size_t before = run < 2 ? run : 3;  // the line the run starts from
+        EXPECT_EQ(start_xs[run], xs[before]);
+        EXPECT_EQ(start_fs[run], fs[before]);
+    }
+}
+
+TEST(SaDemo, RunConsumesOneCharacterLikeScanfInput) {
+    // "1 2 0": the run eats the space after "2", then "0" leaves.
+    auto result = run_sa_demo("1 2 0");
+    expect_clean_exit(result);
+    EXPECT_TRUE(std::regex_search(result.output, std::regex(report_pattern)));
+    const std::string report_then_menu = std::string(54, '*') + " \n" + test_support::menu_text;
+    EXPECT_TRUE(result.output.ends_with(report_then_menu)) << result.output;
+    // Input ending right after "2": the run reads nothing more and the session ends.
+    result = run_sa_demo("1\n2");
+    expect_clean_exit(result);
+    EXPECT_TRUE(result.output.ends_with(report_then_menu)) << result.output;
+}
+
+}  // namespace
