@@ -6,9 +6,38 @@
 
 namespace {
 
-float x_of(const std::int32_t* v, int d_max, int n, float x_min, float x_max) {
-    return static_cast<float>(bits_to_x(v, d_max, n, x_min, x_max));
-}
+// A solution as the search sees it: its decoded value, its x, and f(x) unrounded.
+// The objective is a pure function, so keeping f(x) gives bit for bit the value a fresh
+// evaluation would, at a quarter of the cost of a trial.
+struct point {
+    int d;
+    float x;
+    long double f;
+};
+
+class encoding_map {
+  public:
+    encoding_map(int n, int d_max, float x_min, float x_max)
+        : n_(n), d_max_(d_max), x_min_(x_min), x_max_(x_max) {}
+
+    point at(int d) const {
+        const auto x = static_cast<float>(decoded_to_x(d, d_max_, x_min_, x_max_));
+        return {d, x, objective(x)};
+    }
+
+    // The decoded value once position k, now holding `digit`, is flipped: only an
+    // element holding exactly 1 counts towards it.
+    int flipped(int d, int k, std::int32_t digit) const {
+        const int weight = bit_weight(n_, k);
+        return d + (digit == 0 ? weight : 0) - (digit == 1 ? weight : 0);
+    }
+
+  private:
+    int n_;
+    int d_max_;
+    float x_min_;
+    float x_max_;
+};
 
 // The running value follows the accepted changes; it is never recomputed from the vector.
 float add_change(float fo, float delta) {
@@ -29,38 +58,47 @@ double cool(double temperature, double alpha) {
 }  // namespace
 
 annealing_outcome anneal(int n, int d_max, std::int32_t* cur, float& fo, double alpha, double t0,
-                         double t_final, int trials_per_level, float x_min, float x_max) {
+                         double t_final, int trials_per_level, float x_min, float x_max,
+                         const level_observer& observe) {
+    const encoding_map map(n, d_max, x_min, x_max);
     std::int32_t* best = alloc_bits(n);
     clear_bits(best, n);
     copy_bits(cur, best, n);
     float best_fo = fo;
-    const float start_x = x_of(cur, d_max, n, x_min, x_max);
+    point current = map.at(decode_bits(cur, n));
+    const float start_x = current.x;
     float best_x = start_x;
 
     int levels = 0;
     for (double temperature = t0; temperature > t_final; temperature = cool(temperature, alpha)) {
-        for (int trial = 0; trial < trials_per_level; ++trial) {
+        level_summary summary{levels, temperature, 0, 0, 0, 0.0F, 0.0F, 0.0F};
+        for (; summary.trials < trials_per_level; ++summary.trials) {
             const int k = random_int(n);
-            const float x_old = x_of(cur, d_max, n, x_min, x_max);
-            flip_bit(cur, k);
-            const float x_new = x_of(cur, d_max, n, x_min, x_max);
-            const auto f_new = static_cast<float>(objective(x_new));
+            const point next = map.at(map.flipped(current.d, k, cur[k]));
             // The old value enters unrounded; only the difference is rounded.
-            const auto delta = static_cast<float>(f_new - objective(x_old));
-            if (delta > 0.0F) {
-                fo = add_change(fo, delta);
-                if (fo > best_fo) {
-                    copy_bits(cur, best, n);
-                    best_fo = fo;
-                    best_x = x_new;
-                }
-            } else if (accepts_worse_move(delta, temperature)) {
-                fo = add_change(fo, delta);
-            } else {
-                flip_bit(cur, k);
+            const auto delta = static_cast<float>(static_cast<float>(next.f) - current.f);
+            const bool improving = delta > 0.0F;
+            if (!improving && !accepts_worse_move(delta, temperature)) {
+                continue;  // rejected: the vector was never changed
+            }
+            flip_bit(cur, k);
+            current = next;
+            fo = add_change(fo, delta);
+            ++(improving ? summary.improving : summary.worsening);
+            // Only an improving move can lift the value above the best.
+            if (improving && fo > best_fo) {
+                copy_bits(cur, best, n);
+                best_fo = fo;
+                best_x = next.x;
             }
         }
         ++levels;
+        if (observe) {
+            summary.x = current.x;
+            summary.fo = fo;
+            summary.best_fo = best_fo;
+            observe(summary);
+        }
     }
 
     copy_bits(best, cur, n);

@@ -53,14 +53,10 @@ int decode_bits(const std::int32_t* v, int n) {
     int d = 0;
     for (int i = 0; i < n; ++i) {
         if (v[i] == 1) {
-            d = static_cast<int>(std::pow(2.0, n - 1 - i) + d);
+            d += bit_weight(n, i);
         }
     }
     return d;
-}
-
-long double decoded_to_x(int d, int d_max, float x_min, float x_max) {
-    return x_min - (static_cast<long double>(x_min) - x_max) * d / d_max;
 }
 
 long double bits_to_x(const std::int32_t* v, int d_max, int n, float x_min, float x_max) {

@@ -22,9 +22,16 @@ void fill_random_bits(std::int32_t* v, int n);
 // The integer the digits spell; an element other than exactly 1 counts as 0.
 int decode_bits(const std::int32_t* v, int n);
 
+// What position k adds to the decoded value when it holds 1: 2^(n-1-k), exact for n <= 31.
+inline int bit_weight(int n, int k) {
+    return 1 << (n - 1 - k);
+}
+
 // The x a decoded value d stands for, linear between x_min (d = 0) and x_max (d = d_max),
-// in extended precision; callers round it to single precision.
-long double decoded_to_x(int d, int d_max, float x_min, float x_max);
+// in extended precision and in exactly this order; callers round it to single precision.
+inline long double decoded_to_x(int d, int d_max, float x_min, float x_max) {
+    return x_min - (static_cast<long double>(x_min) - x_max) * d / d_max;
+}
 long double bits_to_x(const std::int32_t* v, int d_max, int n, float x_min, float x_max);
 
 // A pseudo-random integer in 0..m-1, drawn from lrand48(); 0 without a draw when m is 0.

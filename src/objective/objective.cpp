@@ -6,29 +6,46 @@ namespace {
 
 constexpr double pi = 3.141592653589793;
 
-// factor * x + offset, formed without intermediate rounding and rounded once to single.
+// factor * x (+ offset), formed without intermediate rounding and rounded once to single.
+float sinc_argument(float x, float factor) {
+    return static_cast<float>(static_cast<long double>(factor) * x);
+}
 float sinc_argument(float x, float factor, float offset) {
     return static_cast<float>(static_cast<long double>(factor) * x + offset);
+}
+
+// sin(pi t), with t * pi formed in extended precision and rounded to double for sin.
+double sine_of_pi_times(float t) {
+    return t == 0.0F ? 0.0 : std::sin(static_cast<double>(static_cast<long double>(t) * pi));
+}
+
+// sinc(t) from sin(pi t): the divisor is t * pi formed again, unrounded.
+float sinc_from_sine(float t, double sine) {
+    return t == 0.0F ? 1.0F : static_cast<float>(sine / (static_cast<long double>(t) * pi));
 }
 
 }  // namespace
 
 float sinc(float t) {
-    if (t == 0.0F) {
-        return 1.0F;
-    }
-    // sin receives t * pi rounded to double; the divisor keeps the extended product.
-    const long double sine = std::sin(static_cast<double>(static_cast<long double>(t) * pi));
-    return static_cast<float>(sine / (static_cast<long double>(t) * pi));
+    return sinc_from_sine(t, sine_of_pi_times(t));
 }
 
 long double objective(float x) {
+    const float t1 = sinc_argument(x, 4.0F);
+    const float t2 = sinc_argument(x, 4.0F, 2.0F);
+    const float t3 = sinc_argument(x, 6.0F, -2.0F);
+    const float t4 = sinc_argument(x, 6.0F, -4.0F);
+    // All four sines come before any quotient, so the slow extended divisions overlap
+    // the later sines instead of waiting between them.
+    const double sine1 = sine_of_pi_times(t1);
+    const double sine2 = sine_of_pi_times(t2);
+    const double sine3 = sine_of_pi_times(t3);
+    const double sine4 = sine_of_pi_times(t4);
+
     // Each partial sum is rounded to double; the last one is returned unrounded.
-    double sum = static_cast<double>(static_cast<long double>(sinc(sinc_argument(x, 4.0F, 0.0F))) +
+    double sum = static_cast<double>(static_cast<long double>(sinc_from_sine(t1, sine1)) +
                                      static_cast<long double>(0.4));
-    sum = static_cast<double>(static_cast<long double>(sinc(sinc_argument(x, 4.0F, 2.0F))) * 1.1 +
-                              sum);
-    sum = static_cast<double>(static_cast<long double>(sinc(sinc_argument(x, 6.0F, -2.0F))) * 0.8 +
-                              sum);
-    return static_cast<long double>(sinc(sinc_argument(x, 6.0F, -4.0F))) * 0.7 + sum;
+    sum = static_cast<double>(static_cast<long double>(sinc_from_sine(t2, sine2)) * 1.1 + sum);
+    sum = static_cast<double>(static_cast<long double>(sinc_from_sine(t3, sine3)) * 0.8 + sum);
+    return static_cast<long double>(sinc_from_sine(t4, sine4)) * 0.7 + sum;
 }

@@ -7,6 +7,7 @@
 
 #include "encoding/encoding.hpp"
 #include "objective/objective.hpp"
+#include "reference_run.hpp"
 #include "support/stdio_capture.hpp"
 
 namespace {
@@ -122,6 +123,41 @@ TEST(Annealing, PrintsStartAndReport) {
               "funcao objetivo = 1.500000 \n"
               "Num. max. de solucoes analisadas = 200 \n"
               "****************************************************** \n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Annealing, MatchesThePlainStepByStepRun) {
+    for (unsigned seed = 1; seed <= 300; ++seed) {
+        seed_both(seed);
+        bits start{};
+        fill_random_bits(start.data(), n);
+        const auto start_fo = static_cast<float>(objective(x_of(start)));
+
+        seed_both(seed * 7919U);
+        bits cur = start;
+        float fo = start_fo;
+        const auto outcome = anneal(n, d_max, cur.data(), fo, alpha, t0, t_final, 8, -2.0F, 2.0F);
+        const long next_draw = lrand48();
+        const int next_uniform_draw = std::rand();
+
+        seed_both(seed * 7919U);
+        bits expected_cur = start;
+        float expected_fo = start_fo;
+        const auto expected = reference_run(n, d_max, expected_cur.data(), expected_fo, alpha, t0,
+                                            t_final, 8, -2.0F, 2.0F);
+
+        EXPECT_EQ(cur, expected_cur) << "seed " << seed;
+        EXPECT_EQ(fo, expected_fo) << "seed " << seed;
+        EXPECT_EQ(outcome.start_x, expected.start_x);
+        EXPECT_EQ(outcome.best_x, expected.best_x);
+        EXPECT_EQ(outcome.best_fo, expected.best_fo);
+        EXPECT_EQ(outcome.analysed, expected.analysed);
+        EXPECT_EQ(next_draw, lrand48()) << "the runs drew different numbers";
+        EXPECT_EQ(next_uniform_draw, std::rand()) << "the runs drew different numbers";
+    }
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "console/console.hpp"
 #include "console/input.hpp"
 #include "support/menu_text.hpp"
@@ -70,6 +73,23 @@ TEST(Session, OptionTwoWithoutSolutionShowsTheGateAndEatsOneCharacter) {
     // At end of input the gate reads nothing and the session ends.
     output = test_support::with_stdio("2", [] { run_program(1); });
     EXPECT_EQ(output, menus(1) + test_support::gate_text + menus(1));
+}
+
+}  // namespace
+
+namespace {
+
+std::string read_file(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+TEST(Session, KnownSeedGivesTheRecordedSession) {
+    // Recorded from a run that re-decoded and re-evaluated at every trial.
+    const std::string expected = read_file(SA_TEST_DATA "/session_seed_20261207.txt");
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(test_support::with_stdio("1\n2\n2\n1\n2\n0\n", [] { run_program(20261207); }),
+              expected);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 
 #include "support/process.hpp"
@@ -41,6 +42,20 @@ TEST(Encoding, DecodesMostSignificantDigitFirst) {
     EXPECT_EQ(decode_bits(filled(1).data(), n), d_max);
     // Anything but exactly 1 counts as 0.
     EXPECT_EQ(decode_bits(filled(2).data(), n), 0);
+}
+
+TEST(Encoding, DecodingMatchesThePositionalSumForEveryVector) {
+    for (int value = 0; value <= d_max; ++value) {
+        bits v{};
+        double sum = 0.0;
+        for (int i = 0; i < n; ++i) {
+            v[static_cast<std::size_t>(i)] = (value >> (n - 1 - i)) & 1;
+            if (v[static_cast<std::size_t>(i)] == 1) {
+                sum = std::pow(2.0, n - 1 - i) + sum;
+            }
+        }
+        ASSERT_EQ(decode_bits(v.data(), n), static_cast<int>(sum));
+    }
 }
 
 TEST(Encoding, EndsOfTheGridMapToTheBounds) {
