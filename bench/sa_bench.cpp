@@ -21,7 +21,9 @@ constexpr int unavoidable_evaluations = 1817;
 // Walks the grid in a stride that visits every region of [-2, 2] in turn.
 constexpr int grid_stride = 7919;
 
-float grid_x(int d) { return static_cast<float>(decoded_to_x(d, d_max, -2.0F, 2.0F)); }
+float grid_x(int d) {
+    return static_cast<float>(decoded_to_x(d, d_max, -2.0F, 2.0F));
+}
 
 void objective_at_grid_points(benchmark::State& state) {
     int d = 0;
@@ -87,7 +89,7 @@ BENCHMARK(exhaustive_scan)->Unit(benchmark::kMillisecond);
 // Keeps the time per iteration of every benchmark it prints: the median of the
 // repetitions where there are several, since this machine's speed wanders.
 class recording_reporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
@@ -104,7 +106,7 @@ public:
         return found == seconds_.end() ? 0.0 : found->second;
     }
 
-private:
+  private:
     std::map<std::string, double> seconds_;
 };
 

@@ -43,8 +43,8 @@ long double objective(float x) {
     const double sine4 = sine_of_pi_times(t4);
 
     // Each partial sum is rounded to double; the last one is returned unrounded.
-    double sum = static_cast<double>(static_cast<long double>(sinc_from_sine(t1, sine1)) +
-                                     static_cast<long double>(0.4));
+    auto sum = static_cast<double>(static_cast<long double>(sinc_from_sine(t1, sine1)) +
+                                   static_cast<long double>(0.4));
     sum = static_cast<double>(static_cast<long double>(sinc_from_sine(t2, sine2)) * 1.1 + sum);
     sum = static_cast<double>(static_cast<long double>(sinc_from_sine(t3, sine3)) * 0.8 + sum);
     return static_cast<long double>(sinc_from_sine(t4, sine4)) * 0.7 + sum;

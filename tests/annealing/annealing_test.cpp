@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <vector>
 
 #include "encoding/encoding.hpp"
 #include "objective/objective.hpp"
@@ -158,6 +159,34 @@ TEST(Annealing, MatchesThePlainStepByStepRun) {
         EXPECT_EQ(next_draw, lrand48()) << "the runs drew different numbers";
         EXPECT_EQ(next_uniform_draw, std::rand()) << "the runs drew different numbers";
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Annealing, ObserverSeesEveryLevelAndTheBestNeverFalls) {
+    seed_both(11);
+    bits cur{};
+    fill_random_bits(cur.data(), n);
+    float fo = static_cast<float>(objective(x_of(cur)));
+    const float start_fo = fo;
+    std::vector<level_summary> levels;
+    const auto outcome = anneal(n, d_max, cur.data(), fo, alpha, t0, t_final, 8, -2.0F, 2.0F,
+                                [&levels](const level_summary& level) { levels.push_back(level); });
+    ASSERT_EQ(levels.size(), 227U);
+    float best_so_far = start_fo;
+    for (std::size_t i = 0; i < levels.size(); ++i) {
+        const level_summary& level = levels[i];
+        EXPECT_EQ(level.level, static_cast<int>(i));
+        EXPECT_EQ(level.trials, 8);
+        EXPECT_LE(level.improving + level.worsening, level.trials);
+        EXPECT_GE(level.best_fo, best_so_far);  // the best never falls
+        EXPECT_GE(level.best_fo, level.fo);     // and no current value passes it
+        best_so_far = level.best_fo;
+    }
+    EXPECT_EQ(levels.front().temperature, t0);
+    EXPECT_EQ(levels.back().best_fo, outcome.best_fo);
 }
 
 }  // namespace

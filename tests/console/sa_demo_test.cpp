@@ -156,3 +156,46 @@ TEST(SaDemo, RunConsumesOneCharacterLikeScanfInput) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SaDemoBadInput, NonNumbersOfAnySizeAreDroppedWithTheirLine) {
+    const std::string megabyte_line(1 << 20, 'a');
+    const std::string nul_bytes("\0\0\0 1\n", 6);
+    for (const std::string& junk :
+         {megabyte_line, nul_bytes, std::string("\x80\xff\x01"), std::string(10'000, '9'),
+          "-" + std::string(10'000, '0') + "1"}) {
+        const auto result = run_sa_demo(junk + "\n0\n");
+        expect_clean_exit(result);
+        EXPECT_EQ(result.output, menus(2)) << junk.size() << " bytes";
+    }
+    // Without a line feed the rest of the input goes with it.
+    const auto result = run_sa_demo(megabyte_line + " 0\n");
+    expect_clean_exit(result);
+    EXPECT_EQ(result.output, menus(2));
+}
+
+TEST(SaDemoBadInput, CarriageReturnsCountAsWhiteSpace) {
+    const std::string input = "1\r\n2\r\n0\r\n";
+    const std::time_t before = std::time(nullptr);
+    const auto result = run_sa_demo(input);
+    const std::time_t after = std::time(nullptr);
+    expect_clean_exit(result);
+    EXPECT_TRUE(std::regex_search(result.output, std::regex(report_pattern)));
+    EXPECT_TRUE(matches_some_seed(input, result.output, before, after)) << result.output;
+}
+
+TEST(SaDemoBadInput, InputMayEndAtAnyByte) {
+    const std::string script = "1\n2\n2\n1\n2\n0\n";
+    for (std::size_t length = 0; length <= script.size(); ++length) {
+        const std::string input = script.substr(0, length);
+        const std::time_t before = std::time(nullptr);
+        const auto result = run_sa_demo(input);
+        const std::time_t after = std::time(nullptr);
+        expect_clean_exit(result);
+        EXPECT_TRUE(result.output.ends_with(test_support::menu_text));
+        EXPECT_TRUE(matches_some_seed(input, result.output, before, after)) << length << " bytes";
+    }
+}
+
+}  // namespace

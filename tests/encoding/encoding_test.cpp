@@ -11,6 +11,17 @@
 
 #include "support/process.hpp"
 
+#if defined(__SANITIZE_ADDRESS__)
+// AddressSanitizer cannot start under a lowered address-space limit; it is told instead to
+// refuse large requests the way malloc does.
+extern "C" const char* __asan_default_options() {
+    return "allocator_may_return_null=1:max_allocation_size_mb=1024";
+}
+constexpr bool limit_address_space = false;
+#else
+constexpr bool limit_address_space = true;
+#endif
+
 namespace {
 
 constexpr int n = 17;
@@ -111,9 +122,11 @@ TEST(Encoding, RandomIntStaysInRangeAndFollowsTheSeed) {
 
 TEST(Encoding, FailedAllocationPrintsAndExitsWithOne) {
     test_support::child_process child([] {
-        // Under a small address-space limit the request cannot be met.
-        const rlimit limit{1UL << 30, 1UL << 30};
-        setrlimit(RLIMIT_AS, &limit);
+        // Under a 1 GiB limit a request for 8 GiB cannot be met.
+        if (limit_address_space) {
+            const rlimit limit{1UL << 30, 1UL << 30};
+            setrlimit(RLIMIT_AS, &limit);
+        }
         alloc_bits(INT_MAX);
         return 0;
     });

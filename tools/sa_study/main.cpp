@@ -1,4 +1,5 @@
 // sa_study: how well the annealing schedule of sa_demo does on its function, over many runs.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -44,11 +45,9 @@ void print_summary(const study_summary& summary, const peak_range& global_peak) 
 }
 
 void print_chart(const study_problem& problem, const std::vector<run_record>& runs) {
-    std::vector<float> best_xs;
-    best_xs.reserve(runs.size());
-    for (const run_record& run : runs) {
-        best_xs.push_back(run.best_x);
-    }
+    std::vector<float> best_xs(runs.size());
+    std::transform(runs.begin(), runs.end(), best_xs.begin(),
+                   [](const run_record& run) { return run.best_x; });
     std::printf("f(x) over [%g, %g]:\n", static_cast<double>(problem.x_min),
                 static_cast<double>(problem.x_max));
     std::printf("%s", plot_area(column_maxima(problem), 1.6, 16).c_str());
