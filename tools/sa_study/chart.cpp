@@ -81,13 +81,17 @@ std::string plot_bars(const std::vector<int>& counts, int rows) {
 
 std::string plot_axis(float x_min, float x_max) {
     std::string ticks(plot_columns, '-');
-    std::string labels(plot_columns + 2, ' ');
+    std::string labels(plot_columns, ' ');
     for (auto x = static_cast<int>(std::ceil(x_min)); x <= static_cast<int>(std::floor(x_max));
          ++x) {
         const int column = plot_column(static_cast<float>(x), x_min, x_max);
         ticks[static_cast<std::size_t>(column)] = '+';
         const std::string label = std::to_string(x);
-        labels.replace(static_cast<std::size_t>(std::max(0, column - 1)), label.size(), label);
+        // The label's last digit stands under its tick, kept inside the chart at the ends.
+        const int first = std::max(0, column + 1 - static_cast<int>(label.size()));
+        const auto start = std::min(static_cast<std::size_t>(first), labels.size() - label.size());
+        labels.replace(start, label.size(), label);
     }
+    labels.erase(labels.find_last_not_of(' ') + 1);
     return blank_margin + ticks + '\n' + std::string(chart_margin, ' ') + labels + '\n';
 }
