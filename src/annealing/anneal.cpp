@@ -7,8 +7,8 @@
 namespace {
 
 // A solution as the search sees it: its decoded value, its x, and f(x) unrounded.
-// The objective is a pure function, so keeping f(x) gives bit for bit the value a fresh
-// evaluation would, at a quarter of the cost of a trial.
+// The objective is a pure function, so the kept f(x) is bit for bit what evaluating the
+// current solution afresh at every trial would give, without that second evaluation.
 struct point {
     int d;
     float x;
