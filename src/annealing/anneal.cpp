@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "annealing/annealing.hpp"
 #include "encoding/encoding.hpp"
@@ -69,11 +71,18 @@ annealing_outcome anneal(int n, int d_max, std::int32_t* cur, float& fo, double 
     const float start_x = current.x;
     float best_x = start_x;
 
+    std::vector<int> positions(static_cast<std::size_t>(std::max(trials_per_level, 0)));
     int levels = 0;
     for (double temperature = t0; temperature > t_final; temperature = cool(temperature, alpha)) {
         level_summary summary{levels, temperature, 0, 0, 0, 0.0F, 0.0F, 0.0F};
-        for (; summary.trials < trials_per_level; ++summary.trials) {
-            const int k = random_int(n);
+        // Positions come from lrand48() and nothing else draws from it during a run, so a
+        // level's positions can be drawn before its trials: the same numbers, but no trial
+        // then waits for its draw.
+        for (int& k : positions) {
+            k = random_int(n);
+        }
+        for (const int k : positions) {
+            ++summary.trials;
             const point next = map.at(map.flipped(current.d, k, cur[k]));
             // The old value enters unrounded; only the difference is rounded.
             const auto delta = static_cast<float>(static_cast<float>(next.f) - current.f);
