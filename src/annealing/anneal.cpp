@@ -78,9 +78,7 @@ annealing_outcome anneal(int n, int d_max, std::int32_t* cur, float& fo, double 
         // Positions come from lrand48() and nothing else draws from it during a run, so a
         // level's positions can be drawn before its trials: the same numbers, but no trial
         // then waits for its draw.
-        for (int& k : positions) {
-            k = random_int(n);
-        }
+        std::generate(positions.begin(), positions.end(), [n] { return random_int(n); });
         for (const int k : positions) {
             ++summary.trials;
             const point next = map.at(map.flipped(current.d, k, cur[k]));
