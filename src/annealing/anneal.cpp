@@ -17,25 +17,18 @@ struct point {
     long double f;
 };
 
+// Maps decoded values to points of the search.
 class encoding_map {
   public:
-    encoding_map(int n, int d_max, float x_min, float x_max)
-        : n_(n), d_max_(d_max), x_min_(x_min), x_max_(x_max) {}
+    encoding_map(int d_max, float x_min, float x_max)
+        : d_max_(d_max), x_min_(x_min), x_max_(x_max) {}
 
     point at(int d) const {
         const auto x = static_cast<float>(decoded_to_x(d, d_max_, x_min_, x_max_));
         return {d, x, objective(x)};
     }
 
-    // The decoded value once position k, now holding `digit`, is flipped: only an
-    // element holding exactly 1 counts towards it.
-    int flipped(int d, int k, std::int32_t digit) const {
-        const int weight = bit_weight(n_, k);
-        return d + (digit == 0 ? weight : 0) - (digit == 1 ? weight : 0);
-    }
-
   private:
-    int n_;
     int d_max_;
     float x_min_;
     float x_max_;
@@ -62,7 +55,7 @@ double cool(double temperature, double alpha) {
 annealing_outcome anneal(int n, int d_max, std::int32_t* cur, float& fo, double alpha, double t0,
                          double t_final, int trials_per_level, float x_min, float x_max,
                          const level_observer& observe) {
-    const encoding_map map(n, d_max, x_min, x_max);
+    const encoding_map map(d_max, x_min, x_max);
     std::int32_t* best = alloc_bits(n);
     clear_bits(best, n);
     copy_bits(cur, best, n);
@@ -81,7 +74,7 @@ annealing_outcome anneal(int n, int d_max, std::int32_t* cur, float& fo, double 
         std::generate(positions.begin(), positions.end(), [n] { return random_int(n); });
         for (const int k : positions) {
             ++summary.trials;
-            const point next = map.at(map.flipped(current.d, k, cur[k]));
+            const point next = map.at(decoded_after_flip(cur, n, k, current.d));
             // The old value enters unrounded; only the difference is rounded.
             const auto delta = static_cast<float>(static_cast<float>(next.f) - current.f);
             const bool improving = delta > 0.0F;

@@ -27,6 +27,13 @@ inline int bit_weight(int n, int k) {
     return 1 << (n - 1 - k);
 }
 
+// The decoded value of v once flip_bit(v, k) is applied, given its decoded value d now.
+inline int decoded_after_flip(const std::int32_t* v, int n, int k, int d) {
+    const int weight = bit_weight(n, k);
+    // flip_bit turns 0 into 1 and anything else into 0; only an exact 1 counts.
+    return d + (v[k] == 0 ? weight : 0) - (v[k] == 1 ? weight : 0);
+}
+
 // The x a decoded value d stands for, linear between x_min (d = 0) and x_max (d = d_max),
 // in extended precision and in exactly this order; callers round it to single precision.
 inline long double decoded_to_x(int d, int d_max, float x_min, float x_max) {

@@ -6,9 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "annealing/annealing.hpp"
 #include "chart.hpp"
-#include "encoding/encoding.hpp"
 #include "objective/objective.hpp"
 #include "options.hpp"
 #include "study.hpp"
@@ -75,12 +73,9 @@ int study(const study_options& options) {
 
 int trace() {
     const study_problem problem;
-    std::vector<std::int32_t> cur(static_cast<std::size_t>(problem.n));
-    fill_random_bits(cur.data(), problem.n);
-    const float start_x = problem.x_at(decode_bits(cur.data(), problem.n));
-    auto fo = static_cast<float>(objective(start_x));
-    std::printf("start: x = %.6f   f(x) = %.6f\n\n", static_cast<double>(start_x),
-                static_cast<double>(fo));
+    random_start start = draw_start(problem);
+    std::printf("start: x = %.6f   f(x) = %.6f\n\n", static_cast<double>(start.x),
+                static_cast<double>(start.fo));
     std::printf("level          T   up/down   rate          x        fo      best\n");
     const auto print_level = [](const level_summary& level) {
         const int accepted = level.improving + level.worsening;
@@ -90,9 +85,7 @@ int trace() {
                     static_cast<double>(level.x), static_cast<double>(level.fo),
                     static_cast<double>(level.best_fo));
     };
-    const annealing_outcome outcome =
-        anneal(problem.n, problem.d_max, cur.data(), fo, problem.alpha, problem.t0, problem.t_final,
-               problem.trials_per_level, problem.x_min, problem.x_max, print_level);
+    const annealing_outcome outcome = anneal_start(problem, start, print_level);
     std::printf("\nbest: x = %.6f   reported %.6f   f(x) = %.6Lf   after %ld trials\n",
                 static_cast<double>(outcome.best_x), static_cast<double>(outcome.best_fo),
                 objective(outcome.best_x), outcome.analysed);

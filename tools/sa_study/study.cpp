@@ -5,7 +5,6 @@
 #include <cmath>
 #include <numeric>
 
-#include "annealing/annealing.hpp"
 #include "encoding/encoding.hpp"
 #include "objective/objective.hpp"
 
@@ -56,16 +55,26 @@ peak_range peak_around(const study_problem& problem, int d) {
     return peak;
 }
 
+random_start draw_start(const study_problem& problem) {
+    random_start start{std::vector<std::int32_t>(static_cast<std::size_t>(problem.n)), 0.0F, 0.0F};
+    fill_random_bits(start.cur.data(), problem.n);
+    start.x = problem.x_at(decode_bits(start.cur.data(), problem.n));
+    start.fo = static_cast<float>(objective(start.x));
+    return start;
+}
+
+annealing_outcome anneal_start(const study_problem& problem, random_start& start,
+                               const level_observer& observe) {
+    return anneal(problem.n, problem.d_max, start.cur.data(), start.fo, problem.alpha, problem.t0,
+                  problem.t_final, problem.trials_per_level, problem.x_min, problem.x_max, observe);
+}
+
 run_record study_run(const study_problem& problem) {
-    std::vector<std::int32_t> cur(static_cast<std::size_t>(problem.n));
-    fill_random_bits(cur.data(), problem.n);
-    auto fo = static_cast<float>(objective(problem.x_at(decode_bits(cur.data(), problem.n))));
-    const auto start = clock_type::now();
-    const annealing_outcome outcome =
-        anneal(problem.n, problem.d_max, cur.data(), fo, problem.alpha, problem.t0, problem.t_final,
-               problem.trials_per_level, problem.x_min, problem.x_max);
-    const double seconds = seconds_since(start);
-    return {decode_bits(cur.data(), problem.n), outcome.best_x, outcome.best_fo,
+    random_start start = draw_start(problem);
+    const auto began = clock_type::now();
+    const annealing_outcome outcome = anneal_start(problem, start);
+    const double seconds = seconds_since(began);
+    return {decode_bits(start.cur.data(), problem.n), outcome.best_x, outcome.best_fo,
             objective(outcome.best_x), seconds};
 }
 

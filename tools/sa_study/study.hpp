@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "annealing/annealing.hpp"
+
 // Many annealing runs of the menu program's kind, and what they add up to.
 
 // The problem and the schedule of the menu program.
@@ -37,6 +39,18 @@ struct peak_range {
     bool contains(int d) const { return first <= d && d <= last; }
 };
 peak_range peak_around(const study_problem& problem, int d);
+
+// A random initial solution, drawn as menu option 1 draws it, and its value.
+struct random_start {
+    std::vector<std::int32_t> cur;
+    float x;
+    float fo;
+};
+random_start draw_start(const study_problem& problem);
+
+// Anneals the start in place with the problem's schedule.
+annealing_outcome anneal_start(const study_problem& problem, random_start& start,
+                               const level_observer& observe = nullptr);
 
 // One run from a random initial solution.
 struct run_record {
