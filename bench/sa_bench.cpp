@@ -1,35 +1,35 @@
-// Costs of the objective, of decoding, of one annealing run and of the exhaustive scan.
-// The last line printed is the cost of one run relative to the 1817 objective evaluations
-// that no run can avoid (one per trial, plus the starting solution).
+// Costs of the objective, of decoding, of whole annealing runs and of the exhaustive scan.
+// The last lines compare a run with the objective evaluations it cannot avoid (one per trial,
+// plus the start) and with a run written the literal way.
 #include <benchmark/benchmark.h>
 
-#include <array>
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "annealing/annealing.hpp"
-#include "encoding/encoding.hpp"
 #include "objective/objective.hpp"
+#include "reference_run.hpp"
 
 namespace {
 
-constexpr int n = 17;
-constexpr int d_max = 131071;
-constexpr int unavoidable_evaluations = 1817;
-// Walks the grid in a stride that visits every region of [-2, 2] in turn.
+const sa::encoding demo_encoding = sa::encoding_for(sa::demo_problem);
+const sa::schedule_params demo_schedule = sa::demo_schedule(demo_encoding);
+const long trials_per_run =
+    static_cast<long>(sa::count_levels(demo_schedule)) * demo_schedule.trials_per_level;
+// Walks the grid in a stride that visits every region of the interval in turn.
 constexpr int grid_stride = 7919;
 
 float grid_x(int d) {
-    return static_cast<float>(decoded_to_x(d, d_max, -2.0F, 2.0F));
+    return static_cast<float>(sa::decoded_to_x(d, demo_encoding));
 }
 
 void objective_at_grid_points(benchmark::State& state) {
     int d = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(objective(grid_x(d)));
-        d = (d + grid_stride) & d_max;
+        benchmark::DoNotOptimize(sa::objective(grid_x(d)));
+        d = (d + grid_stride) & demo_encoding.d_max;
     }
 }
 BENCHMARK(objective_at_grid_points);
@@ -41,45 +41,68 @@ BENCHMARK(objective_at_grid_points);
 void objective_in_sequence(benchmark::State& state) {
     int d = 0;
     for (auto _ : state) {
-        const long double value = objective(grid_x(d));
+        const long double value = sa::objective(grid_x(d));
         benchmark::DoNotOptimize(value);
-        d = (d + grid_stride + static_cast<int>(value < 0.0L)) & d_max;
+        d = (d + grid_stride + static_cast<int>(value < 0.0L)) & demo_encoding.d_max;
     }
 }
 BENCHMARK(objective_in_sequence);
 
 void bits_to_x_of_random_vectors(benchmark::State& state) {
-    srand48(1);
-    std::array<std::array<std::int32_t, n>, 64> vectors{};
-    for (auto& v : vectors) {
-        fill_random_bits(v.data(), n);
+    sa::random_engine engine(1);
+    std::vector<sa::bit_vector> vectors;
+    for (int i = 0; i < 64; ++i) {
+        vectors.push_back(sa::random_bits(demo_encoding, engine));
     }
     std::size_t i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(bits_to_x(vectors[i].data(), d_max, n, -2.0F, 2.0F));
+        benchmark::DoNotOptimize(sa::bits_to_x(vectors[i], demo_encoding));
         i = (i + 1) % vectors.size();
     }
 }
 BENCHMARK(bits_to_x_of_random_vectors);
 
-void annealing_run(benchmark::State& state) {
-    std::srand(1);
-    srand48(1);
-    std::array<std::int32_t, n> start{};
+// Runs from random starts, as menu options 1 and 2 make them; `run` is the annealing itself.
+template <typename Run>
+void runs_from_random_starts(benchmark::State& state, const Run& run) {
+    sa::random_engine engine(1);
     for (auto _ : state) {
-        fill_random_bits(start.data(), n);
-        auto fo = static_cast<float>(objective(grid_x(decode_bits(start.data(), n))));
-        benchmark::DoNotOptimize(
-            anneal(n, d_max, start.data(), fo, 0.97F, 100.0F, 0.1F, n / 2, -2.0F, 2.0F));
+        sa::solution cur = sa::random_solution(demo_encoding, engine);
+        benchmark::DoNotOptimize(run(cur, engine));
     }
 }
+
+void annealing_run(benchmark::State& state) {
+    runs_from_random_starts(state, [](sa::solution& cur, sa::random_engine& engine) {
+        return sa::anneal(sa::search_space(demo_encoding), demo_schedule, cur, engine);
+    });
+}
 BENCHMARK(annealing_run);
+
+void literal_annealing_run(benchmark::State& state) {
+    runs_from_random_starts(state, [](sa::solution& cur, sa::random_engine& engine) {
+        return reference_run(demo_encoding, demo_schedule, cur, engine);
+    });
+}
+BENCHMARK(literal_annealing_run);
+
+// A study's run: f and the acceptance thresholds come from tables filled once.
+void tabulated_annealing_run(benchmark::State& state) {
+    const sa::search_space space = sa::search_space::tabulated(demo_encoding);
+    runs_from_random_starts(state, [&space](sa::solution& cur, sa::random_engine& engine) {
+        return sa::anneal(space, demo_schedule, cur, engine);
+    });
+    state.counters["per_trial"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * trials_per_run),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(tabulated_annealing_run);
 
 void exhaustive_scan(benchmark::State& state) {
     for (auto _ : state) {
         long double best = 0.0L;
-        for (int d = 0; d <= d_max; ++d) {
-            const long double value = objective(grid_x(d));
+        for (int d = 0; d <= demo_encoding.d_max; ++d) {
+            const long double value = sa::objective(grid_x(d));
             best = value > best ? value : best;
         }
         benchmark::DoNotOptimize(best);
@@ -111,6 +134,27 @@ class recording_reporter : public benchmark::ConsoleReporter {
     std::map<std::string, double> seconds_;
 };
 
+void print_ratios(const recording_reporter& reporter) {
+    // A run evaluates its candidates one after another: each depends on whether the last
+    // move was accepted. So the unavoidable cost is that of evaluations in sequence.
+    const double evaluations = static_cast<double>(trials_per_run + 1);
+    const double run = reporter.seconds("annealing_run");
+    const double literal = reporter.seconds("literal_annealing_run");
+    const double in_sequence = reporter.seconds("objective_in_sequence");
+    const double tabulated = reporter.seconds("tabulated_annealing_run");
+    if (run > 0.0 && literal > 0.0) {
+        std::printf("annealing run / literal annealing run: %.3f\n", run / literal);
+    }
+    if (tabulated > 0.0) {
+        std::printf("tabulated annealing run, per trial: %.2f ns\n",
+                    tabulated / static_cast<double>(trials_per_run) * 1e9);
+    }
+    if (run > 0.0 && in_sequence > 0.0) {
+        std::printf("annealing run / %.0f objective evaluations in sequence: %.3f\n", evaluations,
+                    run / (evaluations * in_sequence));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -121,18 +165,6 @@ int main(int argc, char** argv) {
     recording_reporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
-
-    // A run evaluates its candidates one after another: each depends on whether the last
-    // move was accepted. So the unavoidable cost is that of evaluations in sequence; the
-    // cost of independent evaluations, which the processor overlaps, is printed beside it.
-    const double run = reporter.seconds("annealing_run");
-    const double independent = reporter.seconds("objective_at_grid_points");
-    const double in_sequence = reporter.seconds("objective_in_sequence");
-    if (run > 0.0 && independent > 0.0 && in_sequence > 0.0) {
-        std::printf("annealing run / %d independent objective evaluations: %.3f\n",
-                    unavoidable_evaluations, run / (unavoidable_evaluations * independent));
-        std::printf("annealing run / %d objective evaluations in sequence: %.3f\n",
-                    unavoidable_evaluations, run / (unavoidable_evaluations * in_sequence));
-    }
+    print_ratios(reporter);
     return 0;
 }

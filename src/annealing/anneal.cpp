@@ -1,108 +1,103 @@
-#include <algorithm>
-#include <cmath>
-#include <vector>
-
 #include "annealing/annealing.hpp"
-#include "encoding/encoding.hpp"
-#include "objective/objective.hpp"
+
+namespace sa {
 
 namespace {
 
-// A solution as the search sees it: its decoded value, its x, and f(x) unrounded.
-// The objective is a pure function, so the kept f(x) is bit for bit what evaluating the
-// current solution afresh at every trial would give, without that second evaluation.
-struct point {
-    int d;
-    float x;
-    long double f;
-};
-
-// Maps decoded values to points of the search.
-class encoding_map {
-  public:
-    encoding_map(int d_max, float x_min, float x_max)
-        : d_max_(d_max), x_min_(x_min), x_max_(x_max) {}
-
-    point at(int d) const {
-        const auto x = static_cast<float>(decoded_to_x(d, d_max_, x_min_, x_max_));
-        return {d, x, objective(x)};
-    }
-
-  private:
-    int d_max_;
-    float x_min_;
-    float x_max_;
-};
+// The rounded change between two values: the new one enters rounded, the old one unrounded.
+float change(float f_new, long double f_old) {
+    return static_cast<float>(f_new - f_old);
+}
 
 // The running value follows the accepted changes; it is never recomputed from the vector.
 float add_change(float fo, float delta) {
     return static_cast<float>(static_cast<long double>(fo) + delta);
 }
 
-// Metropolis rule for a move that does not improve: accept with probability exp(delta / T).
-// The draw is taken for every such move, so the random sequence does not depend on delta.
-bool accepts_worse_move(float delta, double temperature) {
-    const auto r = static_cast<double>(random_uniform(0.0, 1.0));
-    return std::exp(static_cast<double>(static_cast<long double>(delta) / temperature)) > r;
-}
+// The state of one run between its trials.
+class run_state {
+  public:
+    run_state(const search_space& space, solution& cur)
+        : space_(space),
+          cur_(cur),
+          best_(cur),
+          d_(decode_bits(cur.bits)),
+          f_(space.value_at(d_).exact),
+          start_x_(space.x_at(d_)),
+          best_x_(start_x_) {}
 
-double cool(double temperature, double alpha) {
-    return static_cast<double>(static_cast<long double>(temperature) * alpha);
-}
-
-}  // namespace
-
-annealing_outcome anneal(int n, int d_max, std::int32_t* cur, float& fo, double alpha, double t0,
-                         double t_final, int trials_per_level, float x_min, float x_max,
-                         const level_observer& observe) {
-    const encoding_map map(d_max, x_min, x_max);
-    std::int32_t* best = alloc_bits(n);
-    clear_bits(best, n);
-    copy_bits(cur, best, n);
-    float best_fo = fo;
-    point current = map.at(decode_bits(cur, n));
-    const float start_x = current.x;
-    float best_x = start_x;
-
-    std::vector<int> positions(static_cast<std::size_t>(std::max(trials_per_level, 0)));
-    int levels = 0;
-    for (double temperature = t0; temperature > t_final; temperature = cool(temperature, alpha)) {
-        level_summary summary{levels, temperature, 0, 0, 0, 0.0F, 0.0F, 0.0F};
-        // Positions come from lrand48() and nothing else draws from it during a run, so a
-        // level's positions can be drawn before its trials: the same numbers, but no trial
-        // then waits for its draw.
-        std::generate(positions.begin(), positions.end(), [n] { return random_int(n); });
-        for (const int k : positions) {
-            ++summary.trials;
-            const point next = map.at(decoded_after_flip(cur, n, k, current.d));
-            // The old value enters unrounded; only the difference is rounded.
-            const auto delta = static_cast<float>(static_cast<float>(next.f) - current.f);
-            const bool improving = delta > 0.0F;
-            if (!improving && !accepts_worse_move(delta, temperature)) {
-                continue;  // rejected: the vector was never changed
-            }
-            flip_bit(cur, k);
-            current = next;
-            fo = add_change(fo, delta);
-            ++(improving ? summary.improving : summary.worsening);
-            // Only an improving move can lift the value above the best.
-            if (improving && fo > best_fo) {
-                copy_bits(cur, best, n);
-                best_fo = fo;
-                best_x = next.x;
-            }
+    // Draw a position, flip, decode, evaluate; accept if better, or else with probability
+    // exp(delta / T); keep the best.
+    void trial(double temperature, random_engine& engine, level_summary& level) {
+        const int n_bits = space_.grid().n_bits;
+        const int k = random_int(engine, n_bits);
+        flip_bit(cur_.bits, k);
+        const int d_new = decoded_after_flip(d_, n_bits, k);
+        const point_value f_new = space_.value_at(d_new);
+        const float delta = change(f_new.rounded, f_);
+        const bool improving = delta > 0.0F;
+        ++level.trials;
+        if (!improving && !space_.accepts_worse(delta, temperature, engine)) {
+            flip_bit(cur_.bits, k);
+            return;
         }
-        ++levels;
-        if (observe) {
-            summary.x = current.x;
-            summary.fo = fo;
-            summary.best_fo = best_fo;
-            observe(summary);
+        move_to(d_new, f_new.exact, delta);
+        ++(improving ? level.improving : level.worsening);
+        // Only an improving move can lift the value above the best; ties never replace it.
+        if (improving && cur_.fo > best_.fo) {
+            best_ = cur_;
+            best_x_ = space_.x_at(d_);
         }
     }
 
-    copy_bits(best, cur, n);
-    fo = best_fo;
-    free_bits(best);
-    return {start_x, best_x, best_fo, static_cast<long>(levels) * trials_per_level};
+    void close_level(level_summary& level) const {
+        level.x = space_.x_at(d_);
+        level.fo = cur_.fo;
+        level.best_fo = best_.fo;
+    }
+
+    // Leaves the best solution in `cur`.
+    run_report finish(long analysed) {
+        cur_ = best_;
+        return {start_x_, best_x_, best_.fo, analysed};
+    }
+
+  private:
+    void move_to(int d, long double f, float delta) {
+        d_ = d;
+        // f of the current solution is kept, not evaluated again at the next trial: f is a
+        // pure function, so the kept value is the same, at half the cost.
+        f_ = f;
+        cur_.fo = add_change(cur_.fo, delta);
+    }
+
+    const search_space& space_;
+    solution& cur_;
+    solution best_;
+    int d_;
+    long double f_;
+    float start_x_;
+    float best_x_;
+};
+
+}  // namespace
+
+run_report anneal(const search_space& space, const schedule_params& schedule, solution& cur,
+                  random_engine& engine, const level_observer& observe) {
+    run_state run(space, cur);
+    int levels = 0;
+    for (double t = schedule.t0; t > schedule.t_final; t = cool(t, schedule.alpha)) {
+        level_summary level{levels, t, 0, 0, 0, 0.0F, 0.0F, 0.0F};
+        for (int trial = 0; trial < schedule.trials_per_level; ++trial) {
+            run.trial(t, engine, level);
+        }
+        ++levels;
+        if (observe) {
+            run.close_level(level);
+            observe(level);
+        }
+    }
+    return run.finish(static_cast<long>(levels) * schedule.trials_per_level);
 }
+
+}  // namespace sa

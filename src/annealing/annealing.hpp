@@ -1,13 +1,115 @@
 #pragma once
 
-#include <cstdint>
 #include <functional>
+#include <vector>
 
-// Simulated annealing over bit vectors: single-bit-flip moves, geometric cooling
-// and a fixed number of trials at each temperature level.
+#include "encoding/encoding.hpp"
 
-// What one run hands back for its report.
-struct annealing_outcome {
+// Simulated annealing over bit vectors: single-bit-flip moves, geometric cooling and a fixed
+// number of trials at each temperature level. Computes only: prints, reads and exits nothing.
+//
+// Rounding: x, f and every change of f are stored as float, temperatures as double, and every
+// step between is taken in 80-bit long double, each rounding written out where it happens.
+// A run's printed results depend on every one of these steps, so none may be merged or moved.
+
+namespace sa {
+
+// A cooling schedule.
+struct schedule_params {
+    double t0;             // temperature of the first level
+    double t_final;        // levels go on while the temperature is above this
+    double alpha;          // cooling factor applied after each level
+    int trials_per_level;  // moves tried at each temperature
+};
+
+// The demo's schedule: T from 100 down to 0.1 by a factor of 0.97, n_bits / 2 trials a level.
+schedule_params demo_schedule(const encoding& enc);
+
+// The temperature of the level after one at `temperature`.
+double cool(double temperature, double alpha);
+
+// Number of temperature levels a schedule runs.
+int count_levels(const schedule_params& schedule);
+
+// A solution and its value. A value of exactly 0 means no solution yet.
+struct solution {
+    bit_vector bits;
+    float fo = 0.0F;
+};
+
+// A random solution: n_bits random digits and f of their x.
+solution random_solution(const encoding& enc, random_engine& engine);
+
+// A pseudo-random real in [a, b) on a grid of 10000 steps; a itself, without a draw, when
+// a equals b.
+long double random_uniform(random_engine& engine, double a, double b);
+
+// The value of a grid point: rounded to single precision, as a change is formed from it, and
+// unrounded, as a run keeps it for the next change once the move is accepted.
+struct point_value {
+    float rounded;
+    long double exact;
+};
+
+// What a run consults and never changes: the grid, f over it, and the rule for worse moves.
+class search_space {
+  public:
+    // Evaluates f and exp at every trial: right for a single run.
+    explicit search_space(const encoding& enc);
+
+    // Fills tables of f over the whole grid and of acceptance thresholds first. Every
+    // decision is the same as without them; many runs on one grid get much cheaper.
+    static search_space tabulated(const encoding& enc);
+
+    const encoding& grid() const { return enc_; }
+
+    // x of decoded value d, rounded to single precision.
+    float x_at(int d) const;
+
+    // f(x_at(d)).
+    point_value value_at(int d) const {
+        if (exact_.empty()) {
+            return evaluate(d);
+        }
+        const auto i = static_cast<std::size_t>(d);
+        return {rounded_[i], exact_[i]};
+    }
+
+    // Metropolis rule for a move that does not improve: draws r = random_uniform(0, 1) and
+    // accepts when exp(delta / T) > r.
+    bool accepts_worse(float delta, double temperature, random_engine& engine) const {
+        if (threshold_.empty()) {
+            return accepts_by_exp(delta, temperature, engine);
+        }
+        // The same decision without exp: each draw's threshold was found once for all runs.
+        const auto step = static_cast<std::size_t>(uniform_step(engine));
+        return exponent(delta, temperature) > threshold_[step];
+    }
+
+  private:
+    // One draw on the grid of random_uniform: a whole number of steps, 0..9999.
+    static int uniform_step(random_engine& engine) {
+        return static_cast<int>(static_cast<std::uint32_t>(engine()) % 10000U);
+    }
+
+    // delta / T, formed in extended precision and rounded to double for exp.
+    static double exponent(float delta, double temperature) {
+        return static_cast<double>(static_cast<long double>(delta) / temperature);
+    }
+
+    point_value evaluate(int d) const;
+    static bool accepts_by_exp(float delta, double temperature, random_engine& engine);
+
+    encoding enc_;
+    // Empty unless tabulated: f at every d, rounded and unrounded.
+    std::vector<float> rounded_;
+    std::vector<long double> exact_;
+    // Empty unless tabulated: per draw, the largest exponent y with exp(y) <= r.
+    std::vector<double> threshold_;
+};
+
+// What a run hands back for its report.
+struct run_report {
     float start_x;  // x of the solution the run started from
     float best_x;   // x of the best solution found
     float best_fo;  // its value, accumulated from the accepted changes
@@ -27,18 +129,10 @@ struct level_summary {
 };
 using level_observer = std::function<void(const level_summary&)>;
 
-// Performs one run on `cur` and `fo`, printing and reading nothing. On return `cur`
-// holds the best solution found and `fo` its accumulated value. `observe`, if given,
-// is called after every temperature level.
-annealing_outcome anneal(int n, int d_max, std::int32_t* cur, float& fo, double alpha, double t0,
-                         double t_final, int trials_per_level, float x_min, float x_max,
-                         const level_observer& observe = nullptr);
+// One run from `cur`. Its value follows the accepted changes and is never evaluated again;
+// on return `cur` holds the best solution found and that accumulated value. `observe`, if
+// given, is called after every temperature level.
+run_report anneal(const search_space& space, const schedule_params& schedule, solution& cur,
+                  random_engine& engine, const level_observer& observe = {});
 
-// The same run, with the starting line and the report printed to standard output;
-// afterwards it consumes one character of standard input.
-void simulated_annealing(int n, int d_max, std::int32_t* cur, float& fo, double alpha, double t0,
-                         double t_final, int trials_per_level, float x_min, float x_max);
-
-// A pseudo-random real in [a, b) on a grid of 10000 steps, drawn from std::rand();
-// a itself, without a draw, when a equals b.
-long double random_uniform(double a, double b);
+}  // namespace sa

@@ -1,19 +1,24 @@
 #pragma once
 
 #include <cstdint>
-#include <ctime>
+#include <string>
+#include <vector>
 
-// The menu program: state, menu, and the dispatch of its three options.
+// The menu program: its command line, its state, the menu and the dispatch of its options.
 
-// Runs a whole session on standard input and output with both pseudo-random sources
-// seeded from `seed`; returns the exit status. `main` passes the current time.
-int run_program(std::time_t seed);
+namespace sa {
+
+// sa_demo as a whole: answers --help and --version, refuses any other argument, and with
+// none runs a session seeded with `seed`. Returns the exit status.
+int demo_main(const std::vector<std::string>& args, std::uint32_t seed);
+
+// A whole session on standard input and output, every random draw from one engine seeded
+// with `seed`; returns the exit status. A failed allocation prints the program's message
+// and gives status 1.
+int run_program(std::uint32_t seed);
 
 // Prints the menu and reads choices until one lies in 0..2. End of input counts as 0,
 // so a session ends when its input does.
 int read_menu_choice();
 
-// Menu option 2 with a solution present: anneals `cur` and leaves the best solution
-// found in `cur` and its value in `fo`.
-void annealing_option(int n_bits, int d_max, std::int32_t* cur, float& fo, float x_min,
-                      float x_max);
+}  // namespace sa

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstdio>
 
+namespace sa {
+
 namespace {
 
 bool is_space(int c) {
@@ -71,3 +73,5 @@ void discard_next_char() {
     std::fflush(stdout);
     static_cast<void>(std::getchar());
 }
+
+}  // namespace sa

@@ -1,7 +1,12 @@
+#include <cstdint>
 #include <ctime>
+#include <string>
+#include <vector>
 
 #include "console/console.hpp"
 
-int main() {
-    return run_program(std::time(nullptr));
+int main(int argc, char** argv) {
+    // The clock, in seconds, seeds every random draw of the session.
+    return sa::demo_main(std::vector<std::string>(argv + 1, argv + argc),
+                         static_cast<std::uint32_t>(std::time(nullptr)));
 }

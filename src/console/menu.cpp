@@ -3,6 +3,8 @@
 #include "console/console.hpp"
 #include "console/input.hpp"
 
+namespace sa {
+
 namespace {
 
 void print_menu() {
@@ -30,3 +32,5 @@ int read_menu_choice() {
         }
     }
 }
+
+}  // namespace sa

@@ -1,71 +1,66 @@
 #include <cstdio>
-#include <cstdlib>
+#include <new>
 
 #include "console/console.hpp"
-#include "console/input.hpp"
-#include "encoding/encoding.hpp"
-#include "objective/objective.hpp"
+#include "console/menu_options.hpp"
+
+namespace sa {
 
 namespace {
 
-void set_all_bits(std::int32_t* v, int n) {
-    for (int i = 0; i < n; ++i) {
-        v[i] = 1;
-    }
-}
+const char* const usage =
+    "Usage: sa_demo [--help | --version]\n"
+    "\n"
+    "Searches for the maximum of\n"
+    "  f(x) = 0.4 + sinc(4x) + 1.1 sinc(4x+2) + 0.8 sinc(6x-2) + 0.7 sinc(6x-4)\n"
+    "on [-2, 2] by simulated annealing, through a menu in Portuguese. Choices are read\n"
+    "from standard input: 1 draws a random solution, 2 improves it by annealing, 0 leaves.\n"
+    "\n"
+    "  --help     show this text\n"
+    "  --version  show the version\n"
+    "\n"
+    "The manual: man sa_demo\n";
 
-void generate_solution(int n_bits, int d_max, std::int32_t* cur, float& fo, float x_min,
-                       float x_max) {
-    fill_random_bits(cur, n_bits);
-    for (int i = 0; i < n_bits; ++i) {
-        std::printf("v[%d]=%d\n", i, cur[i]);
-    }
-    const auto x = static_cast<float>(bits_to_x(cur, d_max, n_bits, x_min, x_max));
-    fo = static_cast<float>(objective(x));
-    std::printf("Solucao aleatoria:\n");
-    std::printf("valor de x = %2f \n", static_cast<double>(x));
-    std::printf("funcao objetivo = %3f \n", static_cast<double>(fo));
-}
-
-void improve_solution(int n_bits, int d_max, std::int32_t* cur, float& fo, float x_min,
-                      float x_max) {
-    // A value of exactly 0 means no solution has been generated yet.
-    if (fo == 0.0F) {
-        std::printf("\n ----- Gere uma solucao inicial -------\n");
-        discard_next_char();
-        return;
-    }
-    annealing_option(n_bits, d_max, cur, fo, x_min, x_max);
-}
-
-}  // namespace
-
-int run_program(std::time_t seed) {
-    std::srand(static_cast<unsigned>(seed));
-    srand48(static_cast<long>(seed));
-
-    constexpr float x_min = -2.0F;
-    constexpr float x_max = 2.0F;
-    constexpr float precision = 0.00006F;
-    const int n_bits = num_bits(precision, x_min, x_max);
-    std::int32_t* cur = alloc_bits(n_bits);
-    // The all-ones vector only yields d_max; like cur it lives until the session ends.
-    std::int32_t* ones = alloc_bits(n_bits);
-    set_all_bits(ones, n_bits);
-    const int d_max = decode_bits(ones, n_bits);
-    float fo = 0.0F;
-
+int session(std::uint32_t seed) {
+    program_state state{encoding_for(demo_problem), {}, random_engine(seed)};
     int choice = 0;
     do {
         choice = read_menu_choice();
         if (choice == 1) {
-            generate_solution(n_bits, d_max, cur, fo, x_min, x_max);
+            generate_solution(state);
         } else if (choice == 2) {
-            improve_solution(n_bits, d_max, cur, fo, x_min, x_max);
+            improve_solution(state);
         }
     } while (choice != 0);
-
-    free_bits(ones);
-    free_bits(cur);
     return 0;
 }
+
+}  // namespace
+
+int run_program(std::uint32_t seed) {
+    try {
+        return session(seed);
+    } catch (const std::bad_alloc&) {
+        std::printf("Falta memoria para alocar o vetor de ponteiros");
+        return 1;
+    }
+}
+
+int demo_main(const std::vector<std::string>& args, std::uint32_t seed) {
+    if (args.empty()) {
+        return run_program(seed);
+    }
+    if (args.size() == 1 && args[0] == "--help") {
+        std::printf("%s", usage);
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        std::printf("sa_demo %s\n", SA_DEMO_VERSION);
+        return 0;
+    }
+    std::fprintf(stderr, "sa_demo: unknown argument '%s' (usage: sa_demo [--help | --version])\n",
+                 args[0] == "--help" || args[0] == "--version" ? args[1].c_str() : args[0].c_str());
+    return 2;
+}
+
+}  // namespace sa

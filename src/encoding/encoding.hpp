@@ -1,45 +1,78 @@
 #pragma once
 
 #include <cstdint>
+#include <random>
+#include <vector>
 
-// A candidate x in [x_min, x_max] is encoded as a vector of binary digits: a plain
-// heap array of n signed 32-bit integers, element 0 the most significant digit.
-// The vector carries no length; every operation takes it beside the vector.
+// A candidate x in [x_min, x_max] is encoded as a vector of binary digits, element 0 the
+// most significant. The digits spell a whole number d, which maps linearly onto x.
+
+namespace sa {
+
+// Binary digits, each 0 or 1.
+using bit_vector = std::vector<std::int32_t>;
+
+// The one source of random numbers: every draw of a session or a run comes from one engine,
+// in program order, so a seed determines everything.
+using random_engine = std::mt19937;
+
+// The interval searched and the resolution wanted there.
+struct problem_params {
+    float x_min;
+    float x_max;
+    float precision;
+};
+
+// The function's interval [-2, 2], resolved to 0.00006.
+inline constexpr problem_params demo_problem{-2.0F, 2.0F, 0.00006F};
+
+// A grid of 2^n_bits points over [x_min, x_max].
+struct encoding {
+    int n_bits;
+    int d_max;  // the largest decoded value, 2^n_bits - 1
+    float x_min;
+    float x_max;
+};
 
 // Number of digits needed to resolve x to `precision` over [x_min, x_max].
 int num_bits(float precision, float x_min, float x_max);
 
-// A new vector of n elements with undefined contents. On failure prints a message
-// and ends the program with exit status 1.
-std::int32_t* alloc_bits(int n);
-void free_bits(std::int32_t* v);
+// The encoding of a problem: as many digits as its precision needs.
+encoding encoding_for(const problem_params& problem);
 
-void clear_bits(std::int32_t* v, int n);
-void copy_bits(const std::int32_t* source, std::int32_t* destination, int n);
-void flip_bit(std::int32_t* v, int k);
-void fill_random_bits(std::int32_t* v, int n);
+// The encoding of [x_min, x_max] with n_bits digits (at most 30).
+encoding encoding_with(int n_bits, float x_min, float x_max);
+
+// Element k becomes 0 if it was non-zero, else 1.
+inline void flip_bit(bit_vector& v, int k) {
+    auto& digit = v[static_cast<std::size_t>(k)];
+    digit = digit != 0 ? 0 : 1;
+}
+
+// The decoded value once digit k of a vector that decodes to d is flipped: digit k is bit
+// n_bits - 1 - k of d. Cheaper than decoding the whole vector again.
+inline int decoded_after_flip(int d, int n_bits, int k) {
+    return d ^ (1 << (n_bits - 1 - k));
+}
+
+// n_bits random digits, drawn in ascending position order.
+bit_vector random_bits(const encoding& enc, random_engine& engine);
 
 // The integer the digits spell; an element other than exactly 1 counts as 0.
-int decode_bits(const std::int32_t* v, int n);
+int decode_bits(const bit_vector& v);
 
-// What position k adds to the decoded value when it holds 1: 2^(n-1-k), exact for n <= 31.
-inline int bit_weight(int n, int k) {
-    return 1 << (n - 1 - k);
+// The x that a decoded value d stands for, unrounded; callers round it to single precision.
+long double decoded_to_x(int d, const encoding& enc);
+
+long double bits_to_x(const bit_vector& v, const encoding& enc);
+
+// A pseudo-random integer in 0..m-1; 0 without a draw when m is 0.
+inline int random_int(random_engine& engine, int m) {
+    if (m == 0) {
+        return 0;
+    }
+    // The engine's values fit 32 bits, where the remainder is cheaper to form.
+    return static_cast<int>(static_cast<std::uint32_t>(engine()) % static_cast<std::uint32_t>(m));
 }
 
-// The decoded value of v once flip_bit(v, k) is applied, given its decoded value d now.
-inline int decoded_after_flip(const std::int32_t* v, int n, int k, int d) {
-    const int weight = bit_weight(n, k);
-    // flip_bit turns 0 into 1 and anything else into 0; only an exact 1 counts.
-    return d + (v[k] == 0 ? weight : 0) - (v[k] == 1 ? weight : 0);
-}
-
-// The x a decoded value d stands for, linear between x_min (d = 0) and x_max (d = d_max),
-// in extended precision and in exactly this order; callers round it to single precision.
-inline long double decoded_to_x(int d, int d_max, float x_min, float x_max) {
-    return x_min - (static_cast<long double>(x_min) - x_max) * d / d_max;
-}
-long double bits_to_x(const std::int32_t* v, int d_max, int n, float x_min, float x_max);
-
-// A pseudo-random integer in 0..m-1, drawn from lrand48(); 0 without a draw when m is 0.
-int random_int(int m);
+}  // namespace sa

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace sa {
+
 namespace {
 
 constexpr double pi = 3.141592653589793;
@@ -49,3 +51,5 @@ long double objective(float x) {
     sum = static_cast<double>(static_cast<long double>(sinc_from_sine(t3, sine3)) * 0.8 + sum);
     return static_cast<long double>(sinc_from_sine(t4, sine4)) * 0.7 + sum;
 }
+
+}  // namespace sa

@@ -2,191 +2,134 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdlib>
+#include <cmath>
 #include <vector>
 
-#include "encoding/encoding.hpp"
-#include "objective/objective.hpp"
 #include "reference_run.hpp"
-#include "support/stdio_capture.hpp"
 
 namespace {
 
-constexpr int n = 17;
-constexpr int d_max = 131071;
-constexpr double alpha = 0.97F;
-constexpr double t0 = 100.0F;
-constexpr double t_final = 0.1F;
-using bits = std::array<std::int32_t, n>;
+const sa::encoding demo = sa::encoding_for(sa::demo_problem);
+const sa::schedule_params demo_schedule = sa::demo_schedule(demo);
 
 // The grid point of the global maximum, decoded value 48917.
-constexpr bits peak = {0, 1, 0, 1, 1, 1, 1, 1, 1, 0, 0, 0, 1, 0, 1, 0, 1};
+const sa::bit_vector peak = {0, 1, 0, 1, 1, 1, 1, 1, 1, 0, 0, 0, 1, 0, 1, 0, 1};
 
-void seed_both(unsigned seed) {
-    std::srand(seed);
-    srand48(seed);
+TEST(Annealing, TheDemoScheduleRuns227LevelsOf8Trials) {
+    EXPECT_EQ(demo_schedule.t0, 100.0);
+    EXPECT_EQ(demo_schedule.t_final, 0.10000000149011612);
+    EXPECT_EQ(demo_schedule.alpha, 0.9700000286102295);
+    EXPECT_EQ(demo_schedule.trials_per_level, 8);
+    EXPECT_EQ(sa::count_levels(demo_schedule), 227);
 }
 
-struct run {
-    bits cur;
-    float fo;
-    annealing_outcome outcome;
-};
+// Every run, from random starts and under several schedules, must match the plainly written
+// run bit for bit: the same solution, report and value, and the engine left in the same
+// state. With tables the run must make the very same decisions.
+TEST(Annealing, MatchesThePlainStepByStepRun) {
+    const sa::search_space direct(demo);
+    const sa::search_space tabulated = sa::search_space::tabulated(demo);
+    const std::vector<sa::schedule_params> schedules = {
+        demo_schedule, {1.0, 1e-5, 0.9, 17}, {1e3, 1e2, 0.5, 3}, {5.0, 1.0, 0.8, 0}};
+    for (unsigned seed = 1; seed <= 300; ++seed) {
+        const sa::schedule_params& schedule = schedules[seed % schedules.size()];
+        sa::random_engine start_engine(seed);
+        const sa::solution start = sa::random_solution(demo, start_engine);
 
-run anneal_random_start(unsigned seed, int trials_per_level = 8) {
-    seed_both(seed);
-    run r{};
-    fill_random_bits(r.cur.data(), n);
-    r.fo = static_cast<float>(
-        objective(static_cast<float>(bits_to_x(r.cur.data(), d_max, n, -2.0F, 2.0F))));
-    r.outcome =
-        anneal(n, d_max, r.cur.data(), r.fo, alpha, t0, t_final, trials_per_level, -2.0F, 2.0F);
-    return r;
-}
-
-float x_of(const bits& v) {
-    return static_cast<float>(bits_to_x(v.data(), d_max, n, -2.0F, 2.0F));
-}
-
-TEST(Annealing, CountsTrialsFromTheScheduleAlone) {
-    for (unsigned seed = 1; seed <= 20; ++seed) {
-        EXPECT_EQ(anneal_random_start(seed).outcome.analysed, 1816);
-    }
-    EXPECT_EQ(anneal_random_start(1, 0).outcome.analysed, 0);
-}
-
-TEST(Annealing, LeavesTheReportedBestInPlace) {
-    for (unsigned seed = 1; seed <= 20; ++seed) {
-        const run r = anneal_random_start(seed);
-        EXPECT_EQ(r.fo, r.outcome.best_fo);
-        EXPECT_EQ(x_of(r.cur), r.outcome.best_x);
-    }
-}
-
-TEST(Annealing, BestNeverFallsBelowTheStart) {
-    for (unsigned seed = 1; seed <= 20; ++seed) {
-        seed_both(seed);
-        bits cur{};
-        fill_random_bits(cur.data(), n);
-        float fo = 0.5F;  // a low starting value the run can only raise
-        const auto outcome = anneal(n, d_max, cur.data(), fo, alpha, t0, t_final, 8, -2.0F, 2.0F);
-        EXPECT_GE(outcome.best_fo, 0.5F);
+        sa::solution expected = start;
+        sa::random_engine expected_engine(seed * 7919U);
+        const sa::run_report want = reference_run(demo, schedule, expected, expected_engine);
+        for (const sa::search_space* space : {&direct, &tabulated}) {
+            sa::solution cur = start;
+            sa::random_engine engine(seed * 7919U);
+            const sa::run_report got = sa::anneal(*space, schedule, cur, engine);
+            ASSERT_EQ(cur.bits, expected.bits) << "seed " << seed;
+            ASSERT_EQ(cur.fo, expected.fo) << "seed " << seed;
+            ASSERT_EQ(got.start_x, want.start_x);
+            ASSERT_EQ(got.best_x, want.best_x);
+            ASSERT_EQ(got.best_fo, want.best_fo);
+            ASSERT_EQ(got.analysed, want.analysed);
+            ASSERT_EQ(engine, expected_engine) << "seed " << seed;
+        }
+        ASSERT_EQ(want.best_fo, expected.fo);
+        ASSERT_EQ(want.best_x, static_cast<float>(sa::bits_to_x(expected.bits, demo)));
     }
 }
 
-TEST(Annealing, SameSeedSameRun) {
-    const run first = anneal_random_start(42);
-    const run second = anneal_random_start(42);
-    EXPECT_EQ(first.cur, second.cur);
-    EXPECT_EQ(first.outcome.best_fo, second.outcome.best_fo);
-    EXPECT_EQ(first.outcome.best_x, second.outcome.best_x);
-    EXPECT_EQ(first.outcome.start_x, second.outcome.start_x);
+// The tabulated rule must accept exactly when exp(delta / T) > r, also for changes on
+// either side of the boundary, where exp's rounding decides.
+TEST(Annealing, TabulatedAcceptanceDecidesAsExpDoes) {
+    const sa::search_space direct(demo);
+    const sa::search_space tabulated = sa::search_space::tabulated(demo);
+    sa::random_engine picks(2026);
+    std::uniform_real_distribution<double> log_temperature(-8.0, 3.0);
+    for (int i = 0; i < 200'000; ++i) {
+        const double temperature = std::pow(10.0, log_temperature(picks));
+        sa::random_engine draw(picks());
+        sa::random_engine peek = draw;
+        const double r = static_cast<double>(sa::random_uniform(peek, 0.0, 1.0));
+        // A change near the boundary T log r, moved by a few representable steps.
+        auto delta = static_cast<float>(temperature * std::log(std::max(r, 1e-300)));
+        for (int steps = static_cast<int>(picks() % 7U); steps > 0; --steps) {
+            delta = std::nextafter(delta, picks() % 2U == 0 ? 0.0F : -1.0F);
+        }
+        delta = std::min(delta, 0.0F);
+        sa::random_engine for_direct = draw;
+        sa::random_engine for_table = draw;
+        ASSERT_EQ(direct.accepts_worse(delta, temperature, for_direct),
+                  tabulated.accepts_worse(delta, temperature, for_table))
+            << "delta " << delta << " T " << temperature << " r " << r;
+        ASSERT_EQ(for_direct, for_table);
+    }
+}
+
+TEST(Annealing, ZeroChangeIsAlwaysAccepted) {
+    // exp(0) = 1 exceeds every draw of random_uniform(0, 1), which is at most 0.9999.
+    for (const sa::search_space& space :
+         {sa::search_space(demo), sa::search_space::tabulated(demo)}) {
+        sa::random_engine engine(7);
+        for (int i = 0; i < 20'000; ++i) {
+            ASSERT_TRUE(space.accepts_worse(0.0F, 1e-30, engine));
+        }
+    }
 }
 
 TEST(Annealing, ColdRunFromThePeakRejectsEveryMove) {
     // Near zero temperature every worsening move is rejected and must be undone exactly.
-    seed_both(3);
-    bits cur = peak;
-    const float start_fo = static_cast<float>(objective(x_of(peak)));
-    float fo = start_fo;
-    const auto outcome = anneal(n, d_max, cur.data(), fo, 0.5, 1e-30, 1e-31, 50, -2.0F, 2.0F);
-    EXPECT_EQ(cur, peak);
-    EXPECT_EQ(fo, start_fo);
-    EXPECT_EQ(outcome.best_fo, start_fo);
-    EXPECT_EQ(outcome.best_x, outcome.start_x);
-    EXPECT_EQ(outcome.analysed, 200);
+    sa::random_engine engine(3);
+    const auto start_fo = static_cast<float>(sa::search_space(demo).value_at(48917).exact);
+    sa::solution cur{peak, start_fo};
+    const sa::run_report report =
+        sa::anneal(sa::search_space(demo), {1e-30, 1e-31, 0.5, 50}, cur, engine);
+    EXPECT_EQ(cur.bits, peak);
+    EXPECT_EQ(cur.fo, start_fo);
+    EXPECT_EQ(report.best_fo, start_fo);
+    EXPECT_EQ(report.best_x, report.start_x);
+    EXPECT_EQ(report.analysed, 200);
 }
-
-TEST(Annealing, ZeroChangeIsAlwaysAccepted) {
-    // Every draw of random_uniform(0, 1) lies below exp(0) = 1.
-    for (unsigned seed = 1; seed <= 1000; ++seed) {
-        std::srand(seed);
-        const long double r = random_uniform(0.0, 1.0);
-        EXPECT_GE(r, 0.0L);
-        EXPECT_LE(r, 0.9999L);
-    }
-    EXPECT_EQ(random_uniform(0.25, 0.25), 0.25L);
-}
-
-TEST(Annealing, PrintsStartAndReport) {
-    seed_both(5);
-    bits cur = peak;
-    float fo = 1.5F;
-    const auto session = test_support::with_stdio_rest("\nrest", [&] {
-        simulated_annealing(n, d_max, cur.data(), fo, 0.5, 1e-30, 1e-31, 50, -2.0F, 2.0F);
-    });
-    EXPECT_EQ(session.unread_input, "rest");
-    EXPECT_EQ(session.output,
-              "Solucao inicial: fo corrente = 1.500000   valor de y = -0.507160 \n"
-              "********* Melhor Solucao obtida pelo SA ************** \n"
-              "valor de x = -0.507160 \n"
-              "funcao objetivo = 1.500000 \n"
-              "Num. max. de solucoes analisadas = 200 \n"
-              "****************************************************** \n");
-}
-
-}  // namespace
-
-namespace {
-
-TEST(Annealing, MatchesThePlainStepByStepRun) {
-    for (unsigned seed = 1; seed <= 300; ++seed) {
-        seed_both(seed);
-        bits start{};
-        fill_random_bits(start.data(), n);
-        const auto start_fo = static_cast<float>(objective(x_of(start)));
-
-        seed_both(seed * 7919U);
-        bits cur = start;
-        float fo = start_fo;
-        const auto outcome = anneal(n, d_max, cur.data(), fo, alpha, t0, t_final, 8, -2.0F, 2.0F);
-        const long next_draw = lrand48();
-        const int next_uniform_draw = std::rand();
-
-        seed_both(seed * 7919U);
-        bits expected_cur = start;
-        float expected_fo = start_fo;
-        const auto expected = reference_run(n, d_max, expected_cur.data(), expected_fo, alpha, t0,
-                                            t_final, 8, -2.0F, 2.0F);
-
-        EXPECT_EQ(cur, expected_cur) << "seed " << seed;
-        EXPECT_EQ(fo, expected_fo) << "seed " << seed;
-        EXPECT_EQ(outcome.start_x, expected.start_x);
-        EXPECT_EQ(outcome.best_x, expected.best_x);
-        EXPECT_EQ(outcome.best_fo, expected.best_fo);
-        EXPECT_EQ(outcome.analysed, expected.analysed);
-        EXPECT_EQ(next_draw, lrand48()) << "the runs drew different numbers";
-        EXPECT_EQ(next_uniform_draw, std::rand()) << "the runs drew different numbers";
-    }
-}
-
-}  // namespace
-
-namespace {
 
 TEST(Annealing, ObserverSeesEveryLevelAndTheBestNeverFalls) {
-    seed_both(11);
-    bits cur{};
-    fill_random_bits(cur.data(), n);
-    float fo = static_cast<float>(objective(x_of(cur)));
-    const float start_fo = fo;
-    std::vector<level_summary> levels;
-    const auto outcome = anneal(n, d_max, cur.data(), fo, alpha, t0, t_final, 8, -2.0F, 2.0F,
-                                [&levels](const level_summary& level) { levels.push_back(level); });
+    sa::random_engine engine(11);
+    sa::solution cur = sa::random_solution(demo, engine);
+    const float start_fo = cur.fo;
+    std::vector<sa::level_summary> levels;
+    const sa::run_report report =
+        sa::anneal(sa::search_space(demo), demo_schedule, cur, engine,
+                   [&levels](const sa::level_summary& level) { levels.push_back(level); });
     ASSERT_EQ(levels.size(), 227U);
     float best_so_far = start_fo;
     for (std::size_t i = 0; i < levels.size(); ++i) {
-        const level_summary& level = levels[i];
+        const sa::level_summary& level = levels[i];
         EXPECT_EQ(level.level, static_cast<int>(i));
         EXPECT_EQ(level.trials, 8);
         EXPECT_LE(level.improving + level.worsening, level.trials);
-        EXPECT_GE(level.best_fo, best_so_far);  // the best never falls
-        EXPECT_GE(level.best_fo, level.fo);     // and no current value passes it
+        EXPECT_GE(level.best_fo, best_so_far);
+        EXPECT_GE(level.best_fo, level.fo);
         best_so_far = level.best_fo;
     }
-    EXPECT_EQ(levels.front().temperature, t0);
-    EXPECT_EQ(levels.back().best_fo, outcome.best_fo);
+    EXPECT_EQ(levels.front().temperature, demo_schedule.t0);
+    EXPECT_EQ(levels.back().best_fo, report.best_fo);
+    EXPECT_EQ(report.analysed, 1816);
 }
 
 }  // namespace

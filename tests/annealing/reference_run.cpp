@@ -1,50 +1,57 @@
 #include "reference_run.hpp"
 
 #include <cmath>
-#include <vector>
 
-#include "annealing/annealing.hpp"
-#include "encoding/encoding.hpp"
 #include "objective/objective.hpp"
 
-reference_outcome reference_run(int n, int d_max, std::int32_t* cur, float& fo, double alpha,
-                                double t0, double t_final, int trials_per_level, float x_min,
-                                float x_max) {
-    std::vector<std::int32_t> best(cur, cur + n);
-    float best_fo = fo;
-    const auto start_x = static_cast<float>(bits_to_x(cur, d_max, n, x_min, x_max));
+namespace {
+
+long double literal_bits_to_x(const sa::bit_vector& v, const sa::encoding& enc) {
+    int d = 0;
+    for (int i = 0; i < enc.n_bits; ++i) {
+        if (v[static_cast<std::size_t>(i)] == 1) {
+            d = static_cast<int>(std::pow(2.0, enc.n_bits - 1 - i) + d);
+        }
+    }
+    return enc.x_min - (static_cast<long double>(enc.x_min) - enc.x_max) * d / enc.d_max;
+}
+
+}  // namespace
+
+sa::run_report reference_run(const sa::encoding& enc, const sa::schedule_params& schedule,
+                             sa::solution& cur, sa::random_engine& engine) {
+    sa::solution best = cur;
+    const auto start_x = static_cast<float>(literal_bits_to_x(cur.bits, enc));
     float best_x = start_x;
-    double temperature = t0;
+    double temperature = schedule.t0;
     int levels = 0;
-    while (temperature > t_final) {
-        for (int trial = 0; trial < trials_per_level; ++trial) {
-            const int k = random_int(n);
-            const auto x_old = static_cast<float>(bits_to_x(cur, d_max, n, x_min, x_max));
-            flip_bit(cur, k);
-            const auto x_new = static_cast<float>(bits_to_x(cur, d_max, n, x_min, x_max));
-            const auto f_new = static_cast<float>(objective(x_new));
-            const auto delta = static_cast<float>(f_new - objective(x_old));
+    while (temperature > schedule.t_final) {
+        for (int trial = 0; trial < schedule.trials_per_level; ++trial) {
+            const int k = sa::random_int(engine, enc.n_bits);
+            const auto x_old = static_cast<float>(literal_bits_to_x(cur.bits, enc));
+            sa::flip_bit(cur.bits, k);
+            const auto x_new = static_cast<float>(literal_bits_to_x(cur.bits, enc));
+            const auto f_new = static_cast<float>(sa::objective(x_new));
+            const auto delta = static_cast<float>(f_new - sa::objective(x_old));
             if (delta > 0.0F) {
-                fo = static_cast<float>(static_cast<long double>(fo) + delta);
-                if (fo > best_fo) {
-                    best.assign(cur, cur + n);
-                    best_fo = fo;
+                cur.fo = static_cast<float>(static_cast<long double>(cur.fo) + delta);
+                if (cur.fo > best.fo) {
+                    best = cur;
                     best_x = x_new;
                 }
             } else {
-                const auto r = static_cast<double>(random_uniform(0.0, 1.0));
+                const auto r = static_cast<double>(sa::random_uniform(engine, 0.0, 1.0));
                 const long double exponent = static_cast<long double>(delta) / temperature;
                 if (std::exp(static_cast<double>(exponent)) > r) {
-                    fo = static_cast<float>(static_cast<long double>(fo) + delta);
+                    cur.fo = static_cast<float>(static_cast<long double>(cur.fo) + delta);
                 } else {
-                    flip_bit(cur, k);
+                    sa::flip_bit(cur.bits, k);
                 }
             }
         }
-        temperature = static_cast<double>(static_cast<long double>(temperature) * alpha);
+        temperature = static_cast<double>(static_cast<long double>(temperature) * schedule.alpha);
         ++levels;
     }
-    copy_bits(best.data(), cur, n);
-    fo = best_fo;
-    return {start_x, best_x, best_fo, static_cast<long>(levels) * trials_per_level};
+    cur = best;
+    return {start_x, best_x, best.fo, static_cast<long>(levels) * schedule.trials_per_level};
 }

@@ -47,7 +47,9 @@ process_result run_and_replay(const std::string& input) {
     expect_clean_exit(result);
     bool replayed = false;
     for (std::time_t seed = before; seed <= after && !replayed; ++seed) {
-        replayed = test_support::with_stdio(input, [seed] { run_program(seed); }) == result.output;
+        const auto second = static_cast<std::uint32_t>(seed);
+        replayed =
+            test_support::with_stdio(input, [second] { sa::run_program(second); }) == result.output;
     }
     EXPECT_TRUE(replayed) << "input of " << input.size() << " bytes gave:\n" << result.output;
     return result;
@@ -86,8 +88,23 @@ TEST(SaDemo, OptionOneListsDigitsXAndValue) {
     EXPECT_TRUE(std::regex_match(result.output, session)) << result.output;
 }
 
-TEST(SaDemo, WholeSessionIsTheOneItsClockSecondDetermines) {
-    run_and_replay("1\n2\n2\n1\n2\n0\n");
+TEST(SaDemo, AnswersHelpAndVersionAndRefusesOtherArguments) {
+    auto result = test_support::run_program_with_input({SA_DEMO_PATH, "--help"}, "");
+    expect_clean_exit(result);
+    EXPECT_TRUE(result.output.starts_with("Usage: sa_demo [--help | --version]\n"))
+        << result.output;
+    EXPECT_NE(result.output.find("standard input"), std::string::npos);
+    result = test_support::run_program_with_input({SA_DEMO_PATH, "--version"}, "");
+    expect_clean_exit(result);
+    EXPECT_EQ(result.output, "sa_demo " SA_DEMO_VERSION "\n");
+    for (const char* bad : {"--bogus", "-h", "1"}) {
+        // Standard error is sent to the pipe; nothing else is printed and no menu starts.
+        result = test_support::run_program_with_input(
+            {"/bin/sh", "-c", "exec \"$0\" \"$1\" 2>&1", SA_DEMO_PATH, bad}, "0\n");
+        EXPECT_EQ(result.exit_status, 2);
+        EXPECT_EQ(result.output, std::string("sa_demo: unknown argument '") + bad +
+                                     "' (usage: sa_demo [--help | --version])\n");
+    }
 }
 
 TEST(SaDemo, BadChoicesOnlyShowTheMenuAgain) {

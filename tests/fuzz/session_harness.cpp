@@ -27,12 +27,12 @@ ssize_t count_output(void* cookie, const char* /*buffer*/, std::size_t size) {
 }
 
 // FNV-1a: any change of the input gives other random draws.
-std::time_t seed_from(const std::uint8_t* data, std::size_t size) {
+std::uint32_t seed_from(const std::uint8_t* data, std::size_t size) {
     std::uint32_t hash = 2166136261U;
     for (std::size_t i = 0; i < size; ++i) {
         hash = (hash ^ data[i]) * 16777619U;
     }
-    return static_cast<std::time_t>(hash);
+    return hash;
 }
 
 }  // namespace
@@ -50,7 +50,7 @@ void run_session_bytes(const std::uint8_t* data, std::size_t size) {
     FILE* const saved_out = stdout;
     stdin = in;
     stdout = out;
-    const int status = run_program(seed_from(data, size));
+    const int status = sa::run_program(seed_from(data, size));
     std::fflush(out);
     stdin = saved_in;
     stdout = saved_out;

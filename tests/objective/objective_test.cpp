@@ -13,34 +13,34 @@ long double distance(long double a, long double b) {
 }
 
 float grid_x(int d) {
-    return static_cast<float>(decoded_to_x(d, 131071, -2.0F, 2.0F));
+    return static_cast<float>(sa::decoded_to_x(d, sa::encoding_for(sa::demo_problem)));
 }
 
 TEST(Objective, SincIsOneAtZeroAndVanishesAtIntegers) {
-    EXPECT_EQ(sinc(0.0F), 1.0F);
+    EXPECT_EQ(sa::sinc(0.0F), 1.0F);
     for (int t = -16; t <= 16; ++t) {
         if (t != 0) {
-            EXPECT_LT(std::fabs(sinc(static_cast<float>(t))), 2e-16F) << "t = " << t;
+            EXPECT_LT(std::fabs(sa::sinc(static_cast<float>(t))), 2e-16F) << "t = " << t;
         }
     }
-    EXPECT_FLOAT_EQ(sinc(0.5F), static_cast<float>(2.0 / 3.141592653589793));
+    EXPECT_FLOAT_EQ(sa::sinc(0.5F), static_cast<float>(2.0 / 3.141592653589793));
 }
 
 TEST(Objective, KnownValues) {
     // Only one sinc term contributes besides the constant at these points.
-    EXPECT_LE(distance(objective(0.0F), 1.4L), 1e-15L);
-    EXPECT_EQ(static_cast<float>(objective(0.0F)), 1.39999998F);
-    EXPECT_LE(distance(objective(-0.5F), 1.5L), 1e-15L);
-    EXPECT_LE(distance(objective(-2.0F), 0.4L), 1e-7L);
-    EXPECT_LE(distance(objective(2.0F), 0.4L), 1e-7L);
+    EXPECT_LE(distance(sa::objective(0.0F), 1.4L), 1e-15L);
+    EXPECT_EQ(static_cast<float>(sa::objective(0.0F)), 1.39999998F);
+    EXPECT_LE(distance(sa::objective(-0.5F), 1.5L), 1e-15L);
+    EXPECT_LE(distance(sa::objective(-2.0F), 0.4L), 1e-7L);
+    EXPECT_LE(distance(sa::objective(2.0F), 0.4L), 1e-7L);
 }
 
 TEST(Objective, ExhaustiveScanFindsBothPeaks) {
     int best = 0;
-    long double best_value = objective(grid_x(0));
+    long double best_value = sa::objective(grid_x(0));
     long double lowest = best_value;
     for (int d = 1; d <= 131071; ++d) {
-        const long double value = objective(grid_x(d));
+        const long double value = sa::objective(grid_x(d));
         if (value > best_value) {
             best = d;
             best_value = value;
@@ -52,11 +52,11 @@ TEST(Objective, ExhaustiveScanFindsBothPeaks) {
     EXPECT_LE(distance(lowest, 0.034L), 1e-3L);
 
     // The second peak is shared by two neighbours and stands above its surroundings.
-    const long double second = objective(grid_x(65048));
+    const long double second = sa::objective(grid_x(65048));
     EXPECT_LE(distance(second, 1.409462L), 5e-7L);
-    EXPECT_LE(distance(objective(grid_x(65049)), 1.409462L), 5e-7L);
-    EXPECT_GT(second, objective(grid_x(65047)));
-    EXPECT_GT(objective(grid_x(65049)), objective(grid_x(65050)));
+    EXPECT_LE(distance(sa::objective(grid_x(65049)), 1.409462L), 5e-7L);
+    EXPECT_GT(second, sa::objective(grid_x(65047)));
+    EXPECT_GT(sa::objective(grid_x(65049)), sa::objective(grid_x(65050)));
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ std::vector<double> column_maxima(const study_problem& problem) {
         const float x = problem.x_at(d);
         auto& highest =
             maxima[static_cast<std::size_t>(plot_column(x, problem.x_min, problem.x_max))];
-        highest = std::max(highest, static_cast<double>(objective(x)));
+        highest = std::max(highest, static_cast<double>(sa::objective(x)));
     }
     return maxima;
 }

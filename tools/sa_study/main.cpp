@@ -16,11 +16,6 @@ namespace {
 // The second highest peak's two top points share its value.
 constexpr peak_range second_peak{65048, 65049};
 
-void seed_generators(unsigned long seed) {
-    std::srand(static_cast<unsigned>(seed));
-    srand48(static_cast<long>(seed));
-}
-
 void print_optimum(const grid_optimum& optimum) {
     std::printf("Exact optimum over all %d grid points (%.1f ms):\n", 131072,
                 optimum.seconds * 1e3);
@@ -55,7 +50,7 @@ void print_chart(const study_problem& problem, const std::vector<run_record>& ru
     std::printf("%s", plot_axis(problem.x_min, problem.x_max).c_str());
 }
 
-int study(const study_options& options) {
+int study(const study_options& options, sa::random_engine& engine) {
     const study_problem problem;
     const grid_optimum optimum = scan_grid(problem);
     const peak_range global_peak = peak_around(problem, optimum.d);
@@ -64,20 +59,20 @@ int study(const study_options& options) {
     std::vector<run_record> runs;
     runs.reserve(static_cast<std::size_t>(options.runs));
     for (long i = 0; i < options.runs; ++i) {
-        runs.push_back(study_run(problem));
+        runs.push_back(study_run(problem, engine));
     }
     print_summary(summarize(runs, optimum, global_peak, second_peak), global_peak);
     print_chart(problem, runs);
     return 0;
 }
 
-int trace() {
+int trace(sa::random_engine& engine) {
     const study_problem problem;
-    random_start start = draw_start(problem);
+    random_start start = draw_start(problem, engine);
     std::printf("start: x = %.6f   f(x) = %.6f\n\n", static_cast<double>(start.x),
-                static_cast<double>(start.fo));
+                static_cast<double>(start.cur.fo));
     std::printf("level          T   up/down   rate          x        fo      best\n");
-    const auto print_level = [](const level_summary& level) {
+    const auto print_level = [](const sa::level_summary& level) {
         const int accepted = level.improving + level.worsening;
         const double rate = level.trials > 0 ? static_cast<double>(accepted) / level.trials : 0.0;
         std::printf("%5d %10.5f %5d/%-3d %6.3f %10.6f %9.6f %9.6f\n", level.level,
@@ -85,10 +80,10 @@ int trace() {
                     static_cast<double>(level.x), static_cast<double>(level.fo),
                     static_cast<double>(level.best_fo));
     };
-    const annealing_outcome outcome = anneal_start(problem, start, print_level);
+    const sa::run_report outcome = anneal_start(problem, start, engine, print_level);
     std::printf("\nbest: x = %.6f   reported %.6f   f(x) = %.6Lf   after %ld trials\n",
                 static_cast<double>(outcome.best_x), static_cast<double>(outcome.best_fo),
-                objective(outcome.best_x), outcome.analysed);
+                sa::objective(outcome.best_x), outcome.analysed);
     return 0;
 }
 
@@ -109,6 +104,6 @@ int main(int argc, char** argv) {
         options.seed = static_cast<unsigned long>(std::time(nullptr)) & 0xFFFFFFFFUL;
     }
     std::printf("seed %lu\n\n", options.seed);
-    seed_generators(options.seed);
-    return options.trace ? trace() : study(options);
+    sa::random_engine engine(static_cast<std::uint32_t>(options.seed));
+    return options.trace ? trace(engine) : study(options, engine);
 }

@@ -19,14 +19,14 @@ double seconds_since(clock_type::time_point start) {
 }  // namespace
 
 float study_problem::x_at(int d) const {
-    return static_cast<float>(decoded_to_x(d, d_max, x_min, x_max));
+    return static_cast<float>(sa::decoded_to_x(d, enc));
 }
 
 grid_optimum scan_grid(const study_problem& problem) {
     const auto start = clock_type::now();
-    grid_optimum best{0, problem.x_at(0), objective(problem.x_at(0)), 0.0};
+    grid_optimum best{0, problem.x_at(0), sa::objective(problem.x_at(0)), 0.0};
     for (int d = 1; d <= problem.d_max; ++d) {
-        const long double value = objective(problem.x_at(d));
+        const long double value = sa::objective(problem.x_at(d));
         if (value > best.value) {
             best = {d, problem.x_at(d), value, 0.0};
         }
@@ -37,7 +37,7 @@ grid_optimum scan_grid(const study_problem& problem) {
 
 peak_range peak_around(const study_problem& problem, int d) {
     int top = d;
-    const auto f = [&problem](int point) { return objective(problem.x_at(point)); };
+    const auto f = [&problem](int point) { return sa::objective(problem.x_at(point)); };
     // Climb to the local maximum first: two neighbours may share a peak's top.
     while (top > 0 && f(top - 1) > f(top)) {
         --top;
@@ -55,27 +55,24 @@ peak_range peak_around(const study_problem& problem, int d) {
     return peak;
 }
 
-random_start draw_start(const study_problem& problem) {
-    random_start start{std::vector<std::int32_t>(static_cast<std::size_t>(problem.n)), 0.0F, 0.0F};
-    fill_random_bits(start.cur.data(), problem.n);
-    start.x = problem.x_at(decode_bits(start.cur.data(), problem.n));
-    start.fo = static_cast<float>(objective(start.x));
+random_start draw_start(const study_problem& problem, sa::random_engine& engine) {
+    random_start start{sa::random_solution(problem.enc, engine), 0.0F};
+    start.x = problem.x_at(sa::decode_bits(start.cur.bits));
     return start;
 }
 
-annealing_outcome anneal_start(const study_problem& problem, random_start& start,
-                               const level_observer& observe) {
-    return anneal(problem.n, problem.d_max, start.cur.data(), start.fo, problem.alpha, problem.t0,
-                  problem.t_final, problem.trials_per_level, problem.x_min, problem.x_max, observe);
+sa::run_report anneal_start(const study_problem& problem, random_start& start,
+                            sa::random_engine& engine, const sa::level_observer& observe) {
+    return sa::anneal(sa::search_space(problem.enc), problem.schedule, start.cur, engine, observe);
 }
 
-run_record study_run(const study_problem& problem) {
-    random_start start = draw_start(problem);
+run_record study_run(const study_problem& problem, sa::random_engine& engine) {
+    random_start start = draw_start(problem, engine);
     const auto began = clock_type::now();
-    const annealing_outcome outcome = anneal_start(problem, start);
+    const sa::run_report outcome = anneal_start(problem, start, engine);
     const double seconds = seconds_since(began);
-    return {decode_bits(start.cur.data(), problem.n), outcome.best_x, outcome.best_fo,
-            objective(outcome.best_x), seconds};
+    return {sa::decode_bits(start.cur.bits), outcome.best_x, outcome.best_fo,
+            sa::objective(outcome.best_x), seconds};
 }
 
 double median(std::vector<double> values) {

@@ -10,14 +10,11 @@
 
 // The problem and the schedule of the menu program.
 struct study_problem {
-    int n = 17;
-    int d_max = 131071;
-    float x_min = -2.0F;
-    float x_max = 2.0F;
-    double alpha = 0.97F;
-    double t0 = 100.0F;
-    double t_final = 0.1F;
-    int trials_per_level = 8;
+    sa::encoding enc = sa::encoding_for(sa::demo_problem);
+    sa::schedule_params schedule = sa::demo_schedule(enc);
+    float x_min = enc.x_min;
+    float x_max = enc.x_max;
+    int d_max = enc.d_max;
 
     float x_at(int d) const;
 };
@@ -42,15 +39,14 @@ peak_range peak_around(const study_problem& problem, int d);
 
 // A random initial solution, drawn as menu option 1 draws it, and its value.
 struct random_start {
-    std::vector<std::int32_t> cur;
+    sa::solution cur;
     float x;
-    float fo;
 };
-random_start draw_start(const study_problem& problem);
+random_start draw_start(const study_problem& problem, sa::random_engine& engine);
 
 // Anneals the start in place with the problem's schedule.
-annealing_outcome anneal_start(const study_problem& problem, random_start& start,
-                               const level_observer& observe = nullptr);
+sa::run_report anneal_start(const study_problem& problem, random_start& start,
+                            sa::random_engine& engine, const sa::level_observer& observe = {});
 
 // One run from a random initial solution.
 struct run_record {
@@ -60,7 +56,7 @@ struct run_record {
     long double true_value;  // the objective of best_x
     double seconds;
 };
-run_record study_run(const study_problem& problem);
+run_record study_run(const study_problem& problem, sa::random_engine& engine);
 
 struct study_summary {
     int runs = 0;

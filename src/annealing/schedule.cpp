@@ -1,0 +1,33 @@
+#include "annealing/annealing.hpp"
+#include "objective/objective.hpp"
+
+namespace sa {
+
+schedule_params demo_schedule(const encoding& enc) {
+    // Single-precision constants, widened: 0.97 passes as 0.9700000286102295.
+    constexpr float t0 = 100.0F;
+    constexpr float t_final = 0.1F;
+    constexpr float alpha = 0.97F;
+    return {t0, t_final, alpha, enc.n_bits / 2};
+}
+
+double cool(double temperature, double alpha) {
+    return static_cast<double>(static_cast<long double>(temperature) * alpha);
+}
+
+int count_levels(const schedule_params& schedule) {
+    int levels = 0;
+    for (double t = schedule.t0; t > schedule.t_final; t = cool(t, schedule.alpha)) {
+        ++levels;
+    }
+    return levels;
+}
+
+solution random_solution(const encoding& enc, random_engine& engine) {
+    solution fresh{random_bits(enc, engine)};
+    const auto x = static_cast<float>(bits_to_x(fresh.bits, enc));
+    fresh.fo = static_cast<float>(objective(x));
+    return fresh;
+}
+
+}  // namespace sa

@@ -1,0 +1,50 @@
+#include "encoding/encoding.hpp"
+
+#include <cmath>
+
+namespace sa {
+
+int num_bits(float precision, float x_min, float x_max) {
+    // The precision is subtracted inside the first logarithm; the count of 17 digits
+    // for the demo's problem depends on it.
+    const long double span_log = std::log(static_cast<long double>(x_max) - x_min - precision);
+    const long double precision_log = std::log(static_cast<long double>(precision));
+    const auto bits = static_cast<float>((span_log - precision_log) / std::log(2.0L));
+    return static_cast<int>(std::ceil(static_cast<double>(bits)));
+}
+
+encoding encoding_for(const problem_params& problem) {
+    return encoding_with(num_bits(problem.precision, problem.x_min, problem.x_max), problem.x_min,
+                         problem.x_max);
+}
+
+encoding encoding_with(int n_bits, float x_min, float x_max) {
+    return {n_bits, (1 << n_bits) - 1, x_min, x_max};
+}
+
+bit_vector random_bits(const encoding& enc, random_engine& engine) {
+    bit_vector v(static_cast<std::size_t>(enc.n_bits));
+    for (auto& digit : v) {
+        digit = random_int(engine, 2);
+    }
+    return v;
+}
+
+int decode_bits(const bit_vector& v) {
+    int d = 0;
+    for (const std::int32_t digit : v) {
+        d = 2 * d + static_cast<int>(digit == 1);
+    }
+    return d;
+}
+
+long double decoded_to_x(int d, const encoding& enc) {
+    // In exactly this order: x_min - (x_min - x_max) * d / d_max.
+    return enc.x_min - (static_cast<long double>(enc.x_min) - enc.x_max) * d / enc.d_max;
+}
+
+long double bits_to_x(const bit_vector& v, const encoding& enc) {
+    return decoded_to_x(decode_bits(v), enc);
+}
+
+}  // namespace sa
