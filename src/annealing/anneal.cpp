@@ -22,7 +22,7 @@ class run_state {
           cur_(cur),
           best_(cur),
           d_(decode_bits(cur.bits)),
-          f_(space.value_at(d_).exact),
+          f_(space.value_at(d_).exact()),
           start_x_(space.x_at(d_)),
           best_x_(start_x_) {}
 
@@ -31,17 +31,18 @@ class run_state {
     void trial(double temperature, random_engine& engine, level_summary& level) {
         const int n_bits = space_.grid().n_bits;
         const int k = random_int(engine, n_bits);
-        flip_bit(cur_.bits, k);
+        // The candidate is the current solution with digit k flipped; the vector itself is
+        // flipped only once the move is accepted.
         const int d_new = decoded_after_flip(d_, n_bits, k);
         const point_value f_new = space_.value_at(d_new);
-        const float delta = change(f_new.rounded, f_);
+        const float delta = change(f_new.rounded(), f_);
         const bool improving = delta > 0.0F;
         ++level.trials;
         if (!improving && !space_.accepts_worse(delta, temperature, engine)) {
-            flip_bit(cur_.bits, k);
             return;
         }
-        move_to(d_new, f_new.exact, delta);
+        flip_bit(cur_.bits, k);
+        move_to(d_new, f_new.exact(), delta);
         ++(improving ? level.improving : level.worsening);
         // Only an improving move can lift the value above the best; ties never replace it.
         if (improving && cur_.fo > best_.fo) {

@@ -45,10 +45,21 @@ solution random_solution(const encoding& enc, random_engine& engine);
 long double random_uniform(random_engine& engine, double a, double b);
 
 // The value of a grid point: rounded to single precision, as a change is formed from it, and
-// unrounded, as a run keeps it for the next change once the move is accepted.
-struct point_value {
-    float rounded;
-    long double exact;
+// unrounded, as a run keeps it for the next change once the move is accepted. From a table,
+// the unrounded value is read only when asked for: most candidates are never accepted.
+class point_value {
+  public:
+    point_value(float rounded, long double evaluated) : rounded_(rounded), evaluated_(evaluated) {}
+    point_value(float rounded, const long double* tabulated)
+        : rounded_(rounded), tabulated_(tabulated) {}
+
+    float rounded() const { return rounded_; }
+    long double exact() const { return tabulated_ != nullptr ? *tabulated_ : evaluated_; }
+
+  private:
+    float rounded_;
+    long double evaluated_ = 0.0L;
+    const long double* tabulated_ = nullptr;
 };
 
 // What a run consults and never changes: the grid, f over it, and the rule for worse moves.
@@ -72,7 +83,7 @@ class search_space {
             return evaluate(d);
         }
         const auto i = static_cast<std::size_t>(d);
-        return {rounded_[i], exact_[i]};
+        return {rounded_[i], &exact_[i]};
     }
 
     // Metropolis rule for a move that does not improve: draws r = random_uniform(0, 1) and

@@ -65,8 +65,8 @@ search_space search_space::tabulated(const encoding& enc) {
     space.exact_.resize(points);
     for (int d = 0; d <= enc.d_max; ++d) {
         const point_value value = space.evaluate(d);
-        space.rounded_[static_cast<std::size_t>(d)] = value.rounded;
-        space.exact_[static_cast<std::size_t>(d)] = value.exact;
+        space.rounded_[static_cast<std::size_t>(d)] = value.rounded();
+        space.exact_[static_cast<std::size_t>(d)] = value.exact();
     }
     space.threshold_.resize(uniform_steps);
     for (int step = 0; step < uniform_steps; ++step) {

@@ -97,7 +97,7 @@ TEST(Annealing, ZeroChangeIsAlwaysAccepted) {
 TEST(Annealing, ColdRunFromThePeakRejectsEveryMove) {
     // Near zero temperature every worsening move is rejected and must be undone exactly.
     sa::random_engine engine(3);
-    const auto start_fo = static_cast<float>(sa::search_space(demo).value_at(48917).exact);
+    const auto start_fo = static_cast<float>(sa::search_space(demo).value_at(48917).exact());
     sa::solution cur{peak, start_fo};
     const sa::run_report report =
         sa::anneal(sa::search_space(demo), {1e-30, 1e-31, 0.5, 50}, cur, engine);

@@ -1,11 +1,11 @@
-#include "chart.hpp"
+#include "study/chart.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
 
-#include "objective/objective.hpp"
+namespace sa {
 
 namespace {
 
@@ -40,13 +40,13 @@ std::vector<int> column_counts(const std::vector<float>& xs, float x_min, float 
     return counts;
 }
 
-std::vector<double> column_maxima(const study_problem& problem) {
+std::vector<double> column_maxima(const search_space& space) {
+    const encoding& grid = space.grid();
     std::vector<double> maxima(plot_columns, 0.0);
-    for (int d = 0; d <= problem.d_max; ++d) {
-        const float x = problem.x_at(d);
-        auto& highest =
-            maxima[static_cast<std::size_t>(plot_column(x, problem.x_min, problem.x_max))];
-        highest = std::max(highest, static_cast<double>(sa::objective(x)));
+    for (int d = 0; d <= grid.d_max; ++d) {
+        const int column = plot_column(space.x_at(d), grid.x_min, grid.x_max);
+        auto& highest = maxima[static_cast<std::size_t>(column)];
+        highest = std::max(highest, static_cast<double>(space.value_at(d).exact()));
     }
     return maxima;
 }
@@ -72,7 +72,7 @@ std::string plot_bars(const std::vector<int>& counts, int rows) {
         for (const int count : counts) {
             // Any run at all shows as at least the lowest mark.
             const int bar = count == 0 ? 0 : std::max(1, (count * rows + tallest - 1) / tallest);
-            text += bar >= row ? '|' : ' ';
+            text += bar >= row ? '#' : ' ';
         }
         text += '\n';
     }
@@ -95,3 +95,26 @@ std::string plot_axis(float x_min, float x_max) {
     labels.erase(labels.find_last_not_of(' ') + 1);
     return blank_margin + ticks + '\n' + std::string(chart_margin, ' ') + labels + '\n';
 }
+
+std::string bar_counts(const std::vector<int>& counts, float x_min, float x_max) {
+    const double column_width =
+        (static_cast<double>(x_max) - static_cast<double>(x_min)) / plot_columns;
+    std::string text;
+    std::string line;
+    for (std::size_t column = 0; column < counts.size(); ++column) {
+        if (counts[column] == 0) {
+            continue;
+        }
+        const double middle = x_min + (static_cast<double>(column) + 0.5) * column_width;
+        std::array<char, 40> item{};
+        std::snprintf(item.data(), item.size(), "  x %+.2f: %d", middle, counts[column]);
+        if (line.size() + std::string(item.data()).size() > chart_width) {
+            text += line + '\n';
+            line.clear();
+        }
+        line += item.data();
+    }
+    return line.empty() ? text : text + line + '\n';
+}
+
+}  // namespace sa

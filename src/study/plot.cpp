@@ -1,0 +1,201 @@
+#include "study/plot.hpp"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <sstream>
+
+namespace sa {
+
+namespace {
+
+bool ends_with(const std::string& text, const std::string& end) {
+    return text.size() >= end.size() &&
+           text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+// A gnuplot string in single quotes, where a quote is written twice.
+std::string quoted(const std::string& text) {
+    std::string result = "'";
+    for (const char c : text) {
+        result += c == '\'' ? std::string("''") : std::string(1, c);
+    }
+    return result + "'";
+}
+
+std::string terminal(const std::string& path) {
+    const std::string kind = ends_with(path, ".svg")
+                                 ? "svg size 900,600 dynamic enhanced font 'Sans,12' background "
+                                   "'white'"
+                                 : "pngcairo size 900,600 enhanced font 'Sans,11'";
+    return "set terminal " + kind + "\nset output " + quoted(path) + "\n";
+}
+
+bool run_gnuplot(const std::string& script) {
+    FILE* pipe = popen("gnuplot", "w");
+    if (pipe == nullptr) {
+        return false;
+    }
+    const bool written = std::fwrite(script.data(), 1, script.size(), pipe) == script.size();
+    return pclose(pipe) == 0 && written;
+}
+
+// The axes a sweep may vary, in the order that decides which one names the lines.
+struct sweep_axis {
+    const char* label;
+    double (*value)(const study_case&);
+};
+const std::vector<sweep_axis> sweep_axes = {
+    {"alpha", [](const study_case& c) { return c.schedule.alpha; }},
+    {"final T", [](const study_case& c) { return c.schedule.t_final; }},
+    {"T0", [](const study_case& c) { return c.schedule.t0; }},
+    {"bits", [](const study_case& c) { return static_cast<double>(c.bits); }},
+    {"trials per level",
+     [](const study_case& c) { return static_cast<double>(c.schedule.trials_per_level); }},
+};
+
+const sweep_axis* line_axis(const std::vector<case_result>& results) {
+    for (const sweep_axis& axis : sweep_axes) {
+        std::set<double> values;
+        for (const case_result& result : results) {
+            values.insert(axis.value(result.study));
+        }
+        if (values.size() > 1) {
+            return &axis;
+        }
+    }
+    return nullptr;
+}
+
+long trials_per_run(const study_case& study) {
+    return static_cast<long>(count_levels(study.schedule)) * study.schedule.trials_per_level;
+}
+
+}  // namespace
+
+bool plot_format_supported(const std::string& path) {
+    return ends_with(path, ".svg") || ends_with(path, ".png");
+}
+
+bool gnuplot_available() {
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path == nullptr ? "" : path);
+    std::string folder;
+    while (std::getline(folders, folder, ':')) {
+        const std::string program = (folder.empty() ? "." : folder) + "/gnuplot";
+        if (::access(program.c_str(), X_OK) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool plot_study(const std::string& path, const case_result& result, const search_space& space,
+                const std::vector<run_record>& runs) {
+    const encoding& grid = space.grid();
+    std::ostringstream script;
+    script << terminal(path) << "$f << EOD\n";
+    constexpr int samples = 2000;
+    for (int i = 0; i <= samples; ++i) {
+        const int d = static_cast<int>(static_cast<long>(grid.d_max) * i / samples);
+        script << space.x_at(d) << ' ' << static_cast<double>(space.value_at(d).exact()) << '\n';
+    }
+    constexpr int bins = 200;
+    std::vector<long> counts(bins, 0);
+    const double width = (static_cast<double>(grid.x_max) - grid.x_min) / bins;
+    for (const run_record& run : runs) {
+        const auto bin = static_cast<int>((static_cast<double>(run.best_x) - grid.x_min) / width);
+        ++counts[static_cast<std::size_t>(std::clamp(bin, 0, bins - 1))];
+    }
+    script << "EOD\n$ends << EOD\n";
+    for (int bin = 0; bin < bins; ++bin) {
+        script << grid.x_min + (bin + 0.5) * width << ' ' << counts[static_cast<std::size_t>(bin)]
+               << '\n';
+    }
+    script << "EOD\n"
+           << "set multiplot layout 2,1 title "
+           << quoted("Where " + std::to_string(runs.size()) + " runs of simulated annealing end")
+           << " font ',14'\n"
+           << "set xrange [" << grid.x_min << ":" << grid.x_max << "]\n"
+           << "set grid\nset key top right\n"
+           << "set title "
+           << quoted(describe_case(result.study) + ": " + describe_cost(result.study))
+           << " font ',10'\n"
+           << "set ylabel 'f(x)'\n"
+           << "plot $f with lines linewidth 2 title 'f(x)', '+' using ("
+           << result.landmarks.optimum_x << "):("
+           << static_cast<double>(result.landmarks.optimum_value)
+           << ") every ::0::0 with points pointtype 7 pointsize 1.2 title 'exact optimum'\n"
+           << "unset title\nset xlabel 'x (best solution of each run)'\nset ylabel 'runs'\n"
+           << "set style fill solid 0.8\nset boxwidth " << width * 0.9 << "\n"
+           << "plot $ends using 1:2 with boxes title 'runs ending here'\n"
+           << "unset multiplot\n";
+    return run_gnuplot(script.str());
+}
+
+bool plot_sweep(const std::string& path, const std::vector<case_result>& results) {
+    const sweep_axis* axis = line_axis(results);
+    std::map<double, std::vector<const case_result*>> lines;
+    for (const case_result& result : results) {
+        lines[axis == nullptr ? 0.0 : axis->value(result.study)].push_back(&result);
+    }
+    std::ostringstream script;
+    script << terminal(path);
+    std::string plots;
+    int index = 0;
+    for (auto& [value, members] : lines) {
+        std::sort(members.begin(), members.end(), [](const case_result* a, const case_result* b) {
+            return trials_per_run(a->study) < trials_per_run(b->study);
+        });
+        script << "$line" << index << " << EOD\n";
+        for (const case_result* member : members) {
+            script << trials_per_run(member->study) << ' '
+                   << share(member->summary.exact_optimum, member->summary.runs) << '\n';
+        }
+        script << "EOD\n";
+        std::ostringstream title;
+        if (axis != nullptr) {
+            title << axis->label << " = " << static_cast<float>(value);
+        } else {
+            title << "schedule";
+        }
+        plots += (plots.empty() ? "plot " : ", ") + std::string("$line") + std::to_string(index) +
+                 " using 1:2 with linespoints linewidth 2 pointtype 7 title " + quoted(title.str());
+        ++index;
+    }
+    script << "set title 'How often a run ends on the exact optimum, and what it costs' font "
+              "',14'\n"
+           << "set xlabel 'trials per run (log scale)'\nset ylabel 'runs ending on the exact "
+              "optimum (%)'\n"
+           << "set logscale x\nset yrange [0:*]\nset grid\nset key top left\n"
+           << plots << '\n';
+    return run_gnuplot(script.str());
+}
+
+bool plot_trace(const std::string& path, const study_case& study, const traced_run& trace) {
+    std::ostringstream script;
+    script << terminal(path) << "$levels << EOD\n";
+    for (const level_summary& level : trace.levels) {
+        script << level.level << ' ' << level.temperature << ' ' << level.fo << ' ' << level.best_fo
+               << '\n';
+    }
+    script << "EOD\n"
+           << "set title "
+           << quoted("One run, level by level: " + describe_case(study) + ": " +
+                     describe_cost(study))
+           << " font ',10'\n"
+           << "set xlabel 'temperature level'\nset ylabel 'value of f'\n"
+           << "set y2label 'temperature T (log scale)'\nset logscale y2\nset y2tics\nset ytics "
+              "nomirror\n"
+           << "set grid\nset key outside below horizontal\n"
+           << "plot $levels using 1:3 with lines linewidth 2 title 'current value', "
+              "$levels using 1:4 with lines linewidth 2 title 'best value so far', "
+              "$levels using 1:2 axes x1y2 with lines dashtype 2 title 'temperature'\n";
+    return run_gnuplot(script.str());
+}
+
+}  // namespace sa

@@ -1,0 +1,176 @@
+#include "study/program.hpp"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <map>
+#include <thread>
+
+#include "study/options.hpp"
+#include "study/plot.hpp"
+#include "study/report.hpp"
+
+namespace sa {
+
+namespace {
+
+using clock_type = std::chrono::steady_clock;
+
+// Runs done so far, on standard error when it is a terminal, once a study has taken a second.
+class progress_line {
+  public:
+    explicit progress_line(long total)
+        : total_(total), shown_(::isatty(STDERR_FILENO) == 1), start_(clock_type::now()) {}
+    progress_line(const progress_line&) = delete;
+    progress_line& operator=(const progress_line&) = delete;
+    ~progress_line() {
+        if (printed_) {
+            std::fprintf(stderr, "\r%40s\r", "");
+        }
+    }
+
+    void update(long done) {
+        const auto now = clock_type::now();
+        if (!shown_ || now - start_ < std::chrono::seconds(1) ||
+            now - last_ < std::chrono::milliseconds(200)) {
+            return;
+        }
+        last_ = now;
+        printed_ = true;
+        std::fprintf(stderr, "\rsa_study: %ld of %ld runs", base_ + done, total_);
+    }
+
+    // The runs of the next case start counting after those already done.
+    void next_case(long runs) { base_ += runs; }
+
+  private:
+    long total_;
+    long base_ = 0;
+    bool shown_;
+    bool printed_ = false;
+    clock_type::time_point start_;
+    clock_type::time_point last_;
+};
+
+double seconds_since(clock_type::time_point start) {
+    return std::chrono::duration<double>(clock_type::now() - start).count();
+}
+
+bool write_file(const std::string& path, const std::string& text) {
+    std::ofstream file(path, std::ios::binary);
+    file << text;
+    return static_cast<bool>(file.flush());
+}
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "sa_study: %s\n", message.c_str());
+    return 1;
+}
+
+// One tabulated grid per encoding length, shared by every schedule that runs on it.
+class grids {
+  public:
+    const search_space& space(int bits) {
+        auto found = spaces_.find(bits);
+        if (found == spaces_.end()) {
+            const auto start = clock_type::now();
+            found = spaces_.emplace(bits, search_space::tabulated(study_encoding(bits))).first;
+            landmarks_.emplace(bits, find_landmarks(found->second));
+            seconds_[bits] = seconds_since(start);
+        }
+        return found->second;
+    }
+    const grid_landmarks& landmarks(int bits) { return space(bits), landmarks_.at(bits); }
+    double seconds(int bits) { return space(bits), seconds_.at(bits); }
+
+  private:
+    std::map<int, search_space> spaces_;
+    std::map<int, grid_landmarks> landmarks_;
+    std::map<int, double> seconds_;
+};
+
+int trace(const study_options& options, const run_range& range) {
+    const study_case study = sweep_cases(options.sweep).front();
+    const search_space space(study_encoding(study.bits));
+    const traced_run run = trace_run(space, study, range);
+    std::printf("schedule: %s\n          %s\n\n%s", describe_case(study).c_str(),
+                describe_cost(study).c_str(), trace_table(run).c_str());
+    if (!options.csv_path.empty() && !write_file(options.csv_path, trace_csv(run))) {
+        return fail("cannot write " + options.csv_path);
+    }
+    if (!options.plot_path.empty() && !plot_trace(options.plot_path, study, run)) {
+        return fail("gnuplot could not draw " + options.plot_path);
+    }
+    return 0;
+}
+
+int study(const study_options& options, const run_range& range) {
+    const std::vector<study_case> cases = sweep_cases(options.sweep);
+    grids tables;
+    std::vector<case_result> results;
+    std::vector<run_record> last_runs;
+    {
+        progress_line progress(range.count * static_cast<long>(cases.size()));
+        for (const study_case& study : cases) {
+            const search_space& space = tables.space(study.bits);
+            last_runs = study_runs(space, study, range, options.jobs,
+                                   [&progress](long done) { progress.update(done); });
+            progress.next_case(range.count);
+            const grid_landmarks& landmarks = tables.landmarks(study.bits);
+            results.push_back({study, landmarks, summarize(last_runs, landmarks)});
+        }
+    }
+    if (results.size() == 1) {
+        const int bits = cases.front().bits;
+        std::printf("%s", single_report(results.front(), tables.space(bits), last_runs, range,
+                                        tables.seconds(bits))
+                              .c_str());
+    } else {
+        std::printf("%ld runs per schedule:\n\n%s", range.count, sweep_table(results).c_str());
+    }
+    if (options.target) {
+        std::printf("\n%s", target_line(results, *options.target).c_str());
+    }
+    if (!options.csv_path.empty() && !write_file(options.csv_path, study_csv(results))) {
+        return fail("cannot write " + options.csv_path);
+    }
+    if (!options.plot_path.empty()) {
+        const bool drawn = results.size() == 1
+                               ? plot_study(options.plot_path, results.front(),
+                                            tables.space(cases.front().bits), last_runs)
+                               : plot_sweep(options.plot_path, results);
+        if (!drawn) {
+            return fail("gnuplot could not draw " + options.plot_path);
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+int study_main(const std::vector<std::string>& args) {
+    const int cores = static_cast<int>(std::thread::hardware_concurrency());
+    const command_line command = parse_command_line(args, cores);
+    if (command.exit_status) {
+        std::printf("%s", command.text.c_str());
+        if (!command.error.empty()) {
+            std::fprintf(stderr, "sa_study: %s\n", command.error.c_str());
+        }
+        return *command.exit_status;
+    }
+    const study_options& options = command.options;
+    if (!options.plot_path.empty() && !gnuplot_available()) {
+        std::fprintf(stderr, "sa_study: --plot needs gnuplot (apt-get install gnuplot-nox)\n");
+        return 2;
+    }
+    const std::uint32_t seed =
+        options.seed.value_or(static_cast<std::uint32_t>(std::time(nullptr)));
+    std::printf("seed %u\n\n", seed);
+    const run_range range{seed, options.first_run, options.runs};
+    return options.trace ? trace(options, range) : study(options, range);
+}
+
+}  // namespace sa

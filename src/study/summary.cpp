@@ -1,0 +1,55 @@
+#include <algorithm>
+#include <cmath>
+
+#include "study/study.hpp"
+
+namespace sa {
+
+double median(std::vector<double> values) {
+    if (values.empty()) {
+        return 0.0;
+    }
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    if (values.size() % 2 == 1) {
+        return *middle;
+    }
+    const double below = *std::max_element(values.begin(), middle);
+    return (below + *middle) / 2.0;
+}
+
+double share(long count, long runs) {
+    return runs > 0 ? 100.0 * static_cast<double>(count) / static_cast<double>(runs) : 0.0;
+}
+
+study_summary summarize(const std::vector<run_record>& runs, const grid_landmarks& landmarks) {
+    study_summary summary;
+    summary.runs = static_cast<long>(runs.size());
+    if (runs.empty()) {
+        return summary;
+    }
+    double best_sum = 0.0;
+    double gap_sum = 0.0;
+    summary.worst_best = runs.front().best_fo;
+    std::vector<double> times;
+    times.reserve(runs.size());
+    for (const run_record& run : runs) {
+        summary.exact_optimum += run.best_d == landmarks.optimum_d ? 1 : 0;
+        summary.global_peak += landmarks.global_peak.contains(run.best_d) ? 1 : 0;
+        summary.second_peak += landmarks.second_peak.contains(run.best_d) ? 1 : 0;
+        best_sum += run.best_fo;
+        summary.worst_best = std::min(summary.worst_best, run.best_fo);
+        const auto gap = static_cast<double>(std::fabs(run.best_fo - run.true_value));
+        gap_sum += gap;
+        summary.max_gap = std::max(summary.max_gap, gap);
+        times.push_back(run.seconds);
+        summary.total_seconds += run.seconds;
+    }
+    const auto count = static_cast<double>(runs.size());
+    summary.mean_best = best_sum / count;
+    summary.mean_gap = gap_sum / count;
+    summary.median_seconds = median(times);
+    return summary;
+}
+
+}  // namespace sa

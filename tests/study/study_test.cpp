@@ -1,0 +1,180 @@
+#include "study/study.hpp"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "console/console.hpp"
+#include "study/chart.hpp"
+#include "study/options.hpp"
+#include "study/report.hpp"
+#include "support/stdio_capture.hpp"
+
+namespace {
+
+const sa::encoding demo = sa::encoding_for(sa::demo_problem);
+
+sa::command_line parse(const std::vector<std::string>& args) {
+    return sa::parse_command_line(args, 2);
+}
+
+TEST(StudyOptions, TheDefaultsAreTheDemosProblemAndSchedule) {
+    const sa::command_line command = parse({});
+    ASSERT_FALSE(command.exit_status);
+    const std::vector<sa::study_case> cases = sa::sweep_cases(command.options.sweep);
+    ASSERT_EQ(cases.size(), 1U);
+    const sa::schedule_params want = sa::demo_schedule(demo);
+    EXPECT_EQ(cases[0].bits, demo.n_bits);
+    EXPECT_EQ(cases[0].schedule.t0, want.t0);
+    EXPECT_EQ(cases[0].schedule.t_final, want.t_final);
+    EXPECT_EQ(cases[0].schedule.alpha, want.alpha);
+    EXPECT_EQ(cases[0].schedule.trials_per_level, want.trials_per_level);
+    EXPECT_EQ(command.options.jobs, 2);
+    EXPECT_EQ(command.options.runs, 1000);
+}
+
+TEST(StudyOptions, ListsAndRangesSweepEveryCombinationInAFixedOrder) {
+    const sa::command_line command =
+        parse({"--alpha=0.9,0.97", "--t-final", "0.1:0.3:0.1", "--bits", "12", "--runs=5"});
+    ASSERT_FALSE(command.exit_status) << command.error;
+    const std::vector<sa::study_case> cases = sa::sweep_cases(command.options.sweep);
+    ASSERT_EQ(cases.size(), 6U);
+    EXPECT_EQ(cases[0].schedule.alpha, static_cast<double>(0.9F));
+    EXPECT_EQ(cases[1].schedule.alpha, static_cast<double>(0.97F));
+    EXPECT_EQ(cases[1].schedule.t_final, static_cast<double>(0.1F));
+    EXPECT_EQ(cases[2].schedule.t_final, static_cast<double>(0.2F));
+    EXPECT_EQ(cases[5].schedule.t_final, static_cast<double>(0.3F));
+    EXPECT_EQ(cases[5].schedule.trials_per_level, 6);  // bits / 2, as the demo has it
+    EXPECT_EQ(cases[5].bits, 12);
+    EXPECT_EQ(sa::parse_whole_values("2:8:3"), (std::vector<int>{2, 5, 8}));
+}
+
+TEST(StudyOptions, RefusesWhatCannotBeStudiedWithOneLineAndStatusTwo) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"--alpha", "1"},
+                                               {"--alpha", "0"},
+                                               {"--alpha", "0.5,x"},
+                                               {"--t0", "-1"},
+                                               {"--t-final", "0"},
+                                               {"--t0", "0.1"},
+                                               {"--t0=1:2"},
+                                               {"--trials", "0"},
+                                               {"--bits", "1"},
+                                               {"--bits", "25"},
+                                               {"--runs", "0"},
+                                               {"--jobs", "0"},
+                                               {"--plot", "a.jpg"},
+                                               {"--seed", "-1"},
+                                               {"--seed", "4294967296"},
+                                               {"--trace", "--alpha", "0.9,0.95"},
+                                               {"--fast"}}) {
+        const sa::command_line command = parse(args);
+        EXPECT_EQ(command.exit_status, 2) << args.front();
+        EXPECT_FALSE(command.error.empty()) << args.front();
+        EXPECT_EQ(command.error.find('\n'), std::string::npos) << command.error;
+    }
+    EXPECT_EQ(parse({"--help"}).exit_status, 0);
+    EXPECT_EQ(parse({"--version"}).text, "sa_study " SA_DEMO_VERSION "\n");
+}
+
+// Run i is what sa_demo prints for choices 1 and 2 when started in clock second seed + i.
+TEST(StudyRuns, EachRunIsTheDemosSessionForItsSecond) {
+    const sa::search_space space = sa::search_space::tabulated(demo);
+    const sa::study_case study{sa::demo_schedule(demo), demo.n_bits};
+    const sa::run_range range{4'294'967'290U, 0, 12};  // the seeds wrap around past 2^32 - 1
+    const std::vector<sa::run_record> runs = sa::study_runs(space, study, range, 2);
+    const std::regex best("valor de x = (\\S+) \nfuncao objetivo = (\\S+) \nNum");
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        const auto second = static_cast<std::uint32_t>(range.seed + i);
+        const std::string session =
+            test_support::with_stdio("1\n2\n0\n", [second] { sa::run_program(second); });
+        std::smatch printed;
+        ASSERT_TRUE(std::regex_search(session, printed, best)) << session;
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%f %f", static_cast<double>(runs[i].best_x),
+                      static_cast<double>(runs[i].best_fo));
+        EXPECT_EQ(printed[1].str() + " " + printed[2].str(), expected) << "run " << i;
+    }
+}
+
+TEST(StudyRuns, TheSameAtAnyJobsAndSplitIntoParts) {
+    const sa::search_space space = sa::search_space::tabulated(demo);
+    const sa::study_case study{{10.0, 0.1, 0.9, 8}, demo.n_bits};
+    const auto whole = sa::study_runs(space, study, {7, 0, 200}, 1);
+    auto parts = sa::study_runs(space, study, {7, 0, 120}, 2);
+    const auto rest = sa::study_runs(space, study, {7, 120, 80}, 2);
+    parts.insert(parts.end(), rest.begin(), rest.end());
+    ASSERT_EQ(parts.size(), whole.size());
+    for (std::size_t i = 0; i < whole.size(); ++i) {
+        ASSERT_EQ(parts[i].best_d, whole[i].best_d) << i;
+        ASSERT_EQ(parts[i].best_fo, whole[i].best_fo) << i;
+    }
+}
+
+TEST(StudyRuns, TheDemoGridsOptimumAndItsTwoHills) {
+    const sa::grid_landmarks landmarks = sa::find_landmarks(sa::search_space::tabulated(demo));
+    EXPECT_EQ(landmarks.optimum_d, 48917);
+    EXPECT_EQ(landmarks.global_peak.first, 36848);
+    EXPECT_EQ(landmarks.global_peak.last, 57517);
+    EXPECT_EQ(landmarks.second_peak.first, 57517);  // the valley the two hills share
+    EXPECT_TRUE(landmarks.second_peak.contains(65048));
+    EXPECT_TRUE(landmarks.second_peak.contains(65049));
+}
+
+sa::run_record record(int best_d, float best_fo, long double true_value, double seconds) {
+    return {best_d, 0.0F, best_fo, true_value, seconds};
+}
+
+TEST(StudySummary, CountsMeansGapsAndTheMedianTime) {
+    const sa::grid_landmarks landmarks{48917, -0.50716F, 1.501564L, {40000, 57000}, {57000, 70000}};
+    const std::vector<sa::run_record> runs = {
+        record(48917, 1.5F, 1.5L, 3.0),    // the optimum itself
+        record(48900, 1.4F, 1.375L, 1.0),  // on the global peak only
+        record(65049, 1.25F, 1.25L, 2.0),  // second peak
+        record(10000, 0.5F, 0.5L, 4.0),    // elsewhere
+    };
+    const sa::study_summary summary = sa::summarize(runs, landmarks);
+    EXPECT_EQ(summary.runs, 4);
+    EXPECT_EQ(summary.exact_optimum, 1);
+    EXPECT_EQ(summary.global_peak, 2);
+    EXPECT_EQ(summary.second_peak, 1);
+    EXPECT_NEAR(summary.mean_best, (1.5 + 1.4 + 1.25 + 0.5) / 4, 1e-7);
+    EXPECT_EQ(summary.worst_best, 0.5F);
+    EXPECT_NEAR(summary.max_gap, 1.4 - 1.375, 1e-7);
+    EXPECT_DOUBLE_EQ(summary.median_seconds, 2.5);
+    EXPECT_DOUBLE_EQ(sa::share(1, 4), 25.0);
+}
+
+TEST(StudyReport, SweepLinesFitEightyColumnsAndTheTargetIsTheCheapest) {
+    std::vector<sa::case_result> results;
+    for (const float alpha : {0.8F, 0.99F, 0.9999F}) {
+        sa::case_result result{{{1000.0F, 0.00001F, alpha, 1000}, 24}, {}, {}};
+        result.summary.runs = 10'000'000;
+        result.summary.exact_optimum = alpha > 0.9F ? 9'000'000 : 1;
+        result.summary.mean_best = 1.501564;
+        result.summary.median_seconds = 0.123456;
+        results.push_back(result);
+    }
+    const std::string table = sa::sweep_table(results);
+    std::size_t start = 0;
+    for (std::size_t end = table.find('\n'); end != std::string::npos;
+         start = end + 1, end = table.find('\n', start)) {
+        EXPECT_LE(end - start, 80U) << table.substr(start, end - start);
+    }
+    EXPECT_EQ(sa::cheapest_reaching(results, 50.0), 1U);
+    EXPECT_FALSE(sa::cheapest_reaching(results, 95.0));
+}
+
+TEST(Chart, BarsAvoidTheAxisAndEveryCountIsListed) {
+    std::vector<int> counts(sa::plot_columns, 0);
+    counts[3] = 1000;
+    counts[5] = 1;
+    const std::string bars = sa::plot_bars(counts, 4);
+    const std::string lowest_row = bars.substr(bars.rfind('\n', bars.size() - 2) + 1);
+    EXPECT_EQ(lowest_row.substr(sa::chart_margin + 3, 3), "# #");
+    EXPECT_EQ(bars.substr(0, sa::chart_margin), "  1000 |");
+    EXPECT_EQ(sa::bar_counts(counts, -2.0F, 2.0F), "  x -1.81: 1000  x -1.69: 1\n");
+    EXPECT_EQ(sa::plot_column(2.0F, -2.0F, 2.0F), sa::plot_columns - 1);
+}
+
+}  // namespace
