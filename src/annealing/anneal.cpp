@@ -42,7 +42,7 @@ class run_state {
             return;
         }
         flip_bit(cur_.bits, k);
-        move_to(d_new, f_new.exact(), delta);
+        move_to(d_new, f_new, delta);
         ++(improving ? level.improving : level.worsening);
         // Only an improving move can lift the value above the best; ties never replace it.
         if (improving && cur_.fo > best_.fo) {
@@ -64,11 +64,11 @@ class run_state {
     }
 
   private:
-    void move_to(int d, long double f, float delta) {
+    void move_to(int d, const point_value& value, float delta) {
         d_ = d;
         // f of the current solution is kept, not evaluated again at the next trial: f is a
         // pure function, so the kept value is the same, at half the cost.
-        f_ = f;
+        f_ = value.exact();
         cur_.fo = add_change(cur_.fo, delta);
     }
 

@@ -49,7 +49,8 @@ long double random_uniform(random_engine& engine, double a, double b);
 // the unrounded value is read only when asked for: most candidates are never accepted.
 class point_value {
   public:
-    point_value(float rounded, long double evaluated) : rounded_(rounded), evaluated_(evaluated) {}
+    explicit point_value(long double evaluated)
+        : rounded_(static_cast<float>(evaluated)), evaluated_(evaluated) {}
     point_value(float rounded, const long double* tabulated)
         : rounded_(rounded), tabulated_(tabulated) {}
 

@@ -81,8 +81,7 @@ float search_space::x_at(int d) const {
 }
 
 point_value search_space::evaluate(int d) const {
-    const long double f = objective(x_at(d));
-    return {static_cast<float>(f), f};
+    return point_value(objective(x_at(d)));
 }
 
 bool search_space::accepts_by_exp(float delta, double temperature, random_engine& engine) {

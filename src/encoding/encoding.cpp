@@ -1,6 +1,8 @@
 #include "encoding/encoding.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace sa {
 
@@ -24,18 +26,14 @@ encoding encoding_with(int n_bits, float x_min, float x_max) {
 
 bit_vector random_bits(const encoding& enc, random_engine& engine) {
     bit_vector v(static_cast<std::size_t>(enc.n_bits));
-    for (auto& digit : v) {
-        digit = random_int(engine, 2);
-    }
+    std::generate(v.begin(), v.end(), [&engine] { return random_int(engine, 2); });
     return v;
 }
 
 int decode_bits(const bit_vector& v) {
-    int d = 0;
-    for (const std::int32_t digit : v) {
-        d = 2 * d + static_cast<int>(digit == 1);
-    }
-    return d;
+    return std::accumulate(v.begin(), v.end(), 0, [](int d, std::int32_t digit) {
+        return 2 * d + static_cast<int>(digit == 1);
+    });
 }
 
 long double decoded_to_x(int d, const encoding& enc) {

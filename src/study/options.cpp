@@ -104,42 +104,44 @@ std::string check_wholes(const std::string& name, const std::string& text, std::
         return name + " needs a whole number, a list a,b,c or a range start:stop:step, not '" +
                text + "'";
     }
-    for (const int value : out) {
-        if (value < low || value > high) {
-            return name + " must lie in " + std::to_string(low) + ".." + std::to_string(high) +
-                   ", not " + std::to_string(value);
-        }
+    const auto outside = std::find_if(
+        out.begin(), out.end(), [low, high](int value) { return value < low || value > high; });
+    if (outside != out.end()) {
+        return name + " must lie in " + std::to_string(low) + ".." + std::to_string(high) +
+               ", not " + std::to_string(*outside);
     }
     return {};
 }
 
 // Every case must cool through at least one level.
 std::string check_levels(const sweep_request& sweep) {
-    for (const study_case& study : sweep_cases(sweep)) {
-        if (study.schedule.t0 <= study.schedule.t_final) {
-            return "T0 must lie above the final T, so that the schedule has a level (T0 " +
-                   CLI::detail::to_string(study.schedule.t0) + ", final T " +
-                   CLI::detail::to_string(study.schedule.t_final) + ")";
-        }
+    const std::vector<study_case> cases = sweep_cases(sweep);
+    const auto empty = std::find_if(cases.begin(), cases.end(), [](const study_case& study) {
+        return study.schedule.t0 <= study.schedule.t_final;
+    });
+    if (empty != cases.end()) {
+        return "T0 must lie above the final T, so that the schedule has a level (T0 " +
+               CLI::detail::to_string(empty->schedule.t0) + ", final T " +
+               CLI::detail::to_string(empty->schedule.t_final) + ")";
     }
     return {};
 }
 
 const char* const footer =
-    "Each of --t0, --alpha, --t-final, --trials and --bits takes a value, a list such as\n"
-    "0.9,0.95,0.97 or a range start:stop:step; the study runs every combination. Real\n"
-    "values are rounded to single precision and widened, as sa_demo's own constants are,\n"
-    "so the defaults reproduce sa_demo exactly. Without --trials a level has bits / 2\n"
-    "trials, as in sa_demo.\n"
+    "Each of --t0, --alpha, --t-final, --trials and --bits takes a value, a list\n"
+    "such as 0.9,0.95,0.97 or a range start:stop:step; the study runs every\n"
+    "combination. Real values are rounded to single precision and widened, as\n"
+    "sa_demo's own constants are, so the defaults reproduce sa_demo exactly.\n"
+    "Without --trials a level has bits / 2 trials, as in sa_demo.\n"
     "\n"
-    "Run i (from 0) is what sa_demo does on choices 1 and 2 when started in clock second\n"
-    "seed + i: every figure but the times is the same at any --jobs, and a study split\n"
-    "with --first-run adds up to the whole.\n"
+    "Run i (from 0) is what sa_demo does on choices 1 and 2 when started in clock\n"
+    "second seed + i: every figure but the times is the same at any --jobs, and a\n"
+    "study split with --first-run adds up to the whole.\n"
     "\n"
-    "--trace follows one run, one line or CSV row per temperature level: level (from 0),\n"
-    "temperature T, moves accepted that improved (accepted_improving) and that did not\n"
-    "(accepted_worsening), trials, x of the current solution, its value fo as the run\n"
-    "accumulates it, and the best value so far (best_fo).\n"
+    "--trace follows one run, a line (or CSV row) per temperature level: the level\n"
+    "(from 0), the temperature T, the moves accepted that improved and that did not\n"
+    "(up/down; accepted_improving, accepted_worsening), the trials, x of the current\n"
+    "solution, its value fo as the run accumulates it, and the best value so far.\n"
     "\n"
     "Manual: man sa_study\n";
 
@@ -152,24 +154,32 @@ struct option_texts {
 };
 
 void add_options(CLI::App& app, study_options& options, option_texts& texts) {
-    app.add_option("--runs", options.runs, "number of runs per schedule (default 1000)")
-        ->check(CLI::Range(1L, max_runs));
-    app.add_option("--seed", options.seed, "seed of run 0, 0 to 4294967295 (default: the clock)");
-    app.add_option("--first-run", options.first_run, "study runs K to K+N-1 only (default 0)");
+    app.add_option("--runs", options.runs, "runs per schedule (default 1000)")
+        ->type_name("N")
+        ->check(CLI::Range(1L, max_runs).description(""));
+    app.add_option("--seed", options.seed, "seed of run 0, 0..4294967295 (default: clock)")
+        ->type_name("S");
+    app.add_option("--first-run", options.first_run, "study runs K to K+N-1 only (default 0)")
+        ->type_name("K");
     app.add_option("--jobs", options.jobs, "threads (default: every core)")
-        ->check(CLI::Range(1, 4096));
-    app.add_option("--t0", texts.t0, "initial temperature (default 100)");
-    app.add_option("--alpha", texts.alpha, "cooling factor, in (0, 1) (default 0.97)");
-    app.add_option("--t-final", texts.t_final, "levels go on while T is above it (default 0.1)");
-    app.add_option("--trials", texts.trials, "trials per temperature level (default bits / 2)");
-    app.add_option("--bits", texts.bits, "encoding length, 2 to 24 (default 17)");
-    app.add_option("--target", options.target,
-                   "name the cheapest schedule whose exact-optimum share reaches P %")
-        ->check(CLI::Range(0.0, 100.0));
+        ->type_name("J")
+        ->check(CLI::Range(1, 4096).description(""));
+    app.add_option("--t0", texts.t0, "initial temperature (default 100)")->type_name("LIST");
+    app.add_option("--alpha", texts.alpha, "cooling factor, in (0, 1) (default 0.97)")
+        ->type_name("LIST");
+    app.add_option("--t-final", texts.t_final, "levels go on while T is above it (default 0.1)")
+        ->type_name("LIST");
+    app.add_option("--trials", texts.trials, "trials per level (default bits / 2)")
+        ->type_name("LIST");
+    app.add_option("--bits", texts.bits, "encoding length, 2..24 (default 17)")->type_name("LIST");
+    app.add_option("--target", options.target, "name the cheapest schedule reaching P % exact")
+        ->type_name("P")
+        ->check(CLI::Range(0.0, 100.0).description(""));
     app.add_flag("--trace", options.trace, "follow one run level by level instead");
-    app.add_option("--csv", options.csv_path, "write a CSV file: a row per schedule, or per level");
-    app.add_option("--plot", options.plot_path,
-                   "draw a picture with gnuplot: FILE.svg or FILE.png");
+    app.add_option("--csv", options.csv_path, "write a CSV file: a row per schedule or level")
+        ->type_name("FILE");
+    app.add_option("--plot", options.plot_path, "draw it with gnuplot: FILE.svg or FILE.png")
+        ->type_name("FILE");
 }
 
 std::string check_options(study_options& options, const option_texts& texts) {
@@ -227,12 +237,12 @@ command_line parse_command_line(const std::vector<std::string>& args, int cores)
     command_line parsed;
     parsed.options.jobs = std::max(1, cores);
     CLI::App app(
-        "Runs simulated annealing on sa_demo's function many times, under its schedule "
+        "Runs simulated annealing on sa_demo's function many times, under its schedule\n"
         "or a sweep of schedules, and reports how often the runs find the optimum.",
         "sa_study");
     app.set_version_flag("--version", "sa_study " SA_DEMO_VERSION);
     app.footer(footer);
-    app.get_formatter()->column_width(22);
+    app.get_formatter()->column_width(20);
     option_texts texts;
     add_options(app, parsed.options, texts);
     try {

@@ -59,9 +59,13 @@ double seconds_since(clock_type::time_point start) {
     return std::chrono::duration<double>(clock_type::now() - start).count();
 }
 
-bool write_file(const std::string& path, const std::string& text) {
-    std::ofstream file(path, std::ios::binary);
-    file << text;
+// Writes the CSV file the options ask for, if any; false when it cannot be written.
+bool write_csv(const study_options& options, const std::string& csv) {
+    if (options.csv_path.empty()) {
+        return true;
+    }
+    std::ofstream file(options.csv_path, std::ios::binary);
+    file << csv;
     return static_cast<bool>(file.flush());
 }
 
@@ -92,13 +96,13 @@ class grids {
     std::map<int, double> seconds_;
 };
 
-int trace(const study_options& options, const run_range& range) {
+int run_trace(const study_options& options, const run_range& range) {
     const study_case study = sweep_cases(options.sweep).front();
     const search_space space(study_encoding(study.bits));
     const traced_run run = trace_run(space, study, range);
     std::printf("schedule: %s\n          %s\n\n%s", describe_case(study).c_str(),
                 describe_cost(study).c_str(), trace_table(run).c_str());
-    if (!options.csv_path.empty() && !write_file(options.csv_path, trace_csv(run))) {
+    if (!write_csv(options, trace_csv(run))) {
         return fail("cannot write " + options.csv_path);
     }
     if (!options.plot_path.empty() && !plot_trace(options.plot_path, study, run)) {
@@ -107,7 +111,7 @@ int trace(const study_options& options, const run_range& range) {
     return 0;
 }
 
-int study(const study_options& options, const run_range& range) {
+int run_study(const study_options& options, const run_range& range) {
     const std::vector<study_case> cases = sweep_cases(options.sweep);
     grids tables;
     std::vector<case_result> results;
@@ -134,7 +138,7 @@ int study(const study_options& options, const run_range& range) {
     if (options.target) {
         std::printf("\n%s", target_line(results, *options.target).c_str());
     }
-    if (!options.csv_path.empty() && !write_file(options.csv_path, study_csv(results))) {
+    if (!write_csv(options, study_csv(results))) {
         return fail("cannot write " + options.csv_path);
     }
     if (!options.plot_path.empty()) {
@@ -170,7 +174,7 @@ int study_main(const std::vector<std::string>& args) {
         options.seed.value_or(static_cast<std::uint32_t>(std::time(nullptr)));
     std::printf("seed %u\n\n", seed);
     const run_range range{seed, options.first_run, options.runs};
-    return options.trace ? trace(options, range) : study(options, range);
+    return options.trace ? run_trace(options, range) : run_study(options, range);
 }
 
 }  // namespace sa

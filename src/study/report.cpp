@@ -34,11 +34,32 @@ std::string shortest(double widened_float) {
     return shortest(static_cast<float>(widened_float));
 }
 
-// A number in at most `width` characters: whole if it fits, else with fewer digits.
-std::string fit(double value, int width) {
+// A column of the sweep table: its width and its two heading lines.
+struct column {
+    int width;
+    const char* upper;
+    const char* lower;
+};
+
+// With single spaces between, 80 columns in all.
+constexpr std::array<column, 12> sweep_columns = {{{6, "", "T0"},
+                                                   {7, "", "alpha"},
+                                                   {6, "final", "T"},
+                                                   {4, "tri-", "als"},
+                                                   {4, "", "bits"},
+                                                   {6, "", "levels"},
+                                                   {7, "trials", "per run"},
+                                                   {5, "exact", "%"},
+                                                   {5, "glob.", "peak%"},
+                                                   {5, "2nd", "peak%"},
+                                                   {8, "mean", "best"},
+                                                   {6, "median", "us"}}};
+
+// A number within the column's width: whole if it fits, else with fewer digits.
+std::string fit(double value, const column& within) {
     for (int digits = 7; digits > 1; --digits) {
         std::string text = format("%.*g", digits, value);
-        if (static_cast<int>(text.size()) <= width) {
+        if (static_cast<int>(text.size()) <= within.width) {
             return text;
         }
     }
@@ -46,9 +67,9 @@ std::string fit(double value, int width) {
 }
 
 // One decimal where it fits.
-std::string fit_decimal(double value, int width) {
+std::string fit_decimal(double value, const column& within) {
     std::string text = format("%.1f", value);
-    return static_cast<int>(text.size()) <= width ? text : fit(value, width);
+    return static_cast<int>(text.size()) <= within.width ? text : fit(value, within);
 }
 
 long trials_per_run(const study_case& study) {
@@ -132,39 +153,36 @@ std::string single_report(const case_result& result, const search_space& space,
 }
 
 std::string sweep_table(const std::vector<case_result>& results) {
-    // Column widths and two heading lines; with single spaces between, 80 columns in all.
-    constexpr std::array<int, 12> widths = {6, 7, 6, 4, 4, 6, 7, 5, 5, 5, 8, 6};
-    const std::array<const char*, 12> upper = {
-        "", "", "final", "tri-", "", "", "trials", "exact", "glob.", "2nd", "mean", "median"};
-    const std::array<const char*, 12> lower = {"T0",    "alpha",  "T",       "als",
-                                               "bits",  "levels", "per run", "%",
-                                               "peak%", "peak%",  "best",    "us"};
     std::string text;
-    const auto add_line = [&text, &widths](const std::array<std::string, 12>& cells) {
+    const auto add_line = [&text](const std::array<std::string, sweep_columns.size()>& cells) {
         std::string line;
-        for (std::size_t i = 0; i < widths.size(); ++i) {
-            line += format("%*s ", widths[i], cells[i].c_str());
+        for (std::size_t i = 0; i < sweep_columns.size(); ++i) {
+            line += format("%*s ", sweep_columns[i].width, cells[i].c_str());
         }
         line.pop_back();
         text += line + '\n';
     };
-    for (const auto* heading : {&upper, &lower}) {
-        std::array<std::string, 12> cells;
-        std::copy(heading->begin(), heading->end(), cells.begin());
-        add_line(cells);
-    }
+    std::array<std::string, sweep_columns.size()> upper;
+    std::array<std::string, sweep_columns.size()> lower;
+    std::transform(sweep_columns.begin(), sweep_columns.end(), upper.begin(),
+                   [](const column& c) { return c.upper; });
+    std::transform(sweep_columns.begin(), sweep_columns.end(), lower.begin(),
+                   [](const column& c) { return c.lower; });
+    add_line(upper);
+    add_line(lower);
+    const auto& c = sweep_columns;
     for (const case_result& result : results) {
         const schedule_params& s = result.study.schedule;
         const study_summary& summary = result.summary;
-        add_line({fit(s.t0, widths[0]), fit(s.alpha, widths[1]), fit(s.t_final, widths[2]),
-                  fit(s.trials_per_level, widths[3]), fit(result.study.bits, widths[4]),
-                  fit(count_levels(s), widths[5]),
-                  fit(static_cast<double>(trials_per_run(result.study)), widths[6]),
+        add_line({fit(s.t0, c[0]), fit(s.alpha, c[1]), fit(s.t_final, c[2]),
+                  fit(s.trials_per_level, c[3]), fit(result.study.bits, c[4]),
+                  fit(count_levels(s), c[5]),
+                  fit(static_cast<double>(trials_per_run(result.study)), c[6]),
                   format("%.1f", share(summary.exact_optimum, summary.runs)),
                   format("%.1f", share(summary.global_peak, summary.runs)),
                   format("%.1f", share(summary.second_peak, summary.runs)),
                   format("%.6f", summary.mean_best),
-                  fit_decimal(summary.median_seconds * 1e6, widths[11])});
+                  fit_decimal(summary.median_seconds * 1e6, c[11])});
     }
     return text;
 }

@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <iterator>
+
 #include "study/study.hpp"
 
 namespace sa {
@@ -26,9 +29,12 @@ std::vector<study_case> sweep_cases(const sweep_request& request) {
                  or_default(request.t_final, static_cast<float>(demo.t_final))) {
                 for (const float alpha :
                      or_default(request.alpha, static_cast<float>(demo.alpha))) {
-                    for (const int trials : or_default(request.trials, demo.trials_per_level)) {
-                        cases.push_back({{t0, t_final, alpha, trials}, bits});
-                    }
+                    const std::vector<int> trials =
+                        or_default(request.trials, demo.trials_per_level);
+                    std::transform(trials.begin(), trials.end(), std::back_inserter(cases),
+                                   [&](int per_level) {
+                                       return study_case{{t0, t_final, alpha, per_level}, bits};
+                                   });
                 }
             }
         }
