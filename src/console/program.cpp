@@ -58,8 +58,12 @@ int demo_main(const std::vector<std::string>& args, std::uint32_t seed) {
         std::printf("sa_demo %s\n", SA_DEMO_VERSION);
         return 0;
     }
+    // The first argument that cannot be answered: an unknown one, or one after --help or
+    // --version.
+    const bool first_known = args[0] == "--help" || args[0] == "--version";
+    const std::string& refused = first_known ? args[1] : args[0];
     std::fprintf(stderr, "sa_demo: unknown argument '%s' (usage: sa_demo [--help | --version])\n",
-                 args[0] == "--help" || args[0] == "--version" ? args[1].c_str() : args[0].c_str());
+                 refused.c_str());
     return 2;
 }
 
