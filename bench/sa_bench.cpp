@@ -52,7 +52,9 @@ void bits_to_x_of_random_vectors(benchmark::State& state) {
     sa::random_engine engine(1);
     std::vector<sa::bit_vector> vectors;
     for (int i = 0; i < 64; ++i) {
-        vectors.push_back(sa::random_bits(demo_encoding, engine));
+        sa::bit_vector v(static_cast<std::size_t>(demo_encoding.n_bits));
+        sa::fill_random_bits(v, engine);
+        vectors.push_back(v);
     }
     std::size_t i = 0;
     for (auto _ : state) {

@@ -24,7 +24,8 @@ int count_levels(const schedule_params& schedule) {
 }
 
 solution random_solution(const encoding& enc, random_engine& engine) {
-    solution fresh{random_bits(enc, engine)};
+    solution fresh{bit_vector(static_cast<std::size_t>(enc.n_bits))};
+    fill_random_bits(fresh.bits, engine);
     const auto x = static_cast<float>(bits_to_x(fresh.bits, enc));
     fresh.fo = static_cast<float>(objective(x));
     return fresh;

@@ -24,10 +24,8 @@ encoding encoding_with(int n_bits, float x_min, float x_max) {
     return {n_bits, (1 << n_bits) - 1, x_min, x_max};
 }
 
-bit_vector random_bits(const encoding& enc, random_engine& engine) {
-    bit_vector v(static_cast<std::size_t>(enc.n_bits));
+void fill_random_bits(bit_vector& v, random_engine& engine) {
     std::generate(v.begin(), v.end(), [&engine] { return random_int(engine, 2); });
-    return v;
 }
 
 int decode_bits(const bit_vector& v) {

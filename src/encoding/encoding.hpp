@@ -55,8 +55,8 @@ inline int decoded_after_flip(int d, int n_bits, int k) {
     return d ^ (1 << (n_bits - 1 - k));
 }
 
-// n_bits random digits, drawn in ascending position order.
-bit_vector random_bits(const encoding& enc, random_engine& engine);
+// Every digit of v drawn at random, in ascending position order.
+void fill_random_bits(bit_vector& v, random_engine& engine);
 
 // The integer the digits spell; an element other than exactly 1 counts as 0.
 int decode_bits(const bit_vector& v);

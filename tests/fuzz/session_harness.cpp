@@ -14,15 +14,17 @@ constexpr std::size_t output_per_input_byte = 1000;
 
 struct output_budget {
     std::size_t left;
+    std::string written;
 };
 
-ssize_t count_output(void* cookie, const char* /*buffer*/, std::size_t size) {
+ssize_t count_output(void* cookie, const char* buffer, std::size_t size) {
     auto* budget = static_cast<output_budget*>(cookie);
     if (size > budget->left) {
         std::fprintf(stderr, "session wrote more output than its input explains\n");
         std::abort();
     }
     budget->left -= size;
+    budget->written.append(buffer, size);
     return static_cast<ssize_t>(size);
 }
 
@@ -37,9 +39,9 @@ std::uint32_t seed_from(const std::uint8_t* data, std::size_t size) {
 
 }  // namespace
 
-void run_session_bytes(const std::uint8_t* data, std::size_t size) {
+std::string run_session_bytes(const std::uint8_t* data, std::size_t size) {
     std::vector<char> input(data, data + size);
-    output_budget budget{output_per_input_byte * (size + 1)};
+    output_budget budget{output_per_input_byte * (size + 1), {}};
     FILE* in = fmemopen(input.data(), input.size(), "r");
     FILE* out = fopencookie(&budget, "w", {nullptr, count_output, nullptr, nullptr});
     if (in == nullptr || out == nullptr) {
@@ -59,4 +61,5 @@ void run_session_bytes(const std::uint8_t* data, std::size_t size) {
     if (status != 0) {
         std::abort();
     }
+    return budget.written;
 }
