@@ -15,12 +15,17 @@ namespace {
 
 // printf into a std::string.
 __attribute__((format(printf, 1, 2))) std::string format(const char* pattern, ...) {
-    std::array<char, 512> buffer{};
     va_list args;
     va_start(args, pattern);
-    std::vsnprintf(buffer.data(), buffer.size(), pattern, args);
+    va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(nullptr, 0, pattern, args);
     va_end(args);
-    return buffer.data();
+    std::string text(static_cast<std::size_t>(std::max(length, 0)) + 1, '\0');
+    std::vsnprintf(text.data(), text.size(), pattern, again);
+    va_end(again);
+    text.pop_back();
+    return text;
 }
 
 // The shortest text that reads back as the same float, as the user would have typed it.
