@@ -17,6 +17,14 @@ cut -d, -f1-12 "$dir/one.csv" >"$dir/one.cut"
 cut -d, -f1-12 "$dir/two.csv" >"$dir/two.cut"
 cmp -s "$dir/one.cut" "$dir/two.cut" || fail "--jobs 1 and --jobs 2 wrote different CSV files"
 
+"$study" $sweep --target 1 >"$dir/target.txt"
+grep -q '^Cheapest schedule reaching 1.00 % exact optimum' "$dir/target.txt" ||
+  fail "--target 1 named no schedule"
+"$study" --runs 20 --seed 5 --target 100 --first-run 7 >"$dir/none.txt"
+grep -q '^20 runs (runs 7 to 26):$' "$dir/none.txt" || fail "--first-run is not reported"
+grep -q '^No schedule reaches 100.00 % exact optimum.$' "$dir/none.txt" ||
+  fail "--target 100 should find no schedule"
+
 "$study" --trace --seed 5 --csv "$dir/trace.csv" >/dev/null
 head -1 "$dir/trace.csv" | grep -qx 'level,temperature,accepted_improving,accepted_worsening,trials,x,fo,best_fo' ||
   fail "the trace's CSV heading is wrong"
