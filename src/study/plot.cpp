@@ -36,7 +36,8 @@ std::string terminal(const std::string& path) {
 }
 
 bool run_gnuplot(const std::string& script) {
-    FILE* pipe = popen("gnuplot", "w");
+    // Whatever gnuplot would print goes nowhere: the picture goes to its file.
+    FILE* pipe = popen("gnuplot >/dev/null", "w");
     if (pipe == nullptr) {
         return false;
     }

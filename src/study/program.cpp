@@ -170,6 +170,13 @@ int study_main(const std::vector<std::string>& args) {
         std::fprintf(stderr, "sa_study: --plot needs gnuplot (apt-get install gnuplot-nox)\n");
         return 2;
     }
+    for (const std::string& path : {options.csv_path, options.plot_path}) {
+        // Found out before the study rather than after it.
+        if (!path.empty() && !std::ofstream(path, std::ios::app)) {
+            std::fprintf(stderr, "sa_study: cannot write %s\n", path.c_str());
+            return 2;
+        }
+    }
     const std::uint32_t seed =
         options.seed.value_or(static_cast<std::uint32_t>(std::time(nullptr)));
     std::printf("seed %u\n\n", seed);

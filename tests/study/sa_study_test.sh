@@ -40,4 +40,5 @@ refused "$study" --alpha 1.5
 refused "$study" --bits 30
 refused "$study" --runs=0
 refused env PATH=/nonexistent "$study" --plot "$dir/f.svg"
+refused "$study" --runs 10 --csv "$dir/no/such/folder.csv"
 echo "sa_study_test: passed"
