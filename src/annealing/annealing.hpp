@@ -40,6 +40,14 @@ struct solution {
 // A random solution: n_bits random digits and f of their x.
 solution random_solution(const encoding& enc, random_engine& engine);
 
+// The grid of random_uniform: this many equal steps.
+inline constexpr int uniform_steps = 10000;
+
+// One draw on that grid: a whole number of steps, 0..9999.
+inline int uniform_step(random_engine& engine) {
+    return static_cast<int>(static_cast<std::uint32_t>(engine()) % std::uint32_t{uniform_steps});
+}
+
 // A pseudo-random real in [a, b) on a grid of 10000 steps; a itself, without a draw, when
 // a equals b.
 long double random_uniform(random_engine& engine, double a, double b);
@@ -99,11 +107,6 @@ class search_space {
     }
 
   private:
-    // One draw on the grid of random_uniform: a whole number of steps, 0..9999.
-    static int uniform_step(random_engine& engine) {
-        return static_cast<int>(static_cast<std::uint32_t>(engine()) % 10000U);
-    }
-
     // delta / T, formed in extended precision and rounded to double for exp.
     static double exponent(float delta, double temperature) {
         return static_cast<double>(static_cast<long double>(delta) / temperature);

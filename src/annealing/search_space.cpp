@@ -8,8 +8,6 @@ namespace sa {
 
 namespace {
 
-constexpr int uniform_steps = 10000;
-
 long double uniform_at(int step, double a, double b) {
     return (step * 0.0001L) * (static_cast<long double>(b) - a) + a;
 }
@@ -52,8 +50,7 @@ long double random_uniform(random_engine& engine, double a, double b) {
     if (a == b) {
         return a;
     }
-    const int step = static_cast<int>(static_cast<std::uint32_t>(engine()) % uniform_steps);
-    return uniform_at(step, a, b);
+    return uniform_at(uniform_step(engine), a, b);
 }
 
 search_space::search_space(const encoding& enc) : enc_(enc) {}

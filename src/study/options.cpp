@@ -6,6 +6,8 @@
 #include <cmath>
 #include <sstream>
 
+#include "study/plot.hpp"
+
 namespace sa {
 
 namespace {
@@ -208,8 +210,7 @@ std::string check_options(study_options& options, const option_texts& texts) {
     if (error.empty() && options.trace && sweep_cases(sweep).size() != 1) {
         error = "--trace follows a single schedule, not a sweep";
     }
-    const bool plot_ok = options.plot_path.ends_with(".svg") || options.plot_path.ends_with(".png");
-    if (error.empty() && !options.plot_path.empty() && !plot_ok) {
+    if (error.empty() && !options.plot_path.empty() && !plot_format_supported(options.plot_path)) {
         error = "--plot writes .svg or .png files, not '" + options.plot_path + "'";
     }
     return error;

@@ -13,11 +13,6 @@ namespace sa {
 
 namespace {
 
-bool ends_with(const std::string& text, const std::string& end) {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
 // A gnuplot string in single quotes, where a quote is written twice.
 std::string quoted(const std::string& text) {
     std::string result = "'";
@@ -28,7 +23,7 @@ std::string quoted(const std::string& text) {
 }
 
 std::string terminal(const std::string& path) {
-    const std::string kind = ends_with(path, ".svg")
+    const std::string kind = path.ends_with(".svg")
                                  ? "svg size 900,600 dynamic enhanced font 'Sans,12' background "
                                    "'white'"
                                  : "pngcairo size 900,600 enhanced font 'Sans,11'";
@@ -72,14 +67,10 @@ const sweep_axis* line_axis(const std::vector<case_result>& results) {
     return nullptr;
 }
 
-long trials_per_run(const study_case& study) {
-    return static_cast<long>(count_levels(study.schedule)) * study.schedule.trials_per_level;
-}
-
 }  // namespace
 
 bool plot_format_supported(const std::string& path) {
-    return ends_with(path, ".svg") || ends_with(path, ".png");
+    return path.ends_with(".svg") || path.ends_with(".png");
 }
 
 bool gnuplot_available() {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 #include <thread>
+#include <utility>
 
 #include "study/options.hpp"
 #include "study/plot.hpp"
@@ -74,26 +75,30 @@ int fail(const std::string& message) {
     return 1;
 }
 
-// One tabulated grid per encoding length, shared by every schedule that runs on it.
+// A tabulated grid, what it holds, and what tabulating and scanning it cost.
+struct grid {
+    search_space space;
+    grid_landmarks landmarks;
+    double seconds;
+};
+
+// One grid per encoding length, shared by every schedule that runs on it.
 class grids {
   public:
-    const search_space& space(int bits) {
-        auto found = spaces_.find(bits);
-        if (found == spaces_.end()) {
+    const grid& of(int bits) {
+        auto found = grids_.find(bits);
+        if (found == grids_.end()) {
             const auto start = clock_type::now();
-            found = spaces_.emplace(bits, search_space::tabulated(study_encoding(bits))).first;
-            landmarks_.emplace(bits, find_landmarks(found->second));
-            seconds_[bits] = seconds_since(start);
+            search_space space = search_space::tabulated(study_encoding(bits));
+            const grid_landmarks landmarks = find_landmarks(space);
+            found =
+                grids_.emplace(bits, grid{std::move(space), landmarks, seconds_since(start)}).first;
         }
         return found->second;
     }
-    const grid_landmarks& landmarks(int bits) { return space(bits), landmarks_.at(bits); }
-    double seconds(int bits) { return space(bits), seconds_.at(bits); }
 
   private:
-    std::map<int, search_space> spaces_;
-    std::map<int, grid_landmarks> landmarks_;
-    std::map<int, double> seconds_;
+    std::map<int, grid> grids_;
 };
 
 int run_trace(const study_options& options, const run_range& range) {
@@ -119,19 +124,19 @@ int run_study(const study_options& options, const run_range& range) {
     {
         progress_line progress(range.count * static_cast<long>(cases.size()));
         for (const study_case& study : cases) {
-            const search_space& space = tables.space(study.bits);
-            last_runs = study_runs(space, study, range, options.jobs,
+            const grid& tabulated = tables.of(study.bits);
+            last_runs = study_runs(tabulated.space, study, range, options.jobs,
                                    [&progress](long done) { progress.update(done); });
             progress.next_case(range.count);
-            const grid_landmarks& landmarks = tables.landmarks(study.bits);
-            results.push_back({study, landmarks, summarize(last_runs, landmarks)});
+            results.push_back(
+                {study, tabulated.landmarks, summarize(last_runs, tabulated.landmarks)});
         }
     }
+    const grid& first = tables.of(cases.front().bits);
     if (results.size() == 1) {
-        const int bits = cases.front().bits;
-        std::printf("%s", single_report(results.front(), tables.space(bits), last_runs, range,
-                                        tables.seconds(bits))
-                              .c_str());
+        std::printf(
+            "%s",
+            single_report(results.front(), first.space, last_runs, range, first.seconds).c_str());
     } else {
         std::printf("%ld runs per schedule:\n\n%s", range.count, sweep_table(results).c_str());
     }
@@ -142,10 +147,9 @@ int run_study(const study_options& options, const run_range& range) {
         return fail("cannot write " + options.csv_path);
     }
     if (!options.plot_path.empty()) {
-        const bool drawn = results.size() == 1
-                               ? plot_study(options.plot_path, results.front(),
-                                            tables.space(cases.front().bits), last_runs)
-                               : plot_sweep(options.plot_path, results);
+        const bool drawn = results.size() == 1 ? plot_study(options.plot_path, results.front(),
+                                                            first.space, last_runs)
+                                               : plot_sweep(options.plot_path, results);
         if (!drawn) {
             return fail("gnuplot could not draw " + options.plot_path);
         }

@@ -77,10 +77,6 @@ std::string fit_decimal(double value, const column& within) {
     return static_cast<int>(text.size()) <= within.width ? text : fit(value, within);
 }
 
-long trials_per_run(const study_case& study) {
-    return static_cast<long>(count_levels(study.schedule)) * study.schedule.trials_per_level;
-}
-
 std::string range_text(const peak_range& hill) {
     return hill.first < 0 ? "none" : format("decoded %d..%d", hill.first, hill.last);
 }

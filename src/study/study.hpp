@@ -31,6 +31,9 @@ struct sweep_request {
 // trials per level. The single-precision values are widened as the demo widens its own.
 std::vector<study_case> sweep_cases(const sweep_request& request);
 
+// Trials one run of the case makes: its levels times its trials per level.
+long trials_per_run(const study_case& study);
+
 // The encoding of the demo's interval with `bits` digits.
 encoding study_encoding(int bits);
 
