@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "annealing/annealing.hpp"
+#include "annealing/lockstep.hpp"
 #include "objective/objective.hpp"
 #include "reference_run.hpp"
 
@@ -100,6 +101,28 @@ void tabulated_annealing_run(benchmark::State& state) {
 }
 BENCHMARK(tabulated_annealing_run);
 
+// A study's runs as it makes them: eight from random starts, annealed four at a time in
+// lockstep. One iteration is one run.
+void lockstep_annealing_runs(benchmark::State& state) {
+    constexpr int group = 8;
+    const sa::search_space space = sa::search_space::tabulated(demo_encoding);
+    std::vector<sa::lockstep_run> runs;
+    std::uint32_t seed = 1;
+    for (auto _ : state) {
+        if (runs.size() == group) {
+            runs.clear();
+        }
+        sa::random_engine engine(seed++);
+        const sa::solution start = sa::random_solution(demo_encoding, engine);
+        runs.push_back({engine, sa::decode_bits(start.bits), start.fo});
+        if (runs.size() == group) {
+            sa::anneal_lockstep(space, demo_schedule, runs);
+            benchmark::DoNotOptimize(runs.front().best_fo);
+        }
+    }
+}
+BENCHMARK(lockstep_annealing_runs);
+
 void exhaustive_scan(benchmark::State& state) {
     for (auto _ : state) {
         long double best = 0.0L;
@@ -144,12 +167,17 @@ void print_ratios(const recording_reporter& reporter) {
     const double literal = reporter.seconds("literal_annealing_run");
     const double in_sequence = reporter.seconds("objective_in_sequence");
     const double tabulated = reporter.seconds("tabulated_annealing_run");
+    const double lockstep = reporter.seconds("lockstep_annealing_runs");
     if (run > 0.0 && literal > 0.0) {
         std::printf("annealing run / literal annealing run: %.3f\n", run / literal);
     }
     if (tabulated > 0.0) {
         std::printf("tabulated annealing run, per trial: %.2f ns\n",
                     tabulated / static_cast<double>(trials_per_run) * 1e9);
+    }
+    if (lockstep > 0.0) {
+        std::printf("lockstep annealing runs, per trial: %.2f ns\n",
+                    lockstep / static_cast<double>(trials_per_run) * 1e9);
     }
     if (run > 0.0 && in_sequence > 0.0) {
         std::printf("annealing run / %.0f objective evaluations in sequence: %.3f\n", evaluations,

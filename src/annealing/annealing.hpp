@@ -52,6 +52,16 @@ inline int uniform_step(random_engine& engine) {
 // a equals b.
 long double random_uniform(random_engine& engine, double a, double b);
 
+// f at a grid point held in two doubles: `high` rounds to f's single-precision value and
+// high + low is f exactly. Sixteen bytes a point, no more than f as a long double alone.
+struct split_value {
+    double high;
+    double low;
+
+    float rounded() const { return static_cast<float>(high); }
+    long double exact() const { return static_cast<long double>(high) + low; }
+};
+
 // The value of a grid point: rounded to single precision, as a change is formed from it, and
 // unrounded, as a run keeps it for the next change once the move is accepted. From a table,
 // the unrounded value is read only when asked for: most candidates are never accepted.
@@ -59,17 +69,23 @@ class point_value {
   public:
     explicit point_value(long double evaluated)
         : rounded_(static_cast<float>(evaluated)), evaluated_(evaluated) {}
-    point_value(float rounded, const long double* tabulated)
-        : rounded_(rounded), tabulated_(tabulated) {}
+    explicit point_value(const split_value& tabulated)
+        : rounded_(tabulated.rounded()), tabulated_(&tabulated) {}
 
     float rounded() const { return rounded_; }
-    long double exact() const { return tabulated_ != nullptr ? *tabulated_ : evaluated_; }
+    long double exact() const { return tabulated_ != nullptr ? tabulated_->exact() : evaluated_; }
 
   private:
     float rounded_;
     long double evaluated_ = 0.0L;
-    const long double* tabulated_ = nullptr;
+    const split_value* tabulated_ = nullptr;
 };
+
+// delta / T, formed in extended precision and rounded to double: the exponent whose exp the
+// rule for worse moves compares with the draw.
+inline double acceptance_exponent(float delta, double temperature) {
+    return static_cast<double>(static_cast<long double>(delta) / temperature);
+}
 
 // What a run consults and never changes: the grid, f over it, and the rule for worse moves.
 class search_space {
@@ -88,39 +104,35 @@ class search_space {
 
     // f(x_at(d)).
     point_value value_at(int d) const {
-        if (exact_.empty()) {
+        if (values_.empty()) {
             return evaluate(d);
         }
-        const auto i = static_cast<std::size_t>(d);
-        return {rounded_[i], &exact_[i]};
+        return point_value(values_[static_cast<std::size_t>(d)]);
     }
 
     // Metropolis rule for a move that does not improve: draws r = random_uniform(0, 1) and
     // accepts when exp(delta / T) > r.
     bool accepts_worse(float delta, double temperature, random_engine& engine) const {
-        if (threshold_.empty()) {
+        if (thresholds_.empty()) {
             return accepts_by_exp(delta, temperature, engine);
         }
         // The same decision without exp: each draw's threshold was found once for all runs.
         const auto step = static_cast<std::size_t>(uniform_step(engine));
-        return exponent(delta, temperature) > threshold_[step];
+        return acceptance_exponent(delta, temperature) >= thresholds_[step];
     }
+
+    // The tables, for code that walks them itself; empty unless tabulated. values()[d] is f at
+    // d; thresholds()[s] is the least exponent y with exp(y) > r for the draw of step s.
+    const std::vector<split_value>& values() const { return values_; }
+    const std::vector<double>& thresholds() const { return thresholds_; }
 
   private:
-    // delta / T, formed in extended precision and rounded to double for exp.
-    static double exponent(float delta, double temperature) {
-        return static_cast<double>(static_cast<long double>(delta) / temperature);
-    }
-
     point_value evaluate(int d) const;
     static bool accepts_by_exp(float delta, double temperature, random_engine& engine);
 
     encoding enc_;
-    // Empty unless tabulated: f at every d, rounded and unrounded.
-    std::vector<float> rounded_;
-    std::vector<long double> exact_;
-    // Empty unless tabulated: per draw, the largest exponent y with exp(y) <= r.
-    std::vector<double> threshold_;
+    std::vector<split_value> values_;
+    std::vector<double> thresholds_;
 };
 
 // What a run hands back for its report.

@@ -26,22 +26,34 @@ double largest_underflowing_exponent() {
     }
 }
 
-// The largest y with exp(y) <= r. exp grows with y, so exp(y) > r exactly when y lies above
-// it. Searched from log(r) one double at a time, where exp's own rounding decides.
-double largest_rejected_exponent(double r) {
-    if (r == 0.0) {
-        return largest_underflowing_exponent();
-    }
+// The least y with exp(y) > r. exp grows with y, so exp(y) > r exactly when y is at least
+// this. Searched from log(r) one double at a time, where exp's own rounding decides.
+double least_accepted_exponent(double r) {
     constexpr double down = -std::numeric_limits<double>::infinity();
     constexpr double up = std::numeric_limits<double>::infinity();
-    double y = std::log(r);
-    while (std::exp(y) > r) {
-        y = std::nextafter(y, down);
+    if (r == 0.0) {
+        return std::nextafter(largest_underflowing_exponent(), up);
     }
-    while (std::exp(std::nextafter(y, up)) <= r) {
+    double y = std::log(r);
+    while (std::exp(y) <= r) {
         y = std::nextafter(y, up);
     }
+    while (std::exp(std::nextafter(y, down)) > r) {
+        y = std::nextafter(y, down);
+    }
     return y;
+}
+
+// f split into two doubles. The high part is f rounded to double, moved one step towards f
+// where that lands on a midpoint between floats and would round to the wrong float; the low
+// part, a few bits below the high one's last, is then exact (for any f above 2^-960).
+split_value split(long double exact) {
+    const auto rounded = static_cast<float>(exact);
+    auto high = static_cast<double>(exact);
+    if (static_cast<float>(high) != rounded) {
+        high = std::nextafter(high, static_cast<double>(rounded));
+    }
+    return {high, static_cast<double>(exact - high)};
 }
 
 }  // namespace
@@ -57,18 +69,14 @@ search_space::search_space(const encoding& enc) : enc_(enc) {}
 
 search_space search_space::tabulated(const encoding& enc) {
     search_space space(enc);
-    const auto points = static_cast<std::size_t>(enc.d_max) + 1;
-    space.rounded_.resize(points);
-    space.exact_.resize(points);
+    space.values_.reserve(static_cast<std::size_t>(enc.d_max) + 1);
     for (int d = 0; d <= enc.d_max; ++d) {
-        const point_value value = space.evaluate(d);
-        space.rounded_[static_cast<std::size_t>(d)] = value.rounded();
-        space.exact_[static_cast<std::size_t>(d)] = value.exact();
+        space.values_.push_back(split(space.evaluate(d).exact()));
     }
-    space.threshold_.resize(uniform_steps);
+    space.thresholds_.reserve(uniform_steps);
     for (int step = 0; step < uniform_steps; ++step) {
         const auto r = static_cast<double>(uniform_at(step, 0.0, 1.0));
-        space.threshold_[static_cast<std::size_t>(step)] = largest_rejected_exponent(r);
+        space.thresholds_.push_back(least_accepted_exponent(r));
     }
     return space;
 }
@@ -83,7 +91,7 @@ point_value search_space::evaluate(int d) const {
 
 bool search_space::accepts_by_exp(float delta, double temperature, random_engine& engine) {
     const auto r = static_cast<double>(random_uniform(engine, 0.0, 1.0));
-    return std::exp(exponent(delta, temperature)) > r;
+    return std::exp(acceptance_exponent(delta, temperature)) > r;
 }
 
 }  // namespace sa

@@ -1,7 +1,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <span>
 
+#include "annealing/lockstep.hpp"
 #include "study/study.hpp"
 
 #if defined(_OPENMP)
@@ -31,15 +33,30 @@ random_engine engine_for_run(const run_range& runs, std::uint64_t i) {
     return random_engine(static_cast<std::uint32_t>(runs.seed + runs.first + i));
 }
 
-// Choices 1 and 2 of the demo: a random solution, then one run from it.
-run_record one_run(const search_space& space, const schedule_params& schedule,
-                   random_engine engine) {
+// Runs handed to a thread at a time: two lockstep groups, few enough to share out evenly.
+constexpr long runs_per_task = 8;
+
+// Choices 1 and 2 of the demo for runs first .. first + records.size() - 1: each draws a
+// random solution from its own engine, then all anneal together. `group` is scratch space
+// kept between calls, since each engine's state is five kilobytes.
+void run_group(const search_space& space, const schedule_params& schedule, const run_range& runs,
+               std::uint64_t first, std::span<run_record> records,
+               std::vector<lockstep_run>& group) {
     const auto began = clock_type::now();
-    solution cur = random_solution(space.grid(), engine);
-    const run_report report = anneal(space, schedule, cur, engine);
-    const int best_d = decode_bits(cur.bits);
-    return {best_d, report.best_x, report.best_fo, space.value_at(best_d).exact(),
-            seconds_since(began)};
+    group.clear();
+    for (std::uint64_t i = 0; i < records.size(); ++i) {
+        random_engine engine = engine_for_run(runs, first + i);
+        const solution start = random_solution(space.grid(), engine);
+        group.push_back({engine, decode_bits(start.bits), start.fo});
+    }
+    anneal_lockstep(space, schedule, group);
+    // The runs share their time: each is charged an equal part of it.
+    const double seconds = seconds_since(began) / static_cast<double>(records.size());
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const int best_d = group[i].best_d;
+        records[i] = {best_d, space.x_at(best_d), group[i].best_fo, space.value_at(best_d).exact(),
+                      seconds};
+    }
 }
 
 }  // namespace
@@ -88,16 +105,25 @@ std::vector<run_record> study_runs(const search_space& space, const study_case& 
                                    const run_range& runs, [[maybe_unused]] int jobs,
                                    const progress_report& progress) {
     std::vector<run_record> records(static_cast<std::size_t>(runs.count));
+    const long tasks = (runs.count + runs_per_task - 1) / runs_per_task;
     std::atomic<long> done = 0;
     // Every run has its own engine and its own slot, so the threads share nothing but the
     // count of runs done; the main thread reports it.
-#pragma omp parallel for schedule(dynamic, 16) num_threads(jobs)
-    for (long i = 0; i < runs.count; ++i) {
-        const auto slot = static_cast<std::size_t>(i);
-        records[slot] = one_run(space, study.schedule, engine_for_run(runs, slot));
-        const long finished = ++done;
-        if (progress && on_main_thread()) {
-            progress(finished);
+#pragma omp parallel num_threads(jobs)
+    {
+        std::vector<lockstep_run> group;
+#pragma omp for schedule(dynamic)
+        for (long task = 0; task < tasks; ++task) {
+            const long first = task * runs_per_task;
+            const long count = std::min(runs_per_task, runs.count - first);
+            run_group(space, study.schedule, runs, static_cast<std::uint64_t>(first),
+                      std::span(records).subspan(static_cast<std::size_t>(first),
+                                                 static_cast<std::size_t>(count)),
+                      group);
+            const long finished = done += count;
+            if (progress && on_main_thread()) {
+                progress(finished);
+            }
         }
     }
     return records;

@@ -77,7 +77,8 @@ struct run_record {
 using progress_report = std::function<void(long done)>;
 
 // The runs of one case, on `jobs` threads; the records come in run order, the same for any
-// number of threads. The space must be that of the case's encoding.
+// number of threads apart from the timings. The space must be the tabulated space of the
+// case's encoding.
 std::vector<run_record> study_runs(const search_space& space, const study_case& study,
                                    const run_range& runs, int jobs,
                                    const progress_report& progress = {});

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <stdexcept>
 #include <vector>
 
+#include "annealing/lockstep.hpp"
 #include "reference_run.hpp"
 
 namespace {
@@ -54,6 +56,51 @@ TEST(Annealing, MatchesThePlainStepByStepRun) {
         ASSERT_EQ(want.best_fo, expected.fo);
         ASSERT_EQ(want.best_x, static_cast<float>(sa::bits_to_x(expected.bits, demo)));
     }
+}
+
+// Every tabulated value, rounded and exact, must be the one evaluated on the spot; some
+// points' exact values round to double on a midpoint between floats.
+TEST(Annealing, TabulatedValuesAreTheEvaluatedOnes) {
+    const sa::search_space direct(demo);
+    const sa::search_space tabulated = sa::search_space::tabulated(demo);
+    for (int d = 0; d <= demo.d_max; ++d) {
+        ASSERT_EQ(tabulated.value_at(d).rounded(), direct.value_at(d).rounded()) << d;
+        ASSERT_EQ(tabulated.value_at(d).exact(), direct.value_at(d).exact()) << d;
+    }
+}
+
+// Runs in lockstep must end exactly where anneal() ends them: whole groups and the runs left
+// over, on grids of several lengths, under hot and cold schedules.
+TEST(Annealing, LockstepRunsEndWhereSingleRunsEnd) {
+    struct lockstep_case {
+        int bits;
+        sa::schedule_params schedule;
+        unsigned runs;
+    };
+    for (const lockstep_case& test :
+         {lockstep_case{17, demo_schedule, 203}, lockstep_case{17, {1.0, 1e-5, 0.9, 17}, 41},
+          lockstep_case{3, {5.0, 0.01, 0.8, 3}, 6}, lockstep_case{20, {0.5, 1e-4, 0.95, 10}, 25}}) {
+        const sa::encoding enc = sa::encoding_with(test.bits, -2.0F, 2.0F);
+        const sa::search_space space = sa::search_space::tabulated(enc);
+        std::vector<sa::lockstep_run> runs;
+        std::vector<sa::solution> ends;
+        for (unsigned seed = 1; seed <= test.runs; ++seed) {
+            sa::random_engine engine(seed);
+            sa::solution cur = sa::random_solution(enc, engine);
+            runs.push_back({engine, sa::decode_bits(cur.bits), cur.fo});
+            sa::anneal(space, test.schedule, cur, engine);
+            ends.push_back(cur);
+        }
+        sa::anneal_lockstep(space, test.schedule, runs);
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            ASSERT_EQ(runs[i].best_d, sa::decode_bits(ends[i].bits))
+                << test.bits << " bits, run " << i;
+            ASSERT_EQ(runs[i].best_fo, ends[i].fo) << test.bits << " bits, run " << i;
+        }
+    }
+    std::vector<sa::lockstep_run> one = {{sa::random_engine(1), 0, 1.0F}};
+    EXPECT_THROW(sa::anneal_lockstep(sa::search_space(demo), demo_schedule, one),
+                 std::invalid_argument);
 }
 
 // The tabulated rule must accept exactly when exp(delta / T) > r, also for changes on
