@@ -4,11 +4,6 @@ namespace sa {
 
 namespace {
 
-// The rounded change between two values: the new one enters rounded, the old one unrounded.
-float change(float f_new, long double f_old) {
-    return static_cast<float>(f_new - f_old);
-}
-
 // The running value follows the accepted changes; it is never recomputed from the vector.
 float add_change(float fo, float delta) {
     return static_cast<float>(static_cast<long double>(fo) + delta);
@@ -35,7 +30,7 @@ class run_state {
         // flipped only once the move is accepted.
         const int d_new = decoded_after_flip(d_, n_bits, k);
         const point_value f_new = space_.value_at(d_new);
-        const float delta = change(f_new.rounded(), f_);
+        const float delta = rounded_change(f_new.rounded(), f_);
         const bool improving = delta > 0.0F;
         ++level.trials;
         if (!improving && !space_.accepts_worse(delta, temperature, engine)) {

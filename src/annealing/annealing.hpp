@@ -43,9 +43,14 @@ solution random_solution(const encoding& enc, random_engine& engine);
 // The grid of random_uniform: this many equal steps.
 inline constexpr int uniform_steps = 10000;
 
-// One draw on that grid: a whole number of steps, 0..9999.
+// The step on that grid that an engine's draw stands for, 0..9999.
+inline int uniform_step_of(std::uint32_t draw) {
+    return static_cast<int>(draw % std::uint32_t{uniform_steps});
+}
+
+// One draw on that grid.
 inline int uniform_step(random_engine& engine) {
-    return static_cast<int>(static_cast<std::uint32_t>(engine()) % std::uint32_t{uniform_steps});
+    return uniform_step_of(static_cast<std::uint32_t>(engine()));
 }
 
 // A pseudo-random real in [a, b) on a grid of 10000 steps; a itself, without a draw, when
@@ -81,10 +86,21 @@ class point_value {
     const split_value* tabulated_ = nullptr;
 };
 
+// The rounded change between two values: the new one enters rounded, the old one unrounded.
+inline float rounded_change(float f_new, long double f_old) {
+    return static_cast<float>(f_new - f_old);
+}
+
 // delta / T, formed in extended precision and rounded to double: the exponent whose exp the
 // rule for worse moves compares with the draw.
 inline double acceptance_exponent(float delta, double temperature) {
     return static_cast<double>(static_cast<long double>(delta) / temperature);
+}
+
+// The rule for worse moves with a tabulated threshold: exp(delta / T) > r exactly when the
+// exponent reaches r's least accepted exponent.
+inline bool reaches_threshold(float delta, double temperature, double threshold) {
+    return acceptance_exponent(delta, temperature) >= threshold;
 }
 
 // What a run consults and never changes: the grid, f over it, and the rule for worse moves.
@@ -118,7 +134,7 @@ class search_space {
         }
         // The same decision without exp: each draw's threshold was found once for all runs.
         const auto step = static_cast<std::size_t>(uniform_step(engine));
-        return acceptance_exponent(delta, temperature) >= thresholds_[step];
+        return reaches_threshold(delta, temperature, thresholds_[step]);
     }
 
     // The tables, for code that walks them itself; empty unless tabulated. values()[d] is f at

@@ -130,15 +130,14 @@ inline void trial(const level_context& level, lane& run, draw_buffer& draws,
     const split_value& current = level.values[run.d];
     const float rounded = level.values[candidate].rounded();
     // The second draw counts only for a move that does not improve.
-    const double threshold = level.thresholds[draws[run.next + 1] % std::uint32_t{uniform_steps}];
+    const double threshold = level.thresholds[uniform_step_of(draws[run.next + 1])];
 
     const double change = (static_cast<double>(rounded) - current.high) - current.low;
     auto delta = static_cast<float>(change);
     if (near_float_midpoint(change)) [[unlikely]] {
-        delta = static_cast<float>(rounded - current.exact());
+        delta = rounded_change(rounded, current.exact());
     }
-    // search_space's rule, with the draw taken from the buffer.
-    const flag accepts_worse = flag_of(acceptance_exponent(delta, level.temperature) >= threshold);
+    const flag accepts_worse = flag_of(reaches_threshold(delta, level.temperature, threshold));
 
     const flag improving = flag_of(delta > 0.0F);
     const flag accepted = improving | accepts_worse;

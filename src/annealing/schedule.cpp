@@ -1,5 +1,4 @@
 #include "annealing/annealing.hpp"
-#include "objective/objective.hpp"
 
 namespace sa {
 
@@ -21,14 +20,6 @@ int count_levels(const schedule_params& schedule) {
         ++levels;
     }
     return levels;
-}
-
-solution random_solution(const encoding& enc, random_engine& engine) {
-    solution fresh{bit_vector(static_cast<std::size_t>(enc.n_bits))};
-    fill_random_bits(fresh.bits, engine);
-    const auto x = static_cast<float>(bits_to_x(fresh.bits, enc));
-    fresh.fo = static_cast<float>(objective(x));
-    return fresh;
 }
 
 }  // namespace sa

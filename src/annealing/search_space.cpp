@@ -65,6 +65,14 @@ long double random_uniform(random_engine& engine, double a, double b) {
     return uniform_at(uniform_step(engine), a, b);
 }
 
+solution random_solution(const encoding& enc, random_engine& engine) {
+    solution fresh{bit_vector(static_cast<std::size_t>(enc.n_bits))};
+    fill_random_bits(fresh.bits, engine);
+    const auto x = static_cast<float>(bits_to_x(fresh.bits, enc));
+    fresh.fo = static_cast<float>(objective(x));
+    return fresh;
+}
+
 search_space::search_space(const encoding& enc) : enc_(enc) {}
 
 search_space search_space::tabulated(const encoding& enc) {
