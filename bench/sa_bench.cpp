@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "annealing/annealing.hpp"
-#include "annealing/lockstep.hpp"
+#include "batch/batch.hpp"
 #include "objective/objective.hpp"
 #include "reference_run.hpp"
 
@@ -17,13 +17,12 @@ namespace {
 
 const sa::encoding demo_encoding = sa::encoding_for(sa::demo_problem);
 const sa::schedule_params demo_schedule = sa::demo_schedule(demo_encoding);
-const long trials_per_run =
-    static_cast<long>(sa::count_levels(demo_schedule)) * demo_schedule.trials_per_level;
+const std::int64_t trials_per_run = sa::trials_per_run(demo_schedule);
 // Walks the grid in a stride that visits every region of the interval in turn.
 constexpr int grid_stride = 7919;
 
 float grid_x(int d) {
-    return static_cast<float>(sa::decoded_to_x(d, demo_encoding));
+    return sa::x_at(d, demo_encoding);
 }
 
 void objective_at_grid_points(benchmark::State& state) {
@@ -77,7 +76,7 @@ void runs_from_random_starts(benchmark::State& state, const Run& run) {
 
 void annealing_run(benchmark::State& state) {
     runs_from_random_starts(state, [](sa::solution& cur, sa::random_engine& engine) {
-        return sa::anneal(sa::search_space(demo_encoding), demo_schedule, cur, engine);
+        return sa::anneal(demo_encoding, demo_schedule, cur, engine);
     });
 }
 BENCHMARK(annealing_run);
@@ -89,32 +88,19 @@ void literal_annealing_run(benchmark::State& state) {
 }
 BENCHMARK(literal_annealing_run);
 
-// A study's run: f and the acceptance thresholds come from tables filled once.
-void tabulated_annealing_run(benchmark::State& state) {
-    const sa::search_space space = sa::search_space::tabulated(demo_encoding);
-    runs_from_random_starts(state, [&space](sa::solution& cur, sa::random_engine& engine) {
-        return sa::anneal(space, demo_schedule, cur, engine);
-    });
-    state.counters["per_trial"] =
-        benchmark::Counter(static_cast<double>(state.iterations() * trials_per_run),
-                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-}
-BENCHMARK(tabulated_annealing_run);
-
 // A study's runs as it makes them: eight from random starts, annealed four at a time in
 // lockstep. One iteration is one run.
 void lockstep_annealing_runs(benchmark::State& state) {
     constexpr int group = 8;
-    const sa::search_space space = sa::search_space::tabulated(demo_encoding);
+    const sa::tabulated_space space(demo_encoding);
     std::vector<sa::lockstep_run> runs;
     std::uint32_t seed = 1;
     for (auto _ : state) {
         if (runs.size() == group) {
             runs.clear();
         }
-        sa::random_engine engine(seed++);
-        const sa::solution start = sa::random_solution(demo_encoding, engine);
-        runs.push_back({engine, sa::decode_bits(start.bits), start.fo});
+        runs.push_back(
+            sa::lockstep_run::from_random_start(demo_encoding, sa::random_engine(seed++)));
         if (runs.size() == group) {
             sa::anneal_lockstep(space, demo_schedule, runs);
             benchmark::DoNotOptimize(runs.front().best_fo);
@@ -166,14 +152,9 @@ void print_ratios(const recording_reporter& reporter) {
     const double run = reporter.seconds("annealing_run");
     const double literal = reporter.seconds("literal_annealing_run");
     const double in_sequence = reporter.seconds("objective_in_sequence");
-    const double tabulated = reporter.seconds("tabulated_annealing_run");
     const double lockstep = reporter.seconds("lockstep_annealing_runs");
     if (run > 0.0 && literal > 0.0) {
         std::printf("annealing run / literal annealing run: %.3f\n", run / literal);
-    }
-    if (tabulated > 0.0) {
-        std::printf("tabulated annealing run, per trial: %.2f ns\n",
-                    tabulated / static_cast<double>(trials_per_run) * 1e9);
     }
     if (lockstep > 0.0) {
         std::printf("lockstep annealing runs, per trial: %.2f ns\n",

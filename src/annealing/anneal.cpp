@@ -1,99 +1,75 @@
 #include "annealing/annealing.hpp"
+#include "objective/objective.hpp"
 
 namespace sa {
 
-namespace {
+annealing_run::annealing_run(const encoding& enc, const solution& start)
+    : enc_(enc),
+      cur_(start),
+      best_(start),
+      d_(decode_bits(start.bits)),
+      f_(objective(x_at(d_, enc))),
+      start_x_(x_at(d_, enc)),
+      best_x_(start_x_) {}
 
-// The running value follows the accepted changes; it is never recomputed from the vector.
-float add_change(float fo, float delta) {
-    return static_cast<float>(static_cast<long double>(fo) + delta);
+trial_outcome annealing_run::trial(double temperature, random_engine& engine) {
+    trial_outcome outcome{};
+    outcome.position = random_int(engine, enc_.n_bits);
+    // The candidate is the current solution with that digit flipped; the vector itself is
+    // flipped only once the move is accepted.
+    outcome.candidate_d = decoded_after_flip(d_, enc_.n_bits, outcome.position);
+    const long double f_candidate = objective(x_at(outcome.candidate_d, enc_));
+    outcome.delta = rounded_change(static_cast<float>(f_candidate), f_);
+    if (improves(outcome.delta)) {
+        outcome.accepted = true;
+    } else {
+        outcome.r = static_cast<double>(random_uniform(engine, 0.0, 1.0));
+        outcome.accepted = accepts_worse(outcome.delta, temperature, *outcome.r);
+    }
+    if (!outcome.accepted) {
+        return outcome;
+    }
+    flip_bit(cur_.bits, outcome.position);
+    d_ = outcome.candidate_d;
+    f_ = f_candidate;
+    cur_.fo = add_change(cur_.fo, outcome.delta);
+    // Only an improving move can lift the value above the best; ties never replace it.
+    if (improves(outcome.delta) && cur_.fo > best_.fo) {
+        best_ = cur_;
+        best_x_ = x_at(d_, enc_);
+    }
+    return outcome;
 }
 
-// The state of one run between its trials.
-class run_state {
-  public:
-    run_state(const search_space& space, solution& cur)
-        : space_(space),
-          cur_(cur),
-          best_(cur),
-          d_(decode_bits(cur.bits)),
-          f_(space.value_at(d_).exact()),
-          start_x_(space.x_at(d_)),
-          best_x_(start_x_) {}
+namespace {
 
-    // Draw a position, flip, decode, evaluate; accept if better, or else with probability
-    // exp(delta / T); keep the best.
-    void trial(double temperature, random_engine& engine, level_summary& level) {
-        const int n_bits = space_.grid().n_bits;
-        const int k = random_int(engine, n_bits);
-        // The candidate is the current solution with digit k flipped; the vector itself is
-        // flipped only once the move is accepted.
-        const int d_new = decoded_after_flip(d_, n_bits, k);
-        const point_value f_new = space_.value_at(d_new);
-        const float delta = rounded_change(f_new.rounded(), f_);
-        const bool improving = delta > 0.0F;
-        ++level.trials;
-        if (!improving && !space_.accepts_worse(delta, temperature, engine)) {
-            return;
-        }
-        flip_bit(cur_.bits, k);
-        move_to(d_new, f_new, delta);
-        ++(improving ? level.improving : level.worsening);
-        // Only an improving move can lift the value above the best; ties never replace it.
-        if (improving && cur_.fo > best_.fo) {
-            best_ = cur_;
-            best_x_ = space_.x_at(d_);
-        }
+void count_trial(const trial_outcome& trial, level_summary& level) {
+    ++level.trials;
+    if (trial.accepted) {
+        ++(improves(trial.delta) ? level.improving : level.worsening);
     }
-
-    void close_level(level_summary& level) const {
-        level.x = space_.x_at(d_);
-        level.fo = cur_.fo;
-        level.best_fo = best_.fo;
-    }
-
-    // Leaves the best solution in `cur`.
-    run_report finish(long analysed) {
-        cur_ = best_;
-        return {start_x_, best_x_, best_.fo, analysed};
-    }
-
-  private:
-    void move_to(int d, const point_value& value, float delta) {
-        d_ = d;
-        // f of the current solution is kept, not evaluated again at the next trial: f is a
-        // pure function, so the kept value is the same, at half the cost.
-        f_ = value.exact();
-        cur_.fo = add_change(cur_.fo, delta);
-    }
-
-    const search_space& space_;
-    solution& cur_;
-    solution best_;
-    int d_;
-    long double f_;
-    float start_x_;
-    float best_x_;
-};
+}
 
 }  // namespace
 
-run_report anneal(const search_space& space, const schedule_params& schedule, solution& cur,
+run_report anneal(const encoding& enc, const schedule_params& schedule, solution& cur,
                   random_engine& engine, const level_observer& observe) {
-    run_state run(space, cur);
-    int levels = 0;
-    for (double t = schedule.t0; t > schedule.t_final; t = cool(t, schedule.alpha)) {
-        level_summary level{levels, t, 0, 0, 0, 0.0F, 0.0F, 0.0F};
+    annealing_run run(enc, cur);
+    std::int64_t level_number = 0;
+    for (const double temperature : levels_of(schedule)) {
+        level_summary level{level_number++, temperature, 0, 0, 0, 0.0F, 0.0F, 0.0F};
         for (int trial = 0; trial < schedule.trials_per_level; ++trial) {
-            run.trial(t, engine, level);
+            count_trial(run.trial(temperature, engine), level);
         }
-        ++levels;
         if (observe) {
-            run.close_level(level);
+            level.x = run.current_x();
+            level.fo = run.current().fo;
+            level.best_fo = run.best().fo;
             observe(level);
         }
     }
-    return run.finish(static_cast<long>(levels) * schedule.trials_per_level);
+    cur = run.best();
+    return {run.start_x(), run.best_x(), cur.fo, trials_per_run(schedule)};
 }
 
 }  // namespace sa

@@ -1,3 +1,5 @@
+#include <iterator>
+
 #include "annealing/annealing.hpp"
 
 namespace sa {
@@ -14,12 +16,12 @@ double cool(double temperature, double alpha) {
     return static_cast<double>(static_cast<long double>(temperature) * alpha);
 }
 
-int count_levels(const schedule_params& schedule) {
-    int levels = 0;
-    for (double t = schedule.t0; t > schedule.t_final; t = cool(t, schedule.alpha)) {
-        ++levels;
-    }
-    return levels;
+std::int64_t count_levels(const schedule_params& schedule) {
+    return std::ranges::distance(levels_of(schedule));
+}
+
+std::int64_t trials_per_run(const schedule_params& schedule) {
+    return count_levels(schedule) * schedule.trials_per_level;
 }
 
 }  // namespace sa

@@ -1,8 +1,7 @@
-#include "console/input.hpp"
-
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
+
+#include "console/console.hpp"
 
 namespace sa {
 
@@ -15,52 +14,52 @@ bool is_digit(int c) {
     return c != EOF && std::isdigit(c) != 0;
 }
 
-int first_non_space() {
-    int c = std::getchar();
+int first_non_space(std::FILE* in) {
+    int c = std::getc(in);
     while (is_space(c)) {
-        c = std::getchar();
+        c = std::getc(in);
     }
     return c;
 }
 
-void discard_line(int c) {
+void discard_line(std::FILE* in, int c) {
     while (c != '\n' && c != EOF) {
-        c = std::getchar();
+        c = std::getc(in);
     }
 }
 
 // Reads the digits starting with `c`. Large magnitudes saturate far above any menu choice,
 // so that no count of digits wraps around into range.
-long long read_magnitude(int c) {
+long long read_magnitude(std::FILE* in, int c) {
     constexpr long long saturated = 1LL << 40;
     long long magnitude = 0;
     while (is_digit(c)) {
         magnitude = std::min(magnitude * 10 + (c - '0'), saturated);
-        c = std::getchar();
+        c = std::getc(in);
     }
     if (c != EOF) {
-        std::ungetc(c, stdin);
+        std::ungetc(c, in);
     }
     return magnitude;
 }
 
 }  // namespace
 
-scanned scan_integer(int low, int high, int& value) {
-    std::fflush(stdout);
-    int c = first_non_space();
+scanned scan_integer(terminal term, int low, int high, int& value) {
+    std::fflush(term.out);
+    int c = first_non_space(term.in);
     if (c == EOF) {
         return scanned::end_of_input;
     }
     const bool negative = c == '-';
     if (c == '-' || c == '+') {
-        c = std::getchar();
+        c = std::getc(term.in);
     }
     if (!is_digit(c)) {
-        discard_line(c);
+        discard_line(term.in, c);
         return scanned::not_an_integer;
     }
-    const long long magnitude = read_magnitude(c);
+    const long long magnitude = read_magnitude(term.in, c);
     const long long number = negative ? -magnitude : magnitude;
     if (number < low || number > high) {
         return scanned::out_of_range;
@@ -69,9 +68,9 @@ scanned scan_integer(int low, int high, int& value) {
     return scanned::in_range;
 }
 
-void discard_next_char() {
-    std::fflush(stdout);
-    static_cast<void>(std::getchar());
+void discard_next_char(terminal term) {
+    std::fflush(term.out);
+    static_cast<void>(std::getc(term.in));
 }
 
 }  // namespace sa

@@ -1,27 +1,24 @@
-#include <cstdio>
-
 #include "console/console.hpp"
-#include "console/input.hpp"
 
 namespace sa {
 
 namespace {
 
-void print_menu() {
-    std::printf("\n************************************************* \n");
-    std::printf("         1. Gere solucao inicial \n");
-    std::printf("         2. Simulated Annealing \n");
-    std::printf("         0. Sair \n");
-    std::printf("         Escolha: ");
+void print_menu(std::FILE* out) {
+    std::fprintf(out, "\n************************************************* \n");
+    std::fprintf(out, "         1. Gere solucao inicial \n");
+    std::fprintf(out, "         2. Simulated Annealing \n");
+    std::fprintf(out, "         0. Sair \n");
+    std::fprintf(out, "         Escolha: ");
 }
 
 }  // namespace
 
-int read_menu_choice() {
+int read_menu_choice(terminal term) {
     for (;;) {
-        print_menu();
+        print_menu(term.out);
         int choice = 0;
-        switch (scan_integer(0, 2, choice)) {
+        switch (scan_integer(term, 0, 2, choice)) {
             case scanned::in_range:
                 return choice;
             case scanned::end_of_input:

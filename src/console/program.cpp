@@ -2,7 +2,6 @@
 #include <new>
 
 #include "console/console.hpp"
-#include "console/menu_options.hpp"
 
 namespace sa {
 
@@ -21,15 +20,15 @@ const char* const usage =
     "\n"
     "The manual: man sa_demo\n";
 
-int session(std::uint32_t seed) {
+int session(std::uint32_t seed, terminal term) {
     program_state state{encoding_for(demo_problem), {}, random_engine(seed)};
     int choice = 0;
     do {
-        choice = read_menu_choice();
+        choice = read_menu_choice(term);
         if (choice == 1) {
-            generate_solution(state);
+            generate_solution(state, term);
         } else if (choice == 2) {
-            improve_solution(state);
+            improve_solution(state, term);
         }
     } while (choice != 0);
     return 0;
@@ -37,18 +36,18 @@ int session(std::uint32_t seed) {
 
 }  // namespace
 
-int run_program(std::uint32_t seed) {
+int run_program(std::uint32_t seed, terminal term) {
     try {
-        return session(seed);
+        return session(seed, term);
     } catch (const std::bad_alloc&) {
-        std::printf("Falta memoria para alocar o vetor de ponteiros");
+        std::fprintf(term.out, "Falta memoria para alocar o vetor de ponteiros");
         return 1;
     }
 }
 
 int demo_main(const std::vector<std::string>& args, std::uint32_t seed) {
     if (args.empty()) {
-        return run_program(seed);
+        return run_program(seed, {stdin, stdout});
     }
     if (args.size() == 1 && args[0] == "--help") {
         std::printf("%s", usage);

@@ -49,10 +49,15 @@ inline void flip_bit(bit_vector& v, int k) {
     digit = digit != 0 ? 0 : 1;
 }
 
-// The decoded value once digit k of a vector that decodes to d is flipped: digit k is bit
-// n_bits - 1 - k of d. Cheaper than decoding the whole vector again.
+// The bit of a decoded value that digit k spells: digit 0 is the most significant.
+inline std::uint32_t digit_bit(int n_bits, int k) {
+    return 1U << static_cast<unsigned>(n_bits - 1 - k);
+}
+
+// The decoded value once digit k of a vector that decodes to d is flipped: cheaper than
+// decoding the whole vector again.
 inline int decoded_after_flip(int d, int n_bits, int k) {
-    return d ^ (1 << (n_bits - 1 - k));
+    return static_cast<int>(static_cast<std::uint32_t>(d) ^ digit_bit(n_bits, k));
 }
 
 // Every digit of v drawn at random, in ascending position order.
@@ -66,13 +71,20 @@ long double decoded_to_x(int d, const encoding& enc);
 
 long double bits_to_x(const bit_vector& v, const encoding& enc);
 
+// x of decoded value d, rounded to single precision as every stored x is.
+inline float x_at(int d, const encoding& enc) {
+    return static_cast<float>(decoded_to_x(d, enc));
+}
+
+// The integer in 0..m-1 that one draw of the engine stands for: its remainder modulo m.
+// The engine's values fit 32 bits, where the remainder is cheaper to form.
+inline int int_of_draw(std::uint32_t draw, int m) {
+    return static_cast<int>(draw % static_cast<std::uint32_t>(m));
+}
+
 // A pseudo-random integer in 0..m-1; 0 without a draw when m is 0.
 inline int random_int(random_engine& engine, int m) {
-    if (m == 0) {
-        return 0;
-    }
-    // The engine's values fit 32 bits, where the remainder is cheaper to form.
-    return static_cast<int>(static_cast<std::uint32_t>(engine()) % static_cast<std::uint32_t>(m));
+    return m == 0 ? 0 : int_of_draw(static_cast<std::uint32_t>(engine()), m);
 }
 
 }  // namespace sa

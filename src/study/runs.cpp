@@ -1,9 +1,7 @@
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <span>
 
-#include "annealing/lockstep.hpp"
 #include "study/study.hpp"
 
 #if defined(_OPENMP)
@@ -22,13 +20,7 @@ bool on_main_thread() {
 #endif
 }
 
-using clock_type = std::chrono::steady_clock;
-
-double seconds_since(clock_type::time_point start) {
-    return std::chrono::duration<double>(clock_type::now() - start).count();
-}
-
-random_engine engine_for_run(const run_range& runs, std::uint64_t i) {
+random_engine engine_for_run(const seed_range& runs, std::uint64_t i) {
     // The engine sa_demo seeds from the clock second seed + first + i.
     return random_engine(static_cast<std::uint32_t>(runs.seed + runs.first + i));
 }
@@ -36,75 +28,38 @@ random_engine engine_for_run(const run_range& runs, std::uint64_t i) {
 // Runs handed to a thread at a time: two lockstep groups, few enough to share out evenly.
 constexpr long runs_per_task = 8;
 
-// Choices 1 and 2 of the demo for runs first .. first + records.size() - 1: each draws a
+// Choices 1 and 2 of the demo for runs first .. first + outcomes.size() - 1: each draws a
 // random solution from its own engine, then all anneal together. `group` is scratch space
 // kept between calls, since each engine's state is five kilobytes.
-void run_group(const search_space& space, const schedule_params& schedule, const run_range& runs,
-               std::uint64_t first, std::span<run_record> records,
+void run_group(const tabulated_space& space, const schedule_params& schedule,
+               const seed_range& runs, std::uint64_t first, std::span<run_outcome> outcomes,
                std::vector<lockstep_run>& group) {
-    const auto began = clock_type::now();
+    const auto began = std::chrono::steady_clock::now();
     group.clear();
-    for (std::uint64_t i = 0; i < records.size(); ++i) {
-        random_engine engine = engine_for_run(runs, first + i);
-        const solution start = random_solution(space.grid(), engine);
-        group.push_back({engine, decode_bits(start.bits), start.fo});
+    for (std::uint64_t i = 0; i < outcomes.size(); ++i) {
+        group.push_back(lockstep_run::from_random_start(space.grid_encoding(),
+                                                        engine_for_run(runs, first + i)));
     }
     anneal_lockstep(space, schedule, group);
     // The runs share their time: each is charged an equal part of it.
-    const double seconds = seconds_since(began) / static_cast<double>(records.size());
-    for (std::size_t i = 0; i < records.size(); ++i) {
+    const double seconds = seconds_since(began) / static_cast<double>(outcomes.size());
+    for (std::size_t i = 0; i < outcomes.size(); ++i) {
         const int best_d = group[i].best_d;
-        records[i] = {best_d, space.x_at(best_d), group[i].best_fo, space.value_at(best_d).exact(),
-                      seconds};
+        outcomes[i] = {best_d, space.x_at(best_d), group[i].best_fo,
+                       space.value_at(best_d).unrounded(), seconds};
     }
 }
 
 }  // namespace
 
-peak_range hill_around(const search_space& space, int d) {
-    const int last = space.grid().d_max;
-    const auto f = [&space](int point) { return space.value_at(point).exact(); };
-    int top = d;
-    while (top > 0 && f(top - 1) > f(top)) {
-        --top;
-    }
-    while (top < last && f(top + 1) > f(top)) {
-        ++top;
-    }
-    peak_range hill{top, top};
-    while (hill.first > 0 && f(hill.first - 1) <= f(hill.first)) {
-        --hill.first;
-    }
-    while (hill.last < last && f(hill.last + 1) <= f(hill.last)) {
-        ++hill.last;
-    }
-    return hill;
+double seconds_since(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-grid_landmarks find_landmarks(const search_space& space) {
-    const int d_max = space.grid().d_max;
-    const auto highest_outside = [&space, d_max](const peak_range& excluded) {
-        int best = -1;
-        for (int d = 0; d <= d_max; ++d) {
-            if (!excluded.contains(d) &&
-                (best < 0 || space.value_at(d).exact() > space.value_at(best).exact())) {
-                best = d;
-            }
-        }
-        return best;
-    };
-    const int optimum = highest_outside({-1, -1});
-    const peak_range global_peak = hill_around(space, optimum);
-    const int second = highest_outside(global_peak);
-    const peak_range second_peak = second < 0 ? peak_range{-1, -1} : hill_around(space, second);
-    return {optimum, space.x_at(optimum), space.value_at(optimum).exact(), global_peak,
-            second_peak};
-}
-
-std::vector<run_record> study_runs(const search_space& space, const study_case& study,
-                                   const run_range& runs, [[maybe_unused]] int jobs,
-                                   const progress_report& progress) {
-    std::vector<run_record> records(static_cast<std::size_t>(runs.count));
+std::vector<run_outcome> study_runs(const tabulated_space& space, const study_case& study,
+                                    const seed_range& runs, [[maybe_unused]] int jobs,
+                                    const progress_report& progress) {
+    std::vector<run_outcome> outcomes(static_cast<std::size_t>(runs.count));
     const long tasks = (runs.count + runs_per_task - 1) / runs_per_task;
     std::atomic<long> done = 0;
     // Every run has its own engine and its own slot, so the threads share nothing but the
@@ -117,8 +72,8 @@ std::vector<run_record> study_runs(const search_space& space, const study_case& 
             const long first = task * runs_per_task;
             const long count = std::min(runs_per_task, runs.count - first);
             run_group(space, study.schedule, runs, static_cast<std::uint64_t>(first),
-                      std::span(records).subspan(static_cast<std::size_t>(first),
-                                                 static_cast<std::size_t>(count)),
+                      std::span(outcomes).subspan(static_cast<std::size_t>(first),
+                                                  static_cast<std::size_t>(count)),
                       group);
             const long finished = done += count;
             if (progress && on_main_thread()) {
@@ -126,15 +81,16 @@ std::vector<run_record> study_runs(const search_space& space, const study_case& 
             }
         }
     }
-    return records;
+    return outcomes;
 }
 
-traced_run trace_run(const search_space& space, const study_case& study, const run_range& runs) {
+traced_run trace_run(const study_case& study, const seed_range& runs) {
+    const encoding enc = study_encoding(study.bits);
     random_engine engine = engine_for_run(runs, 0);
-    traced_run trace{random_solution(space.grid(), engine), 0.0F, {}, {}};
-    trace.start_x = space.x_at(decode_bits(trace.start.bits));
+    traced_run trace{random_solution(enc, engine), 0.0F, {}, {}};
+    trace.start_x = x_at(decode_bits(trace.start.bits), enc);
     solution cur = trace.start;
-    trace.report = anneal(space, study.schedule, cur, engine,
+    trace.report = anneal(enc, study.schedule, cur, engine,
                           [&trace](const level_summary& level) { trace.levels.push_back(level); });
     return trace;
 }

@@ -1,15 +1,21 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "annealing/annealing.hpp"
+#include "batch/batch.hpp"
 
 // Many annealing runs, each exactly what sa_demo does on choices 1 and 2 when started in a
 // given clock second, under one schedule or a sweep of schedules, and what they add up to.
+// Computes only: the outputs and the command line are sa_study's other parts.
 
 namespace sa {
+
+// ---- The sweep
 
 // One schedule of a study and the number of digits of the encoding it runs on.
 struct study_case {
@@ -31,18 +37,10 @@ struct sweep_request {
 // trials per level. The single-precision values are widened as the demo widens its own.
 std::vector<study_case> sweep_cases(const sweep_request& request);
 
-// Trials one run of the case makes: its levels times its trials per level.
-long trials_per_run(const study_case& study);
-
 // The encoding of the demo's interval with `bits` digits.
 encoding study_encoding(int bits);
 
-// Runs first .. first + count - 1; run i draws from an engine seeded with seed + i.
-struct run_range {
-    std::uint64_t seed;
-    std::uint64_t first;
-    long count;
-};
+// ---- The landscape: what the grid of an encoding holds
 
 // Decoded values first..last of one hill of f: from its top down to the valleys on either side.
 struct peak_range {
@@ -52,9 +50,9 @@ struct peak_range {
 };
 
 // The hill around d, found by climbing to its top and descending to both valleys.
-peak_range hill_around(const search_space& space, int d);
+peak_range hill_around(const tabulated_space& space, int d);
 
-// What the whole grid of an encoding holds: its best point and its two highest hills.
+// The grid's best point and its two highest hills.
 struct grid_landmarks {
     int optimum_d;
     float optimum_x;
@@ -62,10 +60,36 @@ struct grid_landmarks {
     peak_range global_peak;
     peak_range second_peak;  // the highest hill other than the global one
 };
-grid_landmarks find_landmarks(const search_space& space);
+grid_landmarks find_landmarks(const tabulated_space& space);
+
+// A grid tabulated for a study's runs, its landmarks, and what finding them cost.
+struct tabulated_grid {
+    tabulated_space space;
+    grid_landmarks landmarks;
+    double seconds;
+};
+
+// The grid of the schedules being run. A sweep runs its cases bits outermost, so one grid at
+// a time is kept: each takes 16 bytes a point.
+class grid_cache {
+  public:
+    const tabulated_grid& of(int bits);
+
+  private:
+    std::unique_ptr<tabulated_grid> grid_;
+};
+
+// ---- The runs
+
+// Runs first .. first + count - 1; run i draws from an engine seeded with seed + i.
+struct seed_range {
+    std::uint64_t seed;
+    std::uint64_t first;
+    long count;
+};
 
 // How one run ended.
-struct run_record {
+struct run_outcome {
     int best_d;
     float best_x;
     float best_fo;           // as reported: accumulated from the accepted changes
@@ -76,21 +100,25 @@ struct run_record {
 // Called now and then with the number of runs finished so far.
 using progress_report = std::function<void(long done)>;
 
-// The runs of one case, on `jobs` threads; the records come in run order, the same for any
-// number of threads apart from the timings. The space must be the tabulated space of the
-// case's encoding.
-std::vector<run_record> study_runs(const search_space& space, const study_case& study,
-                                   const run_range& runs, int jobs,
-                                   const progress_report& progress = {});
+// The runs of one case, on `jobs` threads; the outcomes come in run order, the same for any
+// number of threads apart from the timings. The space must be that of the case's encoding.
+std::vector<run_outcome> study_runs(const tabulated_space& space, const study_case& study,
+                                    const seed_range& runs, int jobs,
+                                    const progress_report& progress = {});
 
-// One run of the range's first seed, level by level.
+// The first run of the range, level by level.
 struct traced_run {
     solution start;
     float start_x;
     std::vector<level_summary> levels;
     run_report report;
 };
-traced_run trace_run(const search_space& space, const study_case& study, const run_range& runs);
+traced_run trace_run(const study_case& study, const seed_range& runs);
+
+// Seconds since a moment of the steady clock.
+double seconds_since(std::chrono::steady_clock::time_point start);
+
+// ---- The summary
 
 // What the runs of one case add up to. Counts, sums and extremes are taken in run order, so
 // they do not depend on the number of threads.
@@ -106,11 +134,26 @@ struct study_summary {
     double median_seconds = 0.0;
     double total_seconds = 0.0;  // of all runs, added up
 };
-study_summary summarize(const std::vector<run_record>& runs, const grid_landmarks& landmarks);
+study_summary summarize(const std::vector<run_outcome>& runs, const grid_landmarks& landmarks);
+
+// A case and what its runs added up to.
+struct case_result {
+    study_case study;
+    grid_landmarks landmarks;
+    study_summary summary;
+};
 
 double median(std::vector<double> values);
 
 // Percent of the runs.
 double share(long count, long runs);
+
+// How many of the runs' best x fall in each of `bins` equal parts of [x_min, x_max]; x_max
+// belongs to the last.
+std::vector<long> histogram_of_ends(const std::vector<run_outcome>& runs, const encoding& enc,
+                                    int bins);
+
+// The bin of [x_min, x_max] cut in `bins` equal parts that x falls in.
+int bin_of(float x, const encoding& enc, int bins);
 
 }  // namespace sa

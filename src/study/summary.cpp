@@ -22,7 +22,7 @@ double share(long count, long runs) {
     return runs > 0 ? 100.0 * static_cast<double>(count) / static_cast<double>(runs) : 0.0;
 }
 
-study_summary summarize(const std::vector<run_record>& runs, const grid_landmarks& landmarks) {
+study_summary summarize(const std::vector<run_outcome>& runs, const grid_landmarks& landmarks) {
     study_summary summary;
     summary.runs = static_cast<long>(runs.size());
     if (runs.empty()) {
@@ -33,7 +33,7 @@ study_summary summarize(const std::vector<run_record>& runs, const grid_landmark
     summary.worst_best = runs.front().best_fo;
     std::vector<double> times;
     times.reserve(runs.size());
-    for (const run_record& run : runs) {
+    for (const run_outcome& run : runs) {
         summary.exact_optimum += run.best_d == landmarks.optimum_d ? 1 : 0;
         summary.global_peak += landmarks.global_peak.contains(run.best_d) ? 1 : 0;
         summary.second_peak += landmarks.second_peak.contains(run.best_d) ? 1 : 0;
@@ -50,6 +50,21 @@ study_summary summarize(const std::vector<run_record>& runs, const grid_landmark
     summary.mean_gap = gap_sum / count;
     summary.median_seconds = median(times);
     return summary;
+}
+
+int bin_of(float x, const encoding& enc, int bins) {
+    const double fraction =
+        (static_cast<double>(x) - enc.x_min) / (static_cast<double>(enc.x_max) - enc.x_min);
+    return std::clamp(static_cast<int>(std::floor(fraction * bins)), 0, bins - 1);
+}
+
+std::vector<long> histogram_of_ends(const std::vector<run_outcome>& runs, const encoding& enc,
+                                    int bins) {
+    std::vector<long> counts(static_cast<std::size_t>(bins), 0);
+    for (const run_outcome& run : runs) {
+        ++counts[static_cast<std::size_t>(bin_of(run.best_x, enc, bins))];
+    }
+    return counts;
 }
 
 }  // namespace sa

@@ -14,10 +14,6 @@ std::vector<T> or_default(const std::vector<T>& values, T demo_value) {
 
 }  // namespace
 
-long trials_per_run(const study_case& study) {
-    return static_cast<long>(count_levels(study.schedule)) * study.schedule.trials_per_level;
-}
-
 encoding study_encoding(int bits) {
     return encoding_with(bits, demo_problem.x_min, demo_problem.x_max);
 }

@@ -35,9 +35,9 @@ namespace {
 
 TEST(Allocation, FailureEndsTheSessionWithTheMessageAndStatusOne) {
     int status = -1;
-    const std::string output = test_support::with_stdio("1\n0\n", [&status] {
+    const std::string output = test_support::with_terminal("1\n0\n", [&status](sa::terminal term) {
         allocations_fail = true;
-        status = sa::run_program(1);
+        status = sa::run_program(1, term);
         allocations_fail = false;
     });
     EXPECT_EQ(status, 1);

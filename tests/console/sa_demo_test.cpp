@@ -48,8 +48,7 @@ process_result run_and_replay(const std::string& input) {
     bool replayed = false;
     for (std::time_t seed = before; seed <= after && !replayed; ++seed) {
         const auto second = static_cast<std::uint32_t>(seed);
-        replayed =
-            test_support::with_stdio(input, [second] { sa::run_program(second); }) == result.output;
+        replayed = test_support::session_output(second, input) == result.output;
     }
     EXPECT_TRUE(replayed) << "input of " << input.size() << " bytes gave:\n" << result.output;
     return result;
@@ -107,23 +106,42 @@ TEST(SaDemo, AnswersHelpAndVersionAndRefusesOtherArguments) {
     }
 }
 
-TEST(SaDemo, BadChoicesOnlyShowTheMenuAgain) {
-    const auto result = run_sa_demo("3\n-1\nabc\n12345678901234567890\n0\n");
-    expect_clean_exit(result);
-    EXPECT_EQ(result.output, menus(5));
-}
-
-TEST(SaDemo, GateMessageBeforeAnySolution) {
-    const auto result = run_sa_demo("2\n0\n");
-    expect_clean_exit(result);
-    EXPECT_EQ(result.output, menus(1) + test_support::gate_text + menus(1));
-}
-
-TEST(SaDemo, EndOfInputEndsTheSession) {
-    for (const std::string input : {"", "1", "\n\n", "2", "ab", "1\n2"}) {
-        const auto result = run_sa_demo(input);
+// Sessions whose output the draws do not touch: every one is exactly menus and the gate.
+TEST(SaDemo, ChoicesGateAndEndOfInput) {
+    using test_support::gate_text;
+    const std::string megabyte_line(1 << 20, 'a');
+    // -000...01: built in place, since GCC's -Wrestrict misreads "-" + std::string at -O3.
+    std::string long_negative(10'002, '0');
+    long_negative.front() = '-';
+    long_negative.back() = '1';
+    struct session_case {
+        const char* what;
+        std::string input;
+        std::string output;
+    };
+    const std::vector<session_case> cases = {
+        {"end of input at once", "", menus(1)},
+        {"only white space", "   \n", menus(1)},
+        {"text, then end of input", "abc", menus(2)},
+        {"0 with a sign", "+0\n", menus(1)},
+        {"-0", "-0\n", menus(1)},
+        {"leading white space and zeros", " \t\r\n 002x0", menus(1) + gate_text + menus(1)},
+        {"out of range, signs without digits, huge numbers",
+         "3\n-1\nabc\n+x\n-\n99999999999999999999\n4294967297\n-4294967295\n0\n", menus(9)},
+        {"a megabyte line", megabyte_line + "\n0\n", menus(2)},
+        {"a choice on a junk line goes with it", megabyte_line + " 0\n", menus(2)},
+        {"NUL bytes", std::string("\0\0\0 1\n0\n", 8), menus(2)},
+        {"bytes above 127", "\x80\xff\x01\n0\n", menus(2)},
+        {"ten thousand digits", std::string(10'000, '9') + "\n0\n", menus(2)},
+        {"a long negative number", long_negative + "\n0\n", menus(2)},
+        {"2 before any solution", "2\n0\n", menus(1) + gate_text + menus(1)},
+        {"the gate eats one character", "2x0", menus(1) + gate_text + menus(1)},
+        {"the gate at end of input", "2", menus(1) + gate_text + menus(1)},
+    };
+    for (const session_case& test : cases) {
+        const auto result = run_sa_demo(test.input);
         expect_clean_exit(result);
-        EXPECT_TRUE(result.output.ends_with(menu_text)) << '"' << input << '"';
+        EXPECT_EQ(result.output, test.output) << test.what;
     }
 }
 
@@ -166,25 +184,6 @@ TEST(SaDemo, RunConsumesOneCharacterLikeScanfInput) {
     // Input ending right after "2": the run reads nothing more and the session ends.
     result = run_and_replay("1\n2");
     EXPECT_TRUE(result.output.ends_with(report_then_menu)) << result.output;
-}
-
-TEST(SaDemoBadInput, NonNumbersOfAnySizeAreDroppedWithTheirLine) {
-    const std::string megabyte_line(1 << 20, 'a');
-    const std::string nul_bytes("\0\0\0 1\n", 6);
-    // -000...01: built in place, since GCC's -Wrestrict misreads "-" + std::string at -O3.
-    std::string long_negative(10'002, '0');
-    long_negative.front() = '-';
-    long_negative.back() = '1';
-    for (const std::string& junk : {megabyte_line, nul_bytes, std::string("\x80\xff\x01"),
-                                    std::string(10'000, '9'), long_negative}) {
-        const auto result = run_sa_demo(junk + "\n0\n");
-        expect_clean_exit(result);
-        EXPECT_EQ(result.output, menus(2)) << junk.size() << " bytes";
-    }
-    // A choice on the same line as the junk goes with it; then the input ends.
-    const auto result = run_sa_demo(megabyte_line + " 0\n");
-    expect_clean_exit(result);
-    EXPECT_EQ(result.output, menus(2));
 }
 
 TEST(SaDemoBadInput, CarriageReturnsCountAsWhiteSpace) {

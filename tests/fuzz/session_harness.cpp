@@ -47,15 +47,7 @@ std::string run_session_bytes(const std::uint8_t* data, std::size_t size) {
     if (in == nullptr || out == nullptr) {
         std::abort();
     }
-    std::fflush(stdout);
-    FILE* const saved_in = stdin;
-    FILE* const saved_out = stdout;
-    stdin = in;
-    stdout = out;
-    const int status = sa::run_program(seed_from(data, size));
-    std::fflush(out);
-    stdin = saved_in;
-    stdout = saved_out;
+    const int status = sa::run_program(seed_from(data, size), {in, out});
     std::fclose(in);
     std::fclose(out);
     if (status != 0) {

@@ -4,10 +4,8 @@
 
 #include <regex>
 
-#include "console/console.hpp"
-#include "study/chart.hpp"
-#include "study/options.hpp"
-#include "study/report.hpp"
+#include "study_cli/study_cli.hpp"
+#include "study_output/study_output.hpp"
 #include "support/stdio_capture.hpp"
 
 namespace {
@@ -18,26 +16,11 @@ sa::command_line parse(const std::vector<std::string>& args) {
     return sa::parse_command_line(args, 2);
 }
 
-TEST(StudyOptions, TheDefaultsAreTheDemosProblemAndSchedule) {
-    const sa::command_line command = parse({});
-    ASSERT_FALSE(command.exit_status);
-    const std::vector<sa::study_case> cases = sa::sweep_cases(command.options.sweep);
-    ASSERT_EQ(cases.size(), 1U);
-    const sa::schedule_params want = sa::demo_schedule(demo);
-    EXPECT_EQ(cases[0].bits, demo.n_bits);
-    EXPECT_EQ(cases[0].schedule.t0, want.t0);
-    EXPECT_EQ(cases[0].schedule.t_final, want.t_final);
-    EXPECT_EQ(cases[0].schedule.alpha, want.alpha);
-    EXPECT_EQ(cases[0].schedule.trials_per_level, want.trials_per_level);
-    EXPECT_EQ(command.options.jobs, 2);
-    EXPECT_EQ(command.options.runs, 1000);
-}
-
 TEST(StudyOptions, ListsAndRangesSweepEveryCombinationInAFixedOrder) {
     const sa::command_line command =
         parse({"--alpha=0.9,0.97", "--t-final", "0.1:0.3:0.1", "--bits", "12", "--runs=5"});
     ASSERT_FALSE(command.exit_status) << command.error;
-    const std::vector<sa::study_case> cases = sa::sweep_cases(command.options.sweep);
+    const std::vector<sa::study_case>& cases = command.options.cases;
     ASSERT_EQ(cases.size(), 6U);
     EXPECT_EQ(cases[0].schedule.alpha, static_cast<double>(0.9F));
     EXPECT_EQ(cases[1].schedule.alpha, static_cast<double>(0.97F));
@@ -79,15 +62,14 @@ TEST(StudyOptions, RefusesWhatCannotBeStudiedWithOneLineAndStatusTwo) {
 
 // Run i is what sa_demo prints for choices 1 and 2 when started in clock second seed + i.
 TEST(StudyRuns, EachRunIsTheDemosSessionForItsSecond) {
-    const sa::search_space space = sa::search_space::tabulated(demo);
+    const sa::tabulated_space space(demo);
     const sa::study_case study{sa::demo_schedule(demo), demo.n_bits};
-    const sa::run_range range{4'294'967'290U, 0, 12};  // the seeds wrap around past 2^32 - 1
-    const std::vector<sa::run_record> runs = sa::study_runs(space, study, range, 2);
+    const sa::seed_range range{4'294'967'290U, 0, 12};  // the seeds wrap around past 2^32 - 1
+    const std::vector<sa::run_outcome> runs = sa::study_runs(space, study, range, 2);
     const std::regex best("valor de x = (\\S+) \nfuncao objetivo = (\\S+) \nNum");
     for (std::size_t i = 0; i < runs.size(); ++i) {
         const auto second = static_cast<std::uint32_t>(range.seed + i);
-        const std::string session =
-            test_support::with_stdio("1\n2\n0\n", [second] { sa::run_program(second); });
+        const std::string session = test_support::session_output(second, "1\n2\n0\n");
         std::smatch printed;
         ASSERT_TRUE(std::regex_search(session, printed, best)) << session;
         char expected[64];
@@ -97,10 +79,10 @@ TEST(StudyRuns, EachRunIsTheDemosSessionForItsSecond) {
     }
 }
 
-TEST(StudyRuns, TheSameAtAnyJobsAndSplitIntoParts) {
-    const sa::search_space space = sa::search_space::tabulated(demo);
+TEST(StudyRuns, TheSameWhenSplitIntoParts) {
+    const sa::tabulated_space space(demo);
     const sa::study_case study{{10.0, 0.1, 0.9, 8}, demo.n_bits};
-    const auto whole = sa::study_runs(space, study, {7, 0, 200}, 1);
+    const auto whole = sa::study_runs(space, study, {7, 0, 200}, 2);
     auto parts = sa::study_runs(space, study, {7, 0, 120}, 2);
     const auto rest = sa::study_runs(space, study, {7, 120, 80}, 2);
     parts.insert(parts.end(), rest.begin(), rest.end());
@@ -112,7 +94,7 @@ TEST(StudyRuns, TheSameAtAnyJobsAndSplitIntoParts) {
 }
 
 TEST(StudyRuns, TheDemoGridsOptimumAndItsTwoHills) {
-    const sa::grid_landmarks landmarks = sa::find_landmarks(sa::search_space::tabulated(demo));
+    const sa::grid_landmarks landmarks = sa::find_landmarks(sa::tabulated_space(demo));
     EXPECT_EQ(landmarks.optimum_d, 48917);
     EXPECT_EQ(landmarks.global_peak.first, 36848);
     EXPECT_EQ(landmarks.global_peak.last, 57517);
@@ -121,13 +103,13 @@ TEST(StudyRuns, TheDemoGridsOptimumAndItsTwoHills) {
     EXPECT_TRUE(landmarks.second_peak.contains(65049));
 }
 
-sa::run_record record(int best_d, float best_fo, long double true_value, double seconds) {
+sa::run_outcome record(int best_d, float best_fo, long double true_value, double seconds) {
     return {best_d, 0.0F, best_fo, true_value, seconds};
 }
 
 TEST(StudySummary, CountsMeansGapsAndTheMedianTime) {
     const sa::grid_landmarks landmarks{48917, -0.50716F, 1.501564L, {40000, 57000}, {57000, 70000}};
-    const std::vector<sa::run_record> runs = {
+    const std::vector<sa::run_outcome> runs = {
         record(48917, 1.5F, 1.5L, 3.0),    // the optimum itself
         record(48900, 1.4F, 1.375L, 1.0),  // on the global peak only
         record(65049, 1.25F, 1.25L, 2.0),  // second peak
@@ -166,7 +148,7 @@ TEST(StudyReport, SweepLinesFitEightyColumnsAndTheTargetIsTheCheapest) {
 }
 
 TEST(Chart, BarsAvoidTheAxisAndEveryCountIsListed) {
-    std::vector<int> counts(sa::plot_columns, 0);
+    std::vector<long> counts(sa::chart_columns, 0);
     counts[3] = 1000;
     counts[5] = 1;
     const std::string bars = sa::plot_bars(counts, 4);
@@ -174,7 +156,7 @@ TEST(Chart, BarsAvoidTheAxisAndEveryCountIsListed) {
     EXPECT_EQ(lowest_row.substr(sa::chart_margin + 3, 3), "# #");
     EXPECT_EQ(bars.substr(0, sa::chart_margin), "  1000 |");
     EXPECT_EQ(sa::bar_counts(counts, -2.0F, 2.0F), "  x -1.81: 1000  x -1.69: 1\n");
-    EXPECT_EQ(sa::plot_column(2.0F, -2.0F, 2.0F), sa::plot_columns - 1);
+    EXPECT_EQ(sa::bin_of(2.0F, demo, sa::chart_columns), sa::chart_columns - 1);
 }
 
 }  // namespace

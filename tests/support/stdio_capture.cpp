@@ -6,7 +6,8 @@
 
 namespace test_support {
 
-captured_session with_stdio_rest(const std::string& input, const std::function<void()>& body) {
+captured_session with_terminal_rest(const std::string& input,
+                                    const std::function<void(sa::terminal)>& body) {
     std::string source = input;
     FILE* in = fmemopen(source.data(), source.size(), "r");
     char* buffer = nullptr;
@@ -15,15 +16,7 @@ captured_session with_stdio_rest(const std::string& input, const std::function<v
     if (in == nullptr || out == nullptr) {
         throw std::runtime_error("cannot open memory streams");
     }
-    std::fflush(stdout);
-    FILE* const saved_in = stdin;
-    FILE* const saved_out = stdout;
-    stdin = in;
-    stdout = out;
-    body();
-    stdin = saved_in;
-    stdout = saved_out;
-
+    body({in, out});
     captured_session session;
     for (int c = std::fgetc(in); c != EOF; c = std::fgetc(in)) {
         session.unread_input.push_back(static_cast<char>(c));
@@ -35,8 +28,12 @@ captured_session with_stdio_rest(const std::string& input, const std::function<v
     return session;
 }
 
-std::string with_stdio(const std::string& input, const std::function<void()>& body) {
-    return with_stdio_rest(input, body).output;
+std::string with_terminal(const std::string& input, const std::function<void(sa::terminal)>& body) {
+    return with_terminal_rest(input, body).output;
+}
+
+std::string session_output(std::uint32_t seed, const std::string& input) {
+    return with_terminal(input, [seed](sa::terminal term) { sa::run_program(seed, term); });
 }
 
 }  // namespace test_support

@@ -3,17 +3,24 @@
 #include <functional>
 #include <string>
 
+#include "console/console.hpp"
+
 namespace test_support {
 
-// Runs `body` in this process with standard input reading `input` and standard output
-// captured, and returns what it printed. glibc lets stdin and stdout be reassigned.
-std::string with_stdio(const std::string& input, const std::function<void()>& body);
-
-// What is left unread on the substituted standard input after `body` ran.
+// What a session printed, and what it left unread of its input.
 struct captured_session {
     std::string output;
     std::string unread_input;
 };
-captured_session with_stdio_rest(const std::string& input, const std::function<void()>& body);
+
+// Runs `body` with a terminal that reads `input` from memory and prints into memory.
+captured_session with_terminal_rest(const std::string& input,
+                                    const std::function<void(sa::terminal)>& body);
+
+// What `body` printed.
+std::string with_terminal(const std::string& input, const std::function<void(sa::terminal)>& body);
+
+// What a whole session seeded with `seed` prints for `input`.
+std::string session_output(std::uint32_t seed, const std::string& input);
 
 }  // namespace test_support

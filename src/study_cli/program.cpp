@@ -1,18 +1,13 @@
-#include "study/program.hpp"
-
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
-#include <map>
 #include <thread>
-#include <utility>
 
-#include "study/options.hpp"
-#include "study/plot.hpp"
-#include "study/report.hpp"
+#include "study_cli/study_cli.hpp"
+#include "study_output/study_output.hpp"
 
 namespace sa {
 
@@ -56,10 +51,6 @@ class progress_line {
     clock_type::time_point last_;
 };
 
-double seconds_since(clock_type::time_point start) {
-    return std::chrono::duration<double>(clock_type::now() - start).count();
-}
-
 // Writes the CSV file the options ask for, if any; false when it cannot be written.
 bool write_csv(const study_options& options, const std::string& csv) {
     if (options.csv_path.empty()) {
@@ -75,36 +66,9 @@ int fail(const std::string& message) {
     return 1;
 }
 
-// A tabulated grid, what it holds, and what tabulating and scanning it cost.
-struct grid {
-    search_space space;
-    grid_landmarks landmarks;
-    double seconds;
-};
-
-// One grid per encoding length, shared by every schedule that runs on it.
-class grids {
-  public:
-    const grid& of(int bits) {
-        auto found = grids_.find(bits);
-        if (found == grids_.end()) {
-            const auto start = clock_type::now();
-            search_space space = search_space::tabulated(study_encoding(bits));
-            const grid_landmarks landmarks = find_landmarks(space);
-            found =
-                grids_.emplace(bits, grid{std::move(space), landmarks, seconds_since(start)}).first;
-        }
-        return found->second;
-    }
-
-  private:
-    std::map<int, grid> grids_;
-};
-
-int run_trace(const study_options& options, const run_range& range) {
-    const study_case study = sweep_cases(options.sweep).front();
-    const search_space space(study_encoding(study.bits));
-    const traced_run run = trace_run(space, study, range);
+int run_trace(const study_options& options, const seed_range& range) {
+    const study_case& study = options.cases.front();
+    const traced_run run = trace_run(study, range);
     std::printf("schedule: %s\n          %s\n\n%s", describe_case(study).c_str(),
                 describe_cost(study).c_str(), trace_table(run).c_str());
     if (!write_csv(options, trace_csv(run))) {
@@ -116,27 +80,24 @@ int run_trace(const study_options& options, const run_range& range) {
     return 0;
 }
 
-int run_study(const study_options& options, const run_range& range) {
-    const std::vector<study_case> cases = sweep_cases(options.sweep);
-    grids tables;
+int run_study(const study_options& options, const seed_range& range) {
+    grid_cache grids;
     std::vector<case_result> results;
-    std::vector<run_record> last_runs;
+    std::vector<run_outcome> last_runs;
     {
-        progress_line progress(range.count * static_cast<long>(cases.size()));
-        for (const study_case& study : cases) {
-            const grid& tabulated = tables.of(study.bits);
-            last_runs = study_runs(tabulated.space, study, range, options.jobs,
+        progress_line progress(range.count * static_cast<long>(options.cases.size()));
+        for (const study_case& study : options.cases) {
+            const tabulated_grid& grid = grids.of(study.bits);
+            last_runs = study_runs(grid.space, study, range, options.jobs,
                                    [&progress](long done) { progress.update(done); });
             progress.next_case(range.count);
-            results.push_back(
-                {study, tabulated.landmarks, summarize(last_runs, tabulated.landmarks)});
+            results.push_back({study, grid.landmarks, summarize(last_runs, grid.landmarks)});
         }
     }
-    const grid& first = tables.of(cases.front().bits);
+    // With a single case, the grid kept is that case's.
+    const tabulated_grid& grid = grids.of(options.cases.back().bits);
     if (results.size() == 1) {
-        std::printf(
-            "%s",
-            single_report(results.front(), first.space, last_runs, range, first.seconds).c_str());
+        std::printf("%s", single_report(results.front(), grid, last_runs, range).c_str());
     } else {
         std::printf("%ld runs per schedule:\n\n%s", range.count, sweep_table(results).c_str());
     }
@@ -148,7 +109,7 @@ int run_study(const study_options& options, const run_range& range) {
     }
     if (!options.plot_path.empty()) {
         const bool drawn = results.size() == 1 ? plot_study(options.plot_path, results.front(),
-                                                            first.space, last_runs)
+                                                            grid.space, last_runs)
                                                : plot_sweep(options.plot_path, results);
         if (!drawn) {
             return fail("gnuplot could not draw " + options.plot_path);
@@ -184,7 +145,7 @@ int study_main(const std::vector<std::string>& args) {
     const std::uint32_t seed =
         options.seed.value_or(static_cast<std::uint32_t>(std::time(nullptr)));
     std::printf("seed %u\n\n", seed);
-    const run_range range{seed, options.first_run, options.runs};
+    const seed_range range{seed, options.first_run, options.runs};
     return options.trace ? run_trace(options, range) : run_study(options, range);
 }
 

@@ -1,5 +1,3 @@
-#include "study/plot.hpp"
-
 #include <unistd.h>
 
 #include <algorithm>
@@ -8,6 +6,8 @@
 #include <map>
 #include <set>
 #include <sstream>
+
+#include "study_output/study_output.hpp"
 
 namespace sa {
 
@@ -86,23 +86,20 @@ bool gnuplot_available() {
     return false;
 }
 
-bool plot_study(const std::string& path, const case_result& result, const search_space& space,
-                const std::vector<run_record>& runs) {
-    const encoding& grid = space.grid();
+bool plot_study(const std::string& path, const case_result& result, const tabulated_space& space,
+                const std::vector<run_outcome>& runs) {
+    const encoding& grid = space.grid_encoding();
     std::ostringstream script;
     script << terminal(path) << "$f << EOD\n";
     constexpr int samples = 2000;
     for (int i = 0; i <= samples; ++i) {
         const int d = static_cast<int>(static_cast<long>(grid.d_max) * i / samples);
-        script << space.x_at(d) << ' ' << static_cast<double>(space.value_at(d).exact()) << '\n';
+        script << space.x_at(d) << ' ' << static_cast<double>(space.value_at(d).unrounded())
+               << '\n';
     }
     constexpr int bins = 200;
-    std::vector<long> counts(bins, 0);
+    const std::vector<long> counts = histogram_of_ends(runs, grid, bins);
     const double width = (static_cast<double>(grid.x_max) - grid.x_min) / bins;
-    for (const run_record& run : runs) {
-        const auto bin = static_cast<int>((static_cast<double>(run.best_x) - grid.x_min) / width);
-        ++counts[static_cast<std::size_t>(std::clamp(bin, 0, bins - 1))];
-    }
     script << "EOD\n$ends << EOD\n";
     for (int bin = 0; bin < bins; ++bin) {
         script << grid.x_min + (bin + 0.5) * width << ' ' << counts[static_cast<std::size_t>(bin)]
@@ -141,11 +138,11 @@ bool plot_sweep(const std::string& path, const std::vector<case_result>& results
     int index = 0;
     for (auto& [value, members] : lines) {
         std::sort(members.begin(), members.end(), [](const case_result* a, const case_result* b) {
-            return trials_per_run(a->study) < trials_per_run(b->study);
+            return trials_per_run(a->study.schedule) < trials_per_run(b->study.schedule);
         });
         script << "$line" << index << " << EOD\n";
         for (const case_result* member : members) {
-            script << trials_per_run(member->study) << ' '
+            script << trials_per_run(member->study.schedule) << ' '
                    << share(member->summary.exact_optimum, member->summary.runs) << '\n';
         }
         script << "EOD\n";

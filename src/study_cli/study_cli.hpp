@@ -7,12 +7,12 @@
 
 #include "study/study.hpp"
 
-// The command line of sa_study.
+// The command line of sa_study: what it asks for, and the program that carries it out.
 
 namespace sa {
 
 struct study_options {
-    sweep_request sweep;
+    std::vector<study_case> cases;  // the sweep, expanded
     long runs = 1000;
     std::optional<std::uint32_t> seed;  // the clock when not given
     std::uint64_t first_run = 0;
@@ -39,5 +39,8 @@ command_line parse_command_line(const std::vector<std::string>& args, int cores)
 // Empty when the text is none of these.
 std::vector<float> parse_real_values(const std::string& text);
 std::vector<int> parse_whole_values(const std::string& text);
+
+// sa_study as a whole, given the arguments after the program name; returns the exit status.
+int study_main(const std::vector<std::string>& args);
 
 }  // namespace sa

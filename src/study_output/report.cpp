@@ -1,43 +1,12 @@
-#include "study/report.hpp"
-
 #include <algorithm>
 #include <array>
-#include <charconv>
-#include <cstdarg>
-#include <cstdio>
 
 #include "objective/objective.hpp"
-#include "study/chart.hpp"
+#include "study_output/study_output.hpp"
 
 namespace sa {
 
 namespace {
-
-// printf into a std::string.
-__attribute__((format(printf, 1, 2))) std::string format(const char* pattern, ...) {
-    va_list args;
-    va_start(args, pattern);
-    va_list again;
-    va_copy(again, args);
-    const int length = std::vsnprintf(nullptr, 0, pattern, args);
-    va_end(args);
-    std::string text(static_cast<std::size_t>(std::max(length, 0)) + 1, '\0');
-    std::vsnprintf(text.data(), text.size(), pattern, again);
-    va_end(again);
-    text.pop_back();
-    return text;
-}
-
-// The shortest text that reads back as the same float, as the user would have typed it.
-std::string shortest(float value) {
-    std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return {buffer.data(), result.ptr};
-}
-
-std::string shortest(double widened_float) {
-    return shortest(static_cast<float>(widened_float));
-}
 
 // A column of the sweep table: its width and its two heading lines.
 struct column {
@@ -100,46 +69,15 @@ std::string summary_text(const study_summary& summary, const grid_landmarks& lan
     return text;
 }
 
-std::string charts(const search_space& space, const std::vector<run_record>& runs) {
-    const encoding& grid = space.grid();
-    std::vector<float> best_xs(runs.size());
-    std::transform(runs.begin(), runs.end(), best_xs.begin(),
-                   [](const run_record& run) { return run.best_x; });
-    const std::vector<int> counts = column_counts(best_xs, grid.x_min, grid.x_max);
-    std::string text = format("f(x) over [%g, %g]:\n", static_cast<double>(grid.x_min),
-                              static_cast<double>(grid.x_max));
-    text += plot_area(column_maxima(space), 1.6, 16);
-    text += plot_axis(grid.x_min, grid.x_max);
-    text += "\nwhere the runs' best x lie:\n";
-    text += plot_bars(counts, 8);
-    text += plot_axis(grid.x_min, grid.x_max);
-    text += "\nruns per column, at the column's middle x:\n";
-    text += bar_counts(counts, grid.x_min, grid.x_max);
-    return text;
-}
-
 }  // namespace
 
-std::string describe_case(const study_case& study) {
-    const schedule_params& s = study.schedule;
-    return format("T0 %s, alpha %s, final T %s, %d trials per level, %d bits",
-                  shortest(s.t0).c_str(), shortest(s.alpha).c_str(), shortest(s.t_final).c_str(),
-                  s.trials_per_level, study.bits);
-}
-
-std::string describe_cost(const study_case& study) {
-    return format("%d levels, %ld trials per run", count_levels(study.schedule),
-                  trials_per_run(study));
-}
-
-std::string single_report(const case_result& result, const search_space& space,
-                          const std::vector<run_record>& runs, const run_range& range,
-                          double scan_seconds) {
+std::string single_report(const case_result& result, const tabulated_grid& grid,
+                          const std::vector<run_outcome>& runs, const seed_range& range) {
     const grid_landmarks& landmarks = result.landmarks;
     std::string text = "schedule: " + describe_case(result.study) + "\n          " +
                        describe_cost(result.study) + "\n\n";
-    text += format("Exact optimum over all %d grid points (%.1f ms):\n", space.grid().d_max + 1,
-                   scan_seconds * 1e3);
+    text += format("Exact optimum over all %d grid points (%.1f ms):\n",
+                   grid.space.grid_encoding().d_max + 1, grid.seconds * 1e3);
     text += format("  x = %.6f   f(x) = %.6Lf   decoded value %d\n\n",
                    static_cast<double>(landmarks.optimum_x), landmarks.optimum_value,
                    landmarks.optimum_d);
@@ -150,7 +88,7 @@ std::string single_report(const case_result& result, const search_space& space,
                            static_cast<unsigned long long>(range.count) - 1);
     }
     text += ":\n" + summary_text(result.summary, landmarks) + "\n";
-    return text + charts(space, runs);
+    return text + text_charts(grid.space, runs);
 }
 
 std::string sweep_table(const std::vector<case_result>& results) {
@@ -177,8 +115,8 @@ std::string sweep_table(const std::vector<case_result>& results) {
         const study_summary& summary = result.summary;
         add_line({fit(s.t0, c[0]), fit(s.alpha, c[1]), fit(s.t_final, c[2]),
                   fit(s.trials_per_level, c[3]), fit(result.study.bits, c[4]),
-                  fit(count_levels(s), c[5]),
-                  fit(static_cast<double>(trials_per_run(result.study)), c[6]),
+                  fit(static_cast<double>(count_levels(s)), c[5]),
+                  fit(static_cast<double>(trials_per_run(s)), c[6]),
                   format("%.1f", share(summary.exact_optimum, summary.runs)),
                   format("%.1f", share(summary.global_peak, summary.runs)),
                   format("%.1f", share(summary.second_peak, summary.runs)),
@@ -194,8 +132,8 @@ std::optional<std::size_t> cheapest_reaching(const std::vector<case_result>& res
     for (std::size_t i = 0; i < results.size(); ++i) {
         const study_summary& summary = results[i].summary;
         if (share(summary.exact_optimum, summary.runs) >= percent &&
-            (!cheapest ||
-             trials_per_run(results[i].study) < trials_per_run(results[*cheapest].study))) {
+            (!cheapest || trials_per_run(results[i].study.schedule) <
+                              trials_per_run(results[*cheapest].study.schedule))) {
             cheapest = i;
         }
     }
@@ -221,43 +159,15 @@ std::string trace_table(const traced_run& trace) {
     for (const level_summary& level : trace.levels) {
         const int accepted = level.improving + level.worsening;
         const double rate = level.trials > 0 ? static_cast<double>(accepted) / level.trials : 0.0;
-        text +=
-            format("%5d %10.5f %5d/%-3d %6.3f %10.6f %9.6f %9.6f\n", level.level, level.temperature,
-                   level.improving, level.worsening, rate, static_cast<double>(level.x),
-                   static_cast<double>(level.fo), static_cast<double>(level.best_fo));
+        text += format("%5lld %10.5f %5d/%-3d %6.3f %10.6f %9.6f %9.6f\n",
+                       static_cast<long long>(level.level), level.temperature, level.improving,
+                       level.worsening, rate, static_cast<double>(level.x),
+                       static_cast<double>(level.fo), static_cast<double>(level.best_fo));
     }
     const run_report& report = trace.report;
-    text += format("\nbest: x = %.6f   reported %.6f   f(x) = %.6Lf   after %ld trials\n",
+    text += format("\nbest: x = %.6f   reported %.6f   f(x) = %.6Lf   after %lld trials\n",
                    static_cast<double>(report.best_x), static_cast<double>(report.best_fo),
-                   objective(report.best_x), report.analysed);
-    return text;
-}
-
-std::string study_csv(const std::vector<case_result>& results) {
-    std::string text =
-        "t0,alpha,t_final,trials_per_level,bits,levels,trials_per_run,runs,exact_optimum_runs,"
-        "global_peak_runs,second_peak_runs,mean_best,median_run_us,total_run_seconds\n";
-    for (const case_result& result : results) {
-        const schedule_params& s = result.study.schedule;
-        const study_summary& summary = result.summary;
-        text +=
-            format("%s,%s,%s,%d,%d,%d,%ld,%ld,%ld,%ld,%ld,%.9g,%.3f,%.6f\n", shortest(s.t0).c_str(),
-                   shortest(s.alpha).c_str(), shortest(s.t_final).c_str(), s.trials_per_level,
-                   result.study.bits, count_levels(s), trials_per_run(result.study), summary.runs,
-                   summary.exact_optimum, summary.global_peak, summary.second_peak,
-                   summary.mean_best, summary.median_seconds * 1e6, summary.total_seconds);
-    }
-    return text;
-}
-
-std::string trace_csv(const traced_run& trace) {
-    std::string text =
-        "level,temperature,accepted_improving,accepted_worsening,trials,x,fo,best_fo\n";
-    for (const level_summary& level : trace.levels) {
-        text += format("%d,%.17g,%d,%d,%d,%s,%s,%s\n", level.level, level.temperature,
-                       level.improving, level.worsening, level.trials, shortest(level.x).c_str(),
-                       shortest(level.fo).c_str(), shortest(level.best_fo).c_str());
-    }
+                   objective(report.best_x), static_cast<long long>(report.analysed));
     return text;
 }
 

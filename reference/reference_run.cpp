@@ -53,5 +53,6 @@ sa::run_report reference_run(const sa::encoding& enc, const sa::schedule_params&
         ++levels;
     }
     cur = best;
-    return {start_x, best_x, best.fo, static_cast<long>(levels) * schedule.trials_per_level};
+    return {start_x, best_x, best.fo,
+            static_cast<std::int64_t>(levels) * schedule.trials_per_level};
 }

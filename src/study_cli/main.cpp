@@ -1,7 +1,7 @@
 #include <string>
 #include <vector>
 
-#include "study/program.hpp"
+#include "study_cli/study_cli.hpp"
 
 int main(int argc, char** argv) {
     return sa::study_main(std::vector<std::string>(argv + 1, argv + argc));

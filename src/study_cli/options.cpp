@@ -1,12 +1,11 @@
-#include "study/options.hpp"
-
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <sstream>
 
-#include "study/plot.hpp"
+#include "study_cli/study_cli.hpp"
+#include "study_output/study_output.hpp"
 
 namespace sa {
 
@@ -116,8 +115,7 @@ std::string check_wholes(const std::string& name, const std::string& text, std::
 }
 
 // Every case must cool through at least one level.
-std::string check_levels(const sweep_request& sweep) {
-    const std::vector<study_case> cases = sweep_cases(sweep);
+std::string check_levels(const std::vector<study_case>& cases) {
     const auto empty = std::find_if(cases.begin(), cases.end(), [](const study_case& study) {
         return study.schedule.t0 <= study.schedule.t_final;
     });
@@ -155,8 +153,16 @@ struct option_texts {
     std::string bits;
 };
 
+// "(default 0.97)" for the demo's value of a schedule parameter.
+std::string default_of(double widened_float) {
+    return " (default " + shortest(widened_float) + ")";
+}
+
 void add_options(CLI::App& app, study_options& options, option_texts& texts) {
-    app.add_option("--runs", options.runs, "runs per schedule (default 1000)")
+    const encoding demo = encoding_for(demo_problem);
+    const schedule_params schedule = demo_schedule(demo);
+    app.add_option("--runs", options.runs,
+                   "runs per schedule (default " + std::to_string(options.runs) + ")")
         ->type_name("N")
         ->check(CLI::Range(1L, max_runs).description(""));
     app.add_option("--seed", options.seed, "seed of run 0, 0..4294967295 (default: clock)")
@@ -166,14 +172,18 @@ void add_options(CLI::App& app, study_options& options, option_texts& texts) {
     app.add_option("--jobs", options.jobs, "threads (default: every core)")
         ->type_name("J")
         ->check(CLI::Range(1, 4096).description(""));
-    app.add_option("--t0", texts.t0, "initial temperature (default 100)")->type_name("LIST");
-    app.add_option("--alpha", texts.alpha, "cooling factor, in (0, 1) (default 0.97)")
+    app.add_option("--t0", texts.t0, "initial temperature" + default_of(schedule.t0))
         ->type_name("LIST");
-    app.add_option("--t-final", texts.t_final, "levels go on while T is above it (default 0.1)")
+    app.add_option("--alpha", texts.alpha, "cooling factor, in (0, 1)" + default_of(schedule.alpha))
+        ->type_name("LIST");
+    app.add_option("--t-final", texts.t_final,
+                   "levels go on while T is above it" + default_of(schedule.t_final))
         ->type_name("LIST");
     app.add_option("--trials", texts.trials, "trials per level (default bits / 2)")
         ->type_name("LIST");
-    app.add_option("--bits", texts.bits, "encoding length, 2..24 (default 17)")->type_name("LIST");
+    app.add_option("--bits", texts.bits,
+                   "encoding length, 2..24 (default " + std::to_string(demo.n_bits) + ")")
+        ->type_name("LIST");
     app.add_option("--target", options.target, "name the cheapest schedule reaching P % exact")
         ->type_name("P")
         ->check(CLI::Range(0.0, 100.0).description(""));
@@ -185,7 +195,7 @@ void add_options(CLI::App& app, study_options& options, option_texts& texts) {
 }
 
 std::string check_options(study_options& options, const option_texts& texts) {
-    sweep_request& sweep = options.sweep;
+    sweep_request sweep;
     std::string error = check_reals(
         "--t0", texts.t0, sweep.t0, [](float v) { return v > 0.0F; }, "positive");
     if (error.empty()) {
@@ -204,10 +214,12 @@ std::string check_options(study_options& options, const option_texts& texts) {
     if (error.empty()) {
         error = check_wholes("--bits", texts.bits, sweep.bits, 2, 24);
     }
-    if (error.empty()) {
-        error = check_levels(sweep);
+    if (!error.empty()) {
+        return error;
     }
-    if (error.empty() && options.trace && sweep_cases(sweep).size() != 1) {
+    options.cases = sweep_cases(sweep);
+    error = check_levels(options.cases);
+    if (error.empty() && options.trace && options.cases.size() != 1) {
         error = "--trace follows a single schedule, not a sweep";
     }
     if (error.empty() && !options.plot_path.empty() && !plot_format_supported(options.plot_path)) {

@@ -1,0 +1,126 @@
+#include "batch/batch.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "objective/objective.hpp"
+
+namespace {
+
+const sa::encoding demo = sa::encoding_for(sa::demo_problem);
+const sa::schedule_params demo_schedule = sa::demo_schedule(demo);
+
+// Every tabulated value must be f as evaluated on the spot, rounded and unrounded; some
+// points' values round to double on a midpoint between floats.
+TEST(Batch, TabulatedValuesAreTheEvaluatedOnes) {
+    const sa::tabulated_space space(demo);
+    for (int d = 0; d <= demo.d_max; ++d) {
+        const long double f = sa::objective(sa::x_at(d, demo));
+        ASSERT_EQ(space.value_at(d).rounded(), static_cast<float>(f)) << d;
+        ASSERT_EQ(space.value_at(d).unrounded(), f) << d;
+    }
+}
+
+// Each threshold is the least exponent whose exp exceeds its draw: exp of the next double
+// below does not. So the search for it never needs to step down from log(r).
+TEST(Batch, EveryThresholdIsTheLeastAcceptedExponent) {
+    const sa::tabulated_space space(demo);
+    for (int point = 0; point < sa::uniform_grid_points; ++point) {
+        const auto r = static_cast<double>(sa::uniform_value(point, 0.0, 1.0));
+        const double y = space.threshold(point);
+        ASSERT_GT(std::exp(y), r) << point;
+        ASSERT_LE(std::exp(std::nextafter(y, -std::numeric_limits<double>::infinity())), r)
+            << point;
+    }
+}
+
+// The thresholds must accept exactly when exp(delta / T) > r, also for changes on either side
+// of the boundary, where exp's rounding decides.
+TEST(Batch, ThresholdsDecideAsExpDoes) {
+    const sa::tabulated_space space(demo);
+    sa::random_engine picks(2026);
+    std::uniform_real_distribution<double> log_temperature(-8.0, 3.0);
+    for (int i = 0; i < 200'000; ++i) {
+        const double temperature = std::pow(10.0, log_temperature(picks));
+        const int point = sa::uniform_point_of(static_cast<std::uint32_t>(picks()));
+        const auto r = static_cast<double>(sa::uniform_value(point, 0.0, 1.0));
+        // A change near the boundary T log r, moved by a few representable steps.
+        auto delta = static_cast<float>(temperature * std::log(std::max(r, 1e-300)));
+        for (int steps = static_cast<int>(picks() % 7U); steps > 0; --steps) {
+            delta = std::nextafter(delta, picks() % 2U == 0 ? 0.0F : -1.0F);
+        }
+        delta = std::min(delta, 0.0F);
+        ASSERT_EQ(sa::accepts_worse(delta, temperature, r),
+                  sa::reaches_threshold(delta, temperature, space.threshold(point)))
+            << "delta " << delta << " T " << temperature << " r " << r;
+    }
+}
+
+// The change formed in double must round as the extended one does for every pair of
+// neighbours on grids of many lengths: thousands of them lie exactly on a midpoint between
+// floats, where only the extended formula decides.
+TEST(Batch, TabulatedChangeIsTheRoundedChangeBetweenEveryPairOfNeighbours) {
+    for (int bits = 2; bits <= 18; ++bits) {
+        const sa::encoding enc = sa::encoding_with(bits, -2.0F, 2.0F);
+        const sa::tabulated_space space(enc);
+        for (int d = 0; d <= enc.d_max; ++d) {
+            const sa::split_value& f_old = space.value_at(d);
+            for (int k = 0; k < bits; ++k) {
+                const float f_new = space.value_at(sa::decoded_after_flip(d, bits, k)).rounded();
+                ASSERT_EQ(sa::tabulated_change(f_new, f_old),
+                          sa::rounded_change(f_new, f_old.unrounded()))
+                    << bits << " bits, d " << d << ", k " << k;
+            }
+        }
+    }
+}
+
+TEST(Batch, RemainderByMultiplicationIsTheRemainder) {
+    sa::random_engine draws(5);
+    for (std::uint32_t divisor = 1; divisor <= 31; ++divisor) {
+        const sa::remainder_by remainder(divisor);
+        for (const std::uint32_t x : {0U, 1U, divisor - 1, divisor, 0xFFFF'FFFFU, 0xFFFF'FFFEU}) {
+            ASSERT_EQ(remainder.of(x), sa::int_of_draw(x, static_cast<int>(divisor))) << x;
+        }
+        for (int i = 0; i < 100'000; ++i) {
+            const auto x = static_cast<std::uint32_t>(draws());
+            ASSERT_EQ(remainder.of(x), sa::int_of_draw(x, static_cast<int>(divisor))) << x;
+        }
+    }
+}
+
+// Runs in lockstep must end exactly where anneal() ends them: whole groups and the runs left
+// over, on grids of several lengths, under hot and cold schedules.
+TEST(Batch, LockstepRunsEndWhereSingleRunsEnd) {
+    struct lockstep_case {
+        int bits;
+        sa::schedule_params schedule;
+        unsigned runs;
+    };
+    for (const lockstep_case& test :
+         {lockstep_case{17, demo_schedule, 203}, lockstep_case{17, {1.0, 1e-5, 0.9, 17}, 41},
+          lockstep_case{3, {5.0, 0.01, 0.8, 3}, 6}, lockstep_case{20, {0.5, 1e-4, 0.95, 10}, 25}}) {
+        const sa::encoding enc = sa::encoding_with(test.bits, -2.0F, 2.0F);
+        const sa::tabulated_space space(enc);
+        std::vector<sa::lockstep_run> runs;
+        std::vector<sa::solution> ends;
+        for (unsigned seed = 1; seed <= test.runs; ++seed) {
+            runs.push_back(sa::lockstep_run::from_random_start(enc, sa::random_engine(seed)));
+            sa::random_engine engine(seed);
+            sa::solution cur = sa::random_solution(enc, engine);
+            sa::anneal(enc, test.schedule, cur, engine);
+            ends.push_back(cur);
+        }
+        sa::anneal_lockstep(space, test.schedule, runs);
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            ASSERT_EQ(runs[i].best_d, sa::decode_bits(ends[i].bits))
+                << test.bits << " bits, run " << i;
+            ASSERT_EQ(runs[i].best_fo, ends[i].fo) << test.bits << " bits, run " << i;
+        }
+    }
+}
+
+}  // namespace
