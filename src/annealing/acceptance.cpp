@@ -6,7 +6,8 @@
 namespace sa {
 
 long double uniform_value(int point, double a, double b) {
-    return (point * 0.0001L) * (static_cast<long double>(b) - a) + a;
+    const long double width = extended(static_cast<long double>(b) - a);
+    return extended(extended(extended(point * extended_ten_thousandth) * width) + a);
 }
 
 long double random_uniform(random_engine& engine, double a, double b) {

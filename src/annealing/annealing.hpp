@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "encoding/encoding.hpp"
+#include "extended/extended.hpp"
 
 // Simulated annealing over bit vectors, as the textbook has it: single-bit-flip moves,
 // geometric cooling and a fixed number of trials at each temperature level. Computes only:
@@ -103,12 +104,12 @@ solution random_solution(const encoding& enc, random_engine& engine);
 
 // The rounded change between two values: the new one enters rounded, the old one unrounded.
 inline float rounded_change(float f_new, long double f_old) {
-    return static_cast<float>(f_new - f_old);
+    return static_cast<float>(extended(f_new - f_old));
 }
 
 // The running value follows the accepted changes; it is never recomputed from the vector.
 inline float add_change(float fo, float delta) {
-    return static_cast<float>(static_cast<long double>(fo) + delta);
+    return static_cast<float>(extended(static_cast<long double>(fo) + delta));
 }
 
 // A better solution is always accepted.
@@ -119,7 +120,7 @@ inline bool improves(float delta) {
 // delta / T, formed in extended precision and rounded to double: the exponent whose exp the
 // rule for worse moves compares with the draw.
 inline double acceptance_exponent(float delta, double temperature) {
-    return static_cast<double>(static_cast<long double>(delta) / temperature);
+    return static_cast<double>(extended(static_cast<long double>(delta) / temperature));
 }
 
 // A worse one (or an equal one) when exp(delta / T) exceeds the uniform draw r.

@@ -13,7 +13,7 @@ schedule_params demo_schedule(const encoding& enc) {
 }
 
 double cool(double temperature, double alpha) {
-    return static_cast<double>(static_cast<long double>(temperature) * alpha);
+    return static_cast<double>(extended(static_cast<long double>(temperature) * alpha));
 }
 
 std::int64_t count_levels(const schedule_params& schedule) {

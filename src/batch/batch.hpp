@@ -20,7 +20,7 @@ struct split_value {
     double low;
 
     float rounded() const { return static_cast<float>(high); }
-    long double unrounded() const { return static_cast<long double>(high) + low; }
+    long double unrounded() const { return extended(static_cast<long double>(high) + low); }
 };
 
 // A grid with f at every point, and for every uniform draw r the least exponent y with

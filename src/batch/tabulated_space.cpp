@@ -46,7 +46,7 @@ split_value split(long double f) {
     if (static_cast<float>(high) != rounded) {
         high = std::nextafter(high, static_cast<double>(rounded));
     }
-    return {high, static_cast<double>(f - high)};
+    return {high, static_cast<double>(extended(f - high))};
 }
 
 }  // namespace

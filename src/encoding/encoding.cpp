@@ -4,14 +4,19 @@
 #include <cmath>
 #include <numeric>
 
+#include "extended/extended.hpp"
+
 namespace sa {
 
 int num_bits(float precision, float x_min, float x_max) {
     // The precision is subtracted inside the first logarithm; the count of 17 digits
     // for the demo's problem depends on it.
-    const long double span_log = std::log(static_cast<long double>(x_max) - x_min - precision);
-    const long double precision_log = std::log(static_cast<long double>(precision));
-    const auto bits = static_cast<float>((span_log - precision_log) / std::log(2.0L));
+    const long double span =
+        extended(extended(static_cast<long double>(x_max) - x_min) - precision);
+    const long double span_log = extended(std::log(span));
+    const long double precision_log = extended(std::log(static_cast<long double>(precision)));
+    const auto bits =
+        static_cast<float>(extended(extended(span_log - precision_log) / extended(std::log(2.0L))));
     return static_cast<int>(std::ceil(static_cast<double>(bits)));
 }
 
@@ -36,7 +41,8 @@ int decode_bits(const bit_vector& v) {
 
 long double decoded_to_x(int d, const encoding& enc) {
     // In exactly this order: x_min - (x_min - x_max) * d / d_max.
-    return enc.x_min - (static_cast<long double>(enc.x_min) - enc.x_max) * d / enc.d_max;
+    const long double width = extended(static_cast<long double>(enc.x_min) - enc.x_max);
+    return extended(enc.x_min - extended(extended(width * d) / enc.d_max));
 }
 
 long double bits_to_x(const bit_vector& v, const encoding& enc) {

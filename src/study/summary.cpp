@@ -39,7 +39,7 @@ study_summary summarize(const std::vector<run_outcome>& runs, const grid_landmar
         summary.second_peak += landmarks.second_peak.contains(run.best_d) ? 1 : 0;
         best_sum += run.best_fo;
         summary.worst_best = std::min(summary.worst_best, run.best_fo);
-        const auto gap = static_cast<double>(std::fabs(run.best_fo - run.true_value));
+        const auto gap = static_cast<double>(std::fabs(extended(run.best_fo - run.true_value)));
         gap_sum += gap;
         summary.max_gap = std::max(summary.max_gap, gap);
         times.push_back(run.seconds);
