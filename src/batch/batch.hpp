@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -87,10 +88,14 @@ struct lockstep_run {
     static lockstep_run from_random_start(const encoding& enc, const random_engine& engine);
 };
 
+// Told now and then how many trials the runs have made since it was last told, so that runs
+// of any length can show their progress.
+using trial_counter = std::function<void(std::int64_t trials)>;
+
 // Anneals every run under `schedule`. Each ends on the best solution and value that anneal()
 // finds from its start with its engine; only the engines are left further on, having drawn
 // ahead.
 void anneal_lockstep(const tabulated_space& space, const schedule_params& schedule,
-                     std::span<lockstep_run> runs);
+                     std::span<lockstep_run> runs, const trial_counter& count = {});
 
 }  // namespace sa

@@ -98,9 +98,12 @@ inline void trial(const level_context& level, lockstep_state& run, draw_buffer& 
     }
 }
 
+// Trials between two counts: a few milliseconds of work, far more than a count costs.
+constexpr std::int64_t trials_between_counts = 1 << 18;
+
 template <std::size_t width>
 void anneal_group(const tabulated_space& space, const schedule_params& schedule,
-                  std::span<lockstep_run, width> runs) {
+                  std::span<lockstep_run, width> runs, const trial_counter& count) {
     std::array<lockstep_state, width> states{};
     std::array<draw_buffer, width> draws;
     for (std::size_t i = 0; i < width; ++i) {
@@ -110,6 +113,9 @@ void anneal_group(const tabulated_space& space, const schedule_params& schedule,
     }
     const int n_bits = space.grid_encoding().n_bits;
     level_context level{&space, remainder_by(static_cast<std::uint32_t>(n_bits)), n_bits, 0.0};
+    const auto trials_per_level =
+        static_cast<std::int64_t>(schedule.trials_per_level) * static_cast<std::int64_t>(width);
+    std::int64_t uncounted = 0;
     for (const double temperature : levels_of(schedule)) {
         level.temperature = temperature;
         for (int trial_number = 0; trial_number < schedule.trials_per_level; ++trial_number) {
@@ -119,10 +125,18 @@ void anneal_group(const tabulated_space& space, const schedule_params& schedule,
             }
             (std::make_index_sequence<width>{});
         }
+        uncounted += trials_per_level;
+        if (count && uncounted >= trials_between_counts) [[unlikely]] {
+            count(uncounted);
+            uncounted = 0;
+        }
     }
     for (std::size_t i = 0; i < width; ++i) {
         runs[i].best_d = states[i].best_d;
         runs[i].best_fo = states[i].best_fo;
+    }
+    if (count && uncounted > 0) {
+        count(uncounted);
     }
 }
 
@@ -152,13 +166,13 @@ lockstep_run lockstep_run::from_random_start(const encoding& enc, const random_e
 }
 
 void anneal_lockstep(const tabulated_space& space, const schedule_params& schedule,
-                     std::span<lockstep_run> runs) {
+                     std::span<lockstep_run> runs, const trial_counter& count) {
     std::size_t i = 0;
     for (; i + group_width <= runs.size(); i += group_width) {
-        anneal_group(space, schedule, runs.subspan(i).first<group_width>());
+        anneal_group(space, schedule, runs.subspan(i).first<group_width>(), count);
     }
     for (; i < runs.size(); ++i) {
-        anneal_group(space, schedule, runs.subspan(i).first<1>());
+        anneal_group(space, schedule, runs.subspan(i).first<1>(), count);
     }
 }
 

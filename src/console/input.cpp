@@ -45,11 +45,13 @@ long long read_magnitude(std::FILE* in, int c) {
 
 }  // namespace
 
-scanned scan_integer(terminal term, int low, int high, int& value) {
-    std::fflush(term.out);
+scanned scan_integer(const terminal& term, int low, int high, int& value) {
+    if (std::fflush(term.out) != 0) {
+        return scanned::failed;
+    }
     int c = first_non_space(term.in);
     if (c == EOF) {
-        return scanned::end_of_input;
+        return std::ferror(term.in) != 0 ? scanned::failed : scanned::end_of_input;
     }
     const bool negative = c == '-';
     if (c == '-' || c == '+') {
@@ -68,7 +70,7 @@ scanned scan_integer(terminal term, int low, int high, int& value) {
     return scanned::in_range;
 }
 
-void discard_next_char(terminal term) {
+void discard_next_char(const terminal& term) {
     std::fflush(term.out);
     static_cast<void>(std::getc(term.in));
 }

@@ -14,7 +14,7 @@ void print_menu(std::FILE* out) {
 
 }  // namespace
 
-int read_menu_choice(terminal term) {
+int read_menu_choice(const terminal& term) {
     for (;;) {
         print_menu(term.out);
         int choice = 0;
@@ -22,6 +22,7 @@ int read_menu_choice(terminal term) {
             case scanned::in_range:
                 return choice;
             case scanned::end_of_input:
+            case scanned::failed:
                 return 0;
             case scanned::out_of_range:
             case scanned::not_an_integer:

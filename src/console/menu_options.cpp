@@ -29,7 +29,7 @@ void print_report(std::FILE* out, const run_report& report) {
 }
 
 // Option 2 with a solution present: one run with the demo's schedule, then its report.
-void annealing_option(program_state& state, terminal term) {
+void annealing_option(program_state& state, const terminal& term) {
     const float start_fo = state.cur.fo;
     const run_report report = anneal(state.enc, demo_schedule(state.enc), state.cur, state.engine);
     // The run prints nothing itself, so its starting line can be written once it is over.
@@ -41,7 +41,7 @@ void annealing_option(program_state& state, terminal term) {
 
 }  // namespace
 
-void generate_solution(program_state& state, terminal term) {
+void generate_solution(program_state& state, const terminal& term) {
     state.cur = random_solution(state.enc, state.engine);
     for (std::size_t i = 0; i < state.cur.bits.size(); ++i) {
         std::fprintf(term.out, "v[%zu]=%d\n", i, state.cur.bits[i]);
@@ -51,7 +51,7 @@ void generate_solution(program_state& state, terminal term) {
                       {.x = x_at(decode_bits(state.cur.bits), state.enc), .fo = state.cur.fo});
 }
 
-void improve_solution(program_state& state, terminal term) {
+void improve_solution(program_state& state, const terminal& term) {
     if (state.cur.fo == 0.0F) {
         std::fprintf(term.out, "\n ----- Gere uma solucao inicial -------\n");
         discard_next_char(term);

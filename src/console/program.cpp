@@ -1,4 +1,6 @@
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <new>
 
 #include "console/console.hpp"
@@ -20,7 +22,7 @@ const char* const usage =
     "\n"
     "The manual: man sa_demo\n";
 
-int session(std::uint32_t seed, terminal term) {
+int session(std::uint32_t seed, const terminal& term) {
     program_state state{encoding_for(demo_problem), {}, random_engine(seed)};
     int choice = 0;
     do {
@@ -34,28 +36,51 @@ int session(std::uint32_t seed, terminal term) {
     return 0;
 }
 
+// A session that ended on a failed read or write is no success: a full disk or a closed
+// descriptor must not pass for a finished session.
+int io_status(const terminal& term) {
+    if (std::ferror(term.in) != 0) {
+        std::fprintf(term.err, "sa_demo: cannot read standard input: %s\n", std::strerror(errno));
+        return 1;
+    }
+    if (std::fflush(term.out) != 0 || std::ferror(term.out) != 0) {
+        std::fprintf(term.err, "sa_demo: cannot write standard output: %s\n", std::strerror(errno));
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
-int run_program(std::uint32_t seed, terminal term) {
+int run_program(std::uint32_t seed, const terminal& term) {
     try {
-        return session(seed, term);
+        const int status = session(seed, term);
+        return status != 0 ? status : io_status(term);
     } catch (const std::bad_alloc&) {
         std::fprintf(term.out, "Falta memoria para alocar o vetor de ponteiros");
         return 1;
     }
 }
 
+namespace {
+
+// --help and --version, whose output is checked as a session's is.
+int print_text(const char* text) {
+    std::fputs(text, stdout);
+    return io_status({stdin, stdout});
+}
+
+}  // namespace
+
 int demo_main(const std::vector<std::string>& args, std::uint32_t seed) {
     if (args.empty()) {
         return run_program(seed, {stdin, stdout});
     }
     if (args.size() == 1 && args[0] == "--help") {
-        std::printf("%s", usage);
-        return 0;
+        return print_text(usage);
     }
     if (args.size() == 1 && args[0] == "--version") {
-        std::printf("sa_demo %s\n", SA_DEMO_VERSION);
-        return 0;
+        return print_text("sa_demo " SA_DEMO_VERSION "\n");
     }
     // The first argument that cannot be answered: an unknown one, or one after --help or
     // --version.

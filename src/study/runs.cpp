@@ -33,14 +33,14 @@ constexpr long runs_per_task = 8;
 // kept between calls, since each engine's state is five kilobytes.
 void run_group(const tabulated_space& space, const schedule_params& schedule,
                const seed_range& runs, std::uint64_t first, std::span<run_outcome> outcomes,
-               std::vector<lockstep_run>& group) {
+               std::vector<lockstep_run>& group, const trial_counter& count) {
     const auto began = std::chrono::steady_clock::now();
     group.clear();
     for (std::uint64_t i = 0; i < outcomes.size(); ++i) {
         group.push_back(lockstep_run::from_random_start(space.grid_encoding(),
                                                         engine_for_run(runs, first + i)));
     }
-    anneal_lockstep(space, schedule, group);
+    anneal_lockstep(space, schedule, group, count);
     // The runs share their time: each is charged an equal part of it.
     const double seconds = seconds_since(began) / static_cast<double>(outcomes.size());
     for (std::size_t i = 0; i < outcomes.size(); ++i) {
@@ -61,38 +61,39 @@ std::vector<run_outcome> study_runs(const tabulated_space& space, const study_ca
                                     const progress_report& progress) {
     std::vector<run_outcome> outcomes(static_cast<std::size_t>(runs.count));
     const long tasks = (runs.count + runs_per_task - 1) / runs_per_task;
-    std::atomic<long> done = 0;
+    std::atomic<std::int64_t> trials_done = 0;
     // Every run has its own engine and its own slot, so the threads share nothing but the
-    // count of runs done; the main thread reports it.
+    // count of trials made; the main thread reports it.
+    const trial_counter count = [&trials_done, &progress](std::int64_t trials) {
+        const std::int64_t done = trials_done += trials;
+        if (progress && on_main_thread()) {
+            progress(done);
+        }
+    };
 #pragma omp parallel num_threads(jobs)
     {
         std::vector<lockstep_run> group;
 #pragma omp for schedule(dynamic)
         for (long task = 0; task < tasks; ++task) {
             const long first = task * runs_per_task;
-            const long count = std::min(runs_per_task, runs.count - first);
+            const long runs_in_task = std::min(runs_per_task, runs.count - first);
             run_group(space, study.schedule, runs, static_cast<std::uint64_t>(first),
                       std::span(outcomes).subspan(static_cast<std::size_t>(first),
-                                                  static_cast<std::size_t>(count)),
-                      group);
-            const long finished = done += count;
-            if (progress && on_main_thread()) {
-                progress(finished);
-            }
+                                                  static_cast<std::size_t>(runs_in_task)),
+                      group, count);
         }
     }
     return outcomes;
 }
 
-traced_run trace_run(const study_case& study, const seed_range& runs) {
+run_report trace_run(const study_case& study, const seed_range& runs,
+                     const std::function<void(const trace_start&)>& started,
+                     const level_observer& observe) {
     const encoding enc = study_encoding(study.bits);
     random_engine engine = engine_for_run(runs, 0);
-    traced_run trace{random_solution(enc, engine), 0.0F, {}, {}};
-    trace.start_x = x_at(decode_bits(trace.start.bits), enc);
-    solution cur = trace.start;
-    trace.report = anneal(enc, study.schedule, cur, engine,
-                          [&trace](const level_summary& level) { trace.levels.push_back(level); });
-    return trace;
+    solution cur = random_solution(enc, engine);
+    started({cur, x_at(decode_bits(cur.bits), enc)});
+    return anneal(enc, study.schedule, cur, engine, observe);
 }
 
 }  // namespace sa

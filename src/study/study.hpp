@@ -97,8 +97,8 @@ struct run_outcome {
     double seconds;
 };
 
-// Called now and then with the number of runs finished so far.
-using progress_report = std::function<void(long done)>;
+// Called now and then, on the calling thread, with the trials made so far by all the runs.
+using progress_report = std::function<void(std::int64_t trials_done)>;
 
 // The runs of one case, on `jobs` threads; the outcomes come in run order, the same for any
 // number of threads apart from the timings. The space must be that of the case's encoding.
@@ -106,14 +106,15 @@ std::vector<run_outcome> study_runs(const tabulated_space& space, const study_ca
                                     const seed_range& runs, int jobs,
                                     const progress_report& progress = {});
 
-// The first run of the range, level by level.
-struct traced_run {
+// The first run of the range, level by level: `observe` sees its start, then each level as it
+// ends, so that a run of any length is followed without holding its levels.
+struct trace_start {
     solution start;
     float start_x;
-    std::vector<level_summary> levels;
-    run_report report;
 };
-traced_run trace_run(const study_case& study, const seed_range& runs);
+run_report trace_run(const study_case& study, const seed_range& runs,
+                     const std::function<void(const trace_start&)>& started,
+                     const level_observer& observe);
 
 // Seconds since a moment of the steady clock.
 double seconds_since(std::chrono::steady_clock::time_point start);

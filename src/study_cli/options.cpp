@@ -1,8 +1,10 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
-#include <sstream>
+#include <functional>
+#include <map>
 
 #include "study_cli/study_cli.hpp"
 #include "study_output/study_output.hpp"
@@ -11,240 +13,362 @@ namespace sa {
 
 namespace {
 
-constexpr long max_runs = 10'000'000;
-constexpr long max_values = 10'000;  // per list, so that a mistyped step cannot exhaust memory
-
-template <typename T>
-std::optional<T> number(const std::string& text) {
-    T value{};
-    const char* end = text.data() + text.size();
-    const auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc{} || stop != end) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-// start, start + step, ... up to stop, the last within rounding of stop.
-template <typename T>
-std::vector<T> range_values(T start, T stop, T step) {
-    std::vector<T> values;
-    if (!(step > 0) || stop < start) {
-        return values;
-    }
-    const double tolerance = std::is_floating_point_v<T> ? 1e-9 * static_cast<double>(step) : 0.0;
-    for (long i = 0; i <= max_values; ++i) {
-        const double value = static_cast<double>(start) + static_cast<double>(i) * step;
-        if (value > static_cast<double>(stop) + tolerance) {
-            return values;
-        }
-        values.push_back(static_cast<T>(value));
-    }
-    return {};
-}
-
-template <typename T>
-std::vector<T> parse_values(const std::string& text) {
-    std::vector<T> values;
-    std::istringstream items(text);
-    std::string item;
-    while (std::getline(items, item, ',')) {
-        std::vector<std::string> parts;
-        std::istringstream fields(item);
-        for (std::string field; std::getline(fields, field, ':');) {
-            parts.push_back(field);
-        }
-        std::vector<std::optional<T>> numbers;
-        std::transform(parts.begin(), parts.end(), std::back_inserter(numbers), number<T>);
-        const bool all_numbers = std::all_of(numbers.begin(), numbers.end(),
-                                             [](const auto& n) { return n.has_value(); });
-        if (!all_numbers || item.back() == ':' || (parts.size() != 1 && parts.size() != 3)) {
-            return {};
-        }
-        if (parts.size() == 1) {
-            values.push_back(*numbers[0]);
-        } else {
-            const std::vector<T> range = range_values(*numbers[0], *numbers[1], *numbers[2]);
-            if (range.empty()) {
-                return {};
-            }
-            values.insert(values.end(), range.begin(), range.end());
-        }
-    }
-    if (text.empty() || text.back() == ',' || static_cast<long>(values.size()) > max_values) {
-        return {};
-    }
-    return values;
-}
-
-std::string check_reals(const std::string& name, const std::string& text, std::vector<float>& out,
-                        bool (*valid)(float), const char* rule) {
-    if (text.empty()) {
-        return {};
-    }
-    out = parse_real_values(text);
-    if (out.empty()) {
-        return name + " needs a number, a list a,b,c or a range start:stop:step, not '" + text +
-               "'";
-    }
-    for (const float value : out) {
-        if (!valid(value)) {
-            return name + " must be " + rule + ", not " + CLI::detail::to_string(value);
-        }
-    }
-    return {};
-}
-
-std::string check_wholes(const std::string& name, const std::string& text, std::vector<int>& out,
-                         int low, int high) {
-    if (text.empty()) {
-        return {};
-    }
-    out = parse_whole_values(text);
-    if (out.empty()) {
-        return name + " needs a whole number, a list a,b,c or a range start:stop:step, not '" +
-               text + "'";
-    }
-    const auto outside = std::find_if(
-        out.begin(), out.end(), [low, high](int value) { return value < low || value > high; });
-    if (outside != out.end()) {
-        return name + " must lie in " + std::to_string(low) + ".." + std::to_string(high) +
-               ", not " + std::to_string(*outside);
-    }
-    return {};
-}
-
-// Every case must cool through at least one level.
-std::string check_levels(const std::vector<study_case>& cases) {
-    const auto empty = std::find_if(cases.begin(), cases.end(), [](const study_case& study) {
-        return study.schedule.t0 <= study.schedule.t_final;
-    });
-    if (empty != cases.end()) {
-        return "T0 must lie above the final T, so that the schedule has a level (T0 " +
-               CLI::detail::to_string(empty->schedule.t0) + ", final T " +
-               CLI::detail::to_string(empty->schedule.t_final) + ")";
-    }
-    return {};
-}
-
-const char* const footer =
-    "Each of --t0, --alpha, --t-final, --trials and --bits takes a value, a list\n"
-    "such as 0.9,0.95,0.97 or a range start:stop:step; the study runs every\n"
-    "combination. Real values are rounded to single precision and widened, as\n"
-    "sa_demo's own constants are, so the defaults reproduce sa_demo exactly.\n"
-    "Without --trials a level has bits / 2 trials, as in sa_demo.\n"
-    "\n"
-    "Run i (from 0) is what sa_demo does on choices 1 and 2 when started in clock\n"
-    "second seed + i: every figure but the times is the same at any --jobs, and a\n"
-    "study split with --first-run adds up to the whole.\n"
-    "\n"
-    "--trace follows one run, a line (or CSV row) per temperature level: the level\n"
-    "(from 0), the temperature T, the moves accepted that improved and that did not\n"
-    "(up/down; accepted_improving, accepted_worsening), the trials, x of the current\n"
-    "solution, its value fo as the run accumulates it, and the best value so far.\n"
-    "\n"
-    "Manual: man sa_study\n";
-
+// Every value is taken as text and read here, not by CLI11, so that all of them follow one
+// grammar (decimal only, nothing empty) and one style of message.
 struct option_texts {
-    std::string t0;
-    std::string alpha;
-    std::string t_final;
-    std::string trials;
-    std::string bits;
+    std::map<std::string, std::string> values;  // by option name, as typed
+    bool trace = false;
 };
+
+// A number as the user would have typed it.
+std::string shown(double value) {
+    std::array<char, 32> buffer{};
+    auto* const end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value).ptr;
+    return {buffer.data(), end};
+}
+
+// The faults every list shares: no value at all, or one that does not read.
+template <typename T>
+std::string unread_fault(const char* name, const std::string& text,
+                         const parsed_values<T>& parsed) {
+    if (text.empty()) {
+        return format("%s needs a value", name);
+    }
+    return parsed.error.empty() ? "" : format("%s: %s", name, parsed.error.c_str());
+}
+
+std::string check_whole(const char* name, const std::string& text, std::int64_t low,
+                        std::int64_t high, const char* limits, std::int64_t& out) {
+    const parsed_values<std::int64_t> parsed = parse_whole_values(text);
+    if (std::string fault = unread_fault(name, text, parsed); !fault.empty()) {
+        return fault;
+    }
+    if (parsed.values.size() != 1) {
+        return format("%s takes one number, not %s", name, quoted_value(text).c_str());
+    }
+    out = parsed.values.front();
+    if (out < low || out > high) {
+        return format("%s must be %s, not %lld", name, limits, static_cast<long long>(out));
+    }
+    return {};
+}
+
+std::string check_whole_list(const char* name, const std::string& text, int low, int high,
+                             const char* limits, std::vector<int>& out) {
+    const parsed_values<std::int64_t> parsed = parse_whole_values(text);
+    if (std::string fault = unread_fault(name, text, parsed); !fault.empty()) {
+        return fault;
+    }
+    for (const std::int64_t value : parsed.values) {
+        if (value < low || value > high) {
+            return format("%s must be %s, not %lld", name, limits, static_cast<long long>(value));
+        }
+        out.push_back(static_cast<int>(value));
+    }
+    return {};
+}
+
+// A list of reals, rounded to single precision as sa_demo's own constants are; `rule` says
+// what a rounded value must be, or nothing when it may be.
+std::string check_real_list(const char* name, const std::string& text,
+                            const std::function<std::string(double, float)>& rule,
+                            std::vector<float>& out) {
+    const parsed_values<double> parsed = parse_real_values(text);
+    if (std::string fault = unread_fault(name, text, parsed); !fault.empty()) {
+        return fault;
+    }
+    for (const double value : parsed.values) {
+        if (std::fabs(value) > max_temperature) {
+            return format("%s: %s is out of range (at most 1e30)", name, shown(value).c_str());
+        }
+        const auto rounded = static_cast<float>(value);
+        if (const std::string fault = rule(value, rounded); !fault.empty()) {
+            return format("%s: %s", name, fault.c_str());
+        }
+        out.push_back(rounded);
+    }
+    return {};
+}
+
+std::string positive(double value, float rounded) {
+    if (value <= 0.0) {
+        return "must be positive, not " + shown(value);
+    }
+    return rounded == 0.0F ? shown(value) + " rounds to 0 in single precision" : "";
+}
+
+std::string cooling_factor(double value, float rounded) {
+    if (value <= 0.0 || value >= 1.0) {
+        return "must be between 0 and 1, not " + shown(value);
+    }
+    if (rounded == 1.0F) {
+        return shown(value) + " rounds to 1 in single precision (the largest below 1 is " +
+               shortest(std::nextafter(1.0F, 0.0F)) + ")";
+    }
+    return rounded == 0.0F ? shown(value) + " rounds to 0 in single precision" : "";
+}
+
+std::string check_path(const char* name, const std::string& text, std::string& out) {
+    if (text.empty()) {
+        return format("%s needs a value", name);
+    }
+    const bool has_control = std::any_of(text.begin(), text.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte < 0x20 || byte == 0x7f;
+    });
+    if (has_control) {
+        return format("%s: %s holds a control character", name, quoted_value(text).c_str());
+    }
+    out = text;
+    return {};
+}
+
+// Reads one option's text into the options or the sweep.
+using option_reader =
+    std::function<std::string(const std::string& text, study_options&, sweep_request&)>;
+
+const std::map<std::string, option_reader>& option_readers() {
+    static const std::map<std::string, option_reader> readers = {
+        {"--runs",
+         [](const std::string& text, study_options& options, sweep_request&) {
+             std::int64_t runs = 0;
+             std::string error = check_whole("--runs", text, 1, max_runs, "from 1 to 10^7", runs);
+             options.runs = static_cast<long>(runs);
+             return error;
+         }},
+        {"--seed",
+         [](const std::string& text, study_options& options, sweep_request&) {
+             std::int64_t seed = 0;
+             std::string error =
+                 check_whole("--seed", text, 0, UINT32_MAX, "from 0 to 4294967295", seed);
+             options.seed = static_cast<std::uint32_t>(seed);
+             return error;
+         }},
+        {"--first-run",
+         [](const std::string& text, study_options& options, sweep_request&) {
+             std::int64_t first = 0;
+             std::string error =
+                 check_whole("--first-run", text, 0, max_run_number, "from 0 to 4294967295", first);
+             options.first_run = static_cast<std::uint64_t>(first);
+             return error;
+         }},
+        {"--jobs",
+         [](const std::string& text, study_options& options, sweep_request&) {
+             std::int64_t jobs = 0;
+             std::string error = check_whole("--jobs", text, 1, max_jobs, "from 1 to 4096", jobs);
+             options.jobs = static_cast<int>(jobs);
+             return error;
+         }},
+        {"--t0",
+         [](const std::string& text, study_options&, sweep_request& sweep) {
+             return check_real_list("--t0", text, positive, sweep.t0);
+         }},
+        {"--alpha",
+         [](const std::string& text, study_options&, sweep_request& sweep) {
+             return check_real_list("--alpha", text, cooling_factor, sweep.alpha);
+         }},
+        {"--t-final",
+         [](const std::string& text, study_options&, sweep_request& sweep) {
+             return check_real_list("--t-final", text, positive, sweep.t_final);
+         }},
+        {"--trials",
+         [](const std::string& text, study_options&, sweep_request& sweep) {
+             return check_whole_list("--trials", text, 1, max_trials_per_level,
+                                     "from 1 to 10^6 trials per level", sweep.trials);
+         }},
+        {"--bits",
+         [](const std::string& text, study_options&, sweep_request& sweep) {
+             return check_whole_list("--bits", text, 2, 24, "from 2 to 24", sweep.bits);
+         }},
+        {"--target",
+         [](const std::string& text, study_options& options, sweep_request&) {
+             if (text.empty()) {
+                 return std::string("--target needs a value");
+             }
+             const parsed_values<double> parsed = parse_real_values(text);
+             if (!parsed.error.empty() || parsed.values.size() != 1 ||
+                 parsed.values.front() < 0.0 || parsed.values.front() > 100.0) {
+                 return "--target must be a percentage from 0 to 100, not " + quoted_value(text);
+             }
+             options.target = parsed.values.front();
+             return std::string();
+         }},
+        {"--csv", [](const std::string& text, study_options& options,
+                     sweep_request&) { return check_path("--csv", text, options.csv_path); }},
+        {"--plot",
+         [](const std::string& text, study_options& options, sweep_request&) {
+             std::string error = check_path("--plot", text, options.plot_path);
+             if (error.empty() && !plot_format_supported(text)) {
+                 error = "--plot writes .svg or .png files, not " + quoted_value(text);
+             }
+             return error;
+         }},
+    };
+    return readers;
+}
+
+// The number of schedules the lists make; a double cannot overflow here.
+double schedules_in(const sweep_request& sweep) {
+    double schedules = 1.0;
+    for (const std::size_t size : {sweep.t0.size(), sweep.alpha.size(), sweep.t_final.size(),
+                                   sweep.trials.size(), sweep.bits.size()}) {
+        schedules *= static_cast<double>(std::max<std::size_t>(size, 1));
+    }
+    return schedules;
+}
+
+// A run's trials, estimated from the geometric series before they are counted one level at a
+// time: counting a schedule of 10^15 levels would never end.
+std::string check_run_length(const study_case& study) {
+    const schedule_params& s = study.schedule;
+    if (s.t0 <= s.t_final) {
+        return "T0 must lie above the final T, so that the schedule has a level (T0 " +
+               shortest(s.t0) + ", final T " + shortest(s.t_final) + ")";
+    }
+    const double estimate =
+        std::ceil(std::log(s.t_final / s.t0) / std::log(s.alpha)) * s.trials_per_level;
+    const bool too_long = estimate > 1.01 * static_cast<double>(max_trials_per_run) ||
+                          trials_per_run(s) > max_trials_per_run;
+    if (too_long) {
+        return describe_case(study) + ": about " + format("%.2g", estimate) +
+               " trials per run, more than the 10^9 a run may make";
+    }
+    return {};
+}
+
+std::string check_sweep(const sweep_request& sweep, study_options& options) {
+    if (const double schedules = schedules_in(sweep);
+        schedules > static_cast<double>(max_schedules)) {
+        return "the lists make " + format("%.0f", schedules) +
+               " schedules, more than the 10,000 a sweep may hold";
+    }
+    options.cases = sweep_cases(sweep);
+    for (const study_case& study : options.cases) {
+        if (std::string error = check_run_length(study); !error.empty()) {
+            return error;
+        }
+    }
+    return {};
+}
+
+std::string check_combination(const study_options& options, const CLI::App& app) {
+    if (options.trace) {
+        if (options.cases.size() != 1) {
+            return "--trace follows a single schedule, not a sweep";
+        }
+        for (const char* name : {"--runs", "--jobs", "--target"}) {
+            if (app.count(name) > 0) {
+                return std::string("--trace follows one run: ") + name + " does not apply";
+            }
+        }
+    }
+    if (!options.csv_path.empty() && options.csv_path == options.plot_path) {
+        return "--csv and --plot name the same file " + quoted_value(options.csv_path);
+    }
+    if (!options.trace &&
+        options.first_run + static_cast<std::uint64_t>(options.runs) - 1 > max_run_number) {
+        return "runs " + std::to_string(options.first_run) + " to " +
+               std::to_string(options.first_run + static_cast<std::uint64_t>(options.runs) - 1) +
+               " go past run 4294967295, after which the seeds repeat";
+    }
+    return {};
+}
+
+// Reads the options in the order they were typed; the first fault is the one reported.
+std::string read_options(const CLI::App& app, const option_texts& texts, study_options& options) {
+    options.trace = texts.trace;
+    sweep_request sweep;
+    std::vector<std::string> read;
+    for (const CLI::Option* option : app.parse_order()) {
+        const std::string name = option->get_name();
+        const auto reader = option_readers().find(name);
+        if (reader == option_readers().end() ||
+            std::find(read.begin(), read.end(), name) != read.end()) {
+            continue;
+        }
+        read.push_back(name);
+        if (std::string error = reader->second(texts.values.at(name), options, sweep);
+            !error.empty()) {
+            return error;
+        }
+    }
+    if (std::string error = check_sweep(sweep, options); !error.empty()) {
+        return error;
+    }
+    return check_combination(options, app);
+}
 
 // "(default 0.97)" for the demo's value of a schedule parameter.
 std::string default_of(double widened_float) {
     return " (default " + shortest(widened_float) + ")";
 }
 
-void add_options(CLI::App& app, study_options& options, option_texts& texts) {
+const char* const footer =
+    "Each of --t0, --alpha, --t-final, --trials and --bits takes a value, a list\n"
+    "such as 0.9,0.95,0.97 or a range start:stop:step; the study runs every\n"
+    "combination. A list holds at most 10,000 values, a sweep at most 10,000\n"
+    "schedules, and a run at most 10^9 trials. Real values are rounded to single\n"
+    "precision and widened, as sa_demo's own constants are, so the defaults\n"
+    "reproduce sa_demo exactly. Whole numbers are decimal. Without --trials a level\n"
+    "has bits / 2 trials, as in sa_demo.\n"
+    "\n"
+    "Run i (from 0) is what sa_demo does on choices 1 and 2 when started in clock\n"
+    "second seed + i, taken modulo 2^32 as sa_demo takes the clock: every figure but\n"
+    "the times is the same at any --jobs, and a study split with --first-run adds\n"
+    "up to the whole.\n"
+    "\n"
+    "--trace follows one run, a line (or CSV row) per temperature level: the level\n"
+    "(from 0), the temperature T, the moves accepted that improved and that did not\n"
+    "(up/down; accepted_improving, accepted_worsening), the trials, x of the current\n"
+    "solution, its value fo as the run accumulates it, and the best value so far.\n"
+    "\n"
+    "Files appear whole or not at all. --csv - writes the CSV to standard output in\n"
+    "place of the report.\n"
+    "\n"
+    "Manual: man sa_study\n";
+
+void add_options(CLI::App& app, option_texts& texts, const study_options& defaults) {
     const encoding demo = encoding_for(demo_problem);
     const schedule_params schedule = demo_schedule(demo);
-    app.add_option("--runs", options.runs,
-                   "runs per schedule (default " + std::to_string(options.runs) + ")")
-        ->type_name("N")
-        ->check(CLI::Range(1L, max_runs).description(""));
-    app.add_option("--seed", options.seed, "seed of run 0, 0..4294967295 (default: clock)")
-        ->type_name("S");
-    app.add_option("--first-run", options.first_run, "study runs K to K+N-1 only (default 0)")
-        ->type_name("K");
-    app.add_option("--jobs", options.jobs, "threads (default: every core)")
-        ->type_name("J")
-        ->check(CLI::Range(1, 4096).description(""));
-    app.add_option("--t0", texts.t0, "initial temperature" + default_of(schedule.t0))
-        ->type_name("LIST");
-    app.add_option("--alpha", texts.alpha, "cooling factor, in (0, 1)" + default_of(schedule.alpha))
-        ->type_name("LIST");
-    app.add_option("--t-final", texts.t_final,
-                   "levels go on while T is above it" + default_of(schedule.t_final))
-        ->type_name("LIST");
-    app.add_option("--trials", texts.trials, "trials per level (default bits / 2)")
-        ->type_name("LIST");
-    app.add_option("--bits", texts.bits,
-                   "encoding length, 2..24 (default " + std::to_string(demo.n_bits) + ")")
-        ->type_name("LIST");
-    app.add_option("--target", options.target, "name the cheapest schedule reaching P % exact")
-        ->type_name("P")
-        ->check(CLI::Range(0.0, 100.0).description(""));
-    app.add_flag("--trace", options.trace, "follow one run level by level instead");
-    app.add_option("--csv", options.csv_path, "write a CSV file: a row per schedule or level")
-        ->type_name("FILE");
-    app.add_option("--plot", options.plot_path, "draw it with gnuplot: FILE.svg or FILE.png")
-        ->type_name("FILE");
+    const auto add = [&app, &texts](const char* name, const char* type,
+                                    const std::string& description) {
+        app.add_option(name, texts.values[name], description)->type_name(type);
+    };
+    add("--runs", "N",
+        "runs per schedule, 1 to 10^7 (default " + std::to_string(defaults.runs) + ")");
+    add("--seed", "S", "seed of run 0, 0 to 4294967295 (default: the clock)");
+    add("--first-run", "K", "study runs K to K+N-1 only, up to 4294967295 (default 0)");
+    add("--jobs", "J", "threads, 1 to 4096 (default: every core)");
+    add("--t0", "LIST", "initial temperature, up to 1e30" + default_of(schedule.t0));
+    add("--alpha", "LIST", "cooling factor, between 0 and 1" + default_of(schedule.alpha));
+    add("--t-final", "LIST", "levels go on while T is above it" + default_of(schedule.t_final));
+    add("--trials", "LIST", "trials per level, 1 to 10^6 (default bits / 2)");
+    add("--bits", "LIST", "encoding length, 2 to 24 (default " + std::to_string(demo.n_bits) + ")");
+    add("--target", "P", "name the cheapest schedule reaching P % exact, 0 to 100");
+    app.add_flag("--trace", texts.trace, "follow one run level by level instead");
+    add("--csv", "FILE", "write a CSV file: a row per schedule or level (- for output)");
+    add("--plot", "FILE", "draw it with gnuplot: FILE.svg or FILE.png");
 }
 
-std::string check_options(study_options& options, const option_texts& texts) {
-    sweep_request sweep;
-    std::string error = check_reals(
-        "--t0", texts.t0, sweep.t0, [](float v) { return v > 0.0F; }, "positive");
-    if (error.empty()) {
-        error = check_reals(
-            "--alpha", texts.alpha, sweep.alpha, [](float v) { return v > 0.0F && v < 1.0F; },
-            "between 0 and 1");
+// What CLI11 refuses, said as the other refusals are.
+std::string refusal(const CLI::ParseError& error, const CLI::App& app) {
+    const std::vector<std::string> extras = app.remaining();
+    if (!extras.empty()) {
+        const std::string& first = extras.front();
+        return first.starts_with("-") ? "unknown option " + quoted_value(first) +
+                                            " (sa_study --help lists the options)"
+                                      : "unexpected argument " + quoted_value(first);
     }
-    if (error.empty()) {
-        error = check_reals(
-            "--t-final", texts.t_final, sweep.t_final, [](float v) { return v > 0.0F; },
-            "positive");
+    std::string what = error.what();
+    const auto colon = what.find(':');
+    if (what.starts_with("--") && colon != std::string::npos &&
+        what.find("required", colon) != std::string::npos) {
+        return what.substr(0, colon) + " needs a value";
     }
-    if (error.empty()) {
-        error = check_wholes("--trials", texts.trials, sweep.trials, 1, 1'000'000);
-    }
-    if (error.empty()) {
-        error = check_wholes("--bits", texts.bits, sweep.bits, 2, 24);
-    }
-    if (!error.empty()) {
-        return error;
-    }
-    options.cases = sweep_cases(sweep);
-    error = check_levels(options.cases);
-    if (error.empty() && options.trace && options.cases.size() != 1) {
-        error = "--trace follows a single schedule, not a sweep";
-    }
-    if (error.empty() && !options.plot_path.empty() && !plot_format_supported(options.plot_path)) {
-        error = "--plot writes .svg or .png files, not '" + options.plot_path + "'";
-    }
-    return error;
+    return what;
 }
 
 }  // namespace
-
-std::vector<float> parse_real_values(const std::string& text) {
-    const std::vector<double> values = parse_values<double>(text);
-    std::vector<float> rounded;
-    for (const double value : values) {
-        if (!std::isfinite(value) || std::fabs(value) > 1e30) {
-            return {};
-        }
-        rounded.push_back(static_cast<float>(value));
-    }
-    return rounded;
-}
-
-std::vector<int> parse_whole_values(const std::string& text) {
-    return parse_values<int>(text);
-}
 
 command_line parse_command_line(const std::vector<std::string>& args, int cores) {
     command_line parsed;
@@ -257,7 +381,7 @@ command_line parse_command_line(const std::vector<std::string>& args, int cores)
     app.footer(footer);
     app.get_formatter()->column_width(20);
     option_texts texts;
-    add_options(app, parsed.options, texts);
+    add_options(app, texts, parsed.options);
     try {
         std::vector<std::string> reversed(args.rbegin(), args.rend());
         app.parse(reversed);
@@ -270,11 +394,11 @@ command_line parse_command_line(const std::vector<std::string>& args, int cores)
         parsed.exit_status = 0;
         return parsed;
     } catch (const CLI::ParseError& error) {
-        parsed.error = error.what();
+        parsed.error = refusal(error, app);
         parsed.exit_status = 2;
         return parsed;
     }
-    parsed.error = check_options(parsed.options, texts);
+    parsed.error = read_options(app, texts, parsed.options);
     if (!parsed.error.empty()) {
         parsed.exit_status = 2;
     }

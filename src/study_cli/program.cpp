@@ -1,9 +1,15 @@
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
-#include <fstream>
+#include <filesystem>
+#include <numeric>
+#include <string_view>
 #include <thread>
 
 #include "study_cli/study_cli.hpp"
@@ -15,50 +21,139 @@ namespace {
 
 using clock_type = std::chrono::steady_clock;
 
-// Runs done so far, on standard error when it is a terminal, once a study has taken a second.
-class progress_line {
+// Seconds a trial takes on one thread, measured by the benchmark with some room to spare: in
+// lockstep for a study, one at a time for a trace.
+constexpr double seconds_per_study_trial = 20e-9;
+constexpr double seconds_per_traced_trial = 150e-9;
+
+// A trace's picture shows at most this many levels, evenly spaced: more would not show.
+constexpr std::int64_t plotted_levels = 10'000;
+
+// Whether a progress line stands on the terminal, for the signal handler to clear it.
+volatile std::sig_atomic_t progress_shown = 0;
+
+void clear_progress_line() {
+    constexpr std::string_view blank =
+        "\r                                                            \r";
+    if (progress_shown != 0) {
+        static_cast<void>(::write(STDERR_FILENO, blank.data(), blank.size()));
+        progress_shown = 0;
+    }
+}
+
+// An interrupted study leaves no partial file behind it, and no progress line.
+extern "C" void on_interrupt(int signal_number) {
+    remove_pending_files();
+    clear_progress_line();
+    std::signal(signal_number, SIG_DFL);
+    std::raise(signal_number);
+}
+
+void install_signal_handlers() {
+    for (const int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+        std::signal(signal_number, on_interrupt);
+    }
+    // A closed pipe shows as a failed write instead, so the files are finished first.
+    std::signal(SIGPIPE, SIG_IGN);
+}
+
+std::string duration_text(double seconds) {
+    if (seconds < 1.0) {
+        return "under a second";
+    }
+    if (seconds < 120.0) {
+        return format("about %.0f s", seconds);
+    }
+    if (seconds < 7200.0) {
+        return format("about %.0f min", seconds / 60.0);
+    }
+    return format("about %.1f h", seconds / 3600.0);
+}
+
+// Standard output, whose first failure is remembered: the program goes on to finish its
+// files, and then says what failed. The report gives way when the CSV takes its place.
+class report_output {
   public:
-    explicit progress_line(long total)
-        : total_(total), shown_(::isatty(STDERR_FILENO) == 1), start_(clock_type::now()) {}
-    progress_line(const progress_line&) = delete;
-    progress_line& operator=(const progress_line&) = delete;
-    ~progress_line() {
-        if (printed_) {
-            std::fprintf(stderr, "\r%40s\r", "");
+    explicit report_output(bool report_shown) : report_shown_(report_shown) {}
+
+    void write(const std::string& text) {
+        if (report_shown_) {
+            data(text);
+        }
+    }
+    void data(const std::string& text) {
+        if (error_ == 0 && std::fputs(text.c_str(), stdout) == EOF) {
+            error_ = errno;
+        }
+    }
+    void flush() {
+        if (error_ == 0 && std::fflush(stdout) != 0) {
+            error_ = errno;
         }
     }
 
-    void update(long done) {
+    // The exit status once all else is done; a closed pipe ends the program as it ends
+    // other tools, quietly.
+    int finish(int status) {
+        flush();
+        if (error_ == EPIPE) {
+            std::signal(SIGPIPE, SIG_DFL);
+            std::raise(SIGPIPE);
+        }
+        if (error_ != 0) {
+            std::fprintf(stderr, "sa_study: cannot write standard output: %s\n",
+                         std::strerror(error_));
+            return status == 0 ? 1 : status;
+        }
+        return status;
+    }
+
+  private:
+    bool report_shown_;
+    int error_ = 0;
+};
+
+// Trials done so far, on standard error when it is a terminal, once the work has taken a
+// second: a percentage and the time left.
+class progress_line {
+  public:
+    explicit progress_line(std::int64_t total)
+        : total_(total), shown_(::isatty(STDERR_FILENO) == 1), start_(clock_type::now()) {}
+    progress_line(const progress_line&) = delete;
+    progress_line& operator=(const progress_line&) = delete;
+    ~progress_line() { clear_progress_line(); }
+
+    void update(std::int64_t done) {
         const auto now = clock_type::now();
-        if (!shown_ || now - start_ < std::chrono::seconds(1) ||
+        if (!shown_ || total_ <= 0 || now - start_ < std::chrono::seconds(1) ||
             now - last_ < std::chrono::milliseconds(200)) {
             return;
         }
         last_ = now;
-        printed_ = true;
-        std::fprintf(stderr, "\rsa_study: %ld of %ld runs", base_ + done, total_);
+        const double fraction = static_cast<double>(done) / static_cast<double>(total_);
+        const double elapsed = std::chrono::duration<double>(now - start_).count();
+        const double left = fraction > 0.0 ? elapsed * (1.0 - fraction) / fraction : 0.0;
+        std::fprintf(stderr, "\rsa_study: %3.0f %% of %.3g trials, %s left   ", 100.0 * fraction,
+                     static_cast<double>(total_), duration_text(left).c_str());
+        progress_shown = 1;
     }
 
-    // The runs of the next case start counting after those already done.
-    void next_case(long runs) { base_ += runs; }
-
   private:
-    long total_;
-    long base_ = 0;
+    std::int64_t total_;
     bool shown_;
-    bool printed_ = false;
     clock_type::time_point start_;
     clock_type::time_point last_;
 };
 
-// Writes the CSV file the options ask for, if any; false when it cannot be written.
-bool write_csv(const study_options& options, const std::string& csv) {
-    if (options.csv_path.empty()) {
-        return true;
+// What a study will do and how long it should take, before it starts.
+void announce_work(std::int64_t schedules, std::int64_t runs, std::int64_t trials, double seconds) {
+    if (::isatty(STDERR_FILENO) != 1) {
+        return;
     }
-    std::ofstream file(options.csv_path, std::ios::binary);
-    file << csv;
-    return static_cast<bool>(file.flush());
+    std::fprintf(stderr, "sa_study: %s x %s, %.3g trials in all: %s\n",
+                 count_of(schedules, "schedule", "schedules").c_str(),
+                 count_of(runs, "run", "runs").c_str(), static_cast<double>(trials),
+                 duration_text(seconds).c_str());
 }
 
 int fail(const std::string& message) {
@@ -66,87 +161,201 @@ int fail(const std::string& message) {
     return 1;
 }
 
-int run_trace(const study_options& options, const seed_range& range) {
-    const study_case& study = options.cases.front();
-    const traced_run run = trace_run(study, range);
-    std::printf("schedule: %s\n          %s\n\n%s", describe_case(study).c_str(),
-                describe_cost(study).c_str(), trace_table(run).c_str());
-    if (!write_csv(options, trace_csv(run))) {
-        return fail("cannot write " + options.csv_path);
+// Whether the CSV goes to standard output: asked for as "-", or a path to the same file.
+bool csv_to_output(const std::string& path) {
+    if (path == "-") {
+        return true;
     }
-    if (!options.plot_path.empty() && !plot_trace(options.plot_path, study, run)) {
-        return fail("gnuplot could not draw " + options.plot_path);
+    struct stat output {};
+    struct stat target {};
+    return !path.empty() && ::fstat(STDOUT_FILENO, &output) == 0 &&
+           ::stat(path.c_str(), &target) == 0 && output.st_dev == target.st_dev &&
+           output.st_ino == target.st_ino;
+}
+
+std::string write_file(const std::string& path, std::string_view text) {
+    output_file file(path);
+    if (file.stream() != nullptr) {
+        std::fwrite(text.data(), 1, text.size(), file.stream());
+    }
+    return file.commit();
+}
+
+// Draws a picture into a temporary file, checks it and puts it in place.
+template <typename Draw>
+std::string write_picture(const std::string& path, const Draw& draw) {
+    output_file file(path);
+    if (file.stream() == nullptr) {
+        return file.commit();
+    }
+    if (std::string error = draw(file.temporary_path()); !error.empty()) {
+        return error + " (" + path + ")";
+    }
+    return file.commit();
+}
+
+int run_trace(const study_options& options, const seed_range& range, report_output& out) {
+    const study_case& study = options.cases.front();
+    const std::int64_t levels = count_levels(study.schedule);
+    const std::int64_t trials = trials_per_run(study.schedule);
+    announce_work(1, 1, trials, static_cast<double>(trials) * seconds_per_traced_trial);
+    const bool csv_out = csv_to_output(options.csv_path);
+    std::optional<output_file> csv;
+    if (!options.csv_path.empty() && !csv_out) {
+        csv.emplace(options.csv_path);
+    }
+    const auto write_csv = [&](const std::string& text) {
+        if (csv_out) {
+            out.data(text);
+        } else if (csv && csv->stream() != nullptr) {
+            std::fputs(text.c_str(), csv->stream());
+        }
+    };
+    out.write("schedule: " + describe_case(study) + "\n          " + describe_cost(study) + "\n\n");
+    write_csv(trace_csv_heading());
+    std::vector<level_summary> plotted;
+    const std::int64_t plot_every =
+        std::max<std::int64_t>(1, (levels + plotted_levels - 1) / plotted_levels);
+    progress_line progress(trials);
+    const run_report report = trace_run(
+        study, range, [&out](const trace_start& start) { out.write(trace_heading(start)); },
+        [&](const level_summary& level) {
+            out.write(trace_line(level));
+            write_csv(trace_csv_row(level));
+            if (!options.plot_path.empty() &&
+                (level.level % plot_every == 0 || level.level == levels - 1)) {
+                plotted.push_back(level);
+            }
+            progress.update((level.level + 1) * study.schedule.trials_per_level);
+        });
+    out.write(trace_ending(report));
+    if (csv) {
+        if (std::string error = csv->commit(); !error.empty()) {
+            return fail(error);
+        }
+    }
+    if (!options.plot_path.empty()) {
+        const std::string error = write_picture(options.plot_path, [&](const std::string& path) {
+            return plot_trace(path, study, plotted);
+        });
+        if (!error.empty()) {
+            return fail(error);
+        }
     }
     return 0;
 }
 
-int run_study(const study_options& options, const seed_range& range) {
+std::int64_t planned_trials(const study_options& options) {
+    return std::accumulate(options.cases.begin(), options.cases.end(), std::int64_t{0},
+                           [&options](std::int64_t trials, const study_case& study) {
+                               return trials + trials_per_run(study.schedule) * options.runs;
+                           });
+}
+
+int run_study(const study_options& options, const seed_range& range, report_output& out) {
+    const std::int64_t total = planned_trials(options);
+    announce_work(static_cast<std::int64_t>(options.cases.size()), options.runs, total,
+                  static_cast<double>(total) * seconds_per_study_trial / options.jobs);
     grid_cache grids;
     std::vector<case_result> results;
     std::vector<run_outcome> last_runs;
     {
-        progress_line progress(range.count * static_cast<long>(options.cases.size()));
+        progress_line progress(total);
+        std::int64_t before = 0;
         for (const study_case& study : options.cases) {
             const tabulated_grid& grid = grids.of(study.bits);
             last_runs = study_runs(grid.space, study, range, options.jobs,
-                                   [&progress](long done) { progress.update(done); });
-            progress.next_case(range.count);
+                                   [&](std::int64_t done) { progress.update(before + done); });
+            before += trials_per_run(study.schedule) * options.runs;
             results.push_back({study, grid.landmarks, summarize(last_runs, grid.landmarks)});
+        }
+    }
+    // The CSV is safe before anything more is printed, whatever becomes of standard output.
+    const std::string csv = study_csv(results);
+    if (csv_to_output(options.csv_path)) {
+        out.data(csv);
+    } else if (!options.csv_path.empty()) {
+        if (std::string error = write_file(options.csv_path, csv); !error.empty()) {
+            return fail(error);
         }
     }
     // With a single case, the grid kept is that case's.
     const tabulated_grid& grid = grids.of(options.cases.back().bits);
     if (results.size() == 1) {
-        std::printf("%s", single_report(results.front(), grid, last_runs, range).c_str());
+        out.write(single_report(results.front(), grid, last_runs, range));
     } else {
-        std::printf("%ld runs per schedule:\n\n%s", range.count, sweep_table(results).c_str());
+        out.write(format("%ld runs per schedule:\n\n", range.count) + sweep_table(results));
     }
     if (options.target) {
-        std::printf("\n%s", target_line(results, *options.target).c_str());
-    }
-    if (!write_csv(options, study_csv(results))) {
-        return fail("cannot write " + options.csv_path);
+        out.write(std::string(1, '\n'));
+        out.write(target_line(results, *options.target));
     }
     if (!options.plot_path.empty()) {
-        const bool drawn = results.size() == 1 ? plot_study(options.plot_path, results.front(),
-                                                            grid.space, last_runs)
-                                               : plot_sweep(options.plot_path, results);
-        if (!drawn) {
-            return fail("gnuplot could not draw " + options.plot_path);
+        const std::string error = write_picture(options.plot_path, [&](const std::string& path) {
+            return results.size() == 1 ? plot_study(path, results.front(), grid.space, last_runs)
+                                       : plot_sweep(path, results);
+        });
+        if (!error.empty()) {
+            return fail(error);
         }
     }
     return 0;
 }
 
+// What must hold before any work starts: gnuplot there if a picture is asked for, and every
+// file writable. Nothing is created yet.
+std::optional<std::string> unready_reason(const study_options& options) {
+    if (!options.plot_path.empty() && !gnuplot_available()) {
+        return "--plot needs gnuplot (apt-get install gnuplot-nox)";
+    }
+    for (const std::string& path : {options.csv_path, options.plot_path}) {
+        if (!path.empty() && !csv_to_output(path)) {
+            if (auto reason = unwritable_reason(path)) {
+                return reason;
+            }
+        }
+    }
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (!options.csv_path.empty() && !options.plot_path.empty() &&
+        fs::equivalent(options.csv_path, options.plot_path, error)) {
+        return "--csv and --plot name the same file " + quoted_value(options.plot_path);
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int study_main(const std::vector<std::string>& args) {
+    install_signal_handlers();
     const int cores = static_cast<int>(std::thread::hardware_concurrency());
     const command_line command = parse_command_line(args, cores);
     if (command.exit_status) {
-        std::printf("%s", command.text.c_str());
+        report_output out(true);
+        out.write(command.text);
         if (!command.error.empty()) {
             std::fprintf(stderr, "sa_study: %s\n", command.error.c_str());
         }
-        return *command.exit_status;
+        return out.finish(*command.exit_status);
     }
     const study_options& options = command.options;
-    if (!options.plot_path.empty() && !gnuplot_available()) {
-        std::fprintf(stderr, "sa_study: --plot needs gnuplot (apt-get install gnuplot-nox)\n");
+    if (const auto reason = unready_reason(options)) {
+        std::fprintf(stderr, "sa_study: %s\n", reason->c_str());
         return 2;
-    }
-    for (const std::string& path : {options.csv_path, options.plot_path}) {
-        // Found out before the study rather than after it.
-        if (!path.empty() && !std::ofstream(path, std::ios::app)) {
-            std::fprintf(stderr, "sa_study: cannot write %s\n", path.c_str());
-            return 2;
-        }
     }
     const std::uint32_t seed =
         options.seed.value_or(static_cast<std::uint32_t>(std::time(nullptr)));
-    std::printf("seed %u\n\n", seed);
+    // With the CSV on standard output, the report gives way, and the seed goes to the side.
+    report_output out(!csv_to_output(options.csv_path));
+    if (csv_to_output(options.csv_path)) {
+        std::fprintf(stderr, "sa_study: seed %u\n", seed);
+    }
+    out.write(format("seed %u\n\n", seed));
+    out.flush();
     const seed_range range{seed, options.first_run, options.runs};
-    return options.trace ? run_trace(options, range) : run_study(options, range);
+    const int status =
+        options.trace ? run_trace(options, range, out) : run_study(options, range, out);
+    return out.finish(status);
 }
 
 }  // namespace sa

@@ -1,15 +1,28 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "study/study.hpp"
 
-// The command line of sa_study: what it asks for, and the program that carries it out.
+// The command line of sa_study: what it asks for, the files it writes, and the program that
+// carries it out.
 
 namespace sa {
+
+// ---- What may be asked, and its limits
+
+inline constexpr long max_runs = 10'000'000;
+inline constexpr std::uint64_t max_run_number = 4'294'967'295;  // seeds are clock seconds
+inline constexpr int max_jobs = 4096;
+inline constexpr std::size_t max_list_values = 10'000;  // so a mistyped step cannot exhaust memory
+inline constexpr std::size_t max_schedules = 10'000;
+inline constexpr int max_trials_per_level = 1'000'000;
+inline constexpr std::int64_t max_trials_per_run = 1'000'000'000;
+inline constexpr double max_temperature = 1e30;
 
 struct study_options {
     std::vector<study_case> cases;  // the sweep, expanded
@@ -19,7 +32,7 @@ struct study_options {
     int jobs = 1;
     bool trace = false;
     std::optional<double> target;  // percent of runs on the exact optimum
-    std::string csv_path;
+    std::string csv_path;          // "-" for standard output
     std::string plot_path;
 };
 
@@ -32,13 +45,58 @@ struct command_line {
     std::string error;
 };
 
-// Parses the arguments after the program name; `cores` is the default for --jobs.
+// Parses the arguments after the program name; `cores` is the default for --jobs. Values are
+// checked in the order the user typed them, and the first fault is the error.
 command_line parse_command_line(const std::vector<std::string>& args, int cores);
 
-// A value, a comma-separated list of values, or start:stop:step, each a value or list.
-// Empty when the text is none of these.
-std::vector<float> parse_real_values(const std::string& text);
-std::vector<int> parse_whole_values(const std::string& text);
+// A value, or a comma-separated list of values and ranges start:stop:step: the values, or
+// what is wrong with the text (without the option's name).
+template <typename T>
+struct parsed_values {
+    std::vector<T> values;
+    std::string error;
+};
+parsed_values<double> parse_real_values(const std::string& text);
+parsed_values<std::int64_t> parse_whole_values(const std::string& text);
+
+// `text` in single quotes for a message, cut to a readable length, control characters shown
+// as '?'.
+std::string quoted_value(const std::string& text);
+
+// ---- Files that appear whole or not at all
+
+// Why `path` cannot be written, or nothing: it must be writable, and a new file must be
+// creatable beside it. Creates nothing.
+std::optional<std::string> unwritable_reason(const std::string& path);
+
+// A file written to a temporary file beside its target (or in the temporary folder, for a
+// target that is no regular file) and put in place only when complete: renamed over a
+// regular file, copied into anything else. Never committed, the temporary file is removed,
+// also when the program is interrupted.
+class output_file {
+  public:
+    explicit output_file(std::string target);
+    output_file(const output_file&) = delete;
+    output_file& operator=(const output_file&) = delete;
+    ~output_file();
+
+    // The file to write, ending as the target ends (gnuplot reads the kind from it).
+    const std::string& temporary_path() const { return temporary_; }
+    std::FILE* stream() { return stream_; }
+
+    // Puts the file in place; an error message, or nothing.
+    std::string commit();
+
+  private:
+    std::string target_;
+    std::string temporary_;
+    std::FILE* stream_ = nullptr;
+};
+
+// Removes every temporary file not yet put in place; safe in a signal handler.
+void remove_pending_files();
+
+// ---- The program
 
 // sa_study as a whole, given the arguments after the program name; returns the exit status.
 int study_main(const std::vector<std::string>& args);

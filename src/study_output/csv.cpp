@@ -20,16 +20,15 @@ std::string study_csv(const std::vector<case_result>& results) {
     return text;
 }
 
-std::string trace_csv(const traced_run& trace) {
-    std::string text =
-        "level,temperature,accepted_improving,accepted_worsening,trials,x,fo,best_fo\n";
-    for (const level_summary& level : trace.levels) {
-        text += format("%lld,%.17g,%d,%d,%d,%s,%s,%s\n", static_cast<long long>(level.level),
-                       level.temperature, level.improving, level.worsening, level.trials,
-                       shortest(level.x).c_str(), shortest(level.fo).c_str(),
-                       shortest(level.best_fo).c_str());
-    }
-    return text;
+std::string trace_csv_heading() {
+    return "level,temperature,accepted_improving,accepted_worsening,trials,x,fo,best_fo\n";
+}
+
+std::string trace_csv_row(const level_summary& level) {
+    return format("%lld,%.17g,%d,%d,%d,%s,%s,%s\n", static_cast<long long>(level.level),
+                  level.temperature, level.improving, level.worsening, level.trials,
+                  shortest(level.x).c_str(), shortest(level.fo).c_str(),
+                  shortest(level.best_fo).c_str());
 }
 
 }  // namespace sa

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
@@ -30,14 +33,62 @@ std::string terminal(const std::string& path) {
     return "set terminal " + kind + "\nset output " + quoted(path) + "\n";
 }
 
-bool run_gnuplot(const std::string& script) {
-    // Whatever gnuplot would print goes nowhere: the picture goes to its file.
-    FILE* pipe = popen("gnuplot >/dev/null", "w");
-    if (pipe == nullptr) {
-        return false;
+// A word the shell reads as it is: in single quotes, a quote written as '\''.
+std::string shell_word(const std::string& text) {
+    std::string result = "'";
+    for (const char c : text) {
+        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
     }
-    const bool written = std::fwrite(script.data(), 1, script.size(), pipe) == script.size();
-    return pclose(pipe) == 0 && written;
+    return result + "'";
+}
+
+std::string file_contents(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+// The first line of gnuplot's messages, which it prints even when it draws.
+std::string first_line(const std::string& text) {
+    const std::string line = text.substr(0, text.find('\n'));
+    return line.empty() ? "" : ": " + line;
+}
+
+// Whether the file holds a whole picture: gnuplot can exit 0 having written nothing, or part.
+bool picture_complete(const std::string& path) {
+    const std::string picture = file_contents(path);
+    if (path.ends_with(".svg")) {
+        const auto end = picture.find_last_not_of(" \t\r\n");
+        return end != std::string::npos && picture.compare(0, 5, "<?xml") == 0 &&
+               picture.substr(0, end + 1).ends_with("</svg>");
+    }
+    const std::string png_signature = "\x89PNG\r\n\x1a\n";
+    const std::string png_end("\0\0\0\0IEND\xae\x42\x60\x82", 12);
+    return picture.starts_with(png_signature) && picture.ends_with(png_end);
+}
+
+// Runs gnuplot on the script, which writes the picture to `path`; an error message, or
+// nothing when the picture is whole. gnuplot's messages are kept back: they mean something
+// only when it fails.
+std::string run_gnuplot(const std::ostringstream& script_text, const std::string& path) {
+    const std::string script = script_text.str();
+    std::string messages = (std::filesystem::temp_directory_path() / "sa_study-XXXXXX").string();
+    const int messages_fd = ::mkstemp(messages.data());
+    if (messages_fd < 0) {
+        return "cannot make a temporary file for gnuplot's messages";
+    }
+    ::close(messages_fd);
+    FILE* pipe = popen(("gnuplot >/dev/null 2>" + shell_word(messages)).c_str(), "w");
+    bool drawn = pipe != nullptr;
+    if (drawn) {
+        drawn = std::fwrite(script.data(), 1, script.size(), pipe) == script.size();
+        drawn = pclose(pipe) == 0 && drawn;
+    }
+    const std::string said = first_line(file_contents(messages));
+    std::remove(messages.c_str());
+    if (!drawn) {
+        return "gnuplot could not draw the picture" + said;
+    }
+    return picture_complete(path) ? "" : "gnuplot drew no whole picture" + said;
 }
 
 // The axes a sweep may vary, in the order that decides which one names the lines.
@@ -86,8 +137,8 @@ bool gnuplot_available() {
     return false;
 }
 
-bool plot_study(const std::string& path, const case_result& result, const tabulated_space& space,
-                const std::vector<run_outcome>& runs) {
+std::string plot_study(const std::string& path, const case_result& result,
+                       const tabulated_space& space, const std::vector<run_outcome>& runs) {
     const encoding& grid = space.grid_encoding();
     std::ostringstream script;
     script << terminal(path) << "$f << EOD\n";
@@ -123,10 +174,10 @@ bool plot_study(const std::string& path, const case_result& result, const tabula
            << "set style fill solid 0.8\nset boxwidth " << width * 0.9 << "\n"
            << "plot $ends using 1:2 with boxes title 'runs ending here'\n"
            << "unset multiplot\n";
-    return run_gnuplot(script.str());
+    return run_gnuplot(script, path);
 }
 
-bool plot_sweep(const std::string& path, const std::vector<case_result>& results) {
+std::string plot_sweep(const std::string& path, const std::vector<case_result>& results) {
     const sweep_axis* axis = line_axis(results);
     std::map<double, std::vector<const case_result*>> lines;
     for (const case_result& result : results) {
@@ -162,13 +213,14 @@ bool plot_sweep(const std::string& path, const std::vector<case_result>& results
               "optimum (%)'\n"
            << "set logscale x\nset yrange [0:*]\nset grid\nset key top left\n"
            << plots << '\n';
-    return run_gnuplot(script.str());
+    return run_gnuplot(script, path);
 }
 
-bool plot_trace(const std::string& path, const study_case& study, const traced_run& trace) {
+std::string plot_trace(const std::string& path, const study_case& study,
+                       const std::vector<level_summary>& levels) {
     std::ostringstream script;
     script << terminal(path) << "$levels << EOD\n";
-    for (const level_summary& level : trace.levels) {
+    for (const level_summary& level : levels) {
         script << level.level << ' ' << level.temperature << ' ' << level.fo << ' ' << level.best_fo
                << '\n';
     }
@@ -184,7 +236,7 @@ bool plot_trace(const std::string& path, const study_case& study, const traced_r
            << "plot $levels using 1:3 with lines linewidth 2 title 'current value', "
               "$levels using 1:4 with lines linewidth 2 title 'best value so far', "
               "$levels using 1:2 axes x1y2 with lines dashtype 2 title 'temperature'\n";
-    return run_gnuplot(script.str());
+    return run_gnuplot(script, path);
 }
 
 }  // namespace sa

@@ -151,24 +151,25 @@ std::string target_line(const std::vector<case_result>& results, double percent)
                   describe_case(result.study).c_str(), describe_cost(result.study).c_str());
 }
 
-std::string trace_table(const traced_run& trace) {
-    std::string text =
-        format("start: x = %.6f   f(x) = %.6f\n\n", static_cast<double>(trace.start_x),
-               static_cast<double>(trace.start.fo));
-    text += "level          T   up/down   rate          x        fo      best\n";
-    for (const level_summary& level : trace.levels) {
-        const int accepted = level.improving + level.worsening;
-        const double rate = level.trials > 0 ? static_cast<double>(accepted) / level.trials : 0.0;
-        text += format("%5lld %10.5f %5d/%-3d %6.3f %10.6f %9.6f %9.6f\n",
-                       static_cast<long long>(level.level), level.temperature, level.improving,
-                       level.worsening, rate, static_cast<double>(level.x),
-                       static_cast<double>(level.fo), static_cast<double>(level.best_fo));
-    }
-    const run_report& report = trace.report;
-    text += format("\nbest: x = %.6f   reported %.6f   f(x) = %.6Lf   after %lld trials\n",
-                   static_cast<double>(report.best_x), static_cast<double>(report.best_fo),
-                   objective(report.best_x), static_cast<long long>(report.analysed));
-    return text;
+std::string trace_heading(const trace_start& start) {
+    return format("start: x = %.6f   f(x) = %.6f\n\n", static_cast<double>(start.start_x),
+                  static_cast<double>(start.start.fo)) +
+           "level          T   up/down   rate          x        fo      best\n";
+}
+
+std::string trace_line(const level_summary& level) {
+    const int accepted = level.improving + level.worsening;
+    const double rate = level.trials > 0 ? static_cast<double>(accepted) / level.trials : 0.0;
+    return format("%5lld %10.5f %5d/%-3d %6.3f %10.6f %9.6f %9.6f\n",
+                  static_cast<long long>(level.level), level.temperature, level.improving,
+                  level.worsening, rate, static_cast<double>(level.x),
+                  static_cast<double>(level.fo), static_cast<double>(level.best_fo));
+}
+
+std::string trace_ending(const run_report& report) {
+    return format("\nbest: x = %.6f   reported %.6f   f(x) = %.6Lf   after %s\n",
+                  static_cast<double>(report.best_x), static_cast<double>(report.best_fo),
+                  objective(report.best_x), count_of(report.analysed, "trial", "trials").c_str());
 }
 
 }  // namespace sa

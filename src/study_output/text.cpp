@@ -32,17 +32,20 @@ std::string shortest(double widened_float) {
     return shortest(static_cast<float>(widened_float));
 }
 
+std::string count_of(std::int64_t count, const char* singular, const char* plural) {
+    return format("%lld %s", static_cast<long long>(count), count == 1 ? singular : plural);
+}
+
 std::string describe_case(const study_case& study) {
     const schedule_params& s = study.schedule;
-    return format("T0 %s, alpha %s, final T %s, %d trials per level, %d bits",
-                  shortest(s.t0).c_str(), shortest(s.alpha).c_str(), shortest(s.t_final).c_str(),
-                  s.trials_per_level, study.bits);
+    return format("T0 %s, alpha %s, final T %s, %s per level, %d bits", shortest(s.t0).c_str(),
+                  shortest(s.alpha).c_str(), shortest(s.t_final).c_str(),
+                  count_of(s.trials_per_level, "trial", "trials").c_str(), study.bits);
 }
 
 std::string describe_cost(const study_case& study) {
-    return format("%lld levels, %lld trials per run",
-                  static_cast<long long>(count_levels(study.schedule)),
-                  static_cast<long long>(trials_per_run(study.schedule)));
+    return count_of(count_levels(study.schedule), "level", "levels") + ", " +
+           count_of(trials_per_run(study.schedule), "trial", "trials") + " per run";
 }
 
 }  // namespace sa

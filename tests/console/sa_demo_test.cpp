@@ -145,6 +145,32 @@ TEST(SaDemo, ChoicesGateAndEndOfInput) {
     }
 }
 
+// A session whose output cannot be written, or whose input cannot be read, fails with one line
+// on standard error, never with status 0. Standard error is sent to the test's pipe.
+TEST(SaDemo, FailedReadsAndWritesGiveStatusOne) {
+    struct io_case {
+        const char* redirection;
+        const char* arguments;
+        const char* message;
+    };
+    for (const io_case& test : {
+             io_case{"2>&1 >/dev/full", "",
+                     "cannot write standard output: No space left on device"},
+             io_case{"2>&1 >&-", "", "cannot write standard output: Bad file descriptor"},
+             io_case{"2>&1 >/dev/full", "--help", "cannot write standard output: No space left"},
+             io_case{"2>&1 >&-", "--version", "cannot write standard output: Bad file descriptor"},
+             io_case{"2>&1 <&-", "", "cannot read standard input: Bad file descriptor"},
+             io_case{"2>&1 </", "", "cannot read standard input: Is a directory"},
+         }) {
+        const std::string script = std::string("exec \"$0\" $1 ") + test.redirection;
+        const auto result = test_support::run_program_with_input(
+            {"/bin/sh", "-c", script, SA_DEMO_PATH, test.arguments}, "1\n2\n0\n");
+        EXPECT_EQ(result.exit_status, 1) << test.redirection << ' ' << test.arguments;
+        EXPECT_NE(result.output.find(std::string("sa_demo: ") + test.message), std::string::npos)
+            << test.redirection << ' ' << test.arguments << ": " << result.output;
+    }
+}
+
 TEST(SaDemo, PromptArrivesBeforeAnyInput) {
     test_support::child_process child([] {
         execl(SA_DEMO_PATH, SA_DEMO_PATH, static_cast<char*>(nullptr));

@@ -1,44 +1,84 @@
-#!/bin/sh
+#!/bin/bash
 # sa_study end to end: a sweep's CSV is the same at any --jobs apart from its timing columns,
-# a trace writes a row per level, and what cannot be studied is refused with one line and
-# status 2.
+# a trace writes a row per level, what cannot be studied is refused before any run, and no
+# failure of standard output, of gnuplot or of the user's patience leaves a wrong status or a
+# lost or half-written file.
 # Usage: sa_study_test.sh SA_STUDY
 set -eu
 study=$1
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 fail() { echo "sa_study_test: $*" >&2; exit 1; }
+cd "$dir"
 
 sweep="--runs 300 --seed 5 --alpha 0.9,0.97 --t-final 0.1,0.01"
-"$study" $sweep --jobs 1 --csv "$dir/one.csv" >/dev/null
-"$study" $sweep --jobs 2 --csv "$dir/two.csv" >/dev/null
-[ "$(wc -l <"$dir/one.csv")" -eq 5 ] || fail "a sweep of 4 schedules wrote $(wc -l <"$dir/one.csv") lines"
-cut -d, -f1-12 "$dir/one.csv" >"$dir/one.cut"
-cut -d, -f1-12 "$dir/two.csv" >"$dir/two.cut"
-cmp -s "$dir/one.cut" "$dir/two.cut" || fail "--jobs 1 and --jobs 2 wrote different CSV files"
+"$study" $sweep --jobs 1 --csv one.csv >/dev/null
+"$study" $sweep --jobs 2 --csv two.csv >/dev/null
+[ "$(wc -l <one.csv)" -eq 5 ] || fail "a sweep of 4 schedules wrote $(wc -l <one.csv) lines"
+cmp -s <(cut -d, -f1-12 one.csv) <(cut -d, -f1-12 two.csv) ||
+  fail "--jobs 1 and --jobs 2 wrote different CSV files"
 
-"$study" $sweep --target 1 >"$dir/target.txt"
-grep -q '^Cheapest schedule reaching 1.00 % exact optimum' "$dir/target.txt" ||
+"$study" $sweep --target 1 >target.txt
+grep -q '^Cheapest schedule reaching 1.00 % exact optimum' target.txt ||
   fail "--target 1 named no schedule"
-"$study" --runs 20 --seed 5 --target 100 --first-run 7 >"$dir/none.txt"
-grep -q '^20 runs (runs 7 to 26):$' "$dir/none.txt" || fail "--first-run is not reported"
-grep -q '^No schedule reaches 100.00 % exact optimum.$' "$dir/none.txt" ||
+"$study" --runs 20 --seed 5 --target 100 --first-run 7 >none.txt
+grep -q '^20 runs (runs 7 to 26):$' none.txt || fail "--first-run is not reported"
+grep -q '^No schedule reaches 100.00 % exact optimum.$' none.txt ||
   fail "--target 100 should find no schedule"
 
-"$study" --trace --seed 5 --csv "$dir/trace.csv" >/dev/null
-head -1 "$dir/trace.csv" | grep -qx 'level,temperature,accepted_improving,accepted_worsening,trials,x,fo,best_fo' ||
+"$study" --trace --seed 5 --csv trace.csv >/dev/null
+head -1 trace.csv | grep -qx 'level,temperature,accepted_improving,accepted_worsening,trials,x,fo,best_fo' ||
   fail "the trace's CSV heading is wrong"
-[ "$(wc -l <"$dir/trace.csv")" -eq 228 ] || fail "the demo's trace should have 227 levels"
+[ "$(wc -l <trace.csv)" -eq 228 ] || fail "the demo's trace should have 227 levels"
+"$study" --trace --seed 5 --csv - 2>/dev/null | cmp -s - trace.csv || fail "--csv - is not the trace's CSV"
 
-refused() {
-  status=0
-  "$@" >"$dir/out" 2>"$dir/err" || status=$?
-  [ "$status" -eq 2 ] || fail "'$*' exited with $status, not 2"
-  [ "$(wc -l <"$dir/err")" -eq 1 ] || fail "'$*' wrote $(wc -l <"$dir/err") error lines"
+# status, then the one line expected on standard error, for a command run with its arguments
+expect() {
+  local want_status=$1 want_error=$2
+  shift 2
+  local status=0
+  "$@" >out.txt 2>err.txt || status=$?
+  [ "$status" -eq "$want_status" ] || fail "'$*' exited with $status, not $want_status"
+  [ "$(cat err.txt)" = "$want_error" ] || fail "'$*' said '$(cat err.txt)', not '$want_error'"
 }
-refused "$study" --alpha 1.5
-refused "$study" --bits 30
-refused "$study" --runs=0
-refused env PATH=/nonexistent "$study" --plot "$dir/f.svg"
-refused "$study" --runs 10 --csv "$dir/no/such/folder.csv"
+expect 2 "sa_study: --plot needs gnuplot (apt-get install gnuplot-nox)" \
+  env PATH=/nonexistent "$study" --plot f.svg
+expect 2 "sa_study: cannot write no/such/folder.csv: No such file or directory" \
+  "$study" --runs 10 --csv no/such/folder.csv
+[ ! -s out.txt ] || fail "a refused study printed its report"
+# A run beyond the cap is refused at once: counting its levels alone would take minutes.
+expect 2 "sa_study: T0 1e+30, alpha 0.99999994, final T 1e-45, 1 trial per level, 17 bits: about 2.9e+09 trials per run, more than the 10^9 a run may make" \
+  "$study" --trials 1 --t0 1e30 --t-final 1e-45 --alpha 0.99999994
+expect 1 "sa_study: cannot write standard output: No space left on device" \
+  sh -c 'exec "$0" --runs 10 --seed 1 >/dev/full' "$study"
+expect 1 "sa_study: cannot write standard output: Bad file descriptor" \
+  sh -c 'exec "$0" --version >&-' "$study"
+
+# A closed pipe ends the program quietly, and only once the CSV is whole.
+"$study" $sweep --csv piped.csv 2>err.txt | head -1 >/dev/null
+[ ! -s err.txt ] || fail "a closed pipe was reported: $(cat err.txt)"
+cmp -s <(cut -d, -f1-12 piped.csv) <(cut -d, -f1-12 one.csv) || fail "the piped study's CSV is not whole"
+
+# A picture gnuplot leaves empty is an error, and leaves no file.
+mkdir stub && printf '#!/bin/sh\ncat >/dev/null\n' >stub/gnuplot && chmod +x stub/gnuplot
+expect 1 "sa_study: gnuplot drew no whole picture (empty.svg)" \
+  env PATH="$PWD/stub:$PATH" "$study" --runs 10 --seed 1 --plot empty.svg
+[ ! -e empty.svg ] || fail "an empty picture was left behind"
+# A picture into a device fails as the device does.
+ln -s /dev/full full.svg
+expect 1 "sa_study: cannot write full.svg: No space left on device" \
+  "$study" --runs 10 --seed 1 --plot full.svg
+
+# An interrupted study leaves the files it would have replaced as they were, and nothing else.
+echo "kept" >kept.csv
+"$study" --runs 1000000 --alpha 0.999 --seed 1 --csv kept.csv --plot never.svg >interrupted.txt &
+study_pid=$!
+while [ ! -s interrupted.txt ]; do sleep 0.05; done # the seed line comes before any run
+kill -INT $study_pid
+status=0
+wait $study_pid || status=$?
+[ "$status" -eq 130 ] || fail "an interrupted study exited with $status, not 130"
+[ "$(cat kept.csv)" = kept ] || fail "an interrupted study changed kept.csv"
+[ ! -e never.svg ] || fail "an interrupted study left never.svg"
+[ -z "$(find . -name '.*.??????*' -print -quit)" ] || fail "an interrupted study left a temporary file"
 echo "sa_study_test: passed"
