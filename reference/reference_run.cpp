@@ -16,6 +16,21 @@ long double literal_bits_to_x(const sa::bit_vector& v, const sa::encoding& enc) 
     return enc.x_min - (static_cast<long double>(enc.x_min) - enc.x_max) * d / enc.d_max;
 }
 
+// Lowers `temperature`, that of level k - 1, to that of level k, as each law defines it.
+void lower_to_level(const sa::schedule_params& schedule, int k, double& temperature) {
+    const double t0 = schedule.t0;
+    const double t_final = schedule.t_final;
+    const int L = schedule.levels;
+    if (schedule.law == sa::cooling_law::linear) {
+        temperature = t0 - k * (t0 - t_final) / L;
+    } else if (schedule.law == sa::cooling_law::lundy_mees) {
+        const double beta = (t0 - t_final) / (L * t0 * t_final);
+        temperature = temperature / (1 + beta * temperature);
+    } else {
+        temperature = static_cast<double>(static_cast<long double>(temperature) * schedule.alpha);
+    }
+}
+
 }  // namespace
 
 sa::run_report reference_run(const sa::encoding& enc, const sa::schedule_params& schedule,
@@ -25,7 +40,9 @@ sa::run_report reference_run(const sa::encoding& enc, const sa::schedule_params&
     float best_x = start_x;
     double temperature = schedule.t0;
     int levels = 0;
-    while (temperature > schedule.t_final) {
+    // Geometric cooling goes on while T is above the final T, the other laws for L levels.
+    while (schedule.law == sa::cooling_law::geometric ? temperature > schedule.t_final
+                                                      : levels < schedule.levels) {
         for (int trial = 0; trial < schedule.trials_per_level; ++trial) {
             const int k = sa::random_int(engine, enc.n_bits);
             const auto x_old = static_cast<float>(literal_bits_to_x(cur.bits, enc));
@@ -49,8 +66,8 @@ sa::run_report reference_run(const sa::encoding& enc, const sa::schedule_params&
                 }
             }
         }
-        temperature = static_cast<double>(static_cast<long double>(temperature) * schedule.alpha);
         ++levels;
+        lower_to_level(schedule, levels, temperature);
     }
     cur = best;
     return {start_x, best_x, best.fo,

@@ -10,8 +10,8 @@
 #include "extended/extended.hpp"
 
 // Simulated annealing over bit vectors, as the textbook has it: single-bit-flip moves,
-// geometric cooling and a fixed number of trials at each temperature level. Computes only:
-// prints, reads and exits nothing.
+// a cooling law (geometric as the demo has it, linear or Lundy-Mees) and a fixed number of
+// trials at each temperature level. Computes only: prints, reads and exits nothing.
 //
 // Rounding: x, f and every change of f are stored as float, temperatures as double, and every
 // step between is taken in 80-bit long double, each rounding written out where it happens.
@@ -21,18 +21,37 @@ namespace sa {
 
 // ---- The schedule
 
+// How the temperature falls from one level to the next.
+enum class cooling_law {
+    geometric,   // T_{k+1} = alpha T_k, while T stays above the final T
+    linear,      // T_k = T0 - k (T0 - T_final) / L, for exactly L levels
+    lundy_mees,  // T_{k+1} = T_k / (1 + beta T_k), for exactly L levels
+};
+
 struct schedule_params {
     double t0;             // temperature of the first level
-    double t_final;        // levels go on while the temperature is above this
-    double alpha;          // cooling factor applied after each level
+    double t_final;        // geometric: levels go on while T is above it; else level L's T
+    double alpha;          // geometric: cooling factor applied after each level
     int trials_per_level;  // moves tried at each temperature
+    cooling_law law = cooling_law::geometric;
+    int levels = 0;  // L, the levels that linear and Lundy-Mees cooling run
 };
 
 // The demo's schedule: T from 100 down to 0.1 by a factor of 0.97, n_bits / 2 trials a level.
 schedule_params demo_schedule(const encoding& enc);
 
-// The temperature of the level after one at `temperature`.
+// The geometric step: the temperature of the level after one at `temperature`.
 double cool(double temperature, double alpha);
+
+// A level of a schedule: its number, from 0, and its temperature.
+struct cooling_step {
+    std::int64_t level;
+    double temperature;
+};
+
+// The cooling law as a policy: whether a level is run, and the level after it.
+bool runs_level(const schedule_params& schedule, const cooling_step& step);
+cooling_step next_level(const schedule_params& schedule, const cooling_step& step);
 
 // The temperatures of a schedule's levels, hottest first: for (double t : levels_of(s)).
 class temperature_levels {
@@ -43,20 +62,20 @@ class temperature_levels {
         using value_type = double;
 
         explicit iterator(const schedule_params& schedule)
-            : schedule_(&schedule), temperature_(schedule.t0) {}
-        double operator*() const { return temperature_; }
+            : schedule_(&schedule), step_{0, schedule.t0} {}
+        double operator*() const { return step_.temperature; }
         iterator& operator++() {
-            temperature_ = cool(temperature_, schedule_->alpha);
+            step_ = next_level(*schedule_, step_);
             return *this;
         }
         void operator++(int) { ++*this; }
         bool operator==(std::default_sentinel_t /*end*/) const {
-            return !(temperature_ > schedule_->t_final);
+            return !runs_level(*schedule_, step_);
         }
 
       private:
         const schedule_params* schedule_;
-        double temperature_;
+        cooling_step step_;
     };
 
     explicit temperature_levels(const schedule_params& schedule) : schedule_(schedule) {}

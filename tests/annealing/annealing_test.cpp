@@ -21,12 +21,63 @@ TEST(Annealing, TheDemoScheduleRuns227LevelsAnd1816Trials) {
     EXPECT_NEAR(last, 0.10243, 1e-5);
 }
 
+// Each law's level temperatures and count, and the temperature the walk holds once it ends:
+// the final T itself for linear and Lundy-Mees, which run exactly L levels. The geometric
+// values are exact: every figure the demo prints depends on each of their bits.
+TEST(Annealing, EachCoolingLawsLevelsCountAndEnd) {
+    using law = sa::cooling_law;
+    struct law_case {
+        sa::schedule_params schedule;
+        std::vector<double> first_levels;
+        std::int64_t levels;
+        double after_last;
+        double relative_tolerance;  // of after_last: each level rounds, and L levels add up
+    };
+    for (const law_case& test : {
+             law_case{demo_schedule,
+                      {100.0, 0x1.840000cp+6, 0x1.785c2a6a3d71p+6},
+                      227,
+                      0x1.96f483cf71a7ep-4,
+                      0.0},
+             law_case{{10.0, 1.0, 0.0, 2, law::linear, 9}, {10.0, 9.0, 8.0, 7.0}, 9, 1.0, 0.0},
+             law_case{{100.0, 0.1, 0.0, 8, law::linear, 1000}, {100.0, 99.9001}, 1000, 0.1, 1e-12},
+             law_case{{1.0, 0.25, 0.0, 2, law::lundy_mees, 3}, {1.0, 0.5, 1.0 / 3.0}, 3, 0.25, 0.0},
+             law_case{{100.0, 0.1, 0.0, 8, law::lundy_mees, 1000},
+                      {100.0, 100.0 / 1.999},
+                      1000,
+                      0.1,
+                      1e-12},
+             law_case{{5.0, 1.0, 0.0, 4, law::lundy_mees, 0}, {}, 0, 5.0, 0.0},
+         }) {
+        const auto levels = sa::levels_of(test.schedule);
+        auto level = levels.begin();
+        std::int64_t count = 0;
+        for (; level != levels.end(); ++level, ++count) {
+            if (count < static_cast<std::int64_t>(test.first_levels.size())) {
+                EXPECT_NEAR(*level, test.first_levels[static_cast<std::size_t>(count)],
+                            1e-13 * *level)
+                    << "level " << count << " of " << test.levels;
+            }
+        }
+        EXPECT_EQ(count, test.levels);
+        EXPECT_EQ(sa::count_levels(test.schedule), test.levels);
+        EXPECT_EQ(sa::trials_per_run(test.schedule), test.levels * test.schedule.trials_per_level);
+        EXPECT_NEAR(*level, test.after_last, test.relative_tolerance * test.after_last)
+            << test.levels << " levels";
+    }
+}
+
 // Every run, from random starts and under several schedules, must match the plainly written
 // run bit for bit: the same solution, report and value, and the engine left in the same
 // state.
 TEST(Annealing, MatchesThePlainStepByStepRun) {
     const std::vector<sa::schedule_params> schedules = {
-        demo_schedule, {1.0, 1e-5, 0.9, 17}, {1e3, 1e2, 0.5, 3}, {5.0, 1.0, 0.8, 0}};
+        demo_schedule,
+        {1.0, 1e-5, 0.9, 17},
+        {1e3, 1e2, 0.5, 3},
+        {5.0, 1.0, 0.8, 0},
+        {1.0, 1e-4, 0.0, 8, sa::cooling_law::linear, 300},
+        {2.0, 1e-5, 0.0, 17, sa::cooling_law::lundy_mees, 150}};
     for (unsigned seed = 1; seed <= 300; ++seed) {
         const sa::schedule_params& schedule = schedules[seed % schedules.size()];
         sa::random_engine start_engine(seed);

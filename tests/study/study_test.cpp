@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+#include <optional>
 #include <regex>
 
 #include "study_cli/study_cli.hpp"
@@ -213,6 +216,207 @@ TEST(Chart, BarsAvoidTheAxisAndEveryCountIsListed) {
     EXPECT_EQ(bars.substr(0, sa::chart_margin), "  1000 |");
     EXPECT_EQ(sa::bar_counts(counts, -2.0F, 2.0F), "  x -1.81: 1000  x -1.69: 1\n");
     EXPECT_EQ(sa::bin_of(2.0F, demo, sa::chart_columns), sa::chart_columns - 1);
+}
+
+// R = ln(1 - target) / ln(1 - p), at least 1, against values computed to 50 digits. A tiny p
+// needs ln(1 - p) formed without 1 - p, which would keep only four of its digits.
+TEST(TimeToSolution, RunsNeededFollowTheFormula) {
+    struct runs_case {
+        double p;
+        double target;
+        std::optional<double> runs;
+    };
+    for (const runs_case& test : {
+             runs_case{0.22, 0.99, 18.534754051858318}, runs_case{0.587, 0.99, 5.2076559536746890},
+             runs_case{0.5, 0.75, 2.0}, runs_case{0.9, 0.99, 2.0},
+             runs_case{1e-12, 0.99, 4605170185985.7888},
+             runs_case{0.995, 0.99, 1.0},  // R would be 0.87: never less than one run
+             runs_case{1.0, 0.99, 1.0}, runs_case{0.0, 0.99, std::nullopt},
+             runs_case{0.5, 1.0, std::nullopt},  // certainty is never reached
+         }) {
+        const std::optional<double> runs = sa::runs_to_reach(test.p, test.target);
+        ASSERT_EQ(runs.has_value(), test.runs.has_value()) << test.p;
+        if (runs) {
+            EXPECT_NEAR(*runs, *test.runs, 1e-13 * *test.runs) << test.p;
+        }
+    }
+}
+
+// The Wilson interval against values computed to 50 digits, with its ends exactly 0 and 1 at
+// none and all successes; the times to solution at p and at the interval's ends.
+TEST(TimeToSolution, WilsonIntervalAndTheTimesAtItsEnds) {
+    struct wilson_case {
+        long successes;
+        long runs;
+        double low;
+        double high;
+    };
+    for (const wilson_case& test : {
+             wilson_case{0, 10, 0.0, 0.27753279986288920},
+             wilson_case{10, 10, 0.72246720013711080, 1.0},
+             wilson_case{5, 10, 0.23659309051256400, 0.76340690948743600},
+             wilson_case{22, 100, 0.15001282384605401, 0.31070353514985797},
+             wilson_case{1, 10000, 1.7652673601122301e-05, 5.6626889740133811e-04},
+         }) {
+        const sa::share_interval interval = sa::wilson_interval(test.successes, test.runs);
+        EXPECT_NEAR(interval.low, test.low, 1e-12 * test.low) << test.successes;
+        EXPECT_NEAR(interval.high, test.high, 1e-12 * test.high) << test.successes;
+    }
+    EXPECT_EQ(sa::wilson_interval(0, 10).low, 0.0);
+    EXPECT_EQ(sa::wilson_interval(10, 10).high, 1.0);
+
+    // 22 of 100 runs of 880 trials each, 12.5 us a run: TTS99 is 18.53 runs.
+    sa::case_result result{{{1.0F, 0.00001F, 0.9F, 8}, 17}, {}, {}};
+    result.summary.runs = 100;
+    result.summary.exact_optimum = 22;
+    result.summary.global_peak = 0;
+    result.summary.total_seconds = 100 * 12.5e-6;
+    ASSERT_EQ(sa::trials_per_run(result.study.schedule), 880);
+    const sa::tts_estimate exact =
+        sa::estimate_time_to_solution(result, sa::success_measure::exact_optimum);
+    EXPECT_DOUBLE_EQ(exact.share, 0.22);
+    ASSERT_TRUE(exact.expected && exact.shortest && exact.longest);
+    EXPECT_NEAR(exact.expected->trials, 16310.583565635320, 1e-8);
+    EXPECT_NEAR(exact.expected->seconds, 18.534754051858318 * 12.5e-6, 1e-15);
+    EXPECT_DOUBLE_EQ(exact.shortest->runs, *sa::runs_to_reach(0.31070353514985797, 0.99));
+    EXPECT_DOUBLE_EQ(exact.longest->runs, *sa::runs_to_reach(0.15001282384605401, 0.99));
+    const sa::tts_estimate none =
+        sa::estimate_time_to_solution(result, sa::success_measure::global_peak);
+    EXPECT_FALSE(none.expected);
+    EXPECT_FALSE(none.longest);
+    ASSERT_TRUE(none.shortest);  // 0 of 100 still allows p up to 3.7 %
+    EXPECT_GT(none.shortest->trials, exact.longest->trials);
+}
+
+// The point of time to solution: 22 % in 880 trials beats 58.7 % in 92,064 trials once runs
+// may restart, and which is least depends on what a run costs.
+TEST(TimeToSolution, TheLeastIsTheCheapestWithRestarts) {
+    const auto result_of = [](float alpha, long exact, double seconds) {
+        sa::case_result result{{{1.0F, 0.00001F, alpha, 8}, 17}, {}, {}};
+        result.summary.runs = 1000;
+        result.summary.exact_optimum = exact;
+        result.summary.global_peak = 1000;
+        result.summary.total_seconds = seconds;
+        return result;
+    };
+    const std::vector<sa::case_result> results = {
+        result_of(0.5F, 0, 0.1), result_of(0.999F, 587, 1.0), result_of(0.9F, 220, 100.0)};
+    ASSERT_EQ(sa::trials_per_run(results[1].study.schedule), 92064);
+    using enum sa::tts_unit;
+    const auto exact = sa::success_measure::exact_optimum;
+    EXPECT_EQ(sa::least_time_to_solution(results, exact, 0.99, trials), 2U);
+    EXPECT_EQ(sa::least_time_to_solution(results, exact, 0.99, seconds), 1U);
+    // Every run on the peak: one run each, and the shortest schedule wins.
+    EXPECT_EQ(sa::least_time_to_solution(results, sa::success_measure::global_peak, 0.99, trials),
+              0U);
+    EXPECT_EQ(sa::least_time_to_solution({results[1], results[1]}, exact, 0.99, trials), 0U);
+    EXPECT_FALSE(sa::least_time_to_solution({results[0]}, exact, 0.99, trials));
+}
+
+// The laws come after the temperatures in the order asked; alpha sweeps the geometric cases
+// and L the others. Without L they run as many levels as the demo's alpha takes between the
+// same temperatures, and a request without laws is geometric alone.
+TEST(StudySweep, LawsExpandInTheirOrderEachWithItsOwnParameter) {
+    using enum sa::cooling_law;
+    sa::sweep_request request;
+    request.t_final = {0.1F, 0.01F};
+    request.alpha = {0.9F, 0.95F};
+    request.levels = {50, 100};
+    request.laws = {lundy_mees, geometric, linear};
+    const std::vector<sa::study_case> cases = sa::sweep_cases(request);
+    struct expected_case {
+        sa::cooling_law law;
+        float alpha;
+        int levels;
+    };
+    const std::vector<expected_case> each_final_t = {
+        {lundy_mees, 0.0F, 50}, {lundy_mees, 0.0F, 100}, {geometric, 0.9F, 0},
+        {geometric, 0.95F, 0},  {linear, 0.0F, 50},      {linear, 0.0F, 100}};
+    ASSERT_EQ(cases.size(), 2 * each_final_t.size());
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        const sa::schedule_params& schedule = cases[i].schedule;
+        const expected_case& expected = each_final_t[i % each_final_t.size()];
+        EXPECT_EQ(schedule.law, expected.law) << i;
+        EXPECT_EQ(schedule.alpha, static_cast<double>(expected.alpha)) << i;
+        EXPECT_EQ(schedule.levels, expected.levels) << i;
+        EXPECT_EQ(schedule.t_final, static_cast<double>(i < 6 ? 0.1F : 0.01F)) << i;
+        EXPECT_EQ(schedule.trials_per_level, 8) << i;
+    }
+
+    request.laws = {linear};
+    request.levels.clear();
+    for (const sa::study_case& study : sa::sweep_cases(request)) {
+        sa::schedule_params geometric_cooling = study.schedule;
+        geometric_cooling.law = geometric;
+        geometric_cooling.alpha = sa::demo_schedule(demo).alpha;
+        EXPECT_EQ(sa::trials_per_run(study.schedule), sa::trials_per_run(geometric_cooling));
+    }
+    request.laws.clear();
+    for (const sa::study_case& study : sa::sweep_cases(request)) {
+        EXPECT_EQ(study.schedule.law, geometric);
+        EXPECT_EQ(study.schedule.levels, 0);
+    }
+
+    for (const sa::cooling_law law : {geometric, linear, lundy_mees}) {
+        EXPECT_EQ(sa::parse_cooling_law(sa::cooling_law_name(law)), law);
+    }
+    EXPECT_EQ(std::string(sa::cooling_law_name(lundy_mees)), "lundy-mees");
+    EXPECT_FALSE(sa::parse_cooling_law("Linear"));
+    EXPECT_FALSE(sa::parse_cooling_law("lundy_mees"));
+}
+
+// T0 brings Ben-Ameur's estimate, written out here as his ratio of sums, to its target on
+// the sample it came from; the final T accepts the sample's smallest worsening with its
+// probability. On grids of several lengths, for several targets, the same for the same seed.
+TEST(AutoTemperature, EachReachesItsAcceptanceOnItsOwnSample) {
+    struct auto_case {
+        int bits;
+        std::uint32_t seed;
+        double initial_chi;
+        double final_chi;
+    };
+    for (const auto_case& test :
+         {auto_case{17, 1, 0.8, 0.01}, auto_case{17, 2, 0.5, 0.1}, auto_case{8, 3, 0.95, 0.01},
+          auto_case{3, 4, 0.8, 0.001}, auto_case{24, 5, 0.8, 0.01}}) {
+        const sa::encoding enc = sa::study_encoding(test.bits);
+        sa::random_engine engine(test.seed);
+        const sa::move_sample sample = sa::sample_moves(enc, engine, 2000);
+        ASSERT_EQ(sample.drawn, 2000);
+        ASSERT_FALSE(sample.worsening.empty());
+        const std::optional<sa::chosen_temperature> t0 =
+            sa::initial_temperature(sample, test.initial_chi);
+        ASSERT_TRUE(t0);
+        // The values after and before each move, weighted as a run in equilibrium at T0
+        // meets them; E = -f.
+        long double after = 0.0L;
+        long double before = 0.0L;
+        float smallest = -std::numeric_limits<float>::infinity();
+        for (const sa::worsening_move& move : sample.worsening) {
+            ASSERT_LT(move.change, 0.0F);
+            after += std::exp((static_cast<long double>(move.start_value) + move.change) /
+                              t0->temperature);
+            before += std::exp(static_cast<long double>(move.start_value) / t0->temperature);
+            smallest = std::max(smallest, move.change);
+        }
+        EXPECT_NEAR(static_cast<double>(after / before), test.initial_chi, 1e-4) << test.bits;
+        EXPECT_NEAR(t0->acceptance, test.initial_chi, 1e-4) << test.bits;
+        EXPECT_EQ(t0->worsening_moves, static_cast<int>(sample.worsening.size()));
+
+        const std::optional<sa::chosen_temperature> t_final =
+            sa::final_temperature(sample, test.final_chi);
+        ASSERT_TRUE(t_final);
+        EXPECT_NEAR(std::exp(static_cast<double>(smallest) / t_final->temperature), test.final_chi,
+                    1e-12 * test.final_chi)
+            << test.bits;
+        EXPECT_LT(t_final->temperature, t0->temperature);
+
+        sa::random_engine same_seed(test.seed);
+        const sa::move_sample again = sa::sample_moves(enc, same_seed, 2000);
+        EXPECT_EQ(sa::initial_temperature(again, test.initial_chi)->temperature, t0->temperature);
+    }
+    EXPECT_FALSE(sa::initial_temperature(sa::move_sample{0, {}}));
+    sa::random_engine engine(1);
+    EXPECT_FALSE(sa::final_temperature(sa::sample_moves(demo, engine, 100), 1.0));
 }
 
 }  // namespace

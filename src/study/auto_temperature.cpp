@@ -1,0 +1,104 @@
+#include <algorithm>
+#include <cmath>
+
+#include "objective/objective.hpp"
+#include "study/study.hpp"
+
+namespace sa {
+
+namespace {
+
+// The exponent 1/p of Ben-Ameur's step. With p = 1 the step lands at once where the
+// acceptance falls as exp(-c / T), the shape a sample of similar moves gives.
+constexpr double step_exponent = 1.0;
+
+// The sample itself estimates the acceptance to about 1 / sqrt(moves): closer is pointless.
+constexpr double acceptance_tolerance = 1e-4;
+constexpr int iteration_limit = 100;
+
+bool is_probability(double chi) {
+    return chi > 0.0 && chi < 1.0;
+}
+
+// Where the iteration starts: the T at which the mean worsening is accepted with probability
+// chi (Johnson et al. 1989).
+double mean_change_temperature(const move_sample& sample, double chi) {
+    double sum = 0.0;
+    for (const worsening_move& move : sample.worsening) {
+        sum += move.change;
+    }
+    return sum / static_cast<double>(sample.worsening.size()) / std::log(chi);
+}
+
+chosen_temperature choice_from(const move_sample& sample, double temperature, double acceptance) {
+    return {temperature, acceptance, 0, sample.drawn, static_cast<int>(sample.worsening.size())};
+}
+
+}  // namespace
+
+move_sample sample_moves(const encoding& enc, random_engine& engine, int moves) {
+    move_sample sample{moves, {}};
+    for (int i = 0; i < moves; ++i) {
+        const int d = random_int(engine, enc.d_max + 1);
+        const int k = random_int(engine, enc.n_bits);
+        const long double start = objective(x_at(d, enc));
+        const auto candidate =
+            static_cast<float>(objective(x_at(decoded_after_flip(d, enc.n_bits, k), enc)));
+        const float change = rounded_change(candidate, start);
+        if (change < 0.0F) {
+            sample.worsening.push_back({static_cast<float>(start), change});
+        }
+    }
+    return sample;
+}
+
+double estimated_acceptance(const move_sample& sample, double temperature) {
+    if (sample.worsening.empty()) {
+        return 0.0;
+    }
+    // Weights relative to the highest start, so that none overflows when T is small.
+    const float highest = std::max_element(sample.worsening.begin(), sample.worsening.end(),
+                                           [](const worsening_move& a, const worsening_move& b) {
+                                               return a.start_value < b.start_value;
+                                           })
+                              ->start_value;
+    double accepted = 0.0;
+    double weights = 0.0;
+    for (const worsening_move& move : sample.worsening) {
+        const double weight =
+            std::exp((static_cast<double>(move.start_value) - highest) / temperature);
+        accepted += weight * std::exp(acceptance_exponent(move.change, temperature));
+        weights += weight;
+    }
+    return accepted / weights;
+}
+
+std::optional<chosen_temperature> initial_temperature(const move_sample& sample, double chi) {
+    if (sample.worsening.empty() || !is_probability(chi)) {
+        return std::nullopt;
+    }
+    const double start = mean_change_temperature(sample, chi);
+    chosen_temperature chosen = choice_from(sample, start, estimated_acceptance(sample, start));
+    while (std::fabs(chosen.acceptance - chi) > acceptance_tolerance &&
+           chosen.iterations < iteration_limit) {
+        chosen.temperature *= std::pow(std::log(chosen.acceptance) / std::log(chi), step_exponent);
+        chosen.acceptance = estimated_acceptance(sample, chosen.temperature);
+        ++chosen.iterations;
+    }
+    return chosen;
+}
+
+std::optional<chosen_temperature> final_temperature(const move_sample& sample, double chi) {
+    if (sample.worsening.empty() || !is_probability(chi)) {
+        return std::nullopt;
+    }
+    const float smallest = std::max_element(sample.worsening.begin(), sample.worsening.end(),
+                                            [](const worsening_move& a, const worsening_move& b) {
+                                                return a.change < b.change;
+                                            })
+                               ->change;
+    const double temperature = static_cast<double>(smallest) / std::log(chi);
+    return choice_from(sample, temperature, std::exp(acceptance_exponent(smallest, temperature)));
+}
+
+}  // namespace sa
