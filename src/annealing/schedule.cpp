@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <iterator>
 
 #include "annealing/annealing.hpp"
@@ -54,6 +55,10 @@ cooling_step next_level(const schedule_params& schedule, const cooling_step& ste
 }
 
 std::int64_t count_levels(const schedule_params& schedule) {
+    if (schedule.law != cooling_law::geometric) {
+        // Exactly L levels, whatever their temperatures: no need to walk them.
+        return std::max(schedule.levels, 0);
+    }
     return std::ranges::distance(levels_of(schedule));
 }
 

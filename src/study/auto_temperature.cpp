@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 #include "objective/objective.hpp"
 #include "study/study.hpp"
@@ -23,10 +24,9 @@ bool is_probability(double chi) {
 // Where the iteration starts: the T at which the mean worsening is accepted with probability
 // chi (Johnson et al. 1989).
 double mean_change_temperature(const move_sample& sample, double chi) {
-    double sum = 0.0;
-    for (const worsening_move& move : sample.worsening) {
-        sum += move.change;
-    }
+    const double sum = std::accumulate(
+        sample.worsening.begin(), sample.worsening.end(), 0.0,
+        [](double total, const worsening_move& move) { return total + move.change; });
     return sum / static_cast<double>(sample.worsening.size()) / std::log(chi);
 }
 
@@ -99,6 +99,20 @@ std::optional<chosen_temperature> final_temperature(const move_sample& sample, d
                                ->change;
     const double temperature = static_cast<double>(smallest) / std::log(chi);
     return choice_from(sample, temperature, std::exp(acceptance_exponent(smallest, temperature)));
+}
+
+automatic_temperatures choose_temperatures(std::uint32_t seed, const temperature_wishes& wishes,
+                                           int bits) {
+    random_engine engine(seed);
+    const move_sample sample = sample_moves(study_encoding(bits), engine);
+    automatic_temperatures chosen{bits, std::nullopt, std::nullopt};
+    if (wishes.t0_chi) {
+        chosen.t0 = initial_temperature(sample, *wishes.t0_chi);
+    }
+    if (wishes.t_final_chi) {
+        chosen.t_final = final_temperature(sample, *wishes.t_final_chi);
+    }
+    return chosen;
 }
 
 }  // namespace sa

@@ -151,6 +151,11 @@ struct study_summary {
 };
 study_summary summarize(const std::vector<run_outcome>& runs, const grid_landmarks& landmarks);
 
+// The summary of two parts of one case's runs: counts and times add, extremes are the parts'
+// extremes, and means are weighted by runs. So is the median time, which is then only an
+// estimate: the parts' medians do not give the median of the whole.
+study_summary merged_summary(const study_summary& a, const study_summary& b);
+
 // A case and what its runs added up to.
 struct case_result {
     study_case study;
@@ -277,5 +282,21 @@ std::optional<chosen_temperature> initial_temperature(const move_sample& sample,
 // `chi`. None when the sample has no worsening move or chi is not in (0, 1).
 std::optional<chosen_temperature> final_temperature(const move_sample& sample,
                                                     double chi = final_acceptance);
+
+// The acceptances that T0 and the final T are to be chosen for, where they are.
+struct temperature_wishes {
+    std::optional<double> t0_chi;
+    std::optional<double> t_final_chi;
+};
+
+// The temperatures chosen for the grid of `bits` digits from one sample drawn from an engine
+// seeded with `seed`. A choice asked for stays empty when the sample holds no worsening move.
+struct automatic_temperatures {
+    int bits;
+    std::optional<chosen_temperature> t0;
+    std::optional<chosen_temperature> t_final;
+};
+automatic_temperatures choose_temperatures(std::uint32_t seed, const temperature_wishes& wishes,
+                                           int bits);
 
 }  // namespace sa

@@ -52,6 +52,28 @@ study_summary summarize(const std::vector<run_outcome>& runs, const grid_landmar
     return summary;
 }
 
+study_summary merged_summary(const study_summary& a, const study_summary& b) {
+    const long runs = a.runs + b.runs;
+    const auto weighted = [&a, &b, runs](double of_a, double of_b) {
+        return runs > 0
+                   ? (of_a * static_cast<double>(a.runs) + of_b * static_cast<double>(b.runs)) /
+                         static_cast<double>(runs)
+                   : 0.0;
+    };
+    study_summary merged;
+    merged.runs = runs;
+    merged.exact_optimum = a.exact_optimum + b.exact_optimum;
+    merged.global_peak = a.global_peak + b.global_peak;
+    merged.second_peak = a.second_peak + b.second_peak;
+    merged.mean_best = weighted(a.mean_best, b.mean_best);
+    merged.worst_best = std::min(a.worst_best, b.worst_best);
+    merged.mean_gap = weighted(a.mean_gap, b.mean_gap);
+    merged.max_gap = std::max(a.max_gap, b.max_gap);
+    merged.median_seconds = weighted(a.median_seconds, b.median_seconds);
+    merged.total_seconds = a.total_seconds + b.total_seconds;
+    return merged;
+}
+
 int bin_of(float x, const encoding& enc, int bins) {
     const double fraction =
         (static_cast<double>(x) - enc.x_min) / (static_cast<double>(enc.x_max) - enc.x_min);

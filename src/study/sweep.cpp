@@ -21,16 +21,20 @@ std::vector<schedule_params> coolings(const sweep_request& request, const schedu
     std::vector<schedule_params> schedules;
     if (law == cooling_law::geometric) {
         // The demo's constants are floats widened to double, so narrowing them loses nothing.
-        for (const float alpha : or_default(request.alpha, static_cast<float>(demo.alpha))) {
-            schedules.push_back({between.t0, between.t_final, alpha, 0});
-        }
+        const std::vector<float> alphas = or_default(request.alpha, static_cast<float>(demo.alpha));
+        std::transform(alphas.begin(), alphas.end(), std::back_inserter(schedules),
+                       [&between](float alpha) {
+                           return schedule_params{between.t0, between.t_final, alpha, 0};
+                       });
         return schedules;
     }
     const schedule_params demo_cooling{between.t0, between.t_final, demo.alpha, 1};
-    const auto same_cost = static_cast<int>(count_levels(demo_cooling));
-    for (const int levels : or_default(request.levels, same_cost)) {
-        schedules.push_back({between.t0, between.t_final, 0.0, 0, law, levels});
-    }
+    const std::vector<int> all_levels =
+        or_default(request.levels, static_cast<int>(count_levels(demo_cooling)));
+    std::transform(all_levels.begin(), all_levels.end(), std::back_inserter(schedules),
+                   [&between, law](int levels) {
+                       return schedule_params{between.t0, between.t_final, 0.0, 0, law, levels};
+                   });
     return schedules;
 }
 

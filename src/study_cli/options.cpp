@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <ctime>
 #include <functional>
 #include <map>
 
@@ -123,21 +124,71 @@ std::string check_path(const char* name, const std::string& text, std::string& o
     return {};
 }
 
-// Reads one option's text into the options or the sweep.
+// "auto" or "auto:CHI": the acceptance a temperature is to be chosen for, or `fallback`.
+std::optional<std::string> read_automatic(const char* name, const std::string& text,
+                                          double fallback, std::optional<double>& chi) {
+    if (text != "auto" && !text.starts_with("auto:")) {
+        return std::nullopt;
+    }
+    chi = fallback;
+    if (text == "auto") {
+        return std::string();
+    }
+    const parsed_values<double> parsed = parse_real_values(text.substr(5));
+    if (!parsed.error.empty() || parsed.values.size() != 1 || parsed.values.front() <= 0.0 ||
+        parsed.values.front() >= 1.0) {
+        return format("%s auto:CHI needs an acceptance between 0 and 1, not %s", name,
+                      quoted_value(text.substr(5)).c_str());
+    }
+    chi = parsed.values.front();
+    return std::string();
+}
+
+std::string check_temperatures(const char* name, const std::string& text, double fallback,
+                               std::optional<double>& chi, std::vector<float>& out) {
+    if (const std::optional<std::string> automatic = read_automatic(name, text, fallback, chi)) {
+        return *automatic;
+    }
+    return check_real_list(name, text, positive, out);
+}
+
+std::string check_laws(const std::string& text, std::vector<cooling_law>& out) {
+    if (text.empty()) {
+        return "--cooling needs a value";
+    }
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find(',', start);
+        const std::string name = text.substr(start, end - start);
+        const std::optional<cooling_law> law = parse_cooling_law(name);
+        if (!law) {
+            return name.empty() ? "--cooling: an empty item in " + quoted_value(text)
+                                : "--cooling: " + quoted_value(name) +
+                                      " is no cooling law (geometric, linear or lundy-mees)";
+        }
+        out.push_back(*law);
+        if (end == std::string::npos) {
+            return {};
+        }
+        start = end + 1;
+    }
+}
+
+// Reads one option's text into the options or the schedules asked for.
 using option_reader =
-    std::function<std::string(const std::string& text, study_options&, sweep_request&)>;
+    std::function<std::string(const std::string& text, study_options&, schedule_request&)>;
 
 const std::map<std::string, option_reader>& option_readers() {
     static const std::map<std::string, option_reader> readers = {
         {"--runs",
-         [](const std::string& text, study_options& options, sweep_request&) {
+         [](const std::string& text, study_options& options, schedule_request&) {
              std::int64_t runs = 0;
              std::string error = check_whole("--runs", text, 1, max_runs, "from 1 to 10^7", runs);
              options.runs = static_cast<long>(runs);
              return error;
          }},
         {"--seed",
-         [](const std::string& text, study_options& options, sweep_request&) {
+         [](const std::string& text, study_options& options, schedule_request&) {
              std::int64_t seed = 0;
              std::string error =
                  check_whole("--seed", text, 0, UINT32_MAX, "from 0 to 4294967295", seed);
@@ -145,7 +196,7 @@ const std::map<std::string, option_reader>& option_readers() {
              return error;
          }},
         {"--first-run",
-         [](const std::string& text, study_options& options, sweep_request&) {
+         [](const std::string& text, study_options& options, schedule_request&) {
              std::int64_t first = 0;
              std::string error =
                  check_whole("--first-run", text, 0, max_run_number, "from 0 to 4294967295", first);
@@ -153,35 +204,48 @@ const std::map<std::string, option_reader>& option_readers() {
              return error;
          }},
         {"--jobs",
-         [](const std::string& text, study_options& options, sweep_request&) {
+         [](const std::string& text, study_options& options, schedule_request&) {
              std::int64_t jobs = 0;
              std::string error = check_whole("--jobs", text, 1, max_jobs, "from 1 to 4096", jobs);
              options.jobs = static_cast<int>(jobs);
              return error;
          }},
         {"--t0",
-         [](const std::string& text, study_options&, sweep_request& sweep) {
-             return check_real_list("--t0", text, positive, sweep.t0);
+         [](const std::string& text, study_options&, schedule_request& request) {
+             return check_temperatures("--t0", text, initial_acceptance, request.auto_t0,
+                                       request.sweep.t0);
          }},
         {"--alpha",
-         [](const std::string& text, study_options&, sweep_request& sweep) {
-             return check_real_list("--alpha", text, cooling_factor, sweep.alpha);
+         [](const std::string& text, study_options&, schedule_request& request) {
+             request.alpha_given = true;
+             return check_real_list("--alpha", text, cooling_factor, request.sweep.alpha);
          }},
         {"--t-final",
-         [](const std::string& text, study_options&, sweep_request& sweep) {
-             return check_real_list("--t-final", text, positive, sweep.t_final);
+         [](const std::string& text, study_options&, schedule_request& request) {
+             return check_temperatures("--t-final", text, final_acceptance, request.auto_t_final,
+                                       request.sweep.t_final);
+         }},
+        {"--cooling",
+         [](const std::string& text, study_options&, schedule_request& request) {
+             return check_laws(text, request.sweep.laws);
+         }},
+        {"--levels",
+         [](const std::string& text, study_options&, schedule_request& request) {
+             request.levels_given = true;
+             return check_whole_list("--levels", text, 1, static_cast<int>(max_trials_per_run),
+                                     "from 1 to 10^9", request.sweep.levels);
          }},
         {"--trials",
-         [](const std::string& text, study_options&, sweep_request& sweep) {
+         [](const std::string& text, study_options&, schedule_request& request) {
              return check_whole_list("--trials", text, 1, max_trials_per_level,
-                                     "from 1 to 10^6 trials per level", sweep.trials);
+                                     "from 1 to 10^6 trials per level", request.sweep.trials);
          }},
         {"--bits",
-         [](const std::string& text, study_options&, sweep_request& sweep) {
-             return check_whole_list("--bits", text, 2, 24, "from 2 to 24", sweep.bits);
+         [](const std::string& text, study_options&, schedule_request& request) {
+             return check_whole_list("--bits", text, 2, 24, "from 2 to 24", request.sweep.bits);
          }},
         {"--target",
-         [](const std::string& text, study_options& options, sweep_request&) {
+         [](const std::string& text, study_options& options, schedule_request&) {
              if (text.empty()) {
                  return std::string("--target needs a value");
              }
@@ -194,9 +258,9 @@ const std::map<std::string, option_reader>& option_readers() {
              return std::string();
          }},
         {"--csv", [](const std::string& text, study_options& options,
-                     sweep_request&) { return check_path("--csv", text, options.csv_path); }},
+                     schedule_request&) { return check_path("--csv", text, options.csv_path); }},
         {"--plot",
-         [](const std::string& text, study_options& options, sweep_request&) {
+         [](const std::string& text, study_options& options, schedule_request&) {
              std::string error = check_path("--plot", text, options.plot_path);
              if (error.empty() && !plot_format_supported(text)) {
                  error = "--plot writes .svg or .png files, not " + quoted_value(text);
@@ -205,50 +269,6 @@ const std::map<std::string, option_reader>& option_readers() {
          }},
     };
     return readers;
-}
-
-// The number of schedules the lists make; a double cannot overflow here.
-double schedules_in(const sweep_request& sweep) {
-    double schedules = 1.0;
-    for (const std::size_t size : {sweep.t0.size(), sweep.alpha.size(), sweep.t_final.size(),
-                                   sweep.trials.size(), sweep.bits.size()}) {
-        schedules *= static_cast<double>(std::max<std::size_t>(size, 1));
-    }
-    return schedules;
-}
-
-// A run's trials, estimated from the geometric series before they are counted one level at a
-// time: counting a schedule of 10^15 levels would never end.
-std::string check_run_length(const study_case& study) {
-    const schedule_params& s = study.schedule;
-    if (s.t0 <= s.t_final) {
-        return "T0 must lie above the final T, so that the schedule has a level (T0 " +
-               shortest(s.t0) + ", final T " + shortest(s.t_final) + ")";
-    }
-    const double estimate =
-        std::ceil(std::log(s.t_final / s.t0) / std::log(s.alpha)) * s.trials_per_level;
-    const bool too_long = estimate > 1.01 * static_cast<double>(max_trials_per_run) ||
-                          trials_per_run(s) > max_trials_per_run;
-    if (too_long) {
-        return describe_case(study) + ": about " + format("%.2g", estimate) +
-               " trials per run, more than the 10^9 a run may make";
-    }
-    return {};
-}
-
-std::string check_sweep(const sweep_request& sweep, study_options& options) {
-    if (const double schedules = schedules_in(sweep);
-        schedules > static_cast<double>(max_schedules)) {
-        return "the lists make " + format("%.0f", schedules) +
-               " schedules, more than the 10,000 a sweep may hold";
-    }
-    options.cases = sweep_cases(sweep);
-    for (const study_case& study : options.cases) {
-        if (std::string error = check_run_length(study); !error.empty()) {
-            return error;
-        }
-    }
-    return {};
 }
 
 std::string check_combination(const study_options& options, const CLI::App& app) {
@@ -277,7 +297,9 @@ std::string check_combination(const study_options& options, const CLI::App& app)
 // Reads the options in the order they were typed; the first fault is the one reported.
 std::string read_options(const CLI::App& app, const option_texts& texts, study_options& options) {
     options.trace = texts.trace;
-    sweep_request sweep;
+    // The clock second unless a seed is typed: automatic temperatures need it before the runs.
+    options.seed = static_cast<std::uint32_t>(std::time(nullptr));
+    schedule_request request;
     std::vector<std::string> read;
     for (const CLI::Option* option : app.parse_order()) {
         const std::string name = option->get_name();
@@ -287,12 +309,12 @@ std::string read_options(const CLI::App& app, const option_texts& texts, study_o
             continue;
         }
         read.push_back(name);
-        if (std::string error = reader->second(texts.values.at(name), options, sweep);
+        if (std::string error = reader->second(texts.values.at(name), options, request);
             !error.empty()) {
             return error;
         }
     }
-    if (std::string error = check_sweep(sweep, options); !error.empty()) {
+    if (std::string error = expand_schedules(request, options); !error.empty()) {
         return error;
     }
     return check_combination(options, app);
@@ -304,18 +326,27 @@ std::string default_of(double widened_float) {
 }
 
 const char* const footer =
-    "Each of --t0, --alpha, --t-final, --trials and --bits takes a value, a list\n"
-    "such as 0.9,0.95,0.97 or a range start:stop:step; the study runs every\n"
-    "combination. A list holds at most 10,000 values, a sweep at most 10,000\n"
-    "schedules, and a run at most 10^9 trials. Real values are rounded to single\n"
-    "precision and widened, as sa_demo's own constants are, so the defaults\n"
-    "reproduce sa_demo exactly. Whole numbers are decimal. Without --trials a level\n"
-    "has bits / 2 trials, as in sa_demo.\n"
+    "Each of --t0, --t-final, --cooling, --alpha, --levels, --trials and --bits\n"
+    "takes a value, a list such as 0.9,0.95,0.97 or a range start:stop:step; the\n"
+    "study runs every combination. A list holds at most 10,000 values, a sweep at\n"
+    "most 10,000 schedules, and a run at most 10^9 trials. Real values are rounded\n"
+    "to single precision and widened, as sa_demo's own constants are, so the\n"
+    "defaults reproduce sa_demo exactly. Whole numbers are decimal. Without --trials\n"
+    "a level has bits / 2 trials, as in sa_demo.\n"
     "\n"
     "Run i (from 0) is what sa_demo does on choices 1 and 2 when started in clock\n"
     "second seed + i, taken modulo 2^32 as sa_demo takes the clock: every figure but\n"
     "the times is the same at any --jobs, and a study split with --first-run adds\n"
     "up to the whole.\n"
+    "\n"
+    "--t0 auto[:CHI] chooses T0 from 10,000 random moves, where worsening moves are\n"
+    "accepted with probability CHI on average (0.8); --t-final auto[:CHI], where the\n"
+    "smallest worsening seen is (0.01). Linear and Lundy-Mees cooling run L levels.\n"
+    "\n"
+    "Every report gives the time to solution with restarts: R99 runs reach the exact\n"
+    "optimum with 99 % probability, TTS99 = R99 x trials per run, with the 95 %\n"
+    "interval of the success share. sa_study merge --help: studies split with\n"
+    "--first-run, added up.\n"
     "\n"
     "--trace follows one run, a line (or CSV row) per temperature level: the level\n"
     "(from 0), the temperature T, the moves accepted that improved and that did not\n"
@@ -339,9 +370,12 @@ void add_options(CLI::App& app, option_texts& texts, const study_options& defaul
     add("--seed", "S", "seed of run 0, 0 to 4294967295 (default: the clock)");
     add("--first-run", "K", "study runs K to K+N-1 only, up to 4294967295 (default 0)");
     add("--jobs", "J", "threads, 1 to 4096 (default: every core)");
-    add("--t0", "LIST", "initial temperature, up to 1e30" + default_of(schedule.t0));
-    add("--alpha", "LIST", "cooling factor, between 0 and 1" + default_of(schedule.alpha));
-    add("--t-final", "LIST", "levels go on while T is above it" + default_of(schedule.t_final));
+    add("--t0", "LIST", "initial temperature, up to 1e30, or auto[:CHI]" + default_of(schedule.t0));
+    add("--t-final", "LIST", "final temperature, or auto[:CHI]" + default_of(schedule.t_final));
+    add("--cooling", "LIST", "geometric (the default), linear or lundy-mees");
+    add("--alpha", "LIST",
+        "geometric cooling factor, between 0 and 1" + default_of(schedule.alpha));
+    add("--levels", "LIST", "levels L of linear and Lundy-Mees cooling, 1 to 10^9");
     add("--trials", "LIST", "trials per level, 1 to 10^6 (default bits / 2)");
     add("--bits", "LIST", "encoding length, 2 to 24 (default " + std::to_string(demo.n_bits) + ")");
     add("--target", "P", "name the cheapest schedule reaching P % exact, 0 to 100");

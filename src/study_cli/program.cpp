@@ -252,6 +252,32 @@ std::int64_t planned_trials(const study_options& options) {
                            });
 }
 
+// A CSV text and where it goes.
+struct csv_output {
+    std::string_view text;
+    const std::string& path;
+};
+
+// The CSV first, safe whatever becomes of standard output; then the report; then the picture.
+template <typename Draw>
+int write_outputs(report_output& out, const csv_output& csv, std::string_view report,
+                  const std::string& plot_path, const Draw& draw) {
+    if (csv_to_output(csv.path)) {
+        out.data(std::string(csv.text));
+    } else if (!csv.path.empty()) {
+        if (std::string error = write_file(csv.path, csv.text); !error.empty()) {
+            return fail(error);
+        }
+    }
+    out.write(std::string(report));
+    if (!plot_path.empty()) {
+        if (std::string error = write_picture(plot_path, draw); !error.empty()) {
+            return fail(error);
+        }
+    }
+    return 0;
+}
+
 int run_study(const study_options& options, const seed_range& range, report_output& out) {
     const std::int64_t total = planned_trials(options);
     announce_work(static_cast<std::int64_t>(options.cases.size()), options.runs, total,
@@ -270,45 +296,34 @@ int run_study(const study_options& options, const seed_range& range, report_outp
             results.push_back({study, grid.landmarks, summarize(last_runs, grid.landmarks)});
         }
     }
-    // The CSV is safe before anything more is printed, whatever becomes of standard output.
-    const std::string csv = study_csv(results);
-    if (csv_to_output(options.csv_path)) {
-        out.data(csv);
-    } else if (!options.csv_path.empty()) {
-        if (std::string error = write_file(options.csv_path, csv); !error.empty()) {
-            return fail(error);
-        }
-    }
     // With a single case, the grid kept is that case's.
     const tabulated_grid& grid = grids.of(options.cases.back().bits);
-    if (results.size() == 1) {
-        out.write(single_report(results.front(), grid, last_runs, range));
-    } else {
-        out.write(format("%ld runs per schedule:\n\n", range.count) + sweep_table(results));
-    }
+    std::string report = results.size() == 1
+                             ? single_report(results.front(), grid, last_runs, range)
+                             : format("%ld runs per schedule:\n\n", range.count) +
+                                   sweep_table(results) + "\n" + tts_table(results) + "\n" +
+                                   least_tts_line(results);
     if (options.target) {
-        out.write(std::string(1, '\n'));
-        out.write(target_line(results, *options.target));
+        report += '\n';
+        report += target_line(results, *options.target);
     }
-    if (!options.plot_path.empty()) {
-        const std::string error = write_picture(options.plot_path, [&](const std::string& path) {
+    const std::string csv =
+        study_csv(results, {static_cast<std::uint32_t>(range.seed), range.first, true});
+    return write_outputs(
+        out, {csv, options.csv_path}, report, options.plot_path, [&](const std::string& path) {
             return results.size() == 1 ? plot_study(path, results.front(), grid.space, last_runs)
                                        : plot_sweep(path, results);
         });
-        if (!error.empty()) {
-            return fail(error);
-        }
-    }
-    return 0;
 }
 
 // What must hold before any work starts: gnuplot there if a picture is asked for, and every
 // file writable. Nothing is created yet.
-std::optional<std::string> unready_reason(const study_options& options) {
-    if (!options.plot_path.empty() && !gnuplot_available()) {
+std::optional<std::string> unready_reason(const std::string& csv_path,
+                                          const std::string& plot_path) {
+    if (!plot_path.empty() && !gnuplot_available()) {
         return "--plot needs gnuplot (apt-get install gnuplot-nox)";
     }
-    for (const std::string& path : {options.csv_path, options.plot_path}) {
+    for (const std::string& path : {csv_path, plot_path}) {
         if (!path.empty() && !csv_to_output(path)) {
             if (auto reason = unwritable_reason(path)) {
                 return reason;
@@ -317,40 +332,81 @@ std::optional<std::string> unready_reason(const study_options& options) {
     }
     namespace fs = std::filesystem;
     std::error_code error;
-    if (!options.csv_path.empty() && !options.plot_path.empty() &&
-        fs::equivalent(options.csv_path, options.plot_path, error)) {
-        return "--csv and --plot name the same file " + quoted_value(options.plot_path);
+    if (!csv_path.empty() && !plot_path.empty() &&
+        (csv_path == plot_path || fs::equivalent(csv_path, plot_path, error))) {
+        return "--csv and --plot name the same file " + quoted_value(plot_path);
     }
     return std::nullopt;
+}
+
+// Prints what a command line that stops at once prints; its exit status.
+template <typename Command>
+int stop_at_once(const char* program, const Command& command) {
+    report_output out(true);
+    out.write(command.text);
+    if (!command.error.empty()) {
+        std::fprintf(stderr, "%s: %s\n", program, command.error.c_str());
+    }
+    return out.finish(*command.exit_status);
+}
+
+int merge_main(const std::vector<std::string>& args) {
+    const merge_command command = parse_merge_command_line(args);
+    if (command.exit_status) {
+        return stop_at_once("sa_study merge", command);
+    }
+    const merge_request& request = command.request;
+    merged_study merged;
+    std::optional<std::string> refusal = unready_reason(request.csv_path, request.plot_path);
+    if (!refusal) {
+        refusal = merge_parts(request.parts, merged);
+    }
+    if (refusal) {
+        std::fprintf(stderr, "sa_study merge: %s\n", refusal->c_str());
+        return 2;
+    }
+    const std::vector<case_result>& results = merged.results;
+    const std::string report =
+        format("seed %u\n\n%ld runs per schedule (runs %llu to %llu, from %zu parts):\n\n",
+               merged.origin.seed, results.front().summary.runs,
+               static_cast<unsigned long long>(merged.origin.first_run),
+               static_cast<unsigned long long>(merged.last_run), merged.parts) +
+        sweep_table(results) + "\n" + tts_table(results) + "\n" + least_tts_line(results) +
+        "\nThe median times are the parts' medians weighted by their runs, not the median of "
+        "the whole.\n";
+    report_output out(!csv_to_output(request.csv_path));
+    const std::string csv = study_csv(results, merged.origin);
+    const int status =
+        write_outputs(out, {csv, request.csv_path}, report, request.plot_path,
+                      [&results](const std::string& path) { return plot_sweep(path, results); });
+    return out.finish(status);
 }
 
 }  // namespace
 
 int study_main(const std::vector<std::string>& args) {
     install_signal_handlers();
+    if (!args.empty() && args.front() == "merge") {
+        return merge_main({args.begin() + 1, args.end()});
+    }
     const int cores = static_cast<int>(std::thread::hardware_concurrency());
     const command_line command = parse_command_line(args, cores);
     if (command.exit_status) {
-        report_output out(true);
-        out.write(command.text);
-        if (!command.error.empty()) {
-            std::fprintf(stderr, "sa_study: %s\n", command.error.c_str());
-        }
-        return out.finish(*command.exit_status);
+        return stop_at_once("sa_study", command);
     }
     const study_options& options = command.options;
-    if (const auto reason = unready_reason(options)) {
+    if (const auto reason = unready_reason(options.csv_path, options.plot_path)) {
         std::fprintf(stderr, "sa_study: %s\n", reason->c_str());
         return 2;
     }
-    const std::uint32_t seed =
-        options.seed.value_or(static_cast<std::uint32_t>(std::time(nullptr)));
+    const std::uint32_t seed = options.seed;
     // With the CSV on standard output, the report gives way, and the seed goes to the side.
     report_output out(!csv_to_output(options.csv_path));
     if (csv_to_output(options.csv_path)) {
         std::fprintf(stderr, "sa_study: seed %u\n", seed);
     }
     out.write(format("seed %u\n\n", seed));
+    out.write(automatic_temperatures_text(options.automatic));
     out.flush();
     const seed_range range{seed, options.first_run, options.runs};
     const int status =

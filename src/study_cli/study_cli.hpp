@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "study/study.hpp"
+#include "study_output/study_output.hpp"
 
 // The command line of sa_study: what it asks for, the files it writes, and the program that
 // carries it out.
@@ -25,9 +26,10 @@ inline constexpr std::int64_t max_trials_per_run = 1'000'000'000;
 inline constexpr double max_temperature = 1e30;
 
 struct study_options {
-    std::vector<study_case> cases;  // the sweep, expanded
+    std::vector<study_case> cases;                  // the sweep, expanded
+    std::vector<automatic_temperatures> automatic;  // for each grid, when asked for
     long runs = 1000;
-    std::optional<std::uint32_t> seed;  // the clock when not given
+    std::uint32_t seed = 0;  // the clock second when not given
     std::uint64_t first_run = 0;
     int jobs = 1;
     bool trace = false;
@@ -49,6 +51,21 @@ struct command_line {
 // checked in the order the user typed them, and the first fault is the error.
 command_line parse_command_line(const std::vector<std::string>& args, int cores);
 
+// The schedules asked for, before they are expanded: the lists, and for T0 and the final T
+// chosen automatically the acceptance each is chosen for.
+struct schedule_request {
+    sweep_request sweep;
+    std::optional<double> auto_t0;
+    std::optional<double> auto_t_final;
+    bool alpha_given = false;
+    bool levels_given = false;
+};
+
+// Expands the request into the options' cases, with automatic temperatures chosen from a
+// sample seeded with the options' seed, and checks what the cases would cost; an error
+// message, or nothing.
+std::string expand_schedules(const schedule_request& request, study_options& options);
+
 // A value, or a comma-separated list of values and ranges start:stop:step: the values, or
 // what is wrong with the text (without the option's name).
 template <typename T>
@@ -62,6 +79,34 @@ parsed_values<std::int64_t> parse_whole_values(const std::string& text);
 // `text` in single quotes for a message, cut to a readable length, control characters shown
 // as '?'.
 std::string quoted_value(const std::string& text);
+
+// ---- Merging studies split over machines with --first-run
+
+struct merge_request {
+    std::vector<std::string> parts;  // their CSV files
+    std::string csv_path;
+    std::string plot_path;
+};
+
+// The command line after "merge", as parse_command_line reads the study's.
+struct merge_command {
+    merge_request request;
+    std::optional<int> exit_status;
+    std::string text;
+    std::string error;
+};
+merge_command parse_merge_command_line(const std::vector<std::string>& args);
+
+// The whole study the parts add up to.
+struct merged_study {
+    std::vector<case_result> results;  // without landmarks: a CSV does not hold them
+    study_origin origin;
+    std::uint64_t last_run;
+    std::size_t parts;
+};
+
+// Reads the parts and adds them up; why they do not add up to one study, or nothing.
+std::optional<std::string> merge_parts(const std::vector<std::string>& paths, merged_study& merged);
 
 // ---- Files that appear whole or not at all
 

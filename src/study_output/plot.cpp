@@ -177,42 +177,95 @@ std::string plot_study(const std::string& path, const case_result& result,
     return run_gnuplot(script, path);
 }
 
-std::string plot_sweep(const std::string& path, const std::vector<case_result>& results) {
-    const sweep_axis* axis = line_axis(results);
-    std::map<double, std::vector<const case_result*>> lines;
+namespace {
+
+// The lines of a sweep's picture: one per cooling law and cooling factor where either varies,
+// else one per value of the axis that varies first.
+std::map<std::string, std::vector<const case_result*>> sweep_lines(
+    const std::vector<case_result>& results) {
+    std::set<std::pair<cooling_law, double>> coolings;
     for (const case_result& result : results) {
-        lines[axis == nullptr ? 0.0 : axis->value(result.study)].push_back(&result);
+        coolings.insert({result.study.schedule.law, result.study.schedule.alpha});
     }
-    std::ostringstream script;
-    script << terminal(path);
-    std::string plots;
-    int index = 0;
-    for (auto& [value, members] : lines) {
-        std::sort(members.begin(), members.end(), [](const case_result* a, const case_result* b) {
-            return trials_per_run(a->study.schedule) < trials_per_run(b->study.schedule);
-        });
-        script << "$line" << index << " << EOD\n";
-        for (const case_result* member : members) {
-            script << trials_per_run(member->study.schedule) << ' '
-                   << share(member->summary.exact_optimum, member->summary.runs) << '\n';
-        }
-        script << "EOD\n";
+    const sweep_axis* axis = coolings.size() > 1 ? nullptr : line_axis(results);
+    std::map<std::string, std::vector<const case_result*>> lines;
+    for (const case_result& result : results) {
+        const schedule_params& s = result.study.schedule;
         std::ostringstream title;
-        if (axis != nullptr) {
-            title << axis->label << " = " << static_cast<float>(value);
+        if (coolings.size() > 1) {
+            if (s.law == cooling_law::geometric) {
+                title << "alpha = " << static_cast<float>(s.alpha);
+            } else {
+                title << (s.law == cooling_law::linear ? "linear" : "Lundy-Mees");
+            }
+        } else if (axis != nullptr) {
+            title << axis->label << " = " << static_cast<float>(axis->value(result.study));
         } else {
             title << "schedule";
         }
-        plots += (plots.empty() ? "plot " : ", ") + std::string("$line") + std::to_string(index) +
-                 " using 1:2 with linespoints linewidth 2 pointtype 7 title " + quoted(title.str());
+        lines[title.str()].push_back(&result);
+    }
+    for (auto& [title, members] : lines) {
+        std::sort(members.begin(), members.end(), [](const case_result* a, const case_result* b) {
+            return trials_per_run(a->study.schedule) < trials_per_run(b->study.schedule);
+        });
+    }
+    return lines;
+}
+
+// TTS99 in trials on the exact optimum, none when no run reached it.
+std::optional<double> tts99_trials(const case_result& result) {
+    const auto estimate = estimate_time_to_solution(result, success_measure::exact_optimum);
+    return estimate.expected ? std::optional<double>(estimate.expected->trials) : std::nullopt;
+}
+
+}  // namespace
+
+std::string plot_sweep(const std::string& path, const std::vector<case_result>& results) {
+    std::ostringstream script;
+    script << terminal(path);
+    std::string shares;
+    std::string times;
+    int index = 0;
+    for (const auto& [title, members] : sweep_lines(results)) {
+        script << "$line" << index << " << EOD\n";
+        for (const case_result* member : members) {
+            const std::optional<double> tts = tts99_trials(*member);
+            script << trials_per_run(member->study.schedule) << ' '
+                   << share(member->summary.exact_optimum, member->summary.runs) << ' '
+                   << (tts ? std::to_string(*tts) : std::string("NaN")) << '\n';
+        }
+        script << "EOD\n";
+        const std::string data = "$line" + std::to_string(index);
+        const std::string style = " with linespoints linewidth 2 pointtype 7 linecolor " +
+                                  std::to_string(index + 1) + " title " + quoted(title);
+        shares += format("%s%s using 1:2%s", shares.empty() ? "plot " : ", ", data.c_str(),
+                         style.c_str());
+        times +=
+            format("%s%s using 1:3%s", times.empty() ? "plot " : ", ", data.c_str(), style.c_str());
         ++index;
     }
-    script << "set title 'How often a run ends on the exact optimum, and what it costs' font "
+    const auto least = least_time_to_solution(results, success_measure::exact_optimum, tts_target,
+                                              tts_unit::trials);
+    if (least) {
+        const case_result& best = results[*least];
+        times += ", '+' using (" + std::to_string(trials_per_run(best.study.schedule)) + "):(" +
+                 std::to_string(*tts99_trials(best)) +
+                 ") every ::0::0 with points pointtype 6 pointsize 3 linecolor 'black' title "
+                 "'least TTS99'";
+    }
+    script << "set multiplot layout 2,1\n"
+           << "set logscale x\nset grid\nset key outside right\nset lmargin 12\n"
+           << "set title 'How often a run ends on the exact optimum, and what it costs' font "
               "',14'\n"
-           << "set xlabel 'trials per run (log scale)'\nset ylabel 'runs ending on the exact "
-              "optimum (%)'\n"
-           << "set logscale x\nset yrange [0:*]\nset grid\nset key top left\n"
-           << plots << '\n';
+           << "set ylabel 'runs on the exact optimum (%)'\nset yrange [0:*]\n"
+           << shares << '\n'
+           << "set title 'Trials to reach the exact optimum with 99 % probability, with restarts "
+              "(TTS99)' font ',12'\n"
+           << "set xlabel 'trials per run (log scale)'\nset ylabel 'TTS99 trials (log scale)'\n"
+           << "set logscale y\nset yrange [*:*]\n"
+           << times << '\n'
+           << "unset multiplot\n";
     return run_gnuplot(script, path);
 }
 

@@ -8,40 +8,15 @@ namespace sa {
 
 namespace {
 
-// A column of the sweep table: its width and its two heading lines.
-struct column {
-    int width;
-    const char* upper;
-    const char* lower;
-};
-
 // With single spaces between, 80 columns in all.
-constexpr std::array<column, 12> sweep_columns = {{{6, "", "T0"},
-                                                   {7, "", "alpha"},
-                                                   {6, "final", "T"},
-                                                   {4, "tri-", "als"},
-                                                   {4, "", "bits"},
-                                                   {6, "", "levels"},
-                                                   {7, "trials", "per run"},
-                                                   {5, "exact", "%"},
-                                                   {5, "glob.", "peak%"},
-                                                   {5, "2nd", "peak%"},
-                                                   {8, "mean", "best"},
-                                                   {6, "median", "us"}}};
-
-// A number within the column's width: whole if it fits, else with fewer digits.
-std::string fit(double value, const column& within) {
-    for (int digits = 7; digits > 1; --digits) {
-        std::string text = format("%.*g", digits, value);
-        if (static_cast<int>(text.size()) <= within.width) {
-            return text;
-        }
-    }
-    return format("%.1g", value);
-}
+const std::vector<table_column> sweep_columns = after_schedule_columns({{5, "exact", "%"},
+                                                                        {5, "glob.", "peak%"},
+                                                                        {5, "2nd", "peak%"},
+                                                                        {8, "mean", "best"},
+                                                                        {6, "median", "us"}});
 
 // One decimal where it fits.
-std::string fit_decimal(double value, const column& within) {
+std::string fit_decimal(double value, const table_column& within) {
     std::string text = format("%.1f", value);
     return static_cast<int>(text.size()) <= within.width ? text : fit(value, within);
 }
@@ -71,6 +46,30 @@ std::string summary_text(const study_summary& summary, const grid_landmarks& lan
 
 }  // namespace
 
+std::string automatic_temperatures_text(const std::vector<automatic_temperatures>& chosen) {
+    std::string text;
+    for (const automatic_temperatures& grid : chosen) {
+        const chosen_temperature& sample = grid.t0 ? *grid.t0 : *grid.t_final;
+        text += format(
+            "Temperatures chosen for %d bits from %d random moves, %d of them "
+            "worsening:\n",
+            grid.bits, sample.moves_drawn, sample.worsening_moves);
+        if (grid.t0) {
+            text += format(
+                "  T0 %s: worsening moves accepted %.4g of the time on average "
+                "(%s of Ben-Ameur's iteration)\n",
+                shortest(static_cast<float>(grid.t0->temperature)).c_str(), grid.t0->acceptance,
+                count_of(grid.t0->iterations, "step", "steps").c_str());
+        }
+        if (grid.t_final) {
+            text += format("  final T %s: the smallest worsening seen accepted %.4g of the time\n",
+                           shortest(static_cast<float>(grid.t_final->temperature)).c_str(),
+                           grid.t_final->acceptance);
+        }
+    }
+    return text.empty() ? text : text + "\n";
+}
+
 std::string single_report(const case_result& result, const tabulated_grid& grid,
                           const std::vector<run_outcome>& runs, const seed_range& range) {
     const grid_landmarks& landmarks = result.landmarks;
@@ -87,43 +86,23 @@ std::string single_report(const case_result& result, const tabulated_grid& grid,
                        static_cast<unsigned long long>(range.first) +
                            static_cast<unsigned long long>(range.count) - 1);
     }
-    text += ":\n" + summary_text(result.summary, landmarks) + "\n";
+    text += ":\n" + summary_text(result.summary, landmarks) + tts_lines(result) + "\n";
     return text + text_charts(grid.space, runs);
 }
 
 std::string sweep_table(const std::vector<case_result>& results) {
-    std::string text;
-    const auto add_line = [&text](const std::array<std::string, sweep_columns.size()>& cells) {
-        std::string line;
-        for (std::size_t i = 0; i < sweep_columns.size(); ++i) {
-            line += format("%*s ", sweep_columns[i].width, cells[i].c_str());
-        }
-        line.pop_back();
-        text += line + '\n';
-    };
-    std::array<std::string, sweep_columns.size()> upper;
-    std::array<std::string, sweep_columns.size()> lower;
-    std::transform(sweep_columns.begin(), sweep_columns.end(), upper.begin(),
-                   [](const column& c) { return c.upper; });
-    std::transform(sweep_columns.begin(), sweep_columns.end(), lower.begin(),
-                   [](const column& c) { return c.lower; });
-    add_line(upper);
-    add_line(lower);
-    const auto& c = sweep_columns;
+    std::vector<std::vector<std::string>> rows;
     for (const case_result& result : results) {
-        const schedule_params& s = result.study.schedule;
         const study_summary& summary = result.summary;
-        add_line({fit(s.t0, c[0]), fit(s.alpha, c[1]), fit(s.t_final, c[2]),
-                  fit(s.trials_per_level, c[3]), fit(result.study.bits, c[4]),
-                  fit(static_cast<double>(count_levels(s)), c[5]),
-                  fit(static_cast<double>(trials_per_run(s)), c[6]),
-                  format("%.1f", share(summary.exact_optimum, summary.runs)),
-                  format("%.1f", share(summary.global_peak, summary.runs)),
-                  format("%.1f", share(summary.second_peak, summary.runs)),
-                  format("%.6f", summary.mean_best),
-                  fit_decimal(summary.median_seconds * 1e6, c[11])});
+        std::vector<std::string> row = schedule_cells(result.study);
+        row.insert(row.end(), {format("%.1f", share(summary.exact_optimum, summary.runs)),
+                               format("%.1f", share(summary.global_peak, summary.runs)),
+                               format("%.1f", share(summary.second_peak, summary.runs)),
+                               format("%.6f", summary.mean_best),
+                               fit_decimal(summary.median_seconds * 1e6, sweep_columns[11])});
+        rows.push_back(row);
     }
-    return text;
+    return table_text(sweep_columns, rows);
 }
 
 std::optional<std::size_t> cheapest_reaching(const std::vector<case_result>& results,
@@ -142,13 +121,29 @@ std::optional<std::size_t> cheapest_reaching(const std::vector<case_result>& res
 
 std::string target_line(const std::vector<case_result>& results, double percent) {
     const auto cheapest = cheapest_reaching(results, percent);
-    if (!cheapest) {
-        return format("No schedule reaches %.2f %% exact optimum.\n", percent);
+    std::string text =
+        cheapest
+            ? format(
+                  "Cheapest schedule reaching %.2f %% exact optimum (%.2f %%):\n  %s\n  %s\n",
+                  percent,
+                  share(results[*cheapest].summary.exact_optimum, results[*cheapest].summary.runs),
+                  describe_case(results[*cheapest].study).c_str(),
+                  describe_cost(results[*cheapest].study).c_str())
+            : format("No schedule reaches %.2f %% exact optimum.\n", percent);
+    const double target = percent / 100.0;
+    const auto least =
+        least_time_to_solution(results, success_measure::exact_optimum, target, tts_unit::trials);
+    if (!least) {
+        return text +
+               format("No schedule reaches %.2f %% exact optimum with restarts either.\n", percent);
     }
-    const case_result& result = results[*cheapest];
-    return format("Cheapest schedule reaching %.2f %% exact optimum (%.2f %%):\n  %s\n  %s\n",
-                  percent, share(result.summary.exact_optimum, result.summary.runs),
-                  describe_case(result.study).c_str(), describe_cost(result.study).c_str());
+    const auto tts =
+        estimate_time_to_solution(results[*least], success_measure::exact_optimum, target);
+    return text + format(
+                      "Least time to reach %.2f %% exact optimum with restarts:\n  %s\n  "
+                      "%.3g runs, %.0f trials\n",
+                      percent, describe_case(results[*least].study).c_str(), tts.expected->runs,
+                      tts.expected->trials);
 }
 
 std::string trace_heading(const trace_start& start) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <array>
+#include <initializer_list>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -20,6 +23,34 @@ __attribute__((format(printf, 1, 2))) std::string format(const char* pattern, ..
 std::string shortest(float value);
 std::string shortest(double widened_float);
 
+// A column of a text table: its width and its two heading lines.
+struct table_column {
+    int width;
+    const char* upper;
+    const char* lower;
+};
+
+// Rows of cells under the columns' two heading lines, right-aligned, a space between.
+std::string table_text(std::span<const table_column> columns,
+                       const std::vector<std::vector<std::string>>& rows);
+
+// A number within the column's width: whole if it fits, else with fewer digits.
+std::string fit(double value, const table_column& within);
+
+// The columns that name a case at the left of both sweep tables, 44 characters: T0, alpha (or
+// the cooling law), final T, trials per level, bits, levels and trials per run.
+inline constexpr std::array<table_column, 7> schedule_columns = {{{6, "", "T0"},
+                                                                  {7, "", "alpha"},
+                                                                  {6, "final", "T"},
+                                                                  {4, "tri-", "als"},
+                                                                  {4, "", "bits"},
+                                                                  {6, "", "levels"},
+                                                                  {7, "trials", "per run"}}};
+std::vector<std::string> schedule_cells(const study_case& study);
+
+// The schedule's columns followed by `more`.
+std::vector<table_column> after_schedule_columns(std::initializer_list<table_column> more);
+
 // "1 trial", "2 trials".
 std::string count_of(std::int64_t count, const char* singular, const char* plural);
 
@@ -28,6 +59,9 @@ std::string describe_case(const study_case& study);
 std::string describe_cost(const study_case& study);
 
 // ---- The text report
+
+// The temperatures chosen for each grid, and how; nothing when none was.
+std::string automatic_temperatures_text(const std::vector<automatic_temperatures>& chosen);
 
 // The report of a single case: its grid's optimum, the summary and the two text charts.
 std::string single_report(const case_result& result, const tabulated_grid& grid,
@@ -41,6 +75,18 @@ std::optional<std::size_t> cheapest_reaching(const std::vector<case_result>& res
                                              double percent);
 std::string target_line(const std::vector<case_result>& results, double percent);
 
+// ---- Time to solution with restarts, 99 %
+
+// The single report's lines on it, for the exact optimum and the global peak.
+std::string tts_lines(const case_result& result);
+
+// One line per case under the sweep table: R99, TTS99 in trials and in seconds, and the
+// global peak's TTS99 in trials.
+std::string tts_table(const std::vector<case_result>& results);
+
+// The case with the least TTS99 on the exact optimum, or that no run of any case reached it.
+std::string least_tts_line(const std::vector<case_result>& results);
+
 // A traced run, written as it goes: where it starts with the table's heading, a line per
 // level, and where it ends.
 std::string trace_heading(const trace_start& start);
@@ -49,7 +95,24 @@ std::string trace_ending(const run_report& report);
 
 // ---- CSV files: one row per case, or one row per level of a traced run
 
-std::string study_csv(const std::vector<case_result>& results);
+// Where a study's rows came from, written beside them so that studies split with --first-run
+// over several machines can be merged and checked.
+struct study_origin {
+    std::uint32_t seed;
+    std::uint64_t first_run;
+    bool medians_measured;  // false once merged: medians of parts give no median of the whole
+};
+
+std::string study_csv(const std::vector<case_result>& results, const study_origin& origin);
+
+// A row of a study's CSV read back: the case and its summary (no landmarks), its origin and
+// the version that wrote it. None for a text that is no such CSV.
+struct study_csv_row {
+    case_result result;
+    study_origin origin;
+    std::string version;
+};
+std::optional<std::vector<study_csv_row>> read_study_csv(const std::string& text);
 std::string trace_csv_heading();
 std::string trace_csv_row(const level_summary& level);
 

@@ -32,6 +32,31 @@ head -1 trace.csv | grep -qx 'level,temperature,accepted_improving,accepted_wors
 [ "$(wc -l <trace.csv)" -eq 228 ] || fail "the demo's trace should have 227 levels"
 "$study" --trace --seed 5 --csv - 2>/dev/null | cmp -s - trace.csv || fail "--csv - is not the trace's CSV"
 
+# A study split with --first-run and merged is the whole study: counts and times to solution
+# alike, and the mean best value within the last of its nine digits. Parts that overlap,
+# leave runs out, or study other schedules are refused.
+laws="--seed 7 --cooling geometric,lundy-mees --t0 1 --t-final 0.001 --levels 100"
+"$study" $laws --runs 300 --csv whole.csv >/dev/null
+"$study" $laws --runs 100 --csv first.csv >/dev/null
+"$study" $laws --runs 200 --first-run 100 --csv rest.csv >/dev/null
+"$study" merge rest.csv first.csv --csv merged.csv >merged.txt
+grep -q '^300 runs per schedule (runs 0 to 299, from 2 parts):$' merged.txt ||
+  fail "the merged report does not say what it merged"
+counts_and_times() { cut -d, -f1-11,15-21,23-24,26-27 "$1"; }
+cmp -s <(counts_and_times whole.csv) <(counts_and_times merged.csv) ||
+  fail "two parts merged are not the whole study"
+paste -d, whole.csv merged.csv | awk -F, 'NR > 1 { d = $12 - $41; if (d < 0) d = -d; if (d > 2e-8) exit 1 }' ||
+  fail "the merged mean best value is not the whole study's"
+[ "$(cut -d, -f28 merged.csv | tail -1)" = 0 ] || fail "merged medians are not marked as merged"
+status=0
+"$study" merge first.csv first.csv 2>err.txt >/dev/null || status=$?
+[ "$status" -eq 2 ] && grep -q 'overlap: both hold runs 0 to 99' err.txt ||
+  fail "overlapping parts were not refused"
+"$study" $laws --runs 50 --first-run 150 --csv late.csv >/dev/null
+status=0
+"$study" merge first.csv late.csv 2>err.txt >/dev/null || status=$?
+[ "$status" -eq 2 ] && grep -q 'runs 100 to 149 are in no part' err.txt || fail "a gap was not refused"
+
 # status, then the one line expected on standard error, for a command run with its arguments
 expect() {
   local want_status=$1 want_error=$2

@@ -1,0 +1,176 @@
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "study_cli/study_cli.hpp"
+#include "study_output/study_output.hpp"
+
+namespace sa {
+
+namespace {
+
+// One study read back from its CSV file.
+struct study_part {
+    std::string path;
+    std::vector<study_csv_row> rows;
+
+    std::uint64_t first() const { return rows.front().origin.first_run; }
+    std::uint64_t end() const {
+        return first() + static_cast<std::uint64_t>(rows.front().result.summary.runs);
+    }
+};
+
+std::optional<std::string> read_part(const std::string& path, study_part& part) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        return "cannot read " + path;
+    }
+    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    std::optional<std::vector<study_csv_row>> rows = read_study_csv(text);
+    if (!rows || rows->empty()) {
+        return path + " is no CSV file of a study by sa_study " SA_DEMO_VERSION;
+    }
+    const long runs = rows->front().result.summary.runs;
+    const bool one_range = std::all_of(rows->begin(), rows->end(), [&](const study_csv_row& row) {
+        return row.result.summary.runs == runs &&
+               row.origin.first_run == rows->front().origin.first_run;
+    });
+    if (!one_range) {
+        return path + " holds schedules run over different ranges of runs";
+    }
+    part = {path, std::move(*rows)};
+    return std::nullopt;
+}
+
+// The same schedule, as its CSV row names it.
+bool same_schedule(const study_case& a, const study_case& b) {
+    const schedule_params& s = a.schedule;
+    const schedule_params& t = b.schedule;
+    return a.bits == b.bits && s.t0 == t.t0 && s.alpha == t.alpha && s.t_final == t.t_final &&
+           s.trials_per_level == t.trials_per_level && s.law == t.law && s.levels == t.levels;
+}
+
+// Why the parts, sorted by their first run, do not add up to one study, or nothing.
+std::optional<std::string> mismatch(const std::vector<study_part>& parts) {
+    const study_part& first = parts.front();
+    for (const study_part& part : parts) {
+        const study_csv_row& row = part.rows.front();
+        if (row.version != first.rows.front().version) {
+            return first.path + " and " + part.path + " come from different versions (" +
+                   first.rows.front().version + " and " + row.version + ")";
+        }
+        if (row.origin.seed != first.rows.front().origin.seed) {
+            return first.path + " and " + part.path + " come from different seeds";
+        }
+        const bool same_sweep = part.rows.size() == first.rows.size() &&
+                                std::equal(part.rows.begin(), part.rows.end(), first.rows.begin(),
+                                           [](const study_csv_row& a, const study_csv_row& b) {
+                                               return same_schedule(a.result.study, b.result.study);
+                                           });
+        if (!same_sweep) {
+            return first.path + " and " + part.path + " study different schedules";
+        }
+    }
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        const study_part& before = parts[i - 1];
+        const study_part& after = parts[i];
+        if (after.first() < before.end()) {
+            return format("%s and %s overlap: both hold runs %llu to %llu", before.path.c_str(),
+                          after.path.c_str(), static_cast<unsigned long long>(after.first()),
+                          static_cast<unsigned long long>(std::min(before.end(), after.end()) - 1));
+        }
+        if (after.first() > before.end()) {
+            return format("runs %llu to %llu are in no part, between %s and %s",
+                          static_cast<unsigned long long>(before.end()),
+                          static_cast<unsigned long long>(after.first() - 1), before.path.c_str(),
+                          after.path.c_str());
+        }
+    }
+    return std::nullopt;
+}
+
+std::vector<case_result> merged_results(const std::vector<study_part>& parts) {
+    std::vector<case_result> results;
+    for (std::size_t i = 0; i < parts.front().rows.size(); ++i) {
+        case_result result = parts.front().rows[i].result;
+        for (std::size_t p = 1; p < parts.size(); ++p) {
+            result.summary = merged_summary(result.summary, parts[p].rows[i].result.summary);
+        }
+        results.push_back(result);
+    }
+    return results;
+}
+
+}  // namespace
+
+std::optional<std::string> merge_parts(const std::vector<std::string>& paths,
+                                       merged_study& merged) {
+    std::vector<study_part> parts(paths.size());
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        if (auto error = read_part(paths[i], parts[i])) {
+            return error;
+        }
+    }
+    std::sort(parts.begin(), parts.end(),
+              [](const study_part& a, const study_part& b) { return a.first() < b.first(); });
+    if (auto error = mismatch(parts)) {
+        return error;
+    }
+    merged.results = merged_results(parts);
+    merged.origin = {parts.front().rows.front().origin.seed, parts.front().first(), false};
+    merged.last_run = parts.back().end() - 1;
+    merged.parts = parts.size();
+    return std::nullopt;
+}
+
+merge_command parse_merge_command_line(const std::vector<std::string>& args) {
+    merge_command parsed;
+    CLI::App app(
+        "Adds up studies of the same schedules split with --first-run, from their CSV\n"
+        "files, into the whole study's report and CSV.",
+        "sa_study merge");
+    app.add_option("parts", parsed.request.parts, "CSV files written by sa_study --csv")
+        ->required()
+        ->type_name("FILE");
+    app.add_option("--csv", parsed.request.csv_path, "write the whole study's CSV (- for output)")
+        ->type_name("FILE");
+    app.add_option("--plot", parsed.request.plot_path, "draw the sweep: FILE.svg or FILE.png")
+        ->type_name("FILE");
+    app.footer(
+        "Counts add and means are weighted by runs; so are the median times, which are\n"
+        "marked as merged (median_measured 0). The parts must come from the same\n"
+        "version, seed and schedules, and their runs must follow each other without\n"
+        "overlap or gap.\n");
+    try {
+        std::vector<std::string> reversed(args.rbegin(), args.rend());
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        parsed.text = app.help();
+        parsed.exit_status = 0;
+        return parsed;
+    } catch (const CLI::ParseError& error) {
+        parsed.error = error.what();
+        parsed.exit_status = 2;
+        return parsed;
+    }
+    for (const std::string& path : {parsed.request.csv_path, parsed.request.plot_path}) {
+        const bool has_control = std::any_of(path.begin(), path.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+        });
+        if (has_control) {
+            parsed.error = quoted_value(path) + " holds a control character";
+        }
+    }
+    if (parsed.error.empty() && !parsed.request.plot_path.empty() &&
+        !plot_format_supported(parsed.request.plot_path)) {
+        parsed.error =
+            "--plot writes .svg or .png files, not " + quoted_value(parsed.request.plot_path);
+    }
+    if (!parsed.error.empty()) {
+        parsed.exit_status = 2;
+    }
+    return parsed;
+}
+
+}  // namespace sa
