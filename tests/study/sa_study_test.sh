@@ -32,6 +32,21 @@ head -1 trace.csv | grep -qx 'level,temperature,accepted_improving,accepted_wors
 [ "$(wc -l <trace.csv)" -eq 228 ] || fail "the demo's trace should have 227 levels"
 "$study" --trace --seed 5 --csv - 2>/dev/null | cmp -s - trace.csv || fail "--csv - is not the trace's CSV"
 
+# Temperatures chosen automatically come from a sample seeded with the study's seed, for each
+# grid, and the report says which and how.
+"$study" --seed 1 --runs 20 --bits 12,17 --t0 auto --t-final auto:0.001 >auto.txt
+grep -qx 'Temperatures chosen for 17 bits from 10000 random moves, 4994 of them worsening:' auto.txt &&
+  grep -q '^  T0 0.6538858: worsening moves accepted 0.8 of the time on average' auto.txt &&
+  grep -q '^  final T 4.303205e-08: the smallest worsening seen accepted 0.001 of the time$' auto.txt &&
+  grep -q '^Temperatures chosen for 12 bits' auto.txt ||
+  fail "the automatic temperatures are not reported as chosen"
+grep -q '^0.6539 *0.97 *4e-08 *8 *17 ' auto.txt || fail "the sweep does not run the chosen temperatures"
+
+# On a terminal, the planned work comes first on standard error.
+script -qec "$study --seed 1 --runs 16 --alpha 0.9,0.97 >/dev/null" /dev/null >tty.txt
+grep -q 'sa_study: 2 schedules x 16 runs, 3.75e+04 trials in all: under a second' tty.txt ||
+  fail "no planned work on a terminal: $(cat tty.txt)"
+
 # A study split with --first-run and merged is the whole study: counts and times to solution
 # alike, and the mean best value within the last of its nine digits. Parts that overlap,
 # leave runs out, or study other schedules are refused.
@@ -74,6 +89,11 @@ expect 2 "sa_study: cannot write no/such/folder.csv: No such file or directory" 
 # A run beyond the cap is refused at once: counting its levels alone would take minutes.
 expect 2 "sa_study: T0 1e+30, alpha 0.99999994, final T 1e-45, 1 trial per level, 17 bits: about 2.9e+09 trials per run, more than the 10^9 a run may make" \
   "$study" --trials 1 --t0 1e30 --t-final 1e-45 --alpha 0.99999994
+expect 2 "sa_study: cannot write .: Is a directory" "$study" --runs 10 --csv .
+expect 1 "sa_study: cannot write standard output: No space left on device" \
+  sh -c 'exec "$0" merge --help >/dev/full' "$study"
+expect 2 "sa_study merge: trace.csv is no CSV file of a study by $("$study" --version)" \
+  "$study" merge trace.csv
 expect 1 "sa_study: cannot write standard output: No space left on device" \
   sh -c 'exec "$0" --runs 10 --seed 1 >/dev/full' "$study"
 expect 1 "sa_study: cannot write standard output: Bad file descriptor" \
@@ -89,6 +109,11 @@ mkdir stub && printf '#!/bin/sh\ncat >/dev/null\n' >stub/gnuplot && chmod +x stu
 expect 1 "sa_study: gnuplot drew no whole picture (empty.svg)" \
   env PATH="$PWD/stub:$PATH" "$study" --runs 10 --seed 1 --plot empty.svg
 [ ! -e empty.svg ] || fail "an empty picture was left behind"
+# A gnuplot that fails is reported with the first line of what it said.
+mkdir failing && printf '#!/bin/sh\ncat >/dev/null\necho "line 3: no such terminal" >&2\nexit 1\n' \
+  >failing/gnuplot && chmod +x failing/gnuplot
+expect 1 "sa_study: gnuplot could not draw the picture: line 3: no such terminal (failed.svg)" \
+  env PATH="$PWD/failing:$PATH" "$study" --runs 10 --seed 1 --plot failed.svg
 # A picture into a device fails as the device does.
 ln -s /dev/full full.svg
 expect 1 "sa_study: cannot write full.svg: No space left on device" \
