@@ -1,7 +1,9 @@
 #pragma once
 
+#include <cfloat>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -24,8 +26,14 @@ struct split_value {
     long double unrounded() const { return extended(static_cast<long double>(high) + low); }
 };
 
-// A grid with f at every point, and for every uniform draw r the least exponent y with
-// exp(y) > r, so that exp(delta / T) > r is decided as delta / T >= y without exp.
+// For a uniform draw r, the least exponent y with exp(y) > r, so that exp(delta / T) > r is
+// decided as delta / T >= y without exp; and the double just below it.
+struct acceptance_threshold {
+    double least;
+    double below;
+};
+
+// A grid with f at every point, and the acceptance threshold of every uniform draw.
 class tabulated_space {
   public:
     explicit tabulated_space(const encoding& enc);
@@ -33,21 +41,50 @@ class tabulated_space {
     const encoding& grid_encoding() const { return enc_; }
     float x_at(int d) const { return sa::x_at(d, enc_); }
     const split_value& value_at(int d) const { return values_[static_cast<std::size_t>(d)]; }
-    double threshold(int uniform_point) const {
+    const acceptance_threshold& threshold(int uniform_point) const {
         return thresholds_[static_cast<std::size_t>(uniform_point)];
     }
 
   private:
     encoding enc_;
     std::vector<split_value> values_;
-    std::vector<double> thresholds_;
+    std::vector<acceptance_threshold> thresholds_;
 };
 
 // ---- Shortcuts of the batch engine, each giving what the rule it stands for gives
 
+// The decision of the rule for worse moves, where a quotient in double makes it: that quotient
+// lies within one unit of its last place of the exponent formed in extended precision, so it
+// decides every move but those within a unit of the threshold. None for those.
+inline std::optional<bool> quotient_decides(float delta, double temperature,
+                                            const acceptance_threshold& threshold) {
+    const double quotient = static_cast<double>(delta) / temperature;
+    const bool above = quotient > threshold.least;
+    const bool below = quotient < threshold.below;
+    // Either way the draws fall, this branch is taken about never: the processor predicts it.
+    if (above == below) [[unlikely]] {
+        return std::nullopt;
+    }
+    return above;
+}
+
 // The rule for worse moves against a tabulated threshold: the same decision as accepts_worse.
-inline bool reaches_threshold(float delta, double temperature, double threshold) {
-    return acceptance_exponent(delta, temperature) >= threshold;
+// Where long double is wider than the 80-bit format its division is done in software, and the
+// quotient in double decides first; on x86-64 the extended division costs less than the test.
+inline bool reaches_threshold(float delta, double temperature,
+                              const acceptance_threshold& threshold) {
+    if constexpr (LDBL_MANT_DIG != 64) {
+        if (const std::optional<bool> decided = quotient_decides(delta, temperature, threshold)) {
+            return *decided;
+        }
+    }
+    return acceptance_exponent(delta, temperature) >= threshold.least;
+}
+
+// add_change, formed in float: rounding a sum of two floats to 64 bits and then to 24 gives
+// what rounding it once to 24 gives (64 >= 2 * 24 + 2), so no extended sum is needed.
+inline float float_sum(float fo, float delta) {
+    return fo + delta;
 }
 
 // rounded_change from a tabulated old value: formed in double where that gives the same

@@ -84,14 +84,15 @@ inline void trial(const level_context& level, lockstep_state& run, draw_buffer& 
     const float delta =
         tabulated_change(level.space->value_at(candidate).rounded(), level.space->value_at(run.d));
     // The second draw counts only for a move that does not improve.
-    const double threshold = level.space->threshold(uniform_point_of(draws[run.next + 1]));
+    const acceptance_threshold& threshold =
+        level.space->threshold(uniform_point_of(draws[run.next + 1]));
     const flag worse_accepted = flag_of(reaches_threshold(delta, level.temperature, threshold));
 
     const flag improving = flag_of(improves(delta));
     const flag accepted = improving | worse_accepted;
     run.next += 2 - static_cast<int>(improving);
     run.d = masked_select(accepted, candidate, run.d);
-    run.fo = masked_select(accepted, add_change(run.fo, delta), run.fo);
+    run.fo = masked_select(accepted, float_sum(run.fo, delta), run.fo);
     if ((improving & flag_of(run.fo > run.best_fo)) != 0) [[unlikely]] {
         run.best_d = run.d;
         run.best_fo = run.fo;

@@ -58,8 +58,9 @@ tabulated_space::tabulated_space(const encoding& enc) : enc_(enc) {
     }
     thresholds_.reserve(uniform_grid_points);
     for (int point = 0; point < uniform_grid_points; ++point) {
-        thresholds_.push_back(
-            least_accepted_exponent(static_cast<double>(uniform_value(point, 0.0, 1.0))));
+        const double least =
+            least_accepted_exponent(static_cast<double>(uniform_value(point, 0.0, 1.0)));
+        thresholds_.push_back({least, std::nextafter(least, -HUGE_VAL)});
     }
 }
 

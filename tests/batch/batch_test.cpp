@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -30,7 +31,7 @@ TEST(Batch, EveryThresholdIsTheLeastAcceptedExponent) {
     const sa::tabulated_space space(demo);
     for (int point = 0; point < sa::uniform_grid_points; ++point) {
         const auto r = static_cast<double>(sa::uniform_value(point, 0.0, 1.0));
-        const double y = space.threshold(point);
+        const double y = space.threshold(point).least;
         ASSERT_GT(std::exp(y), r) << point;
         ASSERT_LE(std::exp(std::nextafter(y, -std::numeric_limits<double>::infinity())), r)
             << point;
@@ -38,11 +39,13 @@ TEST(Batch, EveryThresholdIsTheLeastAcceptedExponent) {
 }
 
 // The thresholds must accept exactly when exp(delta / T) > r, also for changes on either side
-// of the boundary, where exp's rounding decides.
+// of the boundary, where exp's rounding decides; so must the quotient in double, where it
+// decides.
 TEST(Batch, ThresholdsDecideAsExpDoes) {
     const sa::tabulated_space space(demo);
     sa::random_engine picks(2026);
     std::uniform_real_distribution<double> log_temperature(-8.0, 3.0);
+    int undecided = 0;
     for (int i = 0; i < 200'000; ++i) {
         const double temperature = std::pow(10.0, log_temperature(picks));
         const int point = sa::uniform_point_of(static_cast<std::uint32_t>(picks()));
@@ -53,10 +56,29 @@ TEST(Batch, ThresholdsDecideAsExpDoes) {
             delta = std::nextafter(delta, picks() % 2U == 0 ? 0.0F : -1.0F);
         }
         delta = std::min(delta, 0.0F);
-        ASSERT_EQ(sa::accepts_worse(delta, temperature, r),
-                  sa::reaches_threshold(delta, temperature, space.threshold(point)))
+        const bool accepted = sa::accepts_worse(delta, temperature, r);
+        ASSERT_EQ(accepted, sa::reaches_threshold(delta, temperature, space.threshold(point)))
             << "delta " << delta << " T " << temperature << " r " << r;
+        const std::optional<bool> quick =
+            sa::quotient_decides(delta, temperature, space.threshold(point));
+        ASSERT_TRUE(!quick || *quick == accepted) << "delta " << delta << " T " << temperature;
+        undecided += quick ? 0 : 1;
     }
+    // Changes whose quotient lands within a unit of its threshold, where only the extended
+    // rule decides.
+    for (int point = 1; point < sa::uniform_grid_points; ++point) {
+        const auto r = static_cast<double>(sa::uniform_value(point, 0.0, 1.0));
+        const sa::acceptance_threshold& threshold = space.threshold(point);
+        const auto delta = static_cast<float>(threshold.least);
+        const double temperature = static_cast<double>(delta) / threshold.least;
+        const std::optional<bool> quick = sa::quotient_decides(delta, temperature, threshold);
+        ASSERT_EQ(sa::reaches_threshold(delta, temperature, threshold),
+                  sa::accepts_worse(delta, temperature, r))
+            << point;
+        ASSERT_TRUE(!quick || *quick == sa::accepts_worse(delta, temperature, r)) << point;
+        undecided += quick ? 0 : 1;
+    }
+    EXPECT_GT(undecided, 1000);
 }
 
 // The change formed in double must round as the extended one does for every pair of
@@ -74,6 +96,23 @@ TEST(Batch, TabulatedChangeIsTheRoundedChangeBetweenEveryPairOfNeighbours) {
                           sa::rounded_change(f_new, f_old.unrounded()))
                     << bits << " bits, d " << d << ", k " << k;
             }
+        }
+    }
+}
+
+// Every float sum is the extended one rounded, over sums of every size and sign, those that
+// cancel and those that round on a midpoint among them.
+TEST(Batch, FloatSumIsTheExtendedSumRounded) {
+    sa::random_engine draws(8);
+    for (int i = 0; i < 1'000'000; ++i) {
+        const auto fo = std::bit_cast<float>(static_cast<std::uint32_t>(draws()) & 0xBFFF'FFFFU);
+        const float delta = i % 2 == 0
+                                ? std::nextafter(-fo, 1.0F)
+                                : fo * std::ldexp(1.0F, static_cast<int>(draws() % 60U) - 30);
+        if (std::isfinite(fo) && std::isfinite(delta)) {
+            ASSERT_EQ(std::bit_cast<std::uint32_t>(sa::float_sum(fo, delta)),
+                      std::bit_cast<std::uint32_t>(sa::add_change(fo, delta)))
+                << fo << " + " << delta;
         }
     }
 }
