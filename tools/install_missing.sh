@@ -2,13 +2,17 @@
 # Installs the Debian packages a purpose needs that this machine lacks, through sudo when not
 # root, and names them as it does. The one list of what every part of the project needs:
 #   programs  sa_demo and sa_study, with sa_study's pictures
-#   tests     every test and benchmark
+#   tests     every test and benchmark, the web page's among them
 #   ci        the checks of .ci/run besides the tests: analysers, coverage, packaging, fuzzing
 # Usage: tools/install_missing.sh PURPOSE...
 set -euo pipefail
 
 programs=(cmake g++ libcli11-dev gnuplot-nox)
-tests=("${programs[@]}" libgtest-dev libbenchmark-dev valgrind libxml2-utils)
+# The web page: emscripten builds it, headless Chromium runs its tests, and faketime starts the
+# native sa_demo in the clock second that a test compares. Node and npm are asked for below,
+# only where their commands are missing: a Node from elsewhere serves as well.
+web=(emscripten chromium-headless-shell faketime)
+tests=("${programs[@]}" libgtest-dev libbenchmark-dev valgrind libxml2-utils "${web[@]}")
 ci=("${tests[@]}" clang libclang-rt-14-dev libomp-dev gcovr cppcheck clang-tidy clang-format
     dpkg-dev file git lintian man-db groff-base)
 
@@ -21,6 +25,11 @@ for purpose in "$@"; do
     *) echo "install_missing: unknown purpose '$purpose' (programs, tests or ci)" >&2; exit 2 ;;
   esac
 done
+
+if [[ " ${wanted[*]} " == *" emscripten "* ]]; then
+  command -v node >/dev/null || wanted+=(nodejs)
+  command -v npm >/dev/null || wanted+=(npm)
+fi
 
 missing=()
 for package in $(printf '%s\n' "${wanted[@]}" | sort -u); do

@@ -1,0 +1,91 @@
+// What the browser suite and the benchmark share: their command lines, Debian's headless
+// Chromium driven by puppeteer-core, and the native programs that the page is held against.
+
+import { spawnSync } from 'node:child_process';
+import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
+import { pathToFileURL } from 'node:url';
+import puppeteer from 'puppeteer-core';
+
+// Parses --name value pairs against `options` ({name: {value, help}}); answers --help, and
+// stops with a one-line error and status 2 on anything else.
+export function parseArguments(program, summary, options) {
+  const args = process.argv.slice(2);
+  const values = Object.fromEntries(Object.entries(options).map(([name, o]) => [name, o.value]));
+  const fail = (message) => {
+    process.stderr.write(`${program}: ${message} (see --help)\n`);
+    process.exit(2);
+  };
+  for (let i = 0; i < args.length; ++i) {
+    if (args[i] === '--help') {
+      const lines = Object.entries(options).map(([name, o]) =>
+        `  --${name} ${o.metavar ?? 'PATH'}`.padEnd(30) + o.help +
+        (o.value === undefined ? '' : ` (default ${o.value})`));
+      process.stdout.write(`Usage: ${program} [options]\n\n${summary}\n\n${lines.join('\n')}\n`);
+      process.exit(0);
+    }
+    const name = args[i].startsWith('--') ? args[i].slice(2) : null;
+    if (name === null || !(name in options)) {
+      fail(`unknown argument '${args[i]}'`);
+    }
+    if (i + 1 >= args.length) {
+      fail(`--${name} needs a value`);
+    }
+    values[name] = args[++i];
+  }
+  for (const [name, value] of Object.entries(values)) {
+    if (value === undefined) {
+      fail(`--${name} is required`);
+    }
+  }
+  return values;
+}
+
+// The browser, quiet: no sandbox (the tests run as root), nothing fetched in the background,
+// a fresh profile that is removed on close.
+export async function launchBrowser(executablePath) {
+  const profile = mkdtempSync(path.join(tmpdir(), 'sa-web-profile-'));
+  const browser = await puppeteer.launch({
+    executablePath,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync', '--no-first-run', `--user-data-dir=${profile}`],
+  });
+  const close = browser.close.bind(browser);
+  browser.close = async () => {
+    await close();
+    rmSync(profile, { recursive: true, force: true });
+  };
+  return browser;
+}
+
+// A tab on the page, its module loaded, with every console message and page error it gives
+// collected in `messages`, and the address of everything it loads in `requests`.
+export async function openPage(browser, url, viewport = { width: 1280, height: 800 }, requests = []) {
+  const page = await browser.newPage();
+  const messages = [];
+  page.on('console', (message) => messages.push({ type: message.type(), text: message.text() }));
+  page.on('pageerror', (error) => messages.push({ type: 'pageerror', text: error.message }));
+  page.on('request', (request) => requests.push(request.url()));
+  await page.setViewport(viewport);
+  await page.goto(url);
+  await page.evaluate(() => window.sa.ready);
+  return { page, messages };
+}
+
+export const fileUrl = (file) => pathToFileURL(path.resolve(file)).href;
+
+// The CSV file that sa_study writes for `args`.
+export function nativeStudy(saStudy, args) {
+  const folder = mkdtempSync(path.join(tmpdir(), 'sa-web-study-'));
+  try {
+    const csv = path.join(folder, 'out.csv');
+    const run = spawnSync(saStudy, [...args, '--csv', csv], { encoding: 'utf8' });
+    if (run.status !== 0) {
+      throw new Error(`sa_study ${args.join(' ')} exited with ${run.status}: ${run.stderr}`);
+    }
+    return readFileSync(csv, 'utf8');
+  } finally {
+    rmSync(folder, { recursive: true, force: true });
+  }
+}

@@ -1,0 +1,181 @@
+'use strict';
+
+// A plot of f over the interval, drawn from a grid's landscape (the least and greatest f in
+// each column), with the grid's two highest hills marked. A view draws its own marks on top
+// through `overlay`, and calls draw() whenever they change.
+(function () {
+  const colors = {
+    axis: '#4b5563',
+    text: '#1f2937',
+    curve: '#1e3a8a',
+    globalHill: 'rgba(22, 101, 52, 0.10)',
+    secondHill: 'rgba(71, 85, 105, 0.12)',
+    peakMark: '#166534',
+    secondMark: '#475569',
+  };
+  const margin = { left: 44, right: 12, top: 26, bottom: 30 };
+  const xMin = -2;
+  const xMax = 2;
+
+  class Plot {
+    constructor(canvas) {
+      this.canvas = canvas;
+      this.context = canvas.getContext('2d');
+      this.landscape = null;
+      this.notice = '';
+      this.overlay = null;
+      this.underlay = null;
+      new ResizeObserver(() => this.draw()).observe(canvas);
+    }
+
+    setLandscape(landscape) {
+      this.landscape = landscape;
+      this.notice = '';
+      this.canvas.dataset.bits = landscape.bits;
+      this.draw();
+    }
+
+    // A line in place of the curve, while the grid is being tabulated.
+    setNotice(text) {
+      this.landscape = null;
+      delete this.canvas.dataset.bits;
+      this.notice = text;
+      this.draw();
+    }
+
+    // The canvas at the size the page gives it, in device pixels.
+    fit() {
+      const ratio = window.devicePixelRatio || 1;
+      const width = Math.max(1, Math.round(this.canvas.clientWidth * ratio));
+      const height = Math.max(1, Math.round(this.canvas.clientHeight * ratio));
+      if (this.canvas.width !== width || this.canvas.height !== height) {
+        this.canvas.width = width;
+        this.canvas.height = height;
+      }
+      this.context.setTransform(ratio, 0, 0, ratio, 0, 0);
+      return { width: this.canvas.clientWidth, height: this.canvas.clientHeight };
+    }
+
+    scales(size) {
+      const { low, high } = this.landscape;
+      const finite = (values) => values.filter(Number.isFinite);
+      const bottom = Math.floor(Math.min(...finite(low)) * 4) / 4;
+      const top = Math.ceil(Math.max(...finite(high)) * 4) / 4;
+      const left = margin.left;
+      const right = size.width - margin.right;
+      const upper = margin.top;
+      const lower = size.height - margin.bottom;
+      return {
+        left, right, upper, lower, bottom, top,
+        px: (x) => left + ((x - xMin) / (xMax - xMin)) * (right - left),
+        py: (f) => lower - ((f - bottom) / (top - bottom)) * (lower - upper),
+      };
+    }
+
+    draw() {
+      const size = this.fit();
+      const c = this.context;
+      c.clearRect(0, 0, size.width, size.height);
+      c.font = '12px system-ui, sans-serif';
+      if (!this.landscape) {
+        c.fillStyle = colors.text;
+        c.fillText(this.notice, margin.left, size.height / 2);
+        return;
+      }
+      const s = this.scales(size);
+      if (this.underlay) {
+        this.underlay(c, s);
+      }
+      const { globalPeak, secondPeak } = this.landscape;
+      // Each label leans away from the other hill, so that the two never overlap.
+      const leftOf = (hill, other) => !other || hill.x <= other.x;
+      this.drawHill(s, secondPeak, colors.secondHill, colors.secondMark, 'second peak', leftOf(secondPeak, globalPeak));
+      this.drawHill(s, globalPeak, colors.globalHill, colors.peakMark, 'global peak', leftOf(globalPeak, secondPeak));
+      this.drawAxes(s);
+      this.drawCurve(s);
+      if (this.overlay) {
+        this.overlay(c, s);
+      }
+    }
+
+    drawAxes(s) {
+      const c = this.context;
+      c.strokeStyle = colors.axis;
+      c.fillStyle = colors.text;
+      c.lineWidth = 1;
+      c.beginPath();
+      c.moveTo(s.left, s.upper);
+      c.lineTo(s.left, s.lower);
+      c.lineTo(s.right, s.lower);
+      c.stroke();
+      c.textAlign = 'center';
+      c.textBaseline = 'top';
+      for (let x = xMin; x <= xMax; x += 1) {
+        c.fillText(String(x).replace('-', '−'), s.px(x), s.lower + 6);
+      }
+      c.textAlign = 'right';
+      c.textBaseline = 'middle';
+      for (let f = s.bottom; f <= s.top + 1e-9; f += 0.5) {
+        c.fillText(f.toFixed(1), s.left - 6, s.py(f));
+      }
+      c.textAlign = 'left';
+      c.textBaseline = 'alphabetic';
+      c.fillText('f(x)', 4, 14);
+      c.textAlign = 'right';
+      c.fillText('x', s.right, s.lower + 26);
+      c.textAlign = 'left';
+    }
+
+    // The envelope of f: each column's greatest value left to right, its least back.
+    drawCurve(s) {
+      const { low, high } = this.landscape;
+      const c = this.context;
+      const width = (xMax - xMin) / low.length;
+      const columnX = (i) => s.px(xMin + (i + 0.5) * width);
+      c.strokeStyle = colors.curve;
+      c.lineWidth = 1.5;
+      c.lineJoin = 'round';
+      for (const [values, order] of [[high, 1], [low, -1]]) {
+        c.beginPath();
+        let drawing = false;
+        for (let k = 0; k < values.length; ++k) {
+          const i = order > 0 ? k : values.length - 1 - k;
+          if (!Number.isFinite(values[i])) {
+            continue;
+          }
+          if (drawing) {
+            c.lineTo(columnX(i), s.py(values[i]));
+          } else {
+            c.moveTo(columnX(i), s.py(values[i]));
+            drawing = true;
+          }
+        }
+        c.stroke();
+      }
+    }
+
+    drawHill(s, hill, shade, mark, label, labelLeft) {
+      if (!hill) {
+        return;
+      }
+      const c = this.context;
+      c.fillStyle = shade;
+      c.fillRect(s.px(hill.fromX), s.upper, Math.max(1, s.px(hill.toX) - s.px(hill.fromX)), s.lower - s.upper);
+      const x = s.px(hill.x);
+      const y = s.py(hill.value) - 8;
+      c.fillStyle = mark;
+      c.beginPath();
+      c.moveTo(x - 5, y - 7);
+      c.lineTo(x + 5, y - 7);
+      c.lineTo(x, y);
+      c.closePath();
+      c.fill();
+      const width = c.measureText(label).width;
+      const start = labelLeft ? x + 4 - width : x - 4;
+      c.fillText(label, Math.min(Math.max(start, 2), s.right - width), y - 11);
+    }
+  }
+
+  window.saPage = window.saPage || {};
+  window.saPage.Plot = Plot;
+})();

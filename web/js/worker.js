@@ -1,0 +1,52 @@
+'use strict';
+
+// The body of the page's workers. A page opened from disk may not start a worker from a file,
+// so interface.js builds each worker from this function's text and the module's.
+// Each request is {id, kind, payload}; the worker answers {id, result} or {id, error}, and a
+// study also {id, progress} between its chunks.
+function saWorkerMain(scope, createSaModule) {
+  const loaded = createSaModule();
+
+  // Trials a study makes between two reports of its progress: a tenth of a second or so.
+  const trialsPerChunk = 400000;
+
+  function runStudy(sa, { fields, bins }, report) {
+    const began = performance.now();
+    const job = new sa.StudyJob(fields);
+    try {
+      const runs = job.runs();
+      const trialsPerRun = job.trialsPerRun();
+      const runsPerChunk = Math.max(1, Math.floor(trialsPerChunk / trialsPerRun));
+      while (job.runsDone() < runs) {
+        const before = job.runsDone();
+        // A chunk of long runs reports the trials it has made so far.
+        job.runChunk(runsPerChunk, (made) => report({ runsDone: before + made / trialsPerRun, runs }));
+        report({ runsDone: job.runsDone(), runs });
+      }
+      const result = job.result(bins);
+      result.seed = job.seed();
+      result.seconds = (performance.now() - began) / 1000;
+      return result;
+    } finally {
+      job.delete();
+    }
+  }
+
+  const handlers = {
+    check: (sa, fields) => sa.checkSchedule(fields),
+    landscape: (sa, { bits, columns }) => sa.landscape(bits, columns),
+    trace: (sa, fields) => sa.trace(fields),
+    study: runStudy,
+  };
+
+  scope.onmessage = async (event) => {
+    const { id, kind, payload } = event.data;
+    const sa = await loaded;
+    try {
+      const report = (progress) => scope.postMessage({ id, progress });
+      scope.postMessage({ id, result: handlers[kind](sa, payload, report) });
+    } catch (error) {
+      scope.postMessage({ id, error: error instanceof Error ? error.message : String(error) });
+    }
+  };
+}
