@@ -1,4 +1,3 @@
-#include <CLI/CLI.hpp>
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -122,55 +121,6 @@ std::optional<std::string> merge_parts(const std::vector<std::string>& paths,
     merged.last_run = parts.back().end() - 1;
     merged.parts = parts.size();
     return std::nullopt;
-}
-
-merge_command parse_merge_command_line(const std::vector<std::string>& args) {
-    merge_command parsed;
-    CLI::App app(
-        "Adds up studies of the same schedules split with --first-run, from their CSV\n"
-        "files, into the whole study's report and CSV.",
-        "sa_study merge");
-    app.add_option("parts", parsed.request.parts, "CSV files written by sa_study --csv")
-        ->required()
-        ->type_name("FILE");
-    app.add_option("--csv", parsed.request.csv_path, "write the whole study's CSV (- for output)")
-        ->type_name("FILE");
-    app.add_option("--plot", parsed.request.plot_path, "draw the sweep: FILE.svg or FILE.png")
-        ->type_name("FILE");
-    app.footer(
-        "Counts add and means are weighted by runs; so are the median times, which are\n"
-        "marked as merged (median_measured 0). The parts must come from the same\n"
-        "version, seed and schedules, and their runs must follow each other without\n"
-        "overlap or gap.\n");
-    try {
-        std::vector<std::string> reversed(args.rbegin(), args.rend());
-        app.parse(reversed);
-    } catch (const CLI::CallForHelp&) {
-        parsed.text = app.help();
-        parsed.exit_status = 0;
-        return parsed;
-    } catch (const CLI::ParseError& error) {
-        parsed.error = error.what();
-        parsed.exit_status = 2;
-        return parsed;
-    }
-    for (const std::string& path : {parsed.request.csv_path, parsed.request.plot_path}) {
-        const bool has_control = std::any_of(path.begin(), path.end(), [](char c) {
-            return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
-        });
-        if (has_control) {
-            parsed.error = quoted_value(path) + " holds a control character";
-        }
-    }
-    if (parsed.error.empty() && !parsed.request.plot_path.empty() &&
-        !plot_format_supported(parsed.request.plot_path)) {
-        parsed.error =
-            "--plot writes .svg or .png files, not " + quoted_value(parsed.request.plot_path);
-    }
-    if (!parsed.error.empty()) {
-        parsed.exit_status = 2;
-    }
-    return parsed;
 }
 
 }  // namespace sa

@@ -389,8 +389,8 @@ std::string refusal(const CLI::ParseError& error, const CLI::App& app) {
     const std::vector<std::string> extras = app.remaining();
     if (!extras.empty()) {
         const std::string& first = extras.front();
-        return first.starts_with("-") ? "unknown option " + quoted_value(first) +
-                                            " (sa_study --help lists the options)"
+        return first.starts_with("-") ? "unknown option " + quoted_value(first) + " (" +
+                                            app.get_name() + " --help lists the options)"
                                       : "unexpected argument " + quoted_value(first);
     }
     std::string what = error.what();
@@ -399,7 +399,32 @@ std::string refusal(const CLI::ParseError& error, const CLI::App& app) {
         what.find("required", colon) != std::string::npos) {
         return what.substr(0, colon) + " needs a value";
     }
+    if (what.starts_with("parts is required")) {
+        return "needs the CSV files of the parts to merge";
+    }
     return what;
+}
+
+// Runs CLI11 over the arguments. False, with the command's text, error and status set, when
+// the command line stops at once: for --help or --version, or refused.
+template <typename Command>
+bool run_cli11(CLI::App& app, const std::vector<std::string>& args, Command& command) {
+    try {
+        // CLI11 takes the arguments last first.
+        std::vector<std::string> reversed(args.rbegin(), args.rend());
+        app.parse(reversed);
+        return true;
+    } catch (const CLI::CallForHelp&) {
+        command.text = app.help();
+        command.exit_status = 0;
+    } catch (const CLI::CallForVersion& version) {
+        command.text = std::string(version.what()) + "\n";
+        command.exit_status = 0;
+    } catch (const CLI::ParseError& error) {
+        command.error = refusal(error, app);
+        command.exit_status = 2;
+    }
+    return false;
 }
 
 }  // namespace
@@ -416,23 +441,48 @@ command_line parse_command_line(const std::vector<std::string>& args, int cores)
     app.get_formatter()->column_width(20);
     option_texts texts;
     add_options(app, texts, parsed.options);
-    try {
-        std::vector<std::string> reversed(args.rbegin(), args.rend());
-        app.parse(reversed);
-    } catch (const CLI::CallForHelp&) {
-        parsed.text = app.help();
-        parsed.exit_status = 0;
-        return parsed;
-    } catch (const CLI::CallForVersion& version) {
-        parsed.text = std::string(version.what()) + "\n";
-        parsed.exit_status = 0;
-        return parsed;
-    } catch (const CLI::ParseError& error) {
-        parsed.error = refusal(error, app);
-        parsed.exit_status = 2;
+    if (!run_cli11(app, args, parsed)) {
         return parsed;
     }
     parsed.error = read_options(app, texts, parsed.options);
+    if (!parsed.error.empty()) {
+        parsed.exit_status = 2;
+    }
+    return parsed;
+}
+
+merge_command parse_merge_command_line(const std::vector<std::string>& args) {
+    merge_command parsed;
+    CLI::App app(
+        "Adds up studies of the same schedules split with --first-run, from their CSV\n"
+        "files, into the whole study's report and CSV.",
+        "sa_study merge");
+    app.get_formatter()->column_width(20);
+    std::string csv;
+    std::string plot;
+    app.add_option("parts", parsed.request.parts, "CSV files written by sa_study --csv")
+        ->required()
+        ->type_name("FILE");
+    app.add_option("--csv", csv, "write the whole study's CSV (- for output)")->type_name("FILE");
+    app.add_option("--plot", plot, "draw the sweep: FILE.svg or FILE.png")->type_name("FILE");
+    app.footer(
+        "Counts add and means are weighted by runs; so are the median times, which are\n"
+        "marked as merged (median_measured 0). The parts must come from the same\n"
+        "version, seed and schedules, and their runs must follow each other without\n"
+        "overlap or gap.\n");
+    if (!run_cli11(app, args, parsed)) {
+        return parsed;
+    }
+    study_options paths;
+    schedule_request unused;
+    for (const char* name : {"--csv", "--plot"}) {
+        if (app.count(name) > 0 && parsed.error.empty()) {
+            parsed.error =
+                option_readers().at(name)(name == std::string("--csv") ? csv : plot, paths, unused);
+        }
+    }
+    parsed.request.csv_path = paths.csv_path;
+    parsed.request.plot_path = paths.plot_path;
     if (!parsed.error.empty()) {
         parsed.exit_status = 2;
     }

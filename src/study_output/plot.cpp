@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <string_view>
 
 #include "study_output/study_output.hpp"
 
@@ -16,13 +17,18 @@ namespace sa {
 
 namespace {
 
-// A gnuplot string in single quotes, where a quote is written twice.
-std::string quoted(const std::string& text) {
+// `text` in single quotes, each quote inside it written as `quote`.
+std::string single_quoted(const std::string& text, std::string_view quote) {
     std::string result = "'";
     for (const char c : text) {
-        result += c == '\'' ? std::string("''") : std::string(1, c);
+        result += c == '\'' ? std::string(quote) : std::string(1, c);
     }
     return result + "'";
+}
+
+// A gnuplot string, where a quote is written twice.
+std::string quoted(const std::string& text) {
+    return single_quoted(text, "''");
 }
 
 std::string terminal(const std::string& path) {
@@ -33,13 +39,9 @@ std::string terminal(const std::string& path) {
     return "set terminal " + kind + "\nset output " + quoted(path) + "\n";
 }
 
-// A word the shell reads as it is: in single quotes, a quote written as '\''.
+// A word the shell reads as it is, where a quote is written '\''.
 std::string shell_word(const std::string& text) {
-    std::string result = "'";
-    for (const char c : text) {
-        result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return result + "'";
+    return single_quoted(text, "'\\''");
 }
 
 std::string file_contents(const std::string& path) {
