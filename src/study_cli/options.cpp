@@ -156,60 +156,42 @@ std::string check_laws(const std::string& text, std::vector<cooling_law>& out) {
     if (text.empty()) {
         return "--cooling needs a value";
     }
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = text.find(',', start);
-        const std::string name = text.substr(start, end - start);
+    for (const std::string_view name : list_items(text)) {
         const std::optional<cooling_law> law = parse_cooling_law(name);
         if (!law) {
             return name.empty() ? "--cooling: an empty item in " + quoted_value(text)
-                                : "--cooling: " + quoted_value(name) +
+                                : "--cooling: " + quoted_value(std::string(name)) +
                                       " is no cooling law (geometric, linear or lundy-mees)";
         }
         out.push_back(*law);
-        if (end == std::string::npos) {
-            return {};
-        }
-        start = end + 1;
     }
+    return {};
 }
 
 // Reads one option's text into the options or the schedules asked for.
 using option_reader =
     std::function<std::string(const std::string& text, study_options&, schedule_request&)>;
 
+// The reader of an option that takes one whole number within limits, kept in `member`.
+template <typename T>
+option_reader whole_option(const char* name, std::int64_t low, std::int64_t high,
+                           const char* limits, T study_options::*member) {
+    return [=](const std::string& text, study_options& options, schedule_request&) {
+        std::int64_t value = 0;
+        std::string error = check_whole(name, text, low, high, limits, value);
+        options.*member = static_cast<T>(value);
+        return error;
+    };
+}
+
 const std::map<std::string, option_reader>& option_readers() {
     static const std::map<std::string, option_reader> readers = {
-        {"--runs",
-         [](const std::string& text, study_options& options, schedule_request&) {
-             std::int64_t runs = 0;
-             std::string error = check_whole("--runs", text, 1, max_runs, "from 1 to 10^7", runs);
-             options.runs = static_cast<long>(runs);
-             return error;
-         }},
+        {"--runs", whole_option("--runs", 1, max_runs, "from 1 to 10^7", &study_options::runs)},
         {"--seed",
-         [](const std::string& text, study_options& options, schedule_request&) {
-             std::int64_t seed = 0;
-             std::string error =
-                 check_whole("--seed", text, 0, UINT32_MAX, "from 0 to 4294967295", seed);
-             options.seed = static_cast<std::uint32_t>(seed);
-             return error;
-         }},
-        {"--first-run",
-         [](const std::string& text, study_options& options, schedule_request&) {
-             std::int64_t first = 0;
-             std::string error =
-                 check_whole("--first-run", text, 0, max_run_number, "from 0 to 4294967295", first);
-             options.first_run = static_cast<std::uint64_t>(first);
-             return error;
-         }},
-        {"--jobs",
-         [](const std::string& text, study_options& options, schedule_request&) {
-             std::int64_t jobs = 0;
-             std::string error = check_whole("--jobs", text, 1, max_jobs, "from 1 to 4096", jobs);
-             options.jobs = static_cast<int>(jobs);
-             return error;
-         }},
+         whole_option("--seed", 0, UINT32_MAX, "from 0 to 4294967295", &study_options::seed)},
+        {"--first-run", whole_option("--first-run", 0, max_run_number, "from 0 to 4294967295",
+                                     &study_options::first_run)},
+        {"--jobs", whole_option("--jobs", 1, max_jobs, "from 1 to 4096", &study_options::jobs)},
         {"--t0",
          [](const std::string& text, study_options&, schedule_request& request) {
              return check_temperatures("--t0", text, initial_acceptance, request.auto_t0,
@@ -282,7 +264,7 @@ std::string check_combination(const study_options& options, const CLI::App& app)
             }
         }
     }
-    if (!options.csv_path.empty() && options.csv_path == options.plot_path) {
+    if (names_same_file(options.csv_path, options.plot_path)) {
         return "--csv and --plot name the same file " + quoted_value(options.csv_path);
     }
     if (!options.trace &&
@@ -480,6 +462,9 @@ merge_command parse_merge_command_line(const std::vector<std::string>& args) {
             parsed.error =
                 option_readers().at(name)(name == std::string("--csv") ? csv : plot, paths, unused);
         }
+    }
+    if (parsed.error.empty() && names_same_file(paths.csv_path, paths.plot_path)) {
+        parsed.error = "--csv and --plot name the same file " + quoted_value(paths.csv_path);
     }
     parsed.request.csv_path = paths.csv_path;
     parsed.request.plot_path = paths.plot_path;

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
 #include <numeric>
 #include <string_view>
 #include <thread>
@@ -181,9 +180,13 @@ std::string write_file(const std::string& path, std::string_view text) {
     return file.commit();
 }
 
-// Draws a picture into a temporary file, checks it and puts it in place.
+// Draws a picture into a temporary file, checks it and puts it in place; nothing to do
+// without a path.
 template <typename Draw>
 std::string write_picture(const std::string& path, const Draw& draw) {
+    if (path.empty()) {
+        return {};
+    }
     output_file file(path);
     if (file.stream() == nullptr) {
         return file.commit();
@@ -234,15 +237,10 @@ int run_trace(const study_options& options, const seed_range& range, report_outp
             return fail(error);
         }
     }
-    if (!options.plot_path.empty()) {
-        const std::string error = write_picture(options.plot_path, [&](const std::string& path) {
-            return plot_trace(path, study, plotted);
-        });
-        if (!error.empty()) {
-            return fail(error);
-        }
-    }
-    return 0;
+    const std::string error = write_picture(options.plot_path, [&](const std::string& path) {
+        return plot_trace(path, study, plotted);
+    });
+    return error.empty() ? 0 : fail(error);
 }
 
 std::int64_t planned_trials(const study_options& options) {
@@ -270,12 +268,8 @@ int write_outputs(report_output& out, const csv_output& csv, std::string_view re
         }
     }
     out.write(std::string(report));
-    if (!plot_path.empty()) {
-        if (std::string error = write_picture(plot_path, draw); !error.empty()) {
-            return fail(error);
-        }
-    }
-    return 0;
+    const std::string error = write_picture(plot_path, draw);
+    return error.empty() ? 0 : fail(error);
 }
 
 int run_study(const study_options& options, const seed_range& range, report_output& out) {
@@ -329,12 +323,6 @@ std::optional<std::string> unready_reason(const std::string& csv_path,
                 return reason;
             }
         }
-    }
-    namespace fs = std::filesystem;
-    std::error_code error;
-    if (!csv_path.empty() && !plot_path.empty() &&
-        (csv_path == plot_path || fs::equivalent(csv_path, plot_path, error))) {
-        return "--csv and --plot name the same file " + quoted_value(plot_path);
     }
     return std::nullopt;
 }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "study/study.hpp"
@@ -75,6 +76,12 @@ struct parsed_values {
 };
 parsed_values<double> parse_real_values(const std::string& text);
 parsed_values<std::int64_t> parse_whole_values(const std::string& text);
+
+// The comma-separated items of a list, empty ones included.
+std::vector<std::string_view> list_items(std::string_view text);
+
+// Whether two paths name one file: the same text, or the same file on disk.
+bool names_same_file(const std::string& a, const std::string& b);
 
 // `text` in single quotes for a message, cut to a readable length, control characters shown
 // as '?'.

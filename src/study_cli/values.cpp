@@ -1,5 +1,6 @@
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <string_view>
 
 #include "study_cli/study_cli.hpp"
@@ -53,7 +54,7 @@ std::string not_a_number(std::string_view text) {
     }
 }
 
-std::vector<std::string_view> split(std::string_view text, char separator) {
+std::vector<std::string_view> split_at(std::string_view text, char separator) {
     std::vector<std::string_view> parts;
     for (std::size_t start = 0;;) {
         const std::size_t end = text.find(separator, start);
@@ -95,7 +96,7 @@ std::string append_range(const value_range<T>& range, std::vector<T>& values) {
 // One item of a list: a value, or a range start:stop:step.
 template <typename T>
 std::string append_item(std::string_view item, std::vector<T>& values) {
-    const std::vector<std::string_view> parts = split(item, ':');
+    const std::vector<std::string_view> parts = split_at(item, ':');
     if (parts.size() != 1 && parts.size() != 3) {
         return "a range is start:stop:step";
     }
@@ -128,7 +129,7 @@ parsed_values<T> parse_values(const std::string& text) {
         parsed.error = "no value";
         return parsed;
     }
-    for (const std::string_view item : split(text, ',')) {
+    for (const std::string_view item : list_items(text)) {
         parsed.error = item.empty() ? "an empty item" : append_item(item, parsed.values);
         if (!parsed.error.empty()) {
             if (!parsed.error.starts_with("'")) {
@@ -142,6 +143,15 @@ parsed_values<T> parse_values(const std::string& text) {
 }
 
 }  // namespace
+
+std::vector<std::string_view> list_items(std::string_view text) {
+    return split_at(text, ',');
+}
+
+bool names_same_file(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return !a.empty() && !b.empty() && (a == b || std::filesystem::equivalent(a, b, error));
+}
 
 std::string quoted_value(const std::string& text) {
     constexpr std::size_t readable = 40;

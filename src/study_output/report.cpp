@@ -15,12 +15,6 @@ const std::vector<table_column> sweep_columns = after_schedule_columns({{5, "exa
                                                                         {8, "mean", "best"},
                                                                         {6, "median", "us"}});
 
-// One decimal where it fits.
-std::string fit_decimal(double value, const table_column& within) {
-    std::string text = format("%.1f", value);
-    return static_cast<int>(text.size()) <= within.width ? text : fit(value, within);
-}
-
 std::string range_text(const peak_range& hill) {
     return hill.first < 0 ? "none" : format("decoded %d..%d", hill.first, hill.last);
 }
@@ -99,7 +93,7 @@ std::string sweep_table(const std::vector<case_result>& results) {
                                format("%.1f", share(summary.global_peak, summary.runs)),
                                format("%.1f", share(summary.second_peak, summary.runs)),
                                format("%.6f", summary.mean_best),
-                               fit_decimal(summary.median_seconds * 1e6, sweep_columns[11])});
+                               fit(summary.median_seconds * 1e6, "%.1f", sweep_columns[11])});
         rows.push_back(row);
     }
     return table_text(sweep_columns, rows);

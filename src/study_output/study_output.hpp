@@ -37,6 +37,9 @@ std::string table_text(std::span<const table_column> columns,
 // A number within the column's width: whole if it fits, else with fewer digits.
 std::string fit(double value, const table_column& within);
 
+// The number in `pattern` where that fits the column, else as fit() has it.
+std::string fit(double value, const char* pattern, const table_column& within);
+
 // The columns that name a case at the left of both sweep tables, 44 characters: T0, alpha (or
 // the cooling law), final T, trials per level, bits, levels and trials per run.
 inline constexpr std::array<table_column, 7> schedule_columns = {{{6, "", "T0"},

@@ -43,6 +43,11 @@ std::string fit(double value, const table_column& within) {
     return format("%.1g", value);
 }
 
+std::string fit(double value, const char* pattern, const table_column& within) {
+    std::string text = format(pattern, value);
+    return static_cast<int>(text.size()) <= within.width ? text : fit(value, within);
+}
+
 std::string table_text(std::span<const table_column> columns,
                        const std::vector<std::vector<std::string>>& rows) {
     std::string text;

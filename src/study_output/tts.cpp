@@ -43,11 +43,7 @@ const std::vector<table_column> tts_columns = after_schedule_columns(
 // A cell in `pattern` where it fits, else in as many digits as fit; "-" without a time.
 std::string cell(const std::optional<time_to_solution>& tts, double value, const char* pattern,
                  const table_column& within) {
-    if (!tts) {
-        return "-";
-    }
-    std::string text = format(pattern, value);
-    return static_cast<int>(text.size()) <= within.width ? text : fit(value, within);
+    return tts ? fit(value, pattern, within) : "-";
 }
 
 }  // namespace
