@@ -149,8 +149,16 @@ std::vector<std::string_view> list_items(std::string_view text) {
 }
 
 bool names_same_file(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) {
+        return false;
+    }
+    // Through links and dots alike, also for files not written yet.
+    namespace fs = std::filesystem;
     std::error_code error;
-    return !a.empty() && !b.empty() && (a == b || std::filesystem::equivalent(a, b, error));
+    const auto resolved = [&error](const std::string& path) {
+        return fs::weakly_canonical(fs::absolute(path, error), error);
+    };
+    return a == b || resolved(a) == resolved(b);
 }
 
 std::string quoted_value(const std::string& text) {

@@ -106,6 +106,8 @@ TEST(StudyOptions, RefusesEachFaultWithItsMessage) {
          "--plot: 'a?system(\"touch pwned\")?.svg' holds a control character"},
         {{"--csv", "same.png", "--plot", "same.png"},
          "--csv and --plot name the same file 'same.png'"},
+        {{"--csv", "same.png", "--plot", "./same.png"},
+         "--csv and --plot name the same file 'same.png'"},
         {{"--cooling", "linear", "--alpha", "0.9"},
          "--alpha sets geometric cooling, which --cooling leaves out"},
         {{"--levels", "100"},
