@@ -3,6 +3,7 @@
 // plus the start) and with a run written the literal way.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -109,6 +110,17 @@ void lockstep_annealing_runs(benchmark::State& state) {
 }
 BENCHMARK(lockstep_annealing_runs);
 
+// A grid tabulated on one thread, as a study prepares it: f at every point and the acceptance
+// thresholds. One iteration is one whole grid of state.range(0) bits.
+void tabulated_grid(benchmark::State& state) {
+    const sa::encoding enc = sa::encoding_with(static_cast<int>(state.range(0)), -2.0F, 2.0F);
+    for (auto _ : state) {
+        const sa::tabulated_space space(enc);
+        benchmark::DoNotOptimize(space.value_at(0).rest);
+    }
+}
+BENCHMARK(tabulated_grid)->Arg(17)->Arg(24)->Unit(benchmark::kMillisecond);
+
 void exhaustive_scan(benchmark::State& state) {
     for (auto _ : state) {
         long double best = 0.0L;
@@ -130,7 +142,8 @@ class recording_reporter : public benchmark::ConsoleReporter {
             const bool single = run.run_type == Run::RT_Iteration && run.repetitions <= 1;
             const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
             if ((single || median) && !run.error_occurred) {
-                seconds_[run.run_name.function_name] =
+                seconds_[run.run_name.function_name +
+                         (run.run_name.args.empty() ? "" : "/" + run.run_name.args)] =
                     run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
             }
         }
@@ -159,6 +172,13 @@ void print_ratios(const recording_reporter& reporter) {
     if (lockstep > 0.0) {
         std::printf("lockstep annealing runs, per trial: %.2f ns\n",
                     lockstep / static_cast<double>(trials_per_run) * 1e9);
+    }
+    for (const int bits : {17, 24}) {
+        const double grid = reporter.seconds("tabulated_grid/" + std::to_string(bits));
+        if (grid > 0.0) {
+            std::printf("tabulated grid of %d bits, per point: %.2f ns\n", bits,
+                        grid / std::ldexp(1.0, bits) * 1e9);
+        }
     }
     if (run > 0.0 && in_sequence > 0.0) {
         std::printf("annealing run / %.0f objective evaluations in sequence: %.3f\n", evaluations,

@@ -1,13 +1,17 @@
 #pragma once
 
+#include <bit>
 #include <cfloat>
+#include <cmath>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
 
 #include "annealing/annealing.hpp"
+#include "objective/objective.hpp"
 
 // Many independent annealing runs over one grid, for studies that want only where each run
 // ends. f and the acceptance rule are tabulated once for all runs, and a few runs advance
@@ -16,16 +20,6 @@
 
 namespace sa {
 
-// f at a grid point in two doubles: `high` rounds to f's single-precision value and
-// high + low is f exactly. Sixteen bytes a point, no more than f as a long double alone.
-struct split_value {
-    double high;
-    double low;
-
-    float rounded() const { return static_cast<float>(high); }
-    long double unrounded() const { return extended(static_cast<long double>(high) + low); }
-};
-
 // For a uniform draw r, the least exponent y with exp(y) > r, so that exp(delta / T) > r is
 // decided as delta / T >= y without exp; and the double just below it.
 struct acceptance_threshold {
@@ -33,21 +27,64 @@ struct acceptance_threshold {
     double below;
 };
 
-// A grid with f at every point, and the acceptance threshold of every uniform draw.
-class tabulated_space {
+// x_at(d, enc) for every d of a grid, formed in double: x_min - width d / d_max in double lies
+// within 2^-51 (|q| + |x|) of the extended value, so where everything that near rounds to one
+// float, that float is x. Elsewhere, a few points in a million, x_at decides.
+class grid_x {
   public:
-    explicit tabulated_space(const encoding& enc);
+    explicit grid_x(const encoding& enc);
 
-    const encoding& grid_encoding() const { return enc_; }
-    float x_at(int d) const { return sa::x_at(d, enc_); }
-    const split_value& value_at(int d) const { return values_[static_cast<std::size_t>(d)]; }
-    const acceptance_threshold& threshold(int uniform_point) const {
-        return thresholds_[static_cast<std::size_t>(uniform_point)];
+    float operator()(int d) const {
+        if (in_double_) {
+            const double quotient = width_ * d * inverse_d_max_;
+            const double x = x_min_ - quotient;
+            const double margin = (std::fabs(quotient) + std::fabs(x)) * 0x1p-50;
+            const auto single = static_cast<float>(x);
+            if (std::bit_cast<std::uint32_t>(static_cast<float>(x - margin)) ==
+                std::bit_cast<std::uint32_t>(static_cast<float>(x + margin))) [[likely]] {
+                return single;
+            }
+        }
+        return sa::x_at(d, enc_);
     }
 
   private:
     encoding enc_;
-    std::vector<split_value> values_;
+    bool in_double_;  // width d is exact in double
+    double x_min_;
+    double width_;
+    double inverse_d_max_;
+};
+
+// A grid with f at every point, and the acceptance threshold of every uniform draw. f is held
+// in two arrays, the rounded values that runs compare apart from the rests, so that runs read
+// four bytes a candidate.
+class tabulated_space {
+  public:
+    // Tabulated on `jobs` threads: the table is the same for any number.
+    explicit tabulated_space(const encoding& enc, int jobs = 1);
+
+    const encoding& grid_encoding() const { return enc_; }
+    float x_at(int d) const { return x_(d); }
+    split_value value_at(int d) const { return {rounded_at(d), rest_[index(d)]}; }
+    float rounded_at(int d) const { return rounded_[index(d)]; }
+    const acceptance_threshold& threshold(int uniform_point) const {
+        return thresholds_[static_cast<std::size_t>(uniform_point)];
+    }
+
+    // The point of first..last with the highest f, the first of equals.
+    int highest_in(int first, int last) const;
+
+  private:
+    static std::size_t index(int d) { return static_cast<std::size_t>(d); }
+    bool higher(int a, int b) const;
+    void tabulate_block(std::size_t block);
+
+    encoding enc_;
+    grid_x x_;
+    std::unique_ptr<float[]> rounded_;
+    std::unique_ptr<double[]> rest_;
+    std::vector<int> block_highest_;  // the highest point of each block of the grid
     std::vector<acceptance_threshold> thresholds_;
 };
 

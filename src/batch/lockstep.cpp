@@ -144,7 +144,9 @@ void anneal_group(const tabulated_space& space, const schedule_params& schedule,
 }  // namespace
 
 float tabulated_change(float f_new, const split_value& f_old) {
-    const double change = (static_cast<double>(f_new) - f_old.high) - f_old.low;
+    // Two floats near each other differ exactly in double, so one rounding makes this double.
+    const double change =
+        (static_cast<double>(f_new) - static_cast<double>(f_old.single)) - f_old.rest;
     // The double lies within one unit of its last place of the exact change, and a float
     // midpoint has zeros in all the double's bits below the float's, so the two can round to
     // different floats only when the double lies exactly on a midpoint, or among the

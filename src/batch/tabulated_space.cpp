@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -37,24 +39,42 @@ double least_accepted_exponent(double r) {
     return y;
 }
 
-// f split into two doubles. The high part is f rounded to double, moved one step towards f
-// where that lands on a midpoint between floats and would round to the wrong float; the low
-// part, a few bits below the high one's last, is then exact (for any f above 2^-960).
-split_value split(long double f) {
-    const auto rounded = static_cast<float>(f);
-    auto high = static_cast<double>(f);
-    if (static_cast<float>(high) != rounded) {
-        high = std::nextafter(high, static_cast<double>(rounded));
-    }
-    return {high, static_cast<double>(extended(f - high))};
+// Points tabulated at a time: their x and values stay in the first-level cache, and a grid of
+// 24 bits gives every thread thousands of blocks to share.
+constexpr std::size_t block_size = 4096;
+
+std::size_t blocks_of(const encoding& enc) {
+    return (static_cast<std::size_t>(enc.d_max) + block_size) / block_size;
 }
 
 }  // namespace
 
-tabulated_space::tabulated_space(const encoding& enc) : enc_(enc) {
-    values_.reserve(static_cast<std::size_t>(enc.d_max) + 1);
-    for (int d = 0; d <= enc.d_max; ++d) {
-        values_.push_back(split(objective(x_at(d))));
+grid_x::grid_x(const encoding& enc)
+    : enc_(enc),
+      // The width of floats apart, in double, and its product with every d below 2^29 are exact
+      // when the width has no more bits than a float.
+      in_double_(
+          static_cast<double>(static_cast<float>(static_cast<double>(enc.x_min) - enc.x_max)) ==
+              static_cast<double>(enc.x_min) - enc.x_max &&
+          static_cast<long double>(static_cast<double>(enc.x_min) - enc.x_max) ==
+              extended(static_cast<long double>(enc.x_min) - enc.x_max) &&
+          enc.n_bits < 29),
+      x_min_(enc.x_min),
+      width_(static_cast<double>(enc.x_min) - enc.x_max),
+      inverse_d_max_(1.0 / enc.d_max) {}
+
+tabulated_space::tabulated_space(const encoding& enc, int jobs)
+    : enc_(enc),
+      x_(enc),
+      rounded_(std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(enc.d_max) + 1)),
+      rest_(std::make_unique_for_overwrite<double[]>(static_cast<std::size_t>(enc.d_max) + 1)),
+      block_highest_(blocks_of(enc)) {
+    const auto blocks = static_cast<long>(block_highest_.size());
+    // Each thread writes its blocks' values first, so their pages are taken where they are
+    // written, all threads at once.
+#pragma omp parallel for num_threads(jobs) schedule(dynamic)
+    for (long block = 0; block < blocks; ++block) {
+        tabulate_block(static_cast<std::size_t>(block));
     }
     thresholds_.reserve(uniform_grid_points);
     for (int point = 0; point < uniform_grid_points; ++point) {
@@ -62,6 +82,56 @@ tabulated_space::tabulated_space(const encoding& enc) : enc_(enc) {
             least_accepted_exponent(static_cast<double>(uniform_value(point, 0.0, 1.0)));
         thresholds_.push_back({least, std::nextafter(least, -HUGE_VAL)});
     }
+}
+
+void tabulated_space::tabulate_block(std::size_t block) {
+    const std::size_t first = block * block_size;
+    const std::size_t count =
+        std::min(block_size, static_cast<std::size_t>(enc_.d_max) + 1 - first);
+    std::array<float, block_size> x{};
+    for (std::size_t i = 0; i < count; ++i) {
+        x[i] = x_(static_cast<int>(first + i));
+    }
+    split_objective(std::span(x).first(count), std::span(rounded_.get() + first, count),
+                    std::span(rest_.get() + first, count));
+    int highest = static_cast<int>(first);
+    for (auto d = static_cast<int>(first) + 1; d < static_cast<int>(first + count); ++d) {
+        highest = higher(d, highest) ? d : highest;
+    }
+    block_highest_[block] = highest;
+}
+
+// f is higher at a than at b. The rounded value never falls as f rises, so it decides unless
+// the two are equal, and then the rests do.
+bool tabulated_space::higher(int a, int b) const {
+    const float rounded_a = rounded_at(a);
+    const float rounded_b = rounded_at(b);
+    return rounded_a > rounded_b || (rounded_a == rounded_b && rest_[index(a)] > rest_[index(b)]);
+}
+
+int tabulated_space::highest_in(int first, int last) const {
+    int highest = first;
+    int d = first;
+    // Point by point to the first whole block, block by block to the last, then point by point.
+    const auto whole_blocks_from = [](int point) {
+        return (static_cast<std::size_t>(point) + block_size - 1) / block_size;
+    };
+    const std::size_t first_block = whole_blocks_from(first);
+    const std::size_t end_block = (static_cast<std::size_t>(last) + 1) / block_size;
+    if (first_block < end_block) {
+        for (; d < static_cast<int>(first_block * block_size); ++d) {
+            highest = higher(d, highest) ? d : highest;
+        }
+        for (std::size_t block = first_block; block < end_block; ++block) {
+            const int top = block_highest_[block];
+            highest = higher(top, highest) ? top : highest;
+        }
+        d = static_cast<int>(end_block * block_size);
+    }
+    for (; d <= last; ++d) {
+        highest = higher(d, highest) ? d : highest;
+    }
+    return highest;
 }
 
 }  // namespace sa

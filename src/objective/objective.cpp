@@ -67,4 +67,9 @@ long double objective(float x) {
     return weighted_sum(sinc_from_sine(t4, sine4), 0.7, sum);
 }
 
+split_value split(long double f) {
+    const auto single = static_cast<float>(f);
+    return {single, static_cast<double>(extended(f - single))};
+}
+
 }  // namespace sa

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <span>
+
+#include "extended/extended.hpp"
+
 // The function the program maximises on [-2, 2]:
 //   f(x) = 0.4 + sinc(4x) + 1.1 sinc(4x + 2) + 0.8 sinc(6x - 2) + 0.7 sinc(6x - 4).
 
@@ -10,5 +14,23 @@ float sinc(float t);
 
 // f(x), returned unrounded in extended precision: callers round it where they store it.
 long double objective(float x);
+
+// f held exactly in two parts: its rounding to single precision, which is the value a solution
+// carries, and the rest, so that rounded() + rest is f. Twelve bytes, where f as a long double
+// takes sixteen.
+struct split_value {
+    float single;
+    double rest;
+
+    float rounded() const { return single; }
+    long double unrounded() const { return extended(static_cast<long double>(single) + rest); }
+};
+
+// f in its two parts: f - rounded(f) is exact in double, being a few bits under a float's last.
+split_value split(long double f);
+
+// split(objective(x[i])) for every i, into rounded[i] and rest[i]: the same values, bit for bit,
+// computed in double arithmetic several points at a time.
+void split_objective(std::span<const float> x, std::span<float> rounded, std::span<double> rest);
 
 }  // namespace sa

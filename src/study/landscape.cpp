@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "study/study.hpp"
 
 namespace sa {
@@ -25,11 +27,13 @@ peak_range hill_around(const tabulated_space& space, int d) {
 grid_landmarks find_landmarks(const tabulated_space& space) {
     const int d_max = space.grid_encoding().d_max;
     const auto f = [&space](int point) { return space.value_at(point).unrounded(); };
-    const auto highest_outside = [d_max, &f](const peak_range& excluded) {
+    const auto highest_outside = [d_max, &space, &f](const peak_range& excluded) {
         int best = -1;
-        for (int d = 0; d <= d_max; ++d) {
-            if (!excluded.contains(d) && (best < 0 || f(d) > f(best))) {
-                best = d;
+        for (const peak_range part : {peak_range{0, excluded.first - 1},
+                                      peak_range{std::max(0, excluded.last + 1), d_max}}) {
+            if (part.first <= part.last) {
+                const int highest = space.highest_in(part.first, part.last);
+                best = best < 0 || f(highest) > f(best) ? highest : best;
             }
         }
         return best;
@@ -45,7 +49,7 @@ const tabulated_grid& grid_cache::of(int bits) {
     if (!grid_ || grid_->space.grid_encoding().n_bits != bits) {
         grid_.reset();
         const auto start = std::chrono::steady_clock::now();
-        tabulated_space space(study_encoding(bits));
+        tabulated_space space(study_encoding(bits), jobs_);
         const grid_landmarks landmarks = find_landmarks(space);
         grid_ = std::make_unique<tabulated_grid>(
             tabulated_grid{std::move(space), landmarks, seconds_since(start)});

@@ -276,7 +276,7 @@ int run_study(const study_options& options, const seed_range& range, report_outp
     const std::int64_t total = planned_trials(options);
     announce_work(static_cast<std::int64_t>(options.cases.size()), options.runs, total,
                   static_cast<double>(total) * seconds_per_study_trial / options.jobs);
-    grid_cache grids;
+    grid_cache grids(options.jobs);
     std::vector<case_result> results;
     std::vector<run_outcome> last_runs;
     {
