@@ -100,8 +100,7 @@ void lockstep_annealing_runs(benchmark::State& state) {
         if (runs.size() == group) {
             runs.clear();
         }
-        runs.push_back(
-            sa::lockstep_run::from_random_start(demo_encoding, sa::random_engine(seed++)));
+        runs.push_back({seed++});
         if (runs.size() == group) {
             sa::anneal_lockstep(space, demo_schedule, runs);
             benchmark::DoNotOptimize(runs.front().best_fo);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <bit>
 #include <cfloat>
 #include <cmath>
@@ -19,13 +20,6 @@
 // the same draws and decisions as anneal() and ends where it does.
 
 namespace sa {
-
-// For a uniform draw r, the least exponent y with exp(y) > r, so that exp(delta / T) > r is
-// decided as delta / T >= y without exp; and the double just below it.
-struct acceptance_threshold {
-    double least;
-    double below;
-};
 
 // x_at(d, enc) for every d of a grid, formed in double: x_min - width d / d_max in double lies
 // within 2^-51 (|q| + |x|) of the extended value, so where everything that near rounds to one
@@ -56,6 +50,13 @@ class grid_x {
     double inverse_d_max_;
 };
 
+// For a uniform draw r, the least exponent y with exp(y) > r, so that exp(delta / T) > r is
+// decided as delta / T >= y without exp; and the double just below it.
+struct acceptance_threshold {
+    double least;
+    double below;
+};
+
 // A grid with f at every point, and the acceptance threshold of every uniform draw. f is held
 // in two arrays, the rounded values that runs compare apart from the rests, so that runs read
 // four bytes a candidate.
@@ -69,7 +70,7 @@ class tabulated_space {
     split_value value_at(int d) const { return {rounded_at(d), rest_[index(d)]}; }
     float rounded_at(int d) const { return rounded_[index(d)]; }
     const acceptance_threshold& threshold(int uniform_point) const {
-        return thresholds_[static_cast<std::size_t>(uniform_point)];
+        return (*thresholds_)[static_cast<std::size_t>(uniform_point)];
     }
 
     // The point of first..last with the highest f, the first of equals.
@@ -85,7 +86,7 @@ class tabulated_space {
     std::unique_ptr<float[]> rounded_;
     std::unique_ptr<double[]> rest_;
     std::vector<int> block_highest_;  // the highest point of each block of the grid
-    std::vector<acceptance_threshold> thresholds_;
+    const std::vector<acceptance_threshold>* thresholds_;  // the same for every grid: found once
 };
 
 // ---- Shortcuts of the batch engine, each giving what the rule it stands for gives
@@ -149,26 +150,39 @@ class remainder_by {
     std::uint64_t inverse_;
 };
 
-// One run of a batch: its engine, from which its start was drawn, and that start going in; the
-// best solution found coming out.
+// std::mt19937, 624 outputs at a time: the outputs of random_engine(seed), in order, each
+// block renewed and tempered in passes over the whole state that the compiler vectorises,
+// where the engine renews it one word per call behind a test.
+class twister {
+  public:
+    static constexpr std::size_t block_size = 624;
+
+    explicit twister(std::uint32_t seed);
+
+    // The next block_size outputs.
+    void next_block(std::span<std::uint32_t, block_size> out);
+
+  private:
+    std::array<std::uint32_t, block_size> state_;
+};
+
+// One run of a batch, as a study's run makes it: choice 1 of the demo, a random start, then
+// choice 2, with an engine seeded with `seed`. The start and the best solution found come out.
 struct lockstep_run {
-    random_engine engine;
-    int start_d;     // decoded start
-    float start_fo;  // its value, as the start solution carries it
+    std::uint32_t seed;
+    int start_d = 0;  // decoded start
+    float start_fo = 0.0F;
     int best_d = 0;
     float best_fo = 0.0F;  // accumulated from the accepted changes, as anneal() reports it
-
-    // Choice 1 of the demo with this engine: a random start, ready to anneal.
-    static lockstep_run from_random_start(const encoding& enc, const random_engine& engine);
 };
 
 // Told now and then how many trials the runs have made since it was last told, so that runs
 // of any length can show their progress.
 using trial_counter = std::function<void(std::int64_t trials)>;
 
-// Anneals every run under `schedule`. Each ends on the best solution and value that anneal()
-// finds from its start with its engine; only the engines are left further on, having drawn
-// ahead.
+// Draws every run's start and anneals it under `schedule`: each starts where random_solution
+// starts with random_engine(seed) and ends on the best solution and value that anneal() then
+// finds.
 void anneal_lockstep(const tabulated_space& space, const schedule_params& schedule,
                      std::span<lockstep_run> runs, const trial_counter& count = {});
 

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -14,27 +15,29 @@ namespace {
 // arithmetic with the others'. More only lengthens each step through them.
 constexpr std::size_t group_width = 4;
 
-// A run's draws, taken from its engine ahead of use. A trial takes one draw or two,
+// A run's draws, taken from its engine a block at a time. A trial takes one draw or two,
 // depending on its candidate, so the next trial finds its first draw by index instead of
 // calling the engine behind a branch on the last one's outcome.
 class draw_buffer {
   public:
-    static constexpr int size = 512;
+    // A block, and room for the one draw that may be left of the last.
+    static constexpr int size = static_cast<int>(twister::block_size) + 1;
+
+    explicit draw_buffer(std::uint32_t seed) : engine_(seed) {}
 
     std::uint32_t operator[](int i) const { return draws_[static_cast<std::size_t>(i)]; }
 
-    // Keeps the draws from `next` on, moved to the front, and draws the rest anew.
-    void refill(int next, random_engine& engine) {
-        int kept = 0;
-        for (int i = next; i < size; ++i) {
-            draws_[static_cast<std::size_t>(kept++)] = draws_[static_cast<std::size_t>(i)];
-        }
-        for (int i = kept; i < size; ++i) {
-            draws_[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(engine());
-        }
+    // The engine's next block at the end, after the draws from `next` on, at most one; the
+    // index of the first.
+    int refill(int next) {
+        const int first = next - (size - 1);
+        std::copy(draws_.begin() + next, draws_.end(), draws_.begin() + first);
+        engine_.next_block(std::span(draws_).last<twister::block_size>());
+        return first;
     }
 
   private:
+    twister engine_;
     std::array<std::uint32_t, size> draws_{};
 };
 
@@ -73,11 +76,9 @@ requires(sizeof(T) == sizeof(std::uint32_t)) T masked_select(flag chosen, T if_s
 }
 
 // One trial of anneal() for one run: the same draws, candidate, change and decision.
-inline void trial(const level_context& level, lockstep_state& run, draw_buffer& draws,
-                  random_engine& engine) {
+inline void trial(const level_context& level, lockstep_state& run, draw_buffer& draws) {
     if (run.next > draw_buffer::size - 2) [[unlikely]] {
-        draws.refill(run.next, engine);
-        run.next = 0;
+        run.next = draws.refill(run.next);
     }
     const int candidate =
         decoded_after_flip(run.d, level.n_bits, level.position.of(draws[run.next]));
@@ -105,14 +106,25 @@ constexpr std::int64_t trials_between_counts = 1 << 18;
 template <std::size_t width>
 void anneal_group(const tabulated_space& space, const schedule_params& schedule,
                   std::span<lockstep_run, width> runs, const trial_counter& count) {
-    std::array<lockstep_state, width> states{};
-    std::array<draw_buffer, width> draws;
-    for (std::size_t i = 0; i < width; ++i) {
-        // An empty buffer: the first trial fills it.
-        states[i] = {draw_buffer::size, runs[i].start_d, runs[i].start_fo, runs[i].start_d,
-                     runs[i].start_fo};
-    }
     const int n_bits = space.grid_encoding().n_bits;
+    std::array<lockstep_state, width> states{};
+    auto draws = [&runs]<std::size_t... i>(std::index_sequence<i...>) {
+        return std::array<draw_buffer, width>{draw_buffer(runs[i].seed)...};
+    }
+    (std::make_index_sequence<width>{});
+    for (std::size_t i = 0; i < width; ++i) {
+        // Choice 1: n_bits random digits, the first the most significant, as random_solution
+        // draws them.
+        const int first = draws[i].refill(draw_buffer::size);
+        int start = 0;
+        for (int digit = 0; digit < n_bits; ++digit) {
+            start = 2 * start + int_of_draw(draws[i][first + digit], 2);
+        }
+        const int next = first + n_bits;
+        runs[i].start_d = start;
+        runs[i].start_fo = space.rounded_at(start);
+        states[i] = {next, start, runs[i].start_fo, start, runs[i].start_fo};
+    }
     level_context level{&space, remainder_by(static_cast<std::uint32_t>(n_bits)), n_bits, 0.0};
     const auto trials_per_level =
         static_cast<std::int64_t>(schedule.trials_per_level) * static_cast<std::int64_t>(width);
@@ -122,7 +134,7 @@ void anneal_group(const tabulated_space& space, const schedule_params& schedule,
         for (int trial_number = 0; trial_number < schedule.trials_per_level; ++trial_number) {
             // Spelled out for each run of the group, so that its state can stay in registers.
             [&]<std::size_t... i>(std::index_sequence<i...>) {
-                (trial(level, states[i], draws[i], runs[i].engine), ...);
+                (trial(level, states[i], draws[i]), ...);
             }
             (std::make_index_sequence<width>{});
         }
@@ -160,12 +172,41 @@ float tabulated_change(float f_new, const split_value& f_old) {
     return static_cast<float>(change);
 }
 
-lockstep_run lockstep_run::from_random_start(const encoding& enc, const random_engine& engine) {
-    lockstep_run run{engine, 0, 0.0F};
-    const solution start = random_solution(enc, run.engine);
-    run.start_d = decode_bits(start.bits);
-    run.start_fo = start.fo;
-    return run;
+// The standard's recurrences for std::mt19937 (Matsumoto and Nishimura), written as whole-state
+// passes.
+twister::twister(std::uint32_t seed) : state_{} {
+    state_[0] = seed;
+    for (std::uint32_t i = 1; i < block_size; ++i) {
+        const std::uint32_t last = state_[i - 1];
+        state_[i] = 1812433253U * (last ^ (last >> 30U)) + i;
+    }
+}
+
+void twister::next_block(std::span<std::uint32_t, block_size> out) {
+    constexpr std::size_t shift = 397;
+    constexpr std::uint32_t upper = 0x8000'0000U;
+    constexpr std::uint32_t matrix = 0x9908'B0DFU;
+    // Word i from words i, i + 1 and i + 397 of the state, the last two renewed already where
+    // they wrap round: three passes without a wrap inside, each free to go many words at once.
+    const auto renewed = [](std::uint32_t word, std::uint32_t next, std::uint32_t far) {
+        const std::uint32_t joined = (word & upper) | (next & ~upper);
+        return far ^ (joined >> 1U) ^ ((0U - (joined & 1U)) & matrix);
+    };
+    std::array<std::uint32_t, block_size>& s = state_;
+    for (std::size_t i = 0; i < block_size - shift; ++i) {
+        s[i] = renewed(s[i], s[i + 1], s[i + shift]);
+    }
+    for (std::size_t i = block_size - shift; i < block_size - 1; ++i) {
+        s[i] = renewed(s[i], s[i + 1], s[i + shift - block_size]);
+    }
+    s[block_size - 1] = renewed(s[block_size - 1], s[0], s[shift - 1]);
+    for (std::size_t i = 0; i < block_size; ++i) {
+        std::uint32_t y = s[i];
+        y ^= y >> 11U;
+        y ^= (y << 7U) & 0x9D2C'5680U;
+        y ^= (y << 15U) & 0xEFC6'0000U;
+        out[i] = y ^ (y >> 18U);
+    }
 }
 
 void anneal_lockstep(const tabulated_space& space, const schedule_params& schedule,

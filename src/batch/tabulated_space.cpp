@@ -43,6 +43,21 @@ double least_accepted_exponent(double r) {
 // 24 bits gives every thread thousands of blocks to share.
 constexpr std::size_t block_size = 4096;
 
+// The threshold of every uniform draw, found once for all grids.
+const std::vector<acceptance_threshold>& acceptance_thresholds() {
+    static const std::vector<acceptance_threshold> thresholds = [] {
+        std::vector<acceptance_threshold> found;
+        found.reserve(uniform_grid_points);
+        for (int point = 0; point < uniform_grid_points; ++point) {
+            const double least =
+                least_accepted_exponent(static_cast<double>(uniform_value(point, 0.0, 1.0)));
+            found.push_back({least, std::nextafter(least, -HUGE_VAL)});
+        }
+        return found;
+    }();
+    return thresholds;
+}
+
 std::size_t blocks_of(const encoding& enc) {
     return (static_cast<std::size_t>(enc.d_max) + block_size) / block_size;
 }
@@ -68,19 +83,14 @@ tabulated_space::tabulated_space(const encoding& enc, int jobs)
       x_(enc),
       rounded_(std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(enc.d_max) + 1)),
       rest_(std::make_unique_for_overwrite<double[]>(static_cast<std::size_t>(enc.d_max) + 1)),
-      block_highest_(blocks_of(enc)) {
+      block_highest_(blocks_of(enc)),
+      thresholds_(&acceptance_thresholds()) {
     const auto blocks = static_cast<long>(block_highest_.size());
     // Each thread writes its blocks' values first, so their pages are taken where they are
     // written, all threads at once.
 #pragma omp parallel for num_threads(jobs) schedule(dynamic)
     for (long block = 0; block < blocks; ++block) {
         tabulate_block(static_cast<std::size_t>(block));
-    }
-    thresholds_.reserve(uniform_grid_points);
-    for (int point = 0; point < uniform_grid_points; ++point) {
-        const double least =
-            least_accepted_exponent(static_cast<double>(uniform_value(point, 0.0, 1.0)));
-        thresholds_.push_back({least, std::nextafter(least, -HUGE_VAL)});
     }
 }
 

@@ -20,9 +20,13 @@ bool on_main_thread() {
 #endif
 }
 
+// The clock second sa_demo seeds its engine from for run i.
+std::uint32_t seed_for_run(const seed_range& runs, std::uint64_t i) {
+    return static_cast<std::uint32_t>(runs.seed + runs.first + i);
+}
+
 random_engine engine_for_run(const seed_range& runs, std::uint64_t i) {
-    // The engine sa_demo seeds from the clock second seed + first + i.
-    return random_engine(static_cast<std::uint32_t>(runs.seed + runs.first + i));
+    return random_engine(seed_for_run(runs, i));
 }
 
 // Runs handed to a thread at a time: two lockstep groups, few enough to share out evenly.
@@ -37,8 +41,7 @@ void run_group(const tabulated_space& space, const schedule_params& schedule,
     const auto began = std::chrono::steady_clock::now();
     group.clear();
     for (std::uint64_t i = 0; i < outcomes.size(); ++i) {
-        group.push_back(lockstep_run::from_random_start(space.grid_encoding(),
-                                                        engine_for_run(runs, first + i)));
+        group.push_back({seed_for_run(runs, first + i)});
     }
     anneal_lockstep(space, schedule, group, count);
     // The runs share their time: each is charged an equal part of it.

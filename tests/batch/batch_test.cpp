@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -145,8 +146,24 @@ TEST(Batch, RemainderByMultiplicationIsTheRemainder) {
     }
 }
 
-// Runs in lockstep must end exactly where anneal() ends them: whole groups and the runs left
-// over, on grids of several lengths, under hot and cold schedules and every cooling law.
+// The twister's blocks must be std::mt19937's outputs in order, whatever the seed.
+TEST(Batch, TwisterDrawsWhatTheEngineDraws) {
+    for (const std::uint32_t seed : {0U, 1U, 5489U, 1765000000U, 0xFFFF'FFFFU}) {
+        sa::twister twister(seed);
+        sa::random_engine engine(seed);
+        std::array<std::uint32_t, sa::twister::block_size> block{};
+        for (int b = 0; b < 5; ++b) {
+            twister.next_block(block);
+            for (const std::uint32_t draw : block) {
+                ASSERT_EQ(draw, engine()) << "seed " << seed << ", block " << b;
+            }
+        }
+    }
+}
+
+// Runs in lockstep must start where random_solution starts and end exactly where anneal() ends,
+// whole groups and the runs left over, on grids of several lengths, under hot and cold schedules
+// and every cooling law.
 TEST(Batch, LockstepRunsEndWhereSingleRunsEnd) {
     struct lockstep_case {
         int bits;
@@ -163,7 +180,7 @@ TEST(Batch, LockstepRunsEndWhereSingleRunsEnd) {
         std::vector<sa::lockstep_run> runs;
         std::vector<sa::solution> ends;
         for (unsigned seed = 1; seed <= test.runs; ++seed) {
-            runs.push_back(sa::lockstep_run::from_random_start(enc, sa::random_engine(seed)));
+            runs.push_back({seed});
             sa::random_engine engine(seed);
             sa::solution cur = sa::random_solution(enc, engine);
             sa::anneal(enc, test.schedule, cur, engine);
@@ -171,6 +188,11 @@ TEST(Batch, LockstepRunsEndWhereSingleRunsEnd) {
         }
         sa::anneal_lockstep(space, test.schedule, runs);
         for (std::size_t i = 0; i < runs.size(); ++i) {
+            sa::random_engine engine(static_cast<std::uint32_t>(i + 1));
+            const sa::solution start = sa::random_solution(enc, engine);
+            ASSERT_EQ(runs[i].start_d, sa::decode_bits(start.bits))
+                << test.bits << " bits, run " << i;
+            ASSERT_EQ(runs[i].start_fo, start.fo) << test.bits << " bits, run " << i;
             ASSERT_EQ(runs[i].best_d, sa::decode_bits(ends[i].bits))
                 << test.bits << " bits, run " << i;
             ASSERT_EQ(runs[i].best_fo, ends[i].fo) << test.bits << " bits, run " << i;
