@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "annealing/annealing.hpp"
@@ -157,13 +158,37 @@ class twister {
   public:
     static constexpr std::size_t block_size = 624;
 
-    explicit twister(std::uint32_t seed);
+    explicit twister(std::uint32_t seed) : twister(seeded<1>({seed})[0]) {}
+
+    // Engines seeded with each of `seeds`: the seeding recurrences, one after another in each
+    // engine, advance side by side so that the processor overlaps them.
+    template <std::size_t n>
+    static std::array<twister, n> seeded(const std::array<std::uint32_t, n>& seeds) {
+        std::array<state, n> states{};
+        for (std::size_t e = 0; e < n; ++e) {
+            states[e][0] = seeds[e];
+        }
+        for (std::uint32_t i = 1; i < block_size; ++i) {
+            for (state& words : states) {
+                const std::uint32_t last = words[i - 1];
+                words[i] = 1812433253U * (last ^ (last >> 30U)) + i;
+            }
+        }
+        return [&states]<std::size_t... e>(std::index_sequence<e...>) {
+            return std::array<twister, n>{twister(states[e])...};
+        }
+        (std::make_index_sequence<n>{});
+    }
 
     // The next block_size outputs.
     void next_block(std::span<std::uint32_t, block_size> out);
 
   private:
-    std::array<std::uint32_t, block_size> state_;
+    using state = std::array<std::uint32_t, block_size>;
+
+    explicit twister(const state& words) : state_(words) {}
+
+    state state_;
 };
 
 // One run of a batch, as a study's run makes it: choice 1 of the demo, a random start, then

@@ -225,7 +225,7 @@ struct point_lanes {
         const masks on_midpoint = (bits_of(f.high) & below_float) == float_midpoint;
         const doubles unit = binade_of(f.high) * 0x1p-52;
         const doubles toward_low = from_bits(bits_of(unit) | (bits_of(f.low) & sign_bit));
-        const doubles nudge = on_midpoint & (f.low != 0.0) ? toward_low : all(0.0);
+        const doubles nudge = (on_midpoint & (f.low != 0.0)) ? toward_low : all(0.0);
         const floats single = __builtin_convertvector(f.high + nudge, floats);
         const doubles parts = (f.high - __builtin_convertvector(single, doubles)) + f.low;
         std::memcpy(rounded, &single, sizeof single);
