@@ -164,16 +164,6 @@ struct point_lanes {
         return r * series;
     }
 
-    // RN53(RN64(v)) for a value v near high + low (|low| <= half a unit of high), which is high
-    // when v and everything within `slack` of it lie less than half a unit from high: rounding
-    // to 64 bits first then moves v by less than the slack allows. `held` is cleared otherwise,
-    // and at a power of two, whose unit halves below it.
-    static doubles nearest_double(pair value, doubles slack, masks& held) {
-        const doubles binade = binade_of(value.high);
-        held &= (binade != abs(value.high)) & (abs(value.low) < binade * 0x1p-53 - slack);
-        return value.high;
-    }
-
     // sinc(t) as objective() forms it: RN24(RN64(sin(y) / RN64(t pi))) with y = RN53(RN64(t pi))
     // and the C library's sin. Here y is found exactly, sin(y) as (-1)^k sin(y - k pi) for the
     // whole k nearest t, within 2^-49, and the quotient within 2^-44.8 of objective()'s if the C
@@ -185,7 +175,7 @@ struct point_lanes {
         const doubles k = shifted - whole_number_shift;
         masks ok = t != k;
         const pair product = exact_product(t, pi, pi_halves);
-        const doubles y = nearest_double(product, abs(product.high) * 0x1p-63, ok);
+        const doubles y = product.high + low_in_64_bits(product, ok);
         const doubles reduced = ((y - k * pi_first) - k * pi_second) - k * pi_third;
         const masks sign_of_k = (bits_of(shifted) & 1) << 63;
         const doubles sine = from_bits(bits_of(sine_near_zero(reduced)) ^ sign_of_k);
@@ -195,20 +185,11 @@ struct point_lanes {
         return zero ? all(1.0) : in_single_precision(quotient);
     }
 
-    // RN53(RN64(RN64(sinc * weight) + sum)), as the partial sums of objective() form it. The
-    // sum of the exact product and `sum` is formed to within 2^-104 of itself, and objective()'s
-    // two roundings to 64 bits move it by less than 2^-63 (|product| + |sum|).
-    static doubles partial_sum(doubles sinc, double weight, halves weight_halves, doubles sum,
-                               masks& held) {
-        const pair product = exact_product(sinc, weight, weight_halves);
-        const pair value = two_sum(product.high, sum);
-        const doubles slack = (abs(product.high) + abs(value.high)) * 0x1p-62;
-        return nearest_double({value.high, value.low + product.low}, slack, held);
-    }
-
-    // RN64(RN64(sinc * weight) + sum), exactly, as the last sum of objective() forms it.
-    static pair last_sum(doubles sinc, double weight, halves weight_halves, doubles sum,
-                         masks& held) {
+    // RN64(RN64(sinc * weight) + sum), exactly, as the weighted sums of objective() form it.
+    // Rounding to 64 bits decides often here: a float times 1.1, 0.8 or 0.7, whose binary
+    // digits repeat, lands within 2^-60 of a midpoint between doubles one time in ten.
+    static pair weighted_sum(doubles sinc, double weight, halves weight_halves, doubles sum,
+                             masks& held) {
         const pair product = exact_product(sinc, weight, weight_halves);
         const doubles product_low = low_in_64_bits(product, held);
         const pair high_sum = two_sum(product.high, sum);
@@ -216,6 +197,13 @@ struct point_lanes {
         held &= low_sum.low == 0.0;  // so that the value is high_sum.high + low_sum.high
         const pair value = two_sum(high_sum.high, low_sum.high);
         return {value.high, low_in_64_bits(value, held)};
+    }
+
+    // The same rounded on to double, as objective() keeps its partial sums.
+    static doubles partial_sum(doubles sinc, double weight, halves weight_halves, doubles sum,
+                               masks& held) {
+        const pair value = weighted_sum(sinc, weight, weight_halves, sum, held);
+        return value.high + value.low;
     }
 
     // split(f) of an f held as high + low, low a multiple of f's 64-bit unit: the float nearest
@@ -248,7 +236,7 @@ struct point_lanes {
         const doubles sum1 = partial_sum(sinc1, 1.0, one, all(0.4), held);
         const doubles sum2 = partial_sum(sinc2, 1.1, w2, sum1, held);
         const doubles sum3 = partial_sum(sinc3, 0.8, w3, sum2, held);
-        const pair f = last_sum(sinc4, 0.7, w4, sum3, held);
+        const pair f = weighted_sum(sinc4, 0.7, w4, sum3, held);
         split_into(f, rounded, rest);
         std::memcpy(held_out, &held, sizeof held);
     }
