@@ -30,20 +30,30 @@ class grid_x {
     explicit grid_x(const encoding& enc);
 
     float operator()(int d) const {
-        if (in_double_) {
-            const double quotient = width_ * d * inverse_d_max_;
-            const double x = x_min_ - quotient;
-            const double margin = (std::fabs(quotient) + std::fabs(x)) * 0x1p-50;
-            const auto single = static_cast<float>(x);
-            if (std::bit_cast<std::uint32_t>(static_cast<float>(x - margin)) ==
-                std::bit_cast<std::uint32_t>(static_cast<float>(x + margin))) [[likely]] {
-                return single;
-            }
-        }
-        return sa::x_at(d, enc_);
+        float x = 0.0F;
+        const bool certain = formed_in_double(x_min_, width_, inverse_d_max_, d, x) != 0;
+        return certain && in_double_ ? x : sa::x_at(d, enc_);
     }
 
+    // x of the points from `first` on, into `x`: the same values, in a pass that the compiler
+    // vectorises.
+    void fill(int first, std::span<float> x) const;
+
   private:
+    // x_min - width d / d_max in double, into `single`, and 1 where it rounds to that float
+    // wherever the extended value may lie. Static, on copies, so that a loop over it can be
+    // vectorised.
+    static std::uint32_t formed_in_double(double x_min, double width, double inverse_d_max, int d,
+                                          float& single) {
+        const double quotient = width * d * inverse_d_max;
+        const double x = x_min - quotient;
+        const double margin = (std::fabs(quotient) + std::fabs(x)) * 0x1p-50;
+        single = static_cast<float>(x);
+        return static_cast<std::uint32_t>(
+            std::bit_cast<std::uint32_t>(static_cast<float>(x - margin)) ==
+            std::bit_cast<std::uint32_t>(static_cast<float>(x + margin)));
+    }
+
     encoding enc_;
     bool in_double_;  // width d is exact in double
     double x_min_;

@@ -78,6 +78,24 @@ grid_x::grid_x(const encoding& enc)
       width_(static_cast<double>(enc.x_min) - enc.x_max),
       inverse_d_max_(1.0 / enc.d_max) {}
 
+void grid_x::fill(int first, std::span<float> x) const {
+    std::array<std::uint32_t, block_size> certain{};
+    float* const out = x.data();
+    const double x_min = x_min_;
+    const double width = width_;
+    const double inverse = inverse_d_max_;
+    const auto count = static_cast<int>(x.size());
+    for (int i = 0; i < count; ++i) {
+        certain[static_cast<std::size_t>(i)] =
+            formed_in_double(x_min, width, inverse, first + i, out[i]);
+    }
+    for (int i = 0; i < count; ++i) {
+        if (certain[static_cast<std::size_t>(i)] == 0 || !in_double_) [[unlikely]] {
+            out[i] = sa::x_at(first + i, enc_);
+        }
+    }
+}
+
 tabulated_space::tabulated_space(const encoding& enc, int jobs)
     : enc_(enc),
       x_(enc),
@@ -99,9 +117,7 @@ void tabulated_space::tabulate_block(std::size_t block) {
     const std::size_t count =
         std::min(block_size, static_cast<std::size_t>(enc_.d_max) + 1 - first);
     std::array<float, block_size> x{};
-    for (std::size_t i = 0; i < count; ++i) {
-        x[i] = x_(static_cast<int>(first + i));
-    }
+    x_.fill(static_cast<int>(first), std::span(x).first(count));
     split_objective(std::span(x).first(count), std::span(rounded_.get() + first, count),
                     std::span(rest_.get() + first, count));
     int highest = static_cast<int>(first);

@@ -24,14 +24,26 @@ std::string margin_label(long count) {
 
 const std::string blank_margin = "       |";
 
-// The highest value of f over the grid points of each chart column.
+// The highest value of f over the grid points of each chart column. x never falls as d
+// rises, so a column's points are one run of d, whose end bisection finds, and whose highest
+// point the table knows.
 std::vector<double> column_maxima(const tabulated_space& space) {
     const encoding& grid = space.grid_encoding();
+    const auto column_of = [&space, &grid](int d) {
+        return bin_of(space.x_at(d), grid, chart_columns);
+    };
     std::vector<double> maxima(chart_columns, 0.0);
-    for (int d = 0; d <= grid.d_max; ++d) {
-        auto& highest =
-            maxima[static_cast<std::size_t>(bin_of(space.x_at(d), grid, chart_columns))];
-        highest = std::max(highest, static_cast<double>(space.value_at(d).unrounded()));
+    for (int first = 0; first <= grid.d_max;) {
+        const int column = column_of(first);
+        int last = first;
+        for (int beyond = grid.d_max + 1; beyond - last > 1;) {
+            const int middle = last + (beyond - last) / 2;
+            (column_of(middle) == column ? last : beyond) = middle;
+        }
+        auto& highest = maxima[static_cast<std::size_t>(column)];
+        highest = std::max(highest, static_cast<double>(
+                                        space.value_at(space.highest_in(first, last)).unrounded()));
+        first = last + 1;
     }
     return maxima;
 }
