@@ -64,14 +64,15 @@ class draw_buffer {
     // index of the first.
     int refill(int next) {
         const int first = next - (size - 1);
-        std::copy(draws_.begin() + next, draws_.end(), draws_.begin() + first);
-        engine_.next_block(std::span(draws_).last<twister::block_size>());
+        std::copy(draws_.begin() + next, draws_.begin() + size, draws_.begin() + first);
+        engine_.next_block(std::span(draws_).subspan<1, twister::block_size>());
         return first;
     }
 
   private:
     twister engine_;
-    std::array<std::uint32_t, size> draws_{};
+    // One more, never drawn, that a look ahead may read.
+    std::array<std::uint32_t, size + 1> draws_{};
 };
 
 // One run's state between its trials.
@@ -109,12 +110,24 @@ requires(sizeof(T) == sizeof(std::uint32_t)) T masked_select(flag chosen, T if_s
 }
 
 // One trial of anneal() for one run: the same draws, candidate, change and decision.
+template <bool far_table>
 inline void trial(const level_context& level, lockstep_state& run, draw_buffer& draws) {
     if (run.next > draw_buffer::size - 2) [[unlikely]] {
         run.next = draws.refill(run.next);
     }
     const int candidate =
         decoded_after_flip(run.d, level.n_bits, level.position.of(draws[run.next]));
+    if constexpr (far_table) {
+        // The next trial's candidate is one of four, from this solution or the candidate, by
+        // the digit of the next draw or of the one after: all are fetched while this trial
+        // decides, since a table too large for the caches would otherwise stall it.
+        const int by_next = level.position.of(draws[run.next + 1]);
+        const int by_one_after = level.position.of(draws[run.next + 2]);
+        level.space->prefetch(decoded_after_flip(run.d, level.n_bits, by_next));
+        level.space->prefetch(decoded_after_flip(run.d, level.n_bits, by_one_after));
+        level.space->prefetch(decoded_after_flip(candidate, level.n_bits, by_next));
+        level.space->prefetch(decoded_after_flip(candidate, level.n_bits, by_one_after));
+    }
     const float delta =
         tabulated_change(level.space->value_at(candidate).rounded(), level.space->value_at(run.d));
     // The second draw counts only for a move that does not improve.
@@ -136,7 +149,7 @@ inline void trial(const level_context& level, lockstep_state& run, draw_buffer& 
 // Trials between two counts: a few milliseconds of work, far more than a count costs.
 constexpr std::int64_t trials_between_counts = 1 << 18;
 
-template <std::size_t width>
+template <std::size_t width, bool far_table>
 void anneal_group(const tabulated_space& space, const schedule_params& schedule,
                   std::span<lockstep_run, width> runs, const trial_counter& count) {
     const int n_bits = space.grid_encoding().n_bits;
@@ -168,7 +181,7 @@ void anneal_group(const tabulated_space& space, const schedule_params& schedule,
         for (int trial_number = 0; trial_number < schedule.trials_per_level; ++trial_number) {
             // Spelled out for each run of the group, so that its state can stay in registers.
             [&]<std::size_t... i>(std::index_sequence<i...>) {
-                (trial(level, states[i], draws[i]), ...);
+                (trial<far_table>(level, states[i], draws[i]), ...);
             }
             (std::make_index_sequence<width>{});
         }
@@ -184,6 +197,19 @@ void anneal_group(const tabulated_space& space, const schedule_params& schedule,
     }
     if (count && uncounted > 0) {
         count(uncounted);
+    }
+}
+
+template <bool far_table>
+void anneal_all(const tabulated_space& space, const schedule_params& schedule,
+                std::span<lockstep_run> runs, const trial_counter& count) {
+    std::size_t i = 0;
+    for (; i + group_width <= runs.size(); i += group_width) {
+        anneal_group<group_width, far_table>(space, schedule, runs.subspan(i).first<group_width>(),
+                                             count);
+    }
+    for (; i < runs.size(); ++i) {
+        anneal_group<1, far_table>(space, schedule, runs.subspan(i).first<1>(), count);
     }
 }
 
@@ -212,12 +238,11 @@ void twister::next_block(std::span<std::uint32_t, block_size> out) {
 
 void anneal_lockstep(const tabulated_space& space, const schedule_params& schedule,
                      std::span<lockstep_run> runs, const trial_counter& count) {
-    std::size_t i = 0;
-    for (; i + group_width <= runs.size(); i += group_width) {
-        anneal_group(space, schedule, runs.subspan(i).first<group_width>(), count);
-    }
-    for (; i < runs.size(); ++i) {
-        anneal_group(space, schedule, runs.subspan(i).first<1>(), count);
+    // Past 2^20 points the table outgrows the second-level cache.
+    if (space.grid_encoding().n_bits > 20) {
+        anneal_all<true>(space, schedule, runs, count);
+    } else {
+        anneal_all<false>(space, schedule, runs, count);
     }
 }
 
