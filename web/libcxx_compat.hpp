@@ -1,8 +1,8 @@
 #pragma once
 
 // The C++ library of Debian's emscripten (libc++ 13) lacks C++20 pieces that the libraries
-// use: std::bit_cast, std::ranges::distance of a range, and std::to_chars and std::from_chars
-// for floating point. The web build force-includes this header into every source, so that
+// use: std::bit_cast, std::make_unique_for_overwrite of an array, std::ranges::distance of a
+// range, and std::to_chars and std::from_chars for floating point. The web build force-includes this header into every source, so that
 // src/ compiles unchanged; each supplies what the standard says for the calls made there.
 // Native builds never see it.
 
@@ -16,13 +16,21 @@
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
+#include <memory>
 #include <string>
+#include <type_traits>
 
 namespace std {  // NOLINT(cert-dcl58-cpp): filling in the standard library itself
 
 template <class To, class From>
 constexpr To bit_cast(const From& from) noexcept {
     return __builtin_bit_cast(To, from);
+}
+
+template <class Array>
+    requires is_unbounded_array_v<Array>
+unique_ptr<Array> make_unique_for_overwrite(size_t size) {
+    return unique_ptr<Array>(new remove_extent_t<Array>[size]);
 }
 
 namespace ranges {

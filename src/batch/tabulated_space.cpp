@@ -96,7 +96,7 @@ void grid_x::fill(int first, std::span<float> x) const {
     }
 }
 
-tabulated_space::tabulated_space(const encoding& enc, int jobs)
+tabulated_space::tabulated_space(const encoding& enc, [[maybe_unused]] int jobs)
     : enc_(enc),
       x_(enc),
       rounded_(std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(enc.d_max) + 1)),
