@@ -274,9 +274,10 @@ struct point_lanes {
 
 }  // namespace
 
-void split_objective(std::span<const float> x, std::span<float> rounded, std::span<double> rest) {
+void split_objective(std::span<const float> x, std::span<float> rounded, std::span<double> rest,
+                     [[maybe_unused]] vector_width width) {
 #if defined(__x86_64__)
-    if (__builtin_cpu_supports("avx2")) {
+    if (width == vector_width::widest && __builtin_cpu_supports("avx2")) {
         split_all_avx2(x, rounded, rest);
         return;
     }

@@ -29,8 +29,13 @@ struct split_value {
 // f in its two parts: f - rounded(f) is exact in double, being a few bits under a float's last.
 split_value split(long double f);
 
+// How many points split_objective takes at a time: by default as many as the processor's
+// vectors hold, four with AVX2; two on any processor, which the tests compare too.
+enum class vector_width { widest, two_points };
+
 // split(objective(x[i])) for every i, into rounded[i] and rest[i]: the same values, bit for bit,
 // computed in double arithmetic several points at a time.
-void split_objective(std::span<const float> x, std::span<float> rounded, std::span<double> rest);
+void split_objective(std::span<const float> x, std::span<float> rounded, std::span<double> rest,
+                     vector_width width = vector_width::widest);
 
 }  // namespace sa

@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 #include "objective/objective.hpp"
@@ -37,6 +39,51 @@ TEST(Batch, TabulatedPointsAreTheEvaluatedOnes) {
                 << bits << " bits, d " << d;
             ASSERT_EQ(space.value_at(d).unrounded(), f) << bits << " bits, d " << d;
         }
+    }
+}
+
+// x in double must be x_at's float also on grids whose width is no float, where the table falls
+// back on x_at for every point, and whose points lie near 0.
+TEST(Batch, GridXIsXAtOnOtherIntervals) {
+    struct interval {
+        int bits;
+        float x_min;
+        float x_max;
+    };
+    for (const interval& grid : {interval{12, -1.7F, 2.3F}, interval{13, -1e-3F, 1e-3F},
+                                 interval{11, 0.1F, 1e30F}, interval{14, -3.0F, 5.0F}}) {
+        const sa::encoding enc = sa::encoding_with(grid.bits, grid.x_min, grid.x_max);
+        const sa::tabulated_space space(enc);
+        for (int d = 0; d <= enc.d_max; ++d) {
+            ASSERT_EQ(std::bit_cast<std::uint32_t>(space.x_at(d)),
+                      std::bit_cast<std::uint32_t>(sa::x_at(d, enc)))
+                << grid.x_min << " to " << grid.x_max << ", d " << d;
+        }
+    }
+}
+
+// The highest point of a range is the first of its points with the greatest f, for ranges
+// within one block, across blocks and over the whole grid.
+TEST(Batch, HighestInARangeIsTheFirstHighestPoint) {
+    const sa::encoding enc = sa::encoding_with(15, -2.0F, 2.0F);
+    const sa::tabulated_space space(enc);
+    sa::random_engine picks(15);
+    for (int i = 0; i < 300; ++i) {
+        int first = static_cast<int>(picks() % static_cast<std::uint32_t>(enc.d_max + 1));
+        int last = i % 3 == 0
+                       ? first + static_cast<int>(picks() % 100U)
+                       : static_cast<int>(picks() % static_cast<std::uint32_t>(enc.d_max + 1));
+        if (i == 0) {
+            first = 0;
+            last = enc.d_max;
+        }
+        std::tie(first, last) = std::minmax(first, std::min(last, enc.d_max));
+        int expected = first;
+        for (int d = first; d <= last; ++d) {
+            expected =
+                space.value_at(d).unrounded() > space.value_at(expected).unrounded() ? d : expected;
+        }
+        ASSERT_EQ(space.highest_in(first, last), expected) << first << " to " << last;
     }
 }
 
