@@ -2,9 +2,9 @@
 
 // The C++ library of Debian's emscripten (libc++ 13) lacks C++20 pieces that the libraries
 // use: std::bit_cast, std::make_unique_for_overwrite of an array, std::ranges::distance of a
-// range, and std::to_chars and std::from_chars for floating point. The web build force-includes this header into every source, so that
-// src/ compiles unchanged; each supplies what the standard says for the calls made there.
-// Native builds never see it.
+// range, and std::to_chars and std::from_chars for floating point. The web build force-includes
+// this header into every source, so that src/ compiles unchanged; each supplies what the standard
+// says for the calls made there. Native builds never see it.
 
 #include <algorithm>
 #include <bit>
@@ -28,8 +28,7 @@ constexpr To bit_cast(const From& from) noexcept {
 }
 
 template <class Array>
-    requires is_unbounded_array_v<Array>
-unique_ptr<Array> make_unique_for_overwrite(size_t size) {
+requires is_unbounded_array_v<Array> unique_ptr<Array> make_unique_for_overwrite(size_t size) {
     return unique_ptr<Array>(new remove_extent_t<Array>[size]);
 }
 

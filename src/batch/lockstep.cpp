@@ -3,6 +3,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
 #include "batch/batch.hpp"
@@ -111,7 +112,8 @@ requires(sizeof(T) == sizeof(std::uint32_t)) T masked_select(flag chosen, T if_s
 
 // One trial of anneal() for one run: the same draws, candidate, change and decision.
 template <bool far_table>
-inline void trial(const level_context& level, lockstep_state& run, draw_buffer& draws) {
+inline void trial(const level_context& level, lockstep_state& run, draw_buffer& draws,
+                  std::bool_constant<far_table> /*fetch_ahead*/) {
     if (run.next > draw_buffer::size - 2) [[unlikely]] {
         run.next = draws.refill(run.next);
     }
@@ -181,7 +183,7 @@ void anneal_group(const tabulated_space& space, const schedule_params& schedule,
         for (int trial_number = 0; trial_number < schedule.trials_per_level; ++trial_number) {
             // Spelled out for each run of the group, so that its state can stay in registers.
             [&]<std::size_t... i>(std::index_sequence<i...>) {
-                (trial<far_table>(level, states[i], draws[i]), ...);
+                (trial(level, states[i], draws[i], std::bool_constant<far_table>{}), ...);
             }
             (std::make_index_sequence<width>{});
         }
