@@ -31,7 +31,7 @@ class grid_x {
 
     float operator()(int d) const {
         float x = 0.0F;
-        const bool certain = formed_in_double(x_min_, width_, inverse_d_max_, d, x) != 0;
+        const bool certain = formed_in_double(line_, d, x) != 0;
         return certain && in_double_ ? x : sa::x_at(d, enc_);
     }
 
@@ -40,13 +40,19 @@ class grid_x {
     void fill(int first, std::span<float> x) const;
 
   private:
-    // x_min - width d / d_max in double, into `single`, and 1 where it rounds to that float
-    // wherever the extended value may lie. Static, on copies, so that a loop over it can be
+    // The grid's line in double: x = x_min - width d / d_max.
+    struct line {
+        double x_min;
+        double width;
+        double inverse_d_max;
+    };
+
+    // x of point d on the line in double, into `single`, and 1 where it rounds to that float
+    // wherever the extended value may lie. Static, on a copy, so that a loop over it can be
     // vectorised.
-    static std::uint32_t formed_in_double(double x_min, double width, double inverse_d_max, int d,
-                                          float& single) {
-        const double quotient = width * d * inverse_d_max;
-        const double x = x_min - quotient;
+    static std::uint32_t formed_in_double(const line& grid, int d, float& single) {
+        const double quotient = grid.width * d * grid.inverse_d_max;
+        const double x = grid.x_min - quotient;
         const double margin = (std::fabs(quotient) + std::fabs(x)) * 0x1p-50;
         single = static_cast<float>(x);
         return static_cast<std::uint32_t>(
@@ -56,9 +62,7 @@ class grid_x {
 
     encoding enc_;
     bool in_double_;  // width d is exact in double
-    double x_min_;
-    double width_;
-    double inverse_d_max_;
+    line line_;
 };
 
 // For a uniform draw r, the least exponent y with exp(y) > r, so that exp(delta / T) > r is
@@ -100,9 +104,11 @@ class tabulated_space {
 
     encoding enc_;
     grid_x x_;
-    std::unique_ptr<float[]> rounded_;
-    std::unique_ptr<double[]> rest_;
-    std::vector<int> block_highest_;  // the highest point of each block of the grid
+    // Arrays left unwritten until the threads tabulate them, so that each page is first
+    // touched, and so placed, by the thread that fills it.
+    std::unique_ptr<float[]> rounded_;  // NOLINT(modernize-avoid-c-arrays)
+    std::unique_ptr<double[]> rest_;    // NOLINT(modernize-avoid-c-arrays)
+    std::vector<int> block_highest_;    // the highest point of each block of the grid
     const std::vector<acceptance_threshold>* thresholds_;  // the same for every grid: found once
 };
 

@@ -29,6 +29,7 @@ void renew_and_temper(std::array<std::uint32_t, twister::block_size>& s,
     constexpr std::uint32_t matrix = 0x9908'B0DFU;
     // Word i from words i, i + 1 and i + 397 of the state, the last two renewed already where
     // they wrap round: three passes without a wrap inside, each free to go many words at once.
+    // NOLINTNEXTLINE(bugprone-easily-swappable-parameters): the words in the standard's order
     const auto renewed = [](std::uint32_t word, std::uint32_t next, std::uint32_t far) {
         const std::uint32_t joined = (word & upper) | (next & ~upper);
         return far ^ (joined >> 1U) ^ ((0U - (joined & 1U)) & matrix);

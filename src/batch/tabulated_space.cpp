@@ -58,6 +58,12 @@ const std::vector<acceptance_threshold>& acceptance_thresholds() {
     return thresholds;
 }
 
+// An array of n values, not written yet.
+template <typename T>
+std::unique_ptr<T[]> unwritten(std::size_t n) {     // NOLINT(modernize-avoid-c-arrays)
+    return std::make_unique_for_overwrite<T[]>(n);  // NOLINT(modernize-avoid-c-arrays)
+}
+
 std::size_t blocks_of(const encoding& enc) {
     return (static_cast<std::size_t>(enc.d_max) + block_size) / block_size;
 }
@@ -74,20 +80,15 @@ grid_x::grid_x(const encoding& enc)
           static_cast<long double>(static_cast<double>(enc.x_min) - enc.x_max) ==
               extended(static_cast<long double>(enc.x_min) - enc.x_max) &&
           enc.n_bits < 29),
-      x_min_(enc.x_min),
-      width_(static_cast<double>(enc.x_min) - enc.x_max),
-      inverse_d_max_(1.0 / enc.d_max) {}
+      line_{enc.x_min, static_cast<double>(enc.x_min) - enc.x_max, 1.0 / enc.d_max} {}
 
 void grid_x::fill(int first, std::span<float> x) const {
     std::array<std::uint32_t, block_size> certain{};
     float* const out = x.data();
-    const double x_min = x_min_;
-    const double width = width_;
-    const double inverse = inverse_d_max_;
+    const line grid = line_;
     const auto count = static_cast<int>(x.size());
     for (int i = 0; i < count; ++i) {
-        certain[static_cast<std::size_t>(i)] =
-            formed_in_double(x_min, width, inverse, first + i, out[i]);
+        certain[static_cast<std::size_t>(i)] = formed_in_double(grid, first + i, out[i]);
     }
     for (int i = 0; i < count; ++i) {
         if (certain[static_cast<std::size_t>(i)] == 0 || !in_double_) [[unlikely]] {
@@ -99,13 +100,11 @@ void grid_x::fill(int first, std::span<float> x) const {
 tabulated_space::tabulated_space(const encoding& enc, [[maybe_unused]] int jobs)
     : enc_(enc),
       x_(enc),
-      rounded_(std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(enc.d_max) + 1)),
-      rest_(std::make_unique_for_overwrite<double[]>(static_cast<std::size_t>(enc.d_max) + 1)),
+      rounded_(unwritten<float>(static_cast<std::size_t>(enc.d_max) + 1)),
+      rest_(unwritten<double>(static_cast<std::size_t>(enc.d_max) + 1)),
       block_highest_(blocks_of(enc)),
       thresholds_(&acceptance_thresholds()) {
     const auto blocks = static_cast<long>(block_highest_.size());
-    // Each thread writes its blocks' values first, so their pages are taken where they are
-    // written, all threads at once.
 #pragma omp parallel for num_threads(jobs) schedule(dynamic)
     for (long block = 0; block < blocks; ++block) {
         tabulate_block(static_cast<std::size_t>(block));
