@@ -204,6 +204,12 @@ struct point_lanes {
         return {value.high, low_in_64_bits(value, held)};
     }
 
+    // RN53(RN64(sinc + constant)), the first partial sum, which has no product to round.
+    static doubles first_sum(doubles sinc, double constant, masks& held) {
+        const pair value = two_sum(sinc, all(constant));
+        return value.high + low_in_64_bits(value, held);
+    }
+
     // The same rounded on to double, as objective() keeps its partial sums.
     static doubles partial_sum(doubles sinc, double weight, halves weight_halves, doubles sum,
                                masks& held) {
@@ -236,11 +242,10 @@ struct point_lanes {
         const doubles sinc2 = sinc(in_single_precision(x * 4.0 + 2.0), held);
         const doubles sinc3 = sinc(in_single_precision(x * 6.0 - 2.0), held);
         const doubles sinc4 = sinc(in_single_precision(x * 6.0 - 4.0), held);
-        constexpr halves one = halves_of(1.0);
         constexpr halves w2 = halves_of(1.1);
         constexpr halves w3 = halves_of(0.8);
         constexpr halves w4 = halves_of(0.7);
-        const doubles sum1 = partial_sum(sinc1, 1.0, one, all(0.4), held);
+        const doubles sum1 = first_sum(sinc1, 0.4, held);
         const doubles sum2 = partial_sum(sinc2, 1.1, w2, sum1, held);
         const doubles sum3 = partial_sum(sinc3, 0.8, w3, sum2, held);
         const pair f = weighted_sum(sinc4, 0.7, w4, sum3, held);
