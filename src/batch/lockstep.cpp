@@ -63,8 +63,9 @@ class draw_buffer {
     std::uint32_t operator[](int i) const { return draws_[static_cast<std::size_t>(i)]; }
 
     // The engine's next block at the end, after the draws from `next` on, at most one; the
-    // index of the first.
-    int refill(int next) {
+    // index of the first. Out of line, as every path the trials rarely take: in WebAssembly a
+    // function with all of them inlined is compiled far worse.
+    [[gnu::noinline]] int refill(int next) {
         const int first = next - (size - 1);
         std::copy(draws_.begin() + next, draws_.begin() + size, draws_.begin() + first);
         engine_.next_block(std::span(draws_).subspan<1, twister::block_size>());
@@ -112,9 +113,12 @@ requires(sizeof(T) == sizeof(std::uint32_t)) T masked_select(flag chosen, T if_s
 }
 
 // One trial of anneal() for one run: the same draws, candidate, change and decision.
+// Inlined even where the compiler would not (clang for WebAssembly): as a call, a run's state
+// would go through memory at every trial.
 template <bool far_table>
-inline void trial(const level_context& level, lockstep_state& run, draw_buffer& draws,
-                  std::bool_constant<far_table> /*fetch_ahead*/) {
+[[gnu::always_inline]] inline void trial(const level_context& level, lockstep_state& run,
+                                         draw_buffer& draws,
+                                         std::bool_constant<far_table> /*fetch_ahead*/) {
     if (run.next > draw_buffer::size - 2) [[unlikely]] {
         run.next = draws.refill(run.next);
     }
@@ -153,8 +157,9 @@ inline void trial(const level_context& level, lockstep_state& run, draw_buffer& 
 constexpr std::int64_t trials_between_counts = 1 << 18;
 
 template <std::size_t width, bool far_table>
-void anneal_group(const tabulated_space& space, const schedule_params& schedule,
-                  std::span<lockstep_run, width> runs, const trial_counter& count) {
+[[gnu::noinline]] void anneal_group(const tabulated_space& space, const schedule_params& schedule,
+                                    std::span<lockstep_run, width> runs,
+                                    const trial_counter& count) {
     const int n_bits = space.grid_encoding().n_bits;
     std::array<lockstep_state, width> states{};
     auto draws = [&runs]<std::size_t... i>(std::index_sequence<i...>) {
@@ -216,7 +221,15 @@ void anneal_all(const tabulated_space& space, const schedule_params& schedule,
     }
 }
 
+[[gnu::noinline]] float change_in_extended(float f_new, const split_value& f_old) {
+    return rounded_change(f_new, f_old.unrounded());
+}
+
 }  // namespace
+
+bool exponent_reaches_apart(float delta, double temperature, double least) {
+    return exponent_reaches(delta, temperature, least);
+}
 
 float tabulated_change(float f_new, const split_value& f_old) {
     // Two floats near each other differ exactly in double, so one rounding makes this double.
@@ -230,7 +243,7 @@ float tabulated_change(float f_new, const split_value& f_old) {
     constexpr std::uint64_t midpoint = 0x1000'0000U;
     const bool on_midpoint = (std::bit_cast<std::uint64_t>(change) & below_float) == midpoint;
     if (on_midpoint || std::fabs(change) < 0x1p-120) [[unlikely]] {
-        return rounded_change(f_new, f_old.unrounded());
+        return change_in_extended(f_new, f_old);
     }
     return static_cast<float>(change);
 }
