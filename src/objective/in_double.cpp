@@ -308,6 +308,13 @@ void split_objective(std::span<const float> x, std::span<float> rounded, std::sp
         split_all_avx2(x, rounded, rest);
         return;
     }
+#elif defined(__wasm_simd128__)
+    // WebAssembly's vectors hold four floats but two doubles: four points at a time keep the
+    // floats in one vector instead of taking them apart.
+    if (width == vector_width::widest) {
+        point_lanes<4>::split_all(x, rounded, rest);
+        return;
+    }
 #endif
     point_lanes<2>::split_all(x, rounded, rest);
 }

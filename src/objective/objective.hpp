@@ -29,8 +29,8 @@ struct split_value {
 // f in its two parts: f - rounded(f) is exact in double, being a few bits under a float's last.
 split_value split(long double f);
 
-// How many points split_objective takes at a time: by default as many as the processor's
-// vectors hold, four with AVX2; two on any processor, which the tests compare too.
+// How many points split_objective takes at a time: by default as many as suit the processor's
+// vectors, four with AVX2 or in WebAssembly; two on any processor, which the tests compare too.
 enum class vector_width { widest, two_points };
 
 // split(objective(x[i])) for every i, into rounded[i] and rest[i]: the same values, bit for bit,
