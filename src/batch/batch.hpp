@@ -88,11 +88,10 @@ class tabulated_space {
         return (*thresholds_)[static_cast<std::size_t>(uniform_point)];
     }
 
-    // Asks for d's values to be brought to the cache, ahead of reading them.
-    void prefetch(int d) const {
-        __builtin_prefetch(&rounded_[index(d)]);
-        __builtin_prefetch(&rest_[index(d)]);
-    }
+    // Ask for d's rounded value, or the rest of its value, to be brought to the cache ahead of
+    // reading it.
+    void prefetch_rounded(int d) const { __builtin_prefetch(&rounded_[index(d)]); }
+    void prefetch_rest(int d) const { __builtin_prefetch(&rest_[index(d)]); }
 
     // The point of first..last with the highest f, the first of equals.
     int highest_in(int first, int last) const;

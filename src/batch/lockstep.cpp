@@ -126,14 +126,17 @@ template <bool far_table>
         decoded_after_flip(run.d, level.n_bits, level.position.of(draws[run.next]));
     if constexpr (far_table) {
         // The next trial's candidate is one of four, from this solution or the candidate, by
-        // the digit of the next draw or of the one after: all are fetched while this trial
-        // decides, since a table too large for the caches would otherwise stall it.
+        // the digit of the next draw or of the one after: their rounded values are fetched
+        // while this trial decides, since a table too large for the caches would otherwise
+        // stall it; and the rest of this candidate's value, which the next trial reads if it
+        // is accepted.
         const int by_next = level.position.of(draws[run.next + 1]);
         const int by_one_after = level.position.of(draws[run.next + 2]);
-        level.space->prefetch(decoded_after_flip(run.d, level.n_bits, by_next));
-        level.space->prefetch(decoded_after_flip(run.d, level.n_bits, by_one_after));
-        level.space->prefetch(decoded_after_flip(candidate, level.n_bits, by_next));
-        level.space->prefetch(decoded_after_flip(candidate, level.n_bits, by_one_after));
+        level.space->prefetch_rounded(decoded_after_flip(run.d, level.n_bits, by_next));
+        level.space->prefetch_rounded(decoded_after_flip(run.d, level.n_bits, by_one_after));
+        level.space->prefetch_rounded(decoded_after_flip(candidate, level.n_bits, by_next));
+        level.space->prefetch_rounded(decoded_after_flip(candidate, level.n_bits, by_one_after));
+        level.space->prefetch_rest(candidate);
     }
     const float delta =
         tabulated_change(level.space->value_at(candidate).rounded(), level.space->value_at(run.d));
