@@ -238,7 +238,7 @@ struct point_lanes {
         std::memcpy(&x_floats, x_in, sizeof x_floats);
         const doubles x = __builtin_convertvector(x_floats, doubles);
         masks held = (x == 0.0) | ((abs(x) >= 0x1p-26) & (abs(x) <= 2.0));
-        const doubles sinc1 = sinc(in_single_precision(x * 4.0), held);
+        const doubles sinc1 = sinc(x * 4.0, held);  // a float times 4 is a float
         const doubles sinc2 = sinc(in_single_precision(x * 4.0 + 2.0), held);
         const doubles sinc3 = sinc(in_single_precision(x * 6.0 - 2.0), held);
         const doubles sinc4 = sinc(in_single_precision(x * 6.0 - 4.0), held);
