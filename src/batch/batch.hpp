@@ -128,28 +128,10 @@ inline std::optional<bool> quotient_decides(float delta, double temperature,
     return above;
 }
 
-// The rule for worse moves at the least accepted exponent: accepts_worse without exp.
-inline bool exponent_reaches(float delta, double temperature, double least) {
-    return acceptance_exponent(delta, temperature) >= least;
-}
-
-// The same, compiled apart: where long double is done in software, a call keeps its code out
-// of the code that calls it.
-bool exponent_reaches_apart(float delta, double temperature, double least);
-
 // The rule for worse moves against a tabulated threshold: the same decision as accepts_worse.
 // Where long double is wider than the 80-bit format its division is done in software, and the
 // quotient in double decides first; on x86-64 the extended division costs less than the test.
-inline bool reaches_threshold(float delta, double temperature,
-                              const acceptance_threshold& threshold) {
-    if constexpr (LDBL_MANT_DIG != 64) {
-        if (const std::optional<bool> decided = quotient_decides(delta, temperature, threshold)) {
-            return *decided;
-        }
-        return exponent_reaches_apart(delta, temperature, threshold.least);
-    }
-    return exponent_reaches(delta, temperature, threshold.least);
-}
+bool reaches_threshold(float delta, double temperature, const acceptance_threshold& threshold);
 
 // add_change, formed in float: rounding a sum of two floats to 64 bits and then to 24 gives
 // what rounding it once to 24 gives (64 >= 2 * 24 + 2), so no extended sum is needed.

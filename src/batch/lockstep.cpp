@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <type_traits>
@@ -228,10 +229,30 @@ void anneal_all(const tabulated_space& space, const schedule_params& schedule,
     return rounded_change(f_new, f_old.unrounded());
 }
 
+// The rule for worse moves at the least accepted exponent: accepts_worse without exp.
+bool exponent_reaches(float delta, double temperature, double least) {
+    return acceptance_exponent(delta, temperature) >= least;
+}
+
+#if LDBL_MANT_DIG != 64
+// The same, compiled apart: where long double is done in software, a call keeps its code out
+// of the trials.
+[[gnu::noinline]] bool exponent_reaches_apart(float delta, double temperature, double least) {
+    return exponent_reaches(delta, temperature, least);
+}
+#endif
+
 }  // namespace
 
-bool exponent_reaches_apart(float delta, double temperature, double least) {
-    return exponent_reaches(delta, temperature, least);
+bool reaches_threshold(float delta, double temperature, const acceptance_threshold& threshold) {
+#if LDBL_MANT_DIG != 64
+    if (const std::optional<bool> decided = quotient_decides(delta, temperature, threshold)) {
+        return *decided;
+    }
+    return exponent_reaches_apart(delta, temperature, threshold.least);
+#else
+    return exponent_reaches(delta, temperature, threshold.least);
+#endif
 }
 
 float tabulated_change(float f_new, const split_value& f_old) {
