@@ -8,8 +8,8 @@
 //   low part to a multiple of the 64-bit unit;
 // - a sinc, which objective() rounds to single precision, is formed to within 2^-44 of itself
 //   and kept only when every value within 2^-40 of it rounds to the same float.
-// Each point keeps a flag that says whether every step held; a point where one did not, a few
-// in a million, is evaluated by objective() itself.
+// Each point keeps a flag that says whether every step held; a point where one did not, about
+// one in ten thousand, is evaluated by objective() itself.
 
 #include <algorithm>
 #include <array>
