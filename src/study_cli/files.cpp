@@ -84,6 +84,18 @@ std::string suffix_of(const fs::path& path) {
 
 }  // namespace
 
+bool names_same_file(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) {
+        return false;
+    }
+    // Through links and dots alike, also for files not written yet.
+    std::error_code error;
+    const auto canonical = [&error](const std::string& path) {
+        return fs::weakly_canonical(fs::absolute(path, error), error);
+    };
+    return a == b || canonical(a) == canonical(b);
+}
+
 void remove_pending_files() {
     for (std::size_t i = 0; i < pending_files::slots; ++i) {
         if (pending.used[i] != 0) {
@@ -148,7 +160,8 @@ namespace {
 
 // Copies a finished temporary file into a target that is no regular file, such as a device;
 // `target` is named in a message as the user gave it.
-std::string copy_into(const std::string& from, const fs::path& real, const std::string& target) {
+std::optional<std::string> copy_into(const std::string& from, const fs::path& real,
+                                     const std::string& target) {
     std::FILE* in = std::fopen(from.c_str(), "rb");
     std::FILE* out = std::fopen(real.c_str(), "wb");
     std::string error;
@@ -171,12 +184,15 @@ std::string copy_into(const std::string& from, const fs::path& real, const std::
     if (out != nullptr && std::fclose(out) != 0 && error.empty()) {
         error = reason(errno);
     }
-    return error.empty() ? "" : "cannot write " + target + ": " + error;
+    if (error.empty()) {
+        return std::nullopt;
+    }
+    return "cannot write " + target + ": " + error;
 }
 
 }  // namespace
 
-std::string output_file::commit() {
+std::optional<std::string> output_file::commit() {
     if (temporary_.empty()) {
         return "cannot write " + target_ + ": no temporary file could be made beside it";
     }
@@ -190,7 +206,7 @@ std::string output_file::commit() {
         }
     }
     const fs::path real = resolved(target_);
-    std::string error;
+    std::optional<std::string> error;
     if (is_regular_or_absent(real)) {
         if (std::rename(temporary_.c_str(), real.c_str()) != 0) {
             error = "cannot write " + target_ + ": " + reason(errno);
@@ -198,7 +214,7 @@ std::string output_file::commit() {
     } else {
         error = copy_into(temporary_, real, target_);
     }
-    if (error.empty()) {
+    if (!error) {
         forget(temporary_);
         temporary_.clear();
     }

@@ -3,7 +3,6 @@
 #include <iterator>
 
 #include "study_cli/study_cli.hpp"
-#include "study_output/study_output.hpp"
 
 namespace sa {
 
@@ -20,7 +19,7 @@ struct study_part {
     }
 };
 
-std::optional<std::string> read_part(const std::string& path, study_part& part) {
+expected<study_part, std::string> read_part(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         return "cannot read " + path;
@@ -38,16 +37,7 @@ std::optional<std::string> read_part(const std::string& path, study_part& part) 
     if (!one_range) {
         return path + " holds schedules run over different ranges of runs";
     }
-    part = {path, std::move(*rows)};
-    return std::nullopt;
-}
-
-// The same schedule, as its CSV row names it.
-bool same_schedule(const study_case& a, const study_case& b) {
-    const schedule_params& s = a.schedule;
-    const schedule_params& t = b.schedule;
-    return a.bits == b.bits && s.t0 == t.t0 && s.alpha == t.alpha && s.t_final == t.t_final &&
-           s.trials_per_level == t.trials_per_level && s.law == t.law && s.levels == t.levels;
+    return study_part{path, std::move(*rows)};
 }
 
 // Why the parts, sorted by their first run, do not add up to one study, or nothing.
@@ -65,7 +55,7 @@ std::optional<std::string> mismatch(const std::vector<study_part>& parts) {
         const bool same_sweep = part.rows.size() == first.rows.size() &&
                                 std::equal(part.rows.begin(), part.rows.end(), first.rows.begin(),
                                            [](const study_csv_row& a, const study_csv_row& b) {
-                                               return same_schedule(a.result.study, b.result.study);
+                                               return a.result.study == b.result.study;
                                            });
         if (!same_sweep) {
             return first.path + " and " + part.path + " study different schedules";
@@ -103,24 +93,24 @@ std::vector<case_result> merged_results(const std::vector<study_part>& parts) {
 
 }  // namespace
 
-std::optional<std::string> merge_parts(const std::vector<std::string>& paths,
-                                       merged_study& merged) {
-    std::vector<study_part> parts(paths.size());
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (auto error = read_part(paths[i], parts[i])) {
-            return error;
+expected<merged_study, std::string> merge_parts(const std::vector<std::string>& paths) {
+    std::vector<study_part> parts;
+    for (const std::string& path : paths) {
+        expected<study_part, std::string> part = read_part(path);
+        if (!part) {
+            return part.error();
         }
+        parts.push_back(std::move(*part));
     }
     std::sort(parts.begin(), parts.end(),
               [](const study_part& a, const study_part& b) { return a.first() < b.first(); });
-    if (auto error = mismatch(parts)) {
-        return error;
+    if (std::optional<std::string> error = mismatch(parts)) {
+        return *error;
     }
-    merged.results = merged_results(parts);
-    merged.origin = {parts.front().rows.front().origin.seed, parts.front().first(), false};
-    merged.last_run = parts.back().end() - 1;
-    merged.parts = parts.size();
-    return std::nullopt;
+    return merged_study{merged_results(parts),
+                        {parts.front().rows.front().origin.seed, parts.front().first(), false},
+                        parts.back().end() - 1,
+                        parts.size()};
 }
 
 }  // namespace sa

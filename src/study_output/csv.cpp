@@ -56,7 +56,7 @@ bool read_row(const std::vector<std::string>& f, study_csv_row& row) {
     float alpha = 0.0F;
     float t_final = 0.0F;
     std::int64_t levels = 0;
-    const std::optional<cooling_law> law = parse_cooling_law(f[14]);
+    const std::optional<cooling> law = law_named(f[14]);
     study_summary& s = row.result.summary;
     double median_us = 0.0;
     int measured = 0;
@@ -71,10 +71,8 @@ bool read_row(const std::vector<std::string>& f, study_csv_row& row) {
                       read_number(f[26], row.origin.first_run) && read_number(f[27], measured);
     schedule_params& schedule = row.result.study.schedule;
     schedule.t0 = t0;
-    schedule.alpha = alpha;
     schedule.t_final = t_final;
-    schedule.law = law.value_or(cooling_law::geometric);
-    schedule.levels = schedule.law == cooling_law::geometric ? 0 : static_cast<int>(levels);
+    schedule.law = law_with(law.value_or(cooling{}), alpha, static_cast<int>(levels));
     s.median_seconds = median_us / 1e6;
     row.origin.medians_measured = measured == 1;
     row.version = f[28];
@@ -88,13 +86,13 @@ std::string study_csv(const std::vector<case_result>& results, const study_origi
     for (const case_result& result : results) {
         const schedule_params& s = result.study.schedule;
         const study_summary& summary = result.summary;
-        text +=
-            format("%s,%s,%s,%d,%d,%lld,%lld,%ld,%ld,%ld,%ld,%.9g,%.3f,%.6f,%s,",
-                   shortest(s.t0).c_str(), shortest(s.alpha).c_str(), shortest(s.t_final).c_str(),
-                   s.trials_per_level, result.study.bits, static_cast<long long>(count_levels(s)),
-                   static_cast<long long>(trials_per_run(s)), summary.runs, summary.exact_optimum,
-                   summary.global_peak, summary.second_peak, summary.mean_best,
-                   summary.median_seconds * 1e6, summary.total_seconds, cooling_law_name(s.law));
+        text += format(
+            "%s,%s,%s,%d,%d,%lld,%lld,%ld,%ld,%ld,%ld,%.9g,%.3f,%.6f,%s,", shortest(s.t0).c_str(),
+            shortest(alpha_of(s.law)).c_str(), shortest(s.t_final).c_str(), s.trials_per_level,
+            result.study.bits, static_cast<long long>(count_levels(s)),
+            static_cast<long long>(trials_per_run(s)), summary.runs, summary.exact_optimum,
+            summary.global_peak, summary.second_peak, summary.mean_best,
+            summary.median_seconds * 1e6, summary.total_seconds, spelling_of(s.law).name);
         text += tts_fields(result);
         text += format(",%u,%llu,%d,%s\n", origin.seed,
                        static_cast<unsigned long long>(origin.first_run),

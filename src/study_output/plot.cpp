@@ -68,10 +68,11 @@ bool picture_complete(const std::string& path) {
     return picture.starts_with(png_signature) && picture.ends_with(png_end);
 }
 
-// Runs gnuplot on the script, which writes the picture to `path`; an error message, or
-// nothing when the picture is whole. gnuplot's messages are kept back: they mean something
-// only when it fails.
-std::string run_gnuplot(const std::ostringstream& script_text, const std::string& path) {
+// Runs gnuplot on the script, which writes the picture to `path`; why it failed, or nothing
+// when the picture is whole. gnuplot's messages are kept back: they mean something only when
+// it fails.
+std::optional<std::string> run_gnuplot(const std::ostringstream& script_text,
+                                       const std::string& path) {
     const std::string script = script_text.str();
     std::string messages = (std::filesystem::temp_directory_path() / "sa_study-XXXXXX").string();
     const int messages_fd = ::mkstemp(messages.data());
@@ -90,7 +91,10 @@ std::string run_gnuplot(const std::ostringstream& script_text, const std::string
     if (!drawn) {
         return "gnuplot could not draw the picture" + said;
     }
-    return picture_complete(path) ? "" : "gnuplot drew no whole picture" + said;
+    if (picture_complete(path)) {
+        return std::nullopt;
+    }
+    return "gnuplot drew no whole picture" + said;
 }
 
 // The axes a sweep may vary, in the order that decides which one names the lines.
@@ -99,7 +103,7 @@ struct sweep_axis {
     double (*value)(const study_case&);
 };
 const std::vector<sweep_axis> sweep_axes = {
-    {"alpha", [](const study_case& c) { return c.schedule.alpha; }},
+    {"alpha", [](const study_case& c) { return alpha_of(c.schedule.law); }},
     {"final T", [](const study_case& c) { return c.schedule.t_final; }},
     {"T0", [](const study_case& c) { return c.schedule.t0; }},
     {"bits", [](const study_case& c) { return static_cast<double>(c.bits); }},
@@ -139,8 +143,9 @@ bool gnuplot_available() {
     return false;
 }
 
-std::string plot_study(const std::string& path, const case_result& result,
-                       const tabulated_space& space, const std::vector<run_outcome>& runs) {
+std::optional<std::string> plot_study(const std::string& path, const case_result& result,
+                                      const tabulated_space& space,
+                                      const std::vector<run_outcome>& runs) {
     const encoding& grid = space.grid_encoding();
     std::ostringstream script;
     script << terminal(path) << "$f << EOD\n";
@@ -185,9 +190,10 @@ namespace {
 // else one per value of the axis that varies first.
 std::map<std::string, std::vector<const case_result*>> sweep_lines(
     const std::vector<case_result>& results) {
-    std::set<std::pair<cooling_law, double>> coolings;
+    std::set<std::pair<std::size_t, double>> coolings;
     for (const case_result& result : results) {
-        coolings.insert({result.study.schedule.law, result.study.schedule.alpha});
+        const cooling& law = result.study.schedule.law;
+        coolings.insert({law.index(), alpha_of(law)});
     }
     const sweep_axis* axis = coolings.size() > 1 ? nullptr : line_axis(results);
     std::map<std::string, std::vector<const case_result*>> lines;
@@ -195,10 +201,10 @@ std::map<std::string, std::vector<const case_result*>> sweep_lines(
         const schedule_params& s = result.study.schedule;
         std::ostringstream title;
         if (coolings.size() > 1) {
-            if (s.law == cooling_law::geometric) {
-                title << "alpha = " << static_cast<float>(s.alpha);
+            if (takes_alpha(s.law)) {
+                title << "alpha = " << static_cast<float>(alpha_of(s.law));
             } else {
-                title << (s.law == cooling_law::linear ? "linear" : "Lundy-Mees");
+                title << spelling_of(s.law).title;
             }
         } else if (axis != nullptr) {
             title << axis->label << " = " << static_cast<float>(axis->value(result.study));
@@ -223,7 +229,8 @@ std::optional<double> tts99_trials(const case_result& result) {
 
 }  // namespace
 
-std::string plot_sweep(const std::string& path, const std::vector<case_result>& results) {
+std::optional<std::string> plot_sweep(const std::string& path,
+                                      const std::vector<case_result>& results) {
     std::ostringstream script;
     script << terminal(path);
     std::string shares;
@@ -271,8 +278,8 @@ std::string plot_sweep(const std::string& path, const std::vector<case_result>& 
     return run_gnuplot(script, path);
 }
 
-std::string plot_trace(const std::string& path, const study_case& study,
-                       const std::vector<level_summary>& levels) {
+std::optional<std::string> plot_trace(const std::string& path, const study_case& study,
+                                      const std::vector<level_summary>& levels) {
     std::ostringstream script;
     script << terminal(path) << "$levels << EOD\n";
     for (const level_summary& level : levels) {

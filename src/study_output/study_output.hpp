@@ -16,13 +16,6 @@ namespace sa {
 
 // ---- Texts every output shares
 
-// printf into a std::string.
-__attribute__((format(printf, 1, 2))) std::string format(const char* pattern, ...);
-
-// The shortest text that reads back as the same float, as the user would have typed it.
-std::string shortest(float value);
-std::string shortest(double widened_float);
-
 // A column of a text table: its width and its two heading lines.
 struct table_column {
     int width;
@@ -54,11 +47,7 @@ std::vector<std::string> schedule_cells(const study_case& study);
 // The schedule's columns followed by `more`.
 std::vector<table_column> after_schedule_columns(std::initializer_list<table_column> more);
 
-// "1 trial", "2 trials".
-std::string count_of(std::int64_t count, const char* singular, const char* plural);
-
-// The schedule and encoding in one line, and what they cost.
-std::string describe_case(const study_case& study);
+// What a case costs: "227 levels, 1816 trials per run".
 std::string describe_cost(const study_case& study);
 
 // ---- The text report
@@ -134,7 +123,7 @@ std::string plot_bars(const std::vector<long>& counts, int rows);
 std::string bar_counts(const std::vector<long>& counts, float x_min, float x_max);
 
 // ---- Pictures drawn by gnuplot, which reads a script with its data on a pipe. Each drawing
-// returns an error message, or nothing when the file holds a whole picture.
+// returns why it failed, or nothing when the file holds a whole picture.
 
 // Whether gnuplot can write a picture of this file's kind (.svg or .png).
 bool plot_format_supported(const std::string& path);
@@ -143,14 +132,16 @@ bool plot_format_supported(const std::string& path);
 bool gnuplot_available();
 
 // f over the interval, with the histogram of where the runs' best x lie beneath it.
-std::string plot_study(const std::string& path, const case_result& result,
-                       const tabulated_space& space, const std::vector<run_outcome>& runs);
+std::optional<std::string> plot_study(const std::string& path, const case_result& result,
+                                      const tabulated_space& space,
+                                      const std::vector<run_outcome>& runs);
 
 // Exact-optimum share against trials per run, one line per value of what varies most.
-std::string plot_sweep(const std::string& path, const std::vector<case_result>& results);
+std::optional<std::string> plot_sweep(const std::string& path,
+                                      const std::vector<case_result>& results);
 
 // Temperature, current value and best value, at the levels given.
-std::string plot_trace(const std::string& path, const study_case& study,
-                       const std::vector<level_summary>& levels);
+std::optional<std::string> plot_trace(const std::string& path, const study_case& study,
+                                      const std::vector<level_summary>& levels);
 
 }  // namespace sa

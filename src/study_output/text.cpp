@@ -1,37 +1,8 @@
-#include <algorithm>
-#include <array>
-#include <charconv>
-#include <cstdarg>
-#include <cstdio>
 #include <span>
 
 #include "study_output/study_output.hpp"
 
 namespace sa {
-
-std::string format(const char* pattern, ...) {
-    va_list args;
-    va_start(args, pattern);
-    va_list again;
-    va_copy(again, args);
-    const int length = std::vsnprintf(nullptr, 0, pattern, args);
-    va_end(args);
-    std::string text(static_cast<std::size_t>(std::max(length, 0)) + 1, '\0');
-    std::vsnprintf(text.data(), text.size(), pattern, again);
-    va_end(again);
-    text.pop_back();
-    return text;
-}
-
-std::string shortest(float value) {
-    std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return {buffer.data(), result.ptr};
-}
-
-std::string shortest(double widened_float) {
-    return shortest(static_cast<float>(widened_float));
-}
 
 std::string fit(double value, const table_column& within) {
     for (int digits = 7; digits > 1; --digits) {
@@ -70,11 +41,10 @@ std::string table_text(std::span<const table_column> columns,
 std::vector<std::string> schedule_cells(const study_case& study) {
     const schedule_params& s = study.schedule;
     const auto& c = schedule_columns;
-    const std::string cooling = s.law == cooling_law::geometric ? fit(s.alpha, c[1])
-                                : s.law == cooling_law::linear  ? "linear"
-                                                                : "L-M";
+    const std::string law =
+        takes_alpha(s.law) ? fit(alpha_of(s.law), c[1]) : spelling_of(s.law).label;
     return {fit(s.t0, c[0]),
-            cooling,
+            law,
             fit(s.t_final, c[2]),
             fit(s.trials_per_level, c[3]),
             fit(study.bits, c[4]),
@@ -86,20 +56,6 @@ std::vector<table_column> after_schedule_columns(std::initializer_list<table_col
     std::vector<table_column> columns(schedule_columns.begin(), schedule_columns.end());
     columns.insert(columns.end(), more);
     return columns;
-}
-
-std::string count_of(std::int64_t count, const char* singular, const char* plural) {
-    return format("%lld %s", static_cast<long long>(count), count == 1 ? singular : plural);
-}
-
-std::string describe_case(const study_case& study) {
-    const schedule_params& s = study.schedule;
-    const std::string cooling = s.law == cooling_law::geometric ? "alpha " + shortest(s.alpha)
-                                : s.law == cooling_law::linear  ? "linear cooling"
-                                                                : "Lundy-Mees cooling";
-    return format("T0 %s, %s, final T %s, %s per level, %d bits", shortest(s.t0).c_str(),
-                  cooling.c_str(), shortest(s.t_final).c_str(),
-                  count_of(s.trials_per_level, "trial", "trials").c_str(), study.bits);
 }
 
 std::string describe_cost(const study_case& study) {

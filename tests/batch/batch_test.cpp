@@ -139,11 +139,12 @@ TEST(Batch, LockstepRunsEndWhereSingleRunsEnd) {
         sa::schedule_params schedule;
         unsigned runs;
     };
-    for (const lockstep_case& test :
-         {lockstep_case{17, demo_schedule, 203}, lockstep_case{17, {1.0, 1e-5, 0.9, 17}, 41},
-          lockstep_case{3, {5.0, 0.01, 0.8, 3}, 6}, lockstep_case{20, {0.5, 1e-4, 0.95, 10}, 25},
-          lockstep_case{17, {1.0, 1e-5, 0.0, 8, sa::cooling_law::linear, 200}, 37},
-          lockstep_case{12, {3.0, 1e-4, 0.0, 6, sa::cooling_law::lundy_mees, 120}, 29}}) {
+    for (const lockstep_case& test : {lockstep_case{17, demo_schedule, 203},
+                                      lockstep_case{17, {1.0, 1e-5, sa::geometric{0.9}, 17}, 41},
+                                      lockstep_case{3, {5.0, 0.01, sa::geometric{0.8}, 3}, 6},
+                                      lockstep_case{20, {0.5, 1e-4, sa::geometric{0.95}, 10}, 25},
+                                      lockstep_case{17, {1.0, 1e-5, sa::linear{200}, 8}, 37},
+                                      lockstep_case{12, {3.0, 1e-4, sa::lundy_mees{120}, 6}, 29}}) {
         const sa::encoding enc = sa::encoding_with(test.bits, -2.0F, 2.0F);
         const sa::tabulated_space space(enc);
         std::vector<sa::lockstep_run> runs;
