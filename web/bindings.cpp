@@ -1,22 +1,24 @@
 // The libraries as the page sees them, through embind: sa_demo's session, a schedule checked
-// by sa_study's own command line, a run stepped trial by trial, a study run in chunks and the
-// grid it runs on. Every number the page shows comes from here; the page only draws.
+// by the study's own rules, a run stepped trial by trial, a study run in chunks and the grid
+// it runs on. Every number the page shows, and every fault it finds in a value, comes from
+// here; the page only draws and puts faults into words.
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "console/console.hpp"
 #include "objective/objective.hpp"
 #include "study/study.hpp"
-#include "study_cli/study_cli.hpp"
 #include "study_output/study_output.hpp"
 
 namespace {
@@ -46,71 +48,103 @@ val session(std::uint32_t second, std::string input) {
     return result;
 }
 
-// ---- The schedule, checked by sa_study's command line
+// ---- The schedule, checked by the rules that sa_study's command line checks it by
 
-// The page's fields, each as typed: an empty one stands for sa_study's default, as an option
-// left out does.
-std::vector<std::string> study_arguments(const val& fields) {
-    static const char* const options[][2] = {
-        {"seed", "--seed"},      {"runs", "--runs"},     {"t0", "--t0"},     {"alpha", "--alpha"},
-        {"tFinal", "--t-final"}, {"trials", "--trials"}, {"bits", "--bits"},
-    };
-    std::vector<std::string> args;
-    for (const auto& [field, option] : options) {
-        const val value = fields[field];
-        if (value.isString() && !value.as<std::string>().empty()) {
-            // --name=value keeps a value that starts with a dash a value.
-            args.push_back(std::string(option) + "=" + value.as<std::string>());
+// Each field of a request as the page's script names it, the page's own fields first, in the
+// order they are read.
+constexpr std::array<std::pair<sa::study_field, const char*>, 12> field_names = {{
+    {sa::study_field::seed, "seed"},
+    {sa::study_field::runs, "runs"},
+    {sa::study_field::t0, "t0"},
+    {sa::study_field::alpha, "alpha"},
+    {sa::study_field::t_final, "tFinal"},
+    {sa::study_field::trials, "trials"},
+    {sa::study_field::bits, "bits"},
+    {sa::study_field::first_run, "firstRun"},
+    {sa::study_field::jobs, "jobs"},
+    {sa::study_field::laws, "cooling"},
+    {sa::study_field::levels, "levels"},
+    {sa::study_field::target, "target"},
+}};
+
+// Each kind of fault as the page's script names it, in the order they are declared.
+constexpr std::array<const char*, 27> fault_kind_names = {
+    "missing_value",      "empty_item",         "range_shape",   "stop_below_start",
+    "bad_step",           "too_many_values",    "not_a_number",  "not_finite",
+    "not_whole",          "unrepresentable",    "too_large",     "not_positive",
+    "rounds_to_zero",     "not_a_factor",       "rounds_to_one", "out_of_range",
+    "not_one_number",     "bad_acceptance",     "unknown_law",   "alpha_without_law",
+    "levels_without_law", "too_many_schedules", "too_many_runs", "no_level",
+    "run_too_long",       "no_worsening_move",  "past_last_run",
+};
+static_assert(static_cast<std::size_t>(sa::fault_kind::past_last_run) + 1 ==
+              fault_kind_names.size());
+
+// A refused value as the page's script takes it, to put into words.
+val fault_object(const sa::fault& refused) {
+    val shown = val::object();
+    shown.set("kind", std::string(fault_kind_names[static_cast<std::size_t>(refused.kind)]));
+    shown.set("field", val::null());
+    for (const auto& [field, name] : field_names) {
+        if (refused.field == field) {
+            shown.set("field", std::string(name));
         }
     }
-    return args;
+    shown.set("value", refused.value);
+    shown.set("shown", refused.shown);
+    shown.set("limit", refused.limit);
+    return shown;
 }
 
-// The page studies one schedule at a time, and up to this many runs of it.
-constexpr long page_max_runs = 100'000;
+// The page runs one schedule at a time, and up to this many runs of it.
+constexpr sa::study_caps page_caps{100'000, 1};
 
-// What sa_study makes of the fields, or why it refuses them.
-struct checked_fields {
-    sa::study_options options;
-    std::string error;
+// A schedule that checked out, and its seed: the clock second unless one is given.
+struct checked_study {
+    sa::study_case study;
+    long runs;
+    std::uint32_t seed;
 };
 
-checked_fields check(const val& fields) {
-    sa::command_line parsed = sa::parse_command_line(study_arguments(fields), 1);
-    checked_fields checked{std::move(parsed.options), std::move(parsed.error)};
-    if (checked.error.empty() && checked.options.cases.size() != 1) {
-        checked.error = "the page runs one schedule at a time: give one value, not a list";
+// The page's fields, each as typed, read and planned as sa_study reads and plans its options:
+// an empty one stands for the default, as an option left out does.
+sa::expected<checked_study> check(const val& fields) {
+    sa::study_request request;
+    for (const auto& [field, name] : field_names) {
+        const val value = fields[name];
+        if (value.isString() && !value.as<std::string>().empty()) {
+            if (std::optional<sa::fault> wrong =
+                    sa::read_field(field, value.as<std::string>(), request)) {
+                return *wrong;
+            }
+        }
     }
-    if (checked.error.empty() && checked.options.runs > page_max_runs) {
-        checked.error = "--runs must be at most " + std::to_string(page_max_runs) + " on this page";
+    const std::uint32_t seed =
+        request.seed.value_or(static_cast<std::uint32_t>(std::time(nullptr)));
+    const sa::expected<sa::study_plan> plan = sa::plan_study(request, seed, page_caps);
+    if (!plan) {
+        return plan.error();
     }
-    return checked;
+    if (std::optional<sa::fault> wrong = sa::run_range_fault(request)) {
+        return *wrong;
+    }
+    return checked_study{plan->cases.front(), request.runs, seed};
 }
 
-// Checked fields that the page has already shown to check out; any others are a caller's
-// fault, thrown as a JavaScript error with sa_study's message.
-checked_fields checked_or_thrown(const val& fields) {
-    checked_fields checked = check(fields);
-    if (!checked.error.empty()) {
-        val::global("Error").new_(checked.error).throw_();
-    }
-    return checked;
-}
-
-// The schedule as the page shows it: sa_study's error message, or its values and cost.
+// The schedule as the page shows it: why it is refused, or its values and cost.
 val check_schedule(const val& fields) {
-    const checked_fields checked = check(fields);
+    const sa::expected<checked_study> checked = check(fields);
     val result = val::object();
-    result.set("error", checked.error);
-    if (!checked.error.empty()) {
+    if (!checked) {
+        result.set("fault", fault_object(checked.error()));
         return result;
     }
-    const sa::study_case& study = checked.options.cases.front();
+    const sa::study_case& study = checked->study;
     const sa::schedule_params& schedule = study.schedule;
-    result.set("seed", checked.options.seed);
-    result.set("runs", static_cast<double>(checked.options.runs));
+    result.set("seed", checked->seed);
+    result.set("runs", static_cast<double>(checked->runs));
     result.set("t0", schedule.t0);
-    result.set("alpha", schedule.alpha);
+    result.set("alpha", sa::alpha_of(schedule.law));
     result.set("tFinal", schedule.t_final);
     result.set("trials", schedule.trials_per_level);
     result.set("bits", study.bits);
@@ -118,6 +152,16 @@ val check_schedule(const val& fields) {
     result.set("trialsPerRun", static_cast<double>(sa::trials_per_run(schedule)));
     result.set("description", sa::describe_case(study));
     return result;
+}
+
+// The case that check_schedule returned values for; the page runs the demo's law with them.
+sa::study_case case_of(const val& checked) {
+    const int bits = checked["bits"].as<int>();
+    const sa::cooling law = sa::law_with(sa::demo_schedule(sa::study_encoding(bits)).law,
+                                         checked["alpha"].as<double>(), 0);
+    return {{checked["t0"].as<double>(), checked["tFinal"].as<double>(), law,
+             checked["trials"].as<int>()},
+            bits};
 }
 
 // ---- The grid: f at every point, drawn one column at a time
@@ -181,11 +225,10 @@ val landscape(int bits, int columns) {
 
 // ---- A traced run: the CSV of sa_study --trace
 
-std::string trace(const val& fields) {
-    const checked_fields checked = checked_or_thrown(fields);
+std::string trace(const val& checked) {
     std::string csv = sa::trace_csv_heading();
     sa::trace_run(
-        checked.options.cases.front(), {checked.options.seed, 0, 1},
+        case_of(checked), {checked["seed"].as<std::uint32_t>(), 0, 1},
         [](const sa::trace_start& /*start*/) {},
         [&csv](const sa::level_summary& level) { csv += sa::trace_csv_row(level); });
     return csv;
@@ -193,37 +236,22 @@ std::string trace(const val& fields) {
 
 // ---- A run stepped trial by trial: the run that sa_study --trace --seed S follows
 
-sa::schedule_params schedule_of(const val& checked) {
-    sa::schedule_params schedule{};
-    schedule.t0 = checked["t0"].as<double>();
-    schedule.alpha = checked["alpha"].as<double>();
-    schedule.t_final = checked["tFinal"].as<double>();
-    schedule.trials_per_level = checked["trials"].as<int>();
-    return schedule;
-}
-
 class stepped_run {
   public:
     // `checked` is what check_schedule returned; it is taken as it is, so that a schedule whose
     // levels take long to count is counted once, away from the page.
     stepped_run(const val& checked, std::uint32_t seed)
-        : enc_(sa::study_encoding(checked["bits"].as<int>())),
-          schedule_(schedule_of(checked)),
-          levels_(schedule_),
+        : study_(case_of(checked)),
+          enc_(sa::study_encoding(study_.bits)),
           engine_(seed),
           start_(sa::random_solution(enc_, engine_)),
-          run_(enc_, start_),
-          level_(levels_.begin()) {
-        begin_level();
-    }
-    stepped_run(const stepped_run&) = delete;
-    stepped_run& operator=(const stepped_run&) = delete;
+          run_(enc_, study_.schedule, start_) {}
 
-    bool finished() const { return level_ == std::default_sentinel; }
+    bool finished() const { return run_.finished(); }
 
     val start() const {
         val shown = val::object();
-        shown.set("x", run_.start_x());
+        shown.set("x", run_.state().start_x());
         shown.set("value", start_.fo);
         shown.set("f", f_at(sa::decode_bits(start_.bits)));
         return shown;
@@ -234,18 +262,15 @@ class stepped_run {
         if (finished()) {
             return val::null();
         }
-        const double temperature = *level_;
-        const float x_before = run_.current_x();
-        const sa::trial_outcome trial = run_.trial(temperature, engine_);
-        ++trials_done_;
-        ++summary_.trials;
-        if (trial.accepted) {
-            ++(sa::improves(trial.delta) ? summary_.improving : summary_.worsening);
-        }
+        const sa::annealing_run& state = run_.state();
+        const float x_before = state.current_x();
+        const sa::trial_step made = run_.trial(engine_);
+        const sa::trial_outcome& trial = made.outcome;
+        const double temperature = made.level.temperature;
         val shown = val::object();
-        shown.set("trial", static_cast<double>(trials_done_));
-        shown.set("level", static_cast<double>(summary_.level));
-        shown.set("trialInLevel", summary_.trials);
+        shown.set("trial", static_cast<double>(run_.trials_made()));
+        shown.set("level", static_cast<double>(made.level.level));
+        shown.set("trialInLevel", made.level.trials);
         shown.set("temperature", temperature);
         shown.set("fromX", x_before);
         shown.set("position", trial.position);
@@ -259,14 +284,14 @@ class stepped_run {
                                      : std::exp(sa::acceptance_exponent(trial.delta, temperature)));
         shown.set("r", trial.r ? val(*trial.r) : val::null());
         shown.set("accepted", trial.accepted);
-        shown.set("x", run_.current_x());
-        shown.set("f", f_at(sa::decode_bits(run_.current().bits)));
-        shown.set("value", run_.current().fo);
-        shown.set("bestX", run_.best_x());
-        shown.set("bestF", f_at(sa::decode_bits(run_.best().bits)));
-        shown.set("bestValue", run_.best().fo);
-        if (summary_.trials == schedule_.trials_per_level) {
-            shown.set("levelDone", end_level());
+        shown.set("x", state.current_x());
+        shown.set("f", f_at(sa::decode_bits(state.current().bits)));
+        shown.set("value", state.current().fo);
+        shown.set("bestX", state.best_x());
+        shown.set("bestF", f_at(sa::decode_bits(state.best().bits)));
+        shown.set("bestValue", state.best().fo);
+        if (made.closed_level) {
+            shown.set("levelDone", level_shown(made.level));
         }
         return shown;
     }
@@ -274,50 +299,41 @@ class stepped_run {
   private:
     float f_at(int d) const { return static_cast<float>(sa::objective(sa::x_at(d, enc_))); }
 
-    void begin_level() {
-        if (!finished()) {
-            summary_ = {level_number_, *level_, 0, 0, 0, 0.0F, 0.0F, 0.0F};
-        }
-    }
-
-    // The level's line as sa_study --trace writes it, and its row of the CSV.
-    val end_level() {
-        summary_.x = run_.current_x();
-        summary_.fo = run_.current().fo;
-        summary_.best_fo = run_.best().fo;
+    // A closed level's line as sa_study --trace writes it, and its row of the CSV.
+    static val level_shown(const sa::level_summary& level) {
         val done = val::object();
-        done.set("level", static_cast<double>(summary_.level));
-        done.set("temperature", summary_.temperature);
-        done.set("improving", summary_.improving);
-        done.set("worsening", summary_.worsening);
-        done.set("trials", summary_.trials);
-        done.set("x", summary_.x);
-        done.set("value", summary_.fo);
-        done.set("bestValue", summary_.best_fo);
-        done.set("csv", sa::trace_csv_row(summary_));
-        ++level_;
-        ++level_number_;
-        begin_level();
+        done.set("level", static_cast<double>(level.level));
+        done.set("temperature", level.temperature);
+        done.set("improving", level.improving);
+        done.set("worsening", level.worsening);
+        done.set("trials", level.trials);
+        done.set("x", level.x);
+        done.set("value", level.fo);
+        done.set("bestValue", level.best_fo);
+        done.set("csv", sa::trace_csv_row(level));
         return done;
     }
 
+    sa::study_case study_;
     sa::encoding enc_;
-    sa::schedule_params schedule_;
-    sa::temperature_levels levels_;  // level_ points into it: never moved
     sa::random_engine engine_;
     sa::solution start_;
-    sa::annealing_run run_;
-    sa::temperature_levels::iterator level_;
-    std::int64_t level_number_ = 0;
-    std::int64_t trials_done_ = 0;
-    sa::level_summary summary_{};
+    sa::scheduled_run run_;
 };
 
 // ---- A study, run in chunks so that a worker can report between them
 
 class study_job {
   public:
-    explicit study_job(const val& fields) : study_job(checked_or_thrown(fields)) {}
+    // `checked` is what check_schedule returned.
+    explicit study_job(const val& checked)
+        : study_(case_of(checked)),
+          runs_(static_cast<long>(checked["runs"].as<double>())),
+          seed_(checked["seed"].as<std::uint32_t>()),
+          space_(sa::study_encoding(study_.bits)),
+          landmarks_(sa::find_landmarks(space_)) {
+        outcomes_.reserve(static_cast<std::size_t>(runs_));
+    }
 
     double seed() const { return seed_; }
     double trials_per_run() const {
@@ -351,15 +367,6 @@ class study_job {
     }
 
   private:
-    explicit study_job(const checked_fields& checked)
-        : study_(checked.options.cases.front()),
-          runs_(checked.options.runs),
-          seed_(checked.options.seed),
-          space_(sa::study_encoding(study_.bits)),
-          landmarks_(sa::find_landmarks(space_)) {
-        outcomes_.reserve(static_cast<std::size_t>(runs_));
-    }
-
     sa::study_case study_;
     long runs_;
     std::uint32_t seed_;

@@ -232,6 +232,18 @@ describe('bad schedule values', () => {
       assert.equal(await page.$eval('#study-start', (b) => b.disabled), true);
     });
   }
+
+  test('come to scripts as faults, and reject a study or trace with the same words', async () => {
+    const fields = { seed: '5', bits: '30' };
+    const message = nativeRefusal(argumentsOf(fields));
+    const checked = await page.evaluate((f) => window.sa.check(f), fields);
+    assert.equal(checked.error, message);
+    assert.deepEqual(checked.fault, { kind: 'out_of_range', field: 'bits', value: '30', shown: '30', limit: 'from 2 to 24' });
+    for (const call of ['study', 'trace']) {
+      const refusal = await page.evaluate((c, f) => window.sa[c](f).catch((e) => ({ message: e.message, fault: e.fault })), call, fields);
+      assert.deepEqual(refusal, { message, fault: checked.fault });
+    }
+  });
 });
 
 describe('the run', () => {

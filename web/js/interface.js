@@ -7,6 +7,7 @@
 // grid, and the page must never wait.
 (function () {
   const onPage = createSaModule();
+  const { describe } = window.saPage.messages;
 
   // A worker's script: the module's factory and saWorkerMain, from their own text.
   let workerUrl = null;
@@ -66,7 +67,7 @@
       this.worker.postMessage({ id, kind, payload });
     }
 
-    receive({ id, result, error, progress }) {
+    receive({ id, result, fault, error, progress }) {
       const request = this.pending.get(id);
       if (!request) {
         return;
@@ -78,7 +79,9 @@
         return;
       }
       this.pending.delete(id);
-      if (error !== undefined) {
+      if (fault !== undefined) {
+        request.reject(Object.assign(new Error(describe(fault)), { fault }));
+      } else if (error !== undefined) {
         request.reject(new Error(error));
       } else {
         request.resolve(result);
@@ -96,7 +99,7 @@
 
   const lanes = { check: new Lane(), grid: new Lane(), study: new Lane() };
 
-  // sa_study's fields as text, as the user would type them; absent ones are left out, so that
+  // The fields as text, as the user would type them; absent ones are left out, so that
   // sa_study's defaults apply.
   const fieldNames = ['seed', 'runs', 't0', 'alpha', 'tFinal', 'trials', 'bits'];
   function fieldsOf(params = {}) {
@@ -148,8 +151,11 @@
       return (await runSession(second, input)).text;
     },
 
-    check(params) {
-      return lanes.check.call('check', fieldsOf(params));
+    async check(params) {
+      const checked = await lanes.check.call('check', fieldsOf(params));
+      return checked.fault
+        ? { error: describe(checked.fault), fault: checked.fault }
+        : { error: '', fault: null, ...checked };
     },
 
     landscape(bits, columns = 1000) {

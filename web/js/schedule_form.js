@@ -1,9 +1,9 @@
 'use strict';
 
-// The schedule's fields and the study's count of runs, checked as the user types by
-// sa_study's own command line (in a worker, through sa.check). The form shows sa_study's
-// message, or the levels and trials that the schedule costs, and hands every schedule that
-// checks out to `onSchedule`.
+// The schedule's fields and the study's count of runs, checked as the user types by the rules
+// of sa_study's command line (in a worker, through sa.check). The form shows what is wrong
+// beside the field it lies in, or the levels and trials that the schedule costs, and hands
+// every schedule that checks out to `onSchedule`.
 (function () {
   const scheduleNames = ['t0', 'alpha', 'tFinal', 'trials', 'bits'];
   const pause = 150;  // milliseconds of quiet typing before a check
@@ -70,7 +70,7 @@
       if (asked !== this.asked) {
         return;  // the user typed on meanwhile
       }
-      this.show(checked.error);
+      this.show(checked);
       this.setBusy(false);
       if (checked.error) {
         this.checked = null;
@@ -85,24 +85,15 @@
       this.onSchedule(checked);
     }
 
-    // sa_study's message beside the fields it concerns, and the field it names marked.
-    show(message) {
-      let named = null;
-      let first = Infinity;
-      for (const input of Object.values(this.inputs)) {
-        const option = input.closest('label').querySelector('.option').textContent;
-        const at = message.search(new RegExp(`${option}(?![\\w-])`));
-        if (at >= 0 && at < first) {
-          named = input;
-          first = at;
-        }
-      }
+    // What is wrong beside the fields, and the field it lies in marked.
+    show({ error, fault }) {
+      const named = (fault && this.inputs[fault.field]) || null;
       for (const input of Object.values(this.inputs)) {
         input.setAttribute('aria-invalid', String(input === named));
       }
       const aboutRuns = named === this.inputs.runs;
-      this.error.textContent = aboutRuns ? '' : message;
-      this.runsError.textContent = aboutRuns ? message : '';
+      this.error.textContent = aboutRuns ? '' : error;
+      this.runsError.textContent = aboutRuns ? error : '';
     }
   }
 

@@ -2,17 +2,33 @@
 
 // The body of the page's workers. A page opened from disk may not start a worker from a file,
 // so interface.js builds each worker from this function's text and the module's.
-// Each request is {id, kind, payload}; the worker answers {id, result} or {id, error}, and a
-// study also {id, progress} between its chunks.
+// Each request is {id, kind, payload}; the worker answers {id, result}, {id, fault} for fields
+// that the libraries refuse, or {id, error}, and a study also {id, progress} between its chunks.
 function saWorkerMain(scope, createSaModule) {
   const loaded = createSaModule();
+
+  // Fields refused by the libraries, for the page to put into words.
+  class Refused {
+    constructor(fault) {
+      this.fault = fault;
+    }
+  }
+
+  // The schedule that the fields hold, checked; refused otherwise.
+  function checked(sa, fields) {
+    const schedule = sa.checkSchedule(fields);
+    if (schedule.fault) {
+      throw new Refused(schedule.fault);
+    }
+    return schedule;
+  }
 
   // Trials a study makes between two reports of its progress: a tenth of a second or so.
   const trialsPerChunk = 400000;
 
   function runStudy(sa, { fields, bins }, report) {
     const began = performance.now();
-    const job = new sa.StudyJob(fields);
+    const job = new sa.StudyJob(checked(sa, fields));
     try {
       const runs = job.runs();
       const trialsPerRun = job.trialsPerRun();
@@ -35,7 +51,7 @@ function saWorkerMain(scope, createSaModule) {
   const handlers = {
     check: (sa, fields) => sa.checkSchedule(fields),
     landscape: (sa, { bits, columns }) => sa.landscape(bits, columns),
-    trace: (sa, fields) => sa.trace(fields),
+    trace: (sa, fields) => sa.trace(checked(sa, fields)),
     study: runStudy,
   };
 
@@ -46,7 +62,11 @@ function saWorkerMain(scope, createSaModule) {
       const report = (progress) => scope.postMessage({ id, progress });
       scope.postMessage({ id, result: handlers[kind](sa, payload, report) });
     } catch (error) {
-      scope.postMessage({ id, error: error instanceof Error ? error.message : String(error) });
+      if (error instanceof Refused) {
+        scope.postMessage({ id, fault: error.fault });
+      } else {
+        scope.postMessage({ id, error: error instanceof Error ? error.message : String(error) });
+      }
     }
   };
 }
