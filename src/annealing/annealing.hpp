@@ -50,7 +50,7 @@ struct geometric {
 
     double alpha;  // cooling factor applied after each level
 
-    bool runs(const cooling_step& step, const temperature_span& span) const {
+    static bool runs(const cooling_step& step, const temperature_span& span) {
         return step.temperature > span.t_final;
     }
     double next(const cooling_step& step, const temperature_span& span) const;
@@ -236,7 +236,7 @@ class annealing_run {
     annealing_run(const encoding& enc, const solution& start);
 
     // Draw a position, flip it, decode, evaluate; accept if better, or else with probability
-    // exp(delta / T); keep the best.
+    // exp(delta / T) (the Metropolis acceptance rule); keep the best.
     trial_outcome trial(double temperature, random_engine& engine);
 
     const solution& current() const { return cur_; }

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <numeric>
 
 #include "study/study.hpp"
 
@@ -37,11 +38,12 @@ struct grid_temperatures {
 class sweep_axes {
   public:
     explicit sweep_axes(const study_request& request)
-        : request_(request), laws_(laws_or_default(request)) {
-        for (const cooling& law : laws_) {
-            coolings_ += static_cast<double>(alphas(law)) * static_cast<double>(levels(law));
-        }
-    }
+        : request_(request),
+          laws_(laws_or_default(request)),
+          coolings_(std::accumulate(
+              laws_.begin(), laws_.end(), 0.0, [this](double sum, const cooling& law) {
+                  return sum + static_cast<double>(alphas(law)) * static_cast<double>(levels(law));
+              })) {}
 
     // In a double, which no list can overflow.
     double count() const {
@@ -68,7 +70,7 @@ class sweep_axes {
             grid.t_final.value_or(
                 value_or(r.t_final, t_final_index, static_cast<float>(demo.t_final))),
             demo.law, value_or(r.trials, trials_index, demo.trials_per_level)};
-        schedule.law = cooling_at(cooling_index, schedule, demo);
+        schedule.law = cooling_at(cooling_index, schedule.span(), demo.law);
         return {schedule, bits};
     }
 
@@ -92,24 +94,23 @@ class sweep_axes {
         return takes_levels(law) ? count_or_one(request_.levels) : 1;
     }
 
-    // Without a list of L, a law runs as many levels as the demo's alpha takes between the
+    // Without a list of L, a law runs as many levels as the demo's law takes between the
     // schedule's temperatures.
-    cooling cooling_at(std::size_t index, const schedule_params& between,
-                       const schedule_params& demo) const {
+    cooling cooling_at(std::size_t index, const temperature_span& between,
+                       const cooling& demo_law) const {
         const study_request& r = request_;
         auto law = laws_.begin();
         for (; index >= alphas(*law) * levels(*law); ++law) {
             index -= alphas(*law) * levels(*law);
         }
         const std::size_t level_index = next_digit(index, levels(*law));
-        const double demo_alpha = alpha_of(demo.law);
-        const float alpha = value_or(r.alpha, index, static_cast<float>(demo_alpha));
+        const float alpha = value_or(r.alpha, index, static_cast<float>(alpha_of(demo_law)));
         int level_count = 0;
         if (takes_levels(*law)) {
-            level_count = r.levels.empty()
-                              ? static_cast<int>(count_levels(
-                                    {between.t0, between.t_final, geometric{demo_alpha}, 1}))
-                              : r.levels[level_index];
+            level_count =
+                r.levels.empty()
+                    ? static_cast<int>(count_levels({between.t0, between.t_final, demo_law, 1}))
+                    : r.levels[level_index];
         }
         return law_with(*law, takes_alpha(*law) ? alpha : 0.0, level_count);
     }
@@ -192,8 +193,8 @@ expected<std::vector<grid_temperatures>> choose_for_grids(
     return chosen;
 }
 
-// A run must have a level, and may not make more trials than a run may: those of a long
-// geometric schedule are estimated first, since counting 10^15 levels would never end.
+// A run must have a level, and may not make more trials than a run may: they are estimated
+// first, since counting a schedule of 10^15 levels would never end.
 std::optional<fault> run_length_fault(const study_case& study) {
     const schedule_params& s = study.schedule;
     if (s.t0 <= s.t_final) {
@@ -232,12 +233,11 @@ expected<study_plan> plan_study(const study_request& request, std::uint32_t seed
     const sweep_axes axes(request);
     const auto count = static_cast<std::size_t>(axes.count());
     for (std::size_t i = 0; i < count; ++i) {
-        plan.cases.push_back(axes.at(i, *chosen));
-    }
-    for (const study_case& study : plan.cases) {
+        const study_case study = axes.at(i, *chosen);
         if (std::optional<fault> wrong = run_length_fault(study)) {
             return *wrong;
         }
+        plan.cases.push_back(study);
     }
     return plan;
 }
@@ -253,11 +253,10 @@ std::optional<fault> run_range_fault(const study_request& request) {
 }
 
 std::int64_t planned_trials(const study_plan& plan, long runs) {
-    std::int64_t trials = 0;
-    for (const study_case& study : plan.cases) {
-        trials += trials_per_run(study.schedule) * runs;
-    }
-    return trials;
+    return std::accumulate(plan.cases.begin(), plan.cases.end(), std::int64_t{0},
+                           [runs](std::int64_t trials, const study_case& study) {
+                               return trials + trials_per_run(study.schedule) * runs;
+                           });
 }
 
 }  // namespace sa

@@ -35,9 +35,6 @@ std::optional<fault> outside(study_field field, std::int64_t value, const whole_
 
 expected<std::int64_t> read_one_whole(study_field field, std::string_view text,
                                       const whole_limits& limits, const number_style& style) {
-    if (text.empty()) {
-        return missing(field);
-    }
     const expected<std::vector<std::int64_t>> values = read_wholes(text, style);
     if (!values) {
         return in_field(values.error(), field);
@@ -65,9 +62,6 @@ std::optional<fault> read_whole(study_field field, std::string_view text,
 std::optional<fault> read_whole_list(study_field field, std::string_view text,
                                      const whole_limits& limits, const number_style& style,
                                      std::vector<int>& out) {
-    if (text.empty()) {
-        return missing(field);
-    }
     const expected<std::vector<std::int64_t>> values = read_wholes(text, style);
     if (!values) {
         return in_field(values.error(), field);
@@ -81,20 +75,23 @@ std::optional<fault> read_whole_list(study_field field, std::string_view text,
     return std::nullopt;
 }
 
-// What a real value must be once rounded to single precision: the fault's kind, or none.
-using real_rule = std::optional<fault_kind> (*)(double value, float rounded);
+// What a real value must be, as typed and once rounded to single precision: the fault's kind,
+// or none.
+using real_rule = std::optional<fault_kind> (*)(double value);
 
-std::optional<fault_kind> positive(double value, float rounded) {
+std::optional<fault_kind> positive(double value) {
     if (value <= 0.0) {
         return fault_kind::not_positive;
     }
-    return rounded == 0.0F ? std::optional(fault_kind::rounds_to_zero) : std::nullopt;
+    return static_cast<float>(value) == 0.0F ? std::optional(fault_kind::rounds_to_zero)
+                                             : std::nullopt;
 }
 
-std::optional<fault_kind> cooling_factor(double value, float rounded) {
+std::optional<fault_kind> cooling_factor(double value) {
     if (value <= 0.0 || value >= 1.0) {
         return fault_kind::not_a_factor;
     }
+    const auto rounded = static_cast<float>(value);
     if (rounded == 1.0F) {
         return fault_kind::rounds_to_one;
     }
@@ -104,9 +101,6 @@ std::optional<fault_kind> cooling_factor(double value, float rounded) {
 // A list of reals, rounded to single precision as sa_demo's own constants are.
 std::optional<fault> read_real_list(study_field field, std::string_view text, real_rule rule,
                                     const number_style& style, std::vector<float>& out) {
-    if (text.empty()) {
-        return missing(field);
-    }
     const expected<std::vector<double>> values = read_reals(text, style);
     if (!values) {
         return in_field(values.error(), field);
@@ -116,13 +110,12 @@ std::optional<fault> read_real_list(study_field field, std::string_view text, re
         if (std::fabs(value) > max_temperature) {
             return fault{fault_kind::too_large, field, shown, shown, "1e30"};
         }
-        const auto rounded = static_cast<float>(value);
-        if (const std::optional<fault_kind> kind = rule(value, rounded)) {
+        if (const std::optional<fault_kind> kind = rule(value)) {
             const std::string largest_below_one = shortest(std::nextafter(1.0F, 0.0F));
             return fault{*kind, field, shown, shown,
                          *kind == fault_kind::rounds_to_one ? largest_below_one : ""};
         }
-        out.push_back(rounded);
+        out.push_back(static_cast<float>(value));
     }
     return std::nullopt;
 }
@@ -164,10 +157,7 @@ std::optional<fault> read_laws(std::string_view text, const number_style& style,
     if (text.empty()) {
         return missing(study_field::laws);
     }
-    std::size_t start = 0;
-    for (std::size_t end = 0; end != std::string_view::npos; start = end + 1) {
-        end = text.find(style.list_separator, start);
-        const std::string_view name = text.substr(start, end - start);
+    for (const std::string_view name : list_items(text, style)) {
         if (name.empty()) {
             return fault{fault_kind::empty_item, study_field::laws, std::string(text),
                          quoted_value(text), ""};

@@ -14,8 +14,10 @@
 #include "batch/batch.hpp"
 
 // Many annealing runs, each exactly what sa_demo does on choices 1 and 2 when started in a
-// given clock second, under one schedule or a sweep of schedules, and what they add up to.
-// Computes only: the outputs and the command line are sa_study's other parts.
+// given clock second, under one schedule or a sweep of schedules, and what they add up to;
+// and the request that both front ends, sa_study's command line and the page, make of a
+// study: its values, the rules they meet and the cases they plan. Computes only: the front
+// ends and the outputs print what it finds.
 
 namespace sa {
 
@@ -54,7 +56,7 @@ struct study_case {
 encoding study_encoding(int bits);
 
 // The schedule and encoding in one line: "T0 100, alpha 0.97, final T 0.1, 8 trials per
-// level, 17 bits", a law other than geometric named in place of its factor.
+// level, 17 bits", a law without a cooling factor named in its place.
 std::string describe_case(const study_case& study);
 
 // What the request's lists set of a law: its cooling factor alpha, or its levels L. A law
@@ -369,9 +371,9 @@ enum class fault_kind {
     out_of_range,        // --bits must be from 2 to 24, not 30
     not_one_number,      // --seed takes one number, not '1,2'
     bad_acceptance,      // --t0 auto:CHI needs an acceptance between 0 and 1, not '1'
-    unknown_law,         // --cooling: 'Linear' is no cooling law (geometric, linear or ...)
-    alpha_without_law,   // --alpha sets geometric cooling, which --cooling leaves out
-    levels_without_law,  // --levels sets linear and Lundy-Mees cooling, not geometric (...)
+    unknown_law,         // --cooling: 'cubic' is no cooling law (the names of the laws)
+    alpha_without_law,   // --alpha sets (its laws) cooling, which --cooling leaves out
+    levels_without_law,  // --levels sets (its laws) cooling, not (the others) (see --cooling)
     too_many_schedules,  // the lists make 80010000 schedules, more than the 10,000 a sweep ...
     too_many_runs,       // more runs than a front end takes, within the rules
     no_level,            // T0 must lie above the final T, so that the schedule has a level ...
@@ -395,8 +397,11 @@ struct fault {
 template <typename T, typename E = fault>
 class expected {
   public:
-    expected(T value) : state_(std::in_place_index<0>, std::move(value)) {}  // NOLINT
-    expected(E error) : state_(std::in_place_index<1>, std::move(error)) {}  // NOLINT
+    // Implicit, as std::expected's are, so that a function returns either.
+    // cppcheck-suppress noExplicitConstructor
+    expected(T value) : state_(std::in_place_index<0>, std::move(value)) {}
+    // cppcheck-suppress noExplicitConstructor
+    expected(E error) : state_(std::in_place_index<1>, std::move(error)) {}
 
     bool has_value() const { return state_.index() == 0; }
     explicit operator bool() const { return has_value(); }
@@ -416,6 +421,9 @@ struct number_style {
     char list_separator = ',';
 };
 
+// The items of a list, empty ones included.
+std::vector<std::string_view> list_items(std::string_view text, const number_style& style = {});
+
 // A value, or a list of values and ranges start:stop:step, at most max_list_values in all:
 // the values, or why the text is none. Reals are finite, whole numbers decimal.
 expected<std::vector<double>> read_reals(std::string_view text, const number_style& style = {});
@@ -423,10 +431,10 @@ expected<std::vector<std::int64_t>> read_wholes(std::string_view text,
                                                 const number_style& style = {});
 
 // A study as a front end asks for it. An empty list stands for the demo's own value; the
-// demo's trials per level follow the number of digits (bits / 2). Geometric cooling sweeps
-// alpha, the other laws sweep L; without a list of L they run as many levels as geometric
-// cooling by the demo's alpha takes between the same temperatures, so the laws compare at the
-// same cost. Real values are rounded to single precision, as the demo's own constants are.
+// demo's trials per level follow the number of digits (bits / 2). A law with a cooling factor
+// sweeps alpha, a law with levels sweeps L; without a list of L it runs as many levels as the
+// demo's law takes between the same temperatures, so the laws compare at the same cost. Real
+// values are rounded to single precision, as the demo's own constants are.
 struct study_request {
     std::vector<float> t0;
     std::vector<float> alpha;

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdarg>
 #include <cstdio>
+#include <type_traits>
 
 #include "study/study.hpp"
 
@@ -84,30 +85,37 @@ std::string describe_case(const study_case& study) {
                   count_of(s.trials_per_level, "trial", "trials").c_str(), study.bits);
 }
 
+namespace {
+
+// A law with a cooling factor; a law with a number of levels.
+template <typename Law>
+concept with_alpha = requires(const Law& law) {
+    law.alpha;
+};
+template <typename Law>
+concept with_levels = requires(const Law& law) {
+    law.levels;
+};
+
+template <typename Value>
+using law_type = std::remove_cvref_t<Value>;
+
+}  // namespace
+
 bool takes_alpha(const cooling& law) {
-    return std::visit(
-        [](const auto& some_law) {
-            return requires {
-                some_law.alpha;
-            };
-        },
-        law);
+    return std::visit([](const auto& some_law) { return with_alpha<law_type<decltype(some_law)>>; },
+                      law);
 }
 
 bool takes_levels(const cooling& law) {
     return std::visit(
-        [](const auto& some_law) {
-            return requires {
-                some_law.levels;
-            };
-        },
-        law);
+        [](const auto& some_law) { return with_levels<law_type<decltype(some_law)>>; }, law);
 }
 
 double alpha_of(const cooling& law) {
     return std::visit(
         [](const auto& some_law) {
-            if constexpr (requires { some_law.alpha; }) {
+            if constexpr (with_alpha<law_type<decltype(some_law)>>) {
                 return some_law.alpha;
             } else {
                 return 0.0;
@@ -119,10 +127,10 @@ double alpha_of(const cooling& law) {
 cooling law_with(cooling law, double alpha, int levels) {
     std::visit(
         [alpha, levels](auto& some_law) {
-            if constexpr (requires { some_law.alpha; }) {
+            if constexpr (with_alpha<law_type<decltype(some_law)>>) {
                 some_law.alpha = alpha;
             }
-            if constexpr (requires { some_law.levels; }) {
+            if constexpr (with_levels<law_type<decltype(some_law)>>) {
                 some_law.levels = levels;
             }
         },
@@ -138,10 +146,9 @@ std::vector<cooling> laws_taking(bool (*takes)(const cooling&), bool taking) {
 
 std::vector<std::string> spelled(const std::vector<cooling>& laws,
                                  const char* law_spelling::*word) {
-    std::vector<std::string> words;
-    for (const cooling& law : laws) {
-        words.emplace_back(spelling_of(law).*word);
-    }
+    std::vector<std::string> words(laws.size());
+    std::transform(laws.begin(), laws.end(), words.begin(),
+                   [word](const cooling& law) { return spelling_of(law).*word; });
     return words;
 }
 

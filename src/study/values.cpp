@@ -115,8 +115,8 @@ std::optional<fault> append_range(const value_range<T>& range, std::string_view 
 
 // One item of a list: a value, or a range start:stop:step.
 template <typename T>
-std::optional<fault> append_item(std::string_view item, std::string_view list,
-                                 const number_style& style, std::vector<T>& values) {
+std::optional<fault> append_item(std::string_view item, const number_style& style,
+                                 std::string_view list, std::vector<T>& values) {
     const std::vector<std::string_view> parts = split_at(item, ':');
     if (parts.size() != 1 && parts.size() != 3) {
         return shape_fault(fault_kind::range_shape, list);
@@ -148,11 +148,11 @@ expected<std::vector<T>> read_values(std::string_view text, const number_style& 
         return fault{fault_kind::missing_value, std::nullopt, "", "", ""};
     }
     std::vector<T> values;
-    for (const std::string_view item : split_at(text, style.list_separator)) {
+    for (const std::string_view item : list_items(text, style)) {
         if (item.empty()) {
             return shape_fault(fault_kind::empty_item, text);
         }
-        if (std::optional<fault> wrong = append_item(item, text, style, values)) {
+        if (std::optional<fault> wrong = append_item(item, style, text, values)) {
             return *wrong;
         }
     }
@@ -160,6 +160,10 @@ expected<std::vector<T>> read_values(std::string_view text, const number_style& 
 }
 
 }  // namespace
+
+std::vector<std::string_view> list_items(std::string_view text, const number_style& style) {
+    return split_at(text, style.list_separator);
+}
 
 expected<std::vector<double>> read_reals(std::string_view text, const number_style& style) {
     return read_values<double>(text, style);

@@ -95,7 +95,7 @@ std::string default_of(double widened_float) {
     return " (default " + shortest(widened_float) + ")";
 }
 
-// "linear and Lundy-Mees": the laws that --levels sets, for prose.
+// The titles of the laws that --levels sets, for prose.
 std::string levelled_laws() {
     return listed(spelled(laws_taking(takes_levels), &law_spelling::title), " and ");
 }
@@ -139,7 +139,7 @@ std::string footer() {
            "Manual: man sa_study\n";
 }
 
-// "geometric (the default), linear or lundy-mees".
+// Every law's name, for --help, the demo's marked as the default.
 std::string law_choices(const cooling& demo_law) {
     std::vector<std::string> names = spelled(every_law(), &law_spelling::name);
     names[demo_law.index()] += " (the default)";
