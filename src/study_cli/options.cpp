@@ -1,9 +1,8 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <array>
 #include <cctype>
 #include <map>
-#include <tuple>
+#include <utility>
 
 #include "study_cli/study_cli.hpp"
 
@@ -274,13 +273,13 @@ expected<merge_request, early_exit> parse_merge_command_line(const std::vector<s
         "files, into the whole study's report and CSV.",
         "sa_study merge");
     app.get_formatter()->column_width(20);
-    std::string csv;
-    std::string plot;
     app.add_option("parts", request.parts, "CSV files written by sa_study --csv")
         ->required()
         ->type_name("FILE");
-    app.add_option("--csv", csv, "write the whole study's CSV (- for output)")->type_name("FILE");
-    app.add_option("--plot", plot, "draw the sweep: FILE.svg or FILE.png")->type_name("FILE");
+    app.add_option("--csv", request.csv_path, "write the whole study's CSV (- for output)")
+        ->type_name("FILE");
+    app.add_option("--plot", request.plot_path, "draw the sweep: FILE.svg or FILE.png")
+        ->type_name("FILE");
     app.footer(
         "Counts add and means are weighted by runs; so are the median times, which are\n"
         "marked as merged (median_measured 0). The parts must come from the same\n"
@@ -289,13 +288,12 @@ expected<merge_request, early_exit> parse_merge_command_line(const std::vector<s
     if (std::optional<early_exit> stop = run_cli11(app, args)) {
         return *stop;
     }
-    for (const auto& [name, text, path] : {std::tuple{"--csv", &csv, &request.csv_path},
-                                           std::tuple{"--plot", &plot, &request.plot_path}}) {
+    for (const auto& [name, path] :
+         {std::pair{"--csv", &request.csv_path}, std::pair{"--plot", &request.plot_path}}) {
         if (app.count(name) > 0) {
-            if (std::optional<std::string> error = path_fault(name, *text)) {
+            if (std::optional<std::string> error = path_fault(name, *path)) {
                 return refused(*error);
             }
-            *path = *text;
         }
     }
     if (std::optional<std::string> error = same_file_fault(request.csv_path, request.plot_path)) {

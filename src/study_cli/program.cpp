@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <numeric>
 #include <string_view>
 #include <thread>
 
