@@ -74,23 +74,40 @@ std::vector<std::string> spelled(const std::vector<cooling>& laws, const char* l
 
 // ---- The landscape: what the grid of an encoding holds
 
-// Decoded values first..last of one hill of f: from its top down to the valleys on either side.
+// Decoded values first..last on a grid; none is {-1, -1}.
 struct peak_range {
     int first;
     int last;
     bool contains(int d) const { return first <= d && d <= last; }
 };
 
-// The hill around d, found by climbing to its top and descending to both valleys.
-peak_range hill_around(const tabulated_space& space, int d);
+// One of f's hills: the basin of one of its peaks on the interval, from the valley on one side
+// to the valley on the other (or the interval's end). Peaks and valleys are found on f as a
+// smooth function, so that the rounding of its values cannot split a hill or invent one.
+struct hill {
+    double top_x;      // where f peaks
+    double top_value;  // f there, smooth
+    // The grid points on it: those whose x lies in the basin, and at each valley the lower of
+    // the two points around it, shared with the hill beyond. None where the grid has no point
+    // in the basin: the hill falls between two of its points, and the grid cannot show it.
+    peak_range range;
+};
 
-// The grid's best point and its two highest hills.
+// The value of a grid point as the grid holds it.
+using grid_value = std::function<long double(int d)>;
+
+// Every hill of f on the grid of `enc`, the highest peak first. Only the points around each
+// valley are looked up.
+std::vector<hill> hills_of(const encoding& enc, const grid_value& value_at);
+std::vector<hill> hills_of(const tabulated_space& space);
+
+// The grid's best point and the hills of f's two highest peaks.
 struct grid_landmarks {
     int optimum_d;
     float optimum_x;
     long double optimum_value;
     peak_range global_peak;
-    peak_range second_peak;  // the highest hill other than the global one
+    peak_range second_peak;
 };
 grid_landmarks find_landmarks(const tabulated_space& space);
 
@@ -158,8 +175,8 @@ double seconds_since(std::chrono::steady_clock::time_point start);
 struct study_summary {
     long runs = 0;
     long exact_optimum = 0;  // best is the grid's optimum itself
-    long global_peak = 0;    // best lies on the optimum's hill
-    long second_peak = 0;    // best lies on the second highest hill
+    long global_peak = 0;    // best lies on the hill of f's highest peak
+    long second_peak = 0;    // best lies on the hill of its second highest
     double mean_best = 0.0;
     float worst_best = 0.0F;
     double mean_gap = 0.0;  // |reported best - f(best x)|
@@ -203,7 +220,7 @@ inline constexpr double tts_target = 0.99;
 // What counts as a run's success.
 enum class success_measure {
     exact_optimum,  // its best is the grid's optimum
-    global_peak,    // its best lies on the optimum's hill
+    global_peak,    // its best lies on the hill of f's highest peak
 };
 
 // The runs of a summary that succeeded by that measure.

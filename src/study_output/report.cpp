@@ -15,8 +15,10 @@ const std::vector<table_column> sweep_columns = after_schedule_columns({{5, "exa
                                                                         {8, "mean", "best"},
                                                                         {6, "median", "us"}});
 
+// A hill that falls between two grid points is said to, rather than given a range of points.
 std::string range_text(const peak_range& hill) {
-    return hill.first < 0 ? "none" : format("decoded %d..%d", hill.first, hill.last);
+    return hill.first < 0 ? "the grid has no point on it"
+                          : format("decoded %d..%d", hill.first, hill.last);
 }
 
 std::string summary_text(const study_summary& summary, const grid_landmarks& landmarks) {
@@ -71,9 +73,14 @@ std::string single_report(const case_result& result, const tabulated_grid& grid,
                        describe_cost(result.study) + "\n\n";
     text += format("Exact optimum over all %d grid points (%.1f ms):\n",
                    grid.space.grid_encoding().d_max + 1, grid.seconds * 1e3);
-    text += format("  x = %.6f   f(x) = %.6Lf   decoded value %d\n\n",
+    text += format("  x = %.6f   f(x) = %.6Lf   decoded value %d\n",
                    static_cast<double>(landmarks.optimum_x), landmarks.optimum_value,
                    landmarks.optimum_d);
+    // A coarse grid can miss the top of f's highest peak by more than another peak's height.
+    if (!landmarks.global_peak.contains(landmarks.optimum_d)) {
+        text += "  on a lower hill: every grid point on the global peak lies lower\n";
+    }
+    text += "\n";
     text += format("%ld runs", result.summary.runs);
     if (range.first > 0) {
         text += format(" (runs %llu to %llu)", static_cast<unsigned long long>(range.first),

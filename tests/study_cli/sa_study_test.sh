@@ -32,6 +32,16 @@ head -1 trace.csv | grep -qx 'level,temperature,accepted_improving,accepted_wors
 [ "$(wc -l <trace.csv)" -eq 228 ] || fail "the demo's trace should have 227 levels"
 "$study" --trace --seed 5 --csv - 2>/dev/null | cmp -s - trace.csv || fail "--csv - is not the trace's CSV"
 
+# Hills follow f's shape at any grid: at 18 bits the global one runs from valley to valley; a
+# grid too coarse to hold a point on the second, or near the global top, says so.
+"$study" --seed 1 --runs 200 --bits 18 >bits18.txt
+grep -qx '  best on the global peak        100.00 %   (decoded 73696..115035)' bits18.txt ||
+  fail "the 18-bit global hill is wrong: $(grep 'global peak ' bits18.txt)"
+"$study" --seed 1 --runs 20 --bits 2 >bits2.txt
+grep -qx '  on a lower hill: every grid point on the global peak lies lower' bits2.txt &&
+  grep -qx '  best on the second peak          0.00 %   (the grid has no point on it)' bits2.txt ||
+  fail "a 2-bit grid's hills are not reported as it has them"
+
 # Temperatures chosen automatically come from a sample seeded with the study's seed, for each
 # grid, and the report says which and how.
 "$study" --seed 1 --runs 20 --bits 12,17 --t0 auto --t-final auto:0.001 >auto.txt
