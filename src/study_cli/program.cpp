@@ -39,8 +39,10 @@ void clear_progress_line() {
     }
 }
 
-// An interrupted study leaves no partial file behind it, and no progress line.
+// An interrupted study leaves no partial file behind it, and no progress line. A gnuplot
+// drawing is ended first, so that it cannot write the picture again once it is removed.
 extern "C" void on_interrupt(int signal_number) {
+    stop_drawing();
     remove_pending_files();
     clear_progress_line();
     std::signal(signal_number, SIG_DFL);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -76,6 +77,10 @@ struct merged_study {
 expected<merged_study, std::string> merge_parts(const std::vector<std::string>& paths);
 
 // ---- Files that appear whole or not at all
+
+// The file that writing to `path` writes: through any links, also a link to a file that does
+// not exist yet, which writing creates. A path with no link is made absolute and plain.
+std::filesystem::path written_path(const std::string& path);
 
 // Why `path` cannot be written, or nothing: it must be writable, and a new file must be
 // creatable beside it. Creates nothing.

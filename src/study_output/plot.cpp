@@ -1,15 +1,21 @@
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
-#include <string_view>
 
 #include "study_output/study_output.hpp"
 
@@ -17,18 +23,13 @@ namespace sa {
 
 namespace {
 
-// `text` in single quotes, each quote inside it written as `quote`.
-std::string single_quoted(const std::string& text, std::string_view quote) {
+// A gnuplot string, in single quotes, where a quote is written twice.
+std::string quoted(const std::string& text) {
     std::string result = "'";
     for (const char c : text) {
-        result += c == '\'' ? std::string(quote) : std::string(1, c);
+        result += c == '\'' ? std::string("''") : std::string(1, c);
     }
     return result + "'";
-}
-
-// A gnuplot string, where a quote is written twice.
-std::string quoted(const std::string& text) {
-    return single_quoted(text, "''");
 }
 
 std::string terminal(const std::string& path) {
@@ -39,14 +40,19 @@ std::string terminal(const std::string& path) {
     return "set terminal " + kind + "\nset output " + quoted(path) + "\n";
 }
 
-// A word the shell reads as it is, where a quote is written '\''.
-std::string shell_word(const std::string& text) {
-    return single_quoted(text, "'\\''");
-}
-
 std::string file_contents(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::string stream_contents(std::FILE* stream) {
+    std::rewind(stream);
+    std::string text;
+    std::array<char, 4096> buffer{};
+    for (std::size_t read = 0; (read = std::fread(buffer.data(), 1, buffer.size(), stream)) > 0;) {
+        text.append(buffer.data(), read);
+    }
+    return text;
 }
 
 // The first line of gnuplot's messages, which it prints even when it draws.
@@ -68,26 +74,101 @@ bool picture_complete(const std::string& path) {
     return picture.starts_with(png_signature) && picture.ends_with(png_end);
 }
 
+// The process group of the gnuplot drawing now, led by gnuplot itself; 0 when none. Read by a
+// signal handler, on whichever thread the signal lands.
+std::atomic<pid_t> drawing_group = 0;
+static_assert(std::atomic<pid_t>::is_always_lock_free);
+
+// The actions and attributes of a gnuplot started in its own process group, reading its
+// script from `script_fd`, its messages going to `messages_fd`, with the signals' default
+// actions and none blocked (this program ignores SIGPIPE, and that would be inherited).
+class gnuplot_spawn {
+  public:
+    gnuplot_spawn(int script_fd, int messages_fd) {
+        posix_spawn_file_actions_init(&actions_);
+        posix_spawn_file_actions_adddup2(&actions_, script_fd, STDIN_FILENO);
+        posix_spawn_file_actions_addopen(&actions_, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions_, messages_fd, STDERR_FILENO);
+        posix_spawnattr_init(&attributes_);
+        sigset_t signals;
+        sigemptyset(&signals);
+        posix_spawnattr_setsigmask(&attributes_, &signals);
+        for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+            sigaddset(&signals, signal_number);
+        }
+        posix_spawnattr_setsigdefault(&attributes_, &signals);
+        posix_spawnattr_setpgroup(&attributes_, 0);
+        posix_spawnattr_setflags(
+            &attributes_, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    }
+    gnuplot_spawn(const gnuplot_spawn&) = delete;
+    gnuplot_spawn& operator=(const gnuplot_spawn&) = delete;
+    ~gnuplot_spawn() {
+        posix_spawn_file_actions_destroy(&actions_);
+        posix_spawnattr_destroy(&attributes_);
+    }
+
+    // gnuplot's process id, or none with the reason it could not start.
+    std::optional<pid_t> start(int& error) {
+        std::array<char, 8> name{"gnuplot"};
+        std::array<char*, 2> argv{name.data(), nullptr};
+        pid_t child = 0;
+        error = posix_spawnp(&child, name.data(), &actions_, &attributes_, argv.data(), environ);
+        return error == 0 ? std::optional<pid_t>(child) : std::nullopt;
+    }
+
+  private:
+    posix_spawn_file_actions_t actions_{};
+    posix_spawnattr_t attributes_{};
+};
+
+// Writes the script to gnuplot and waits for it to end; whether it ended well. While it
+// draws, an interrupt ends it before the picture is removed.
+bool draw_with_gnuplot(const std::string& script, std::FILE* messages) {
+    // Both ends closed in gnuplot once it starts, where the reading end is its input.
+    std::array<int, 2> pipe_ends{};
+    if (::pipe2(pipe_ends.data(), O_CLOEXEC) != 0) {
+        return false;
+    }
+    int error = 0;
+    const std::optional<pid_t> child = gnuplot_spawn(pipe_ends[0], fileno(messages)).start(error);
+    ::close(pipe_ends[0]);
+    if (!child) {
+        ::close(pipe_ends[1]);
+        std::fprintf(messages, "%s", std::strerror(error));
+        return false;
+    }
+    drawing_group = *child;
+    std::FILE* script_stream = ::fdopen(pipe_ends[1], "w");
+    bool written = script_stream != nullptr &&
+                   std::fwrite(script.data(), 1, script.size(), script_stream) == script.size();
+    written =
+        (script_stream == nullptr ? ::close(pipe_ends[1]) : std::fclose(script_stream)) == 0 &&
+        written;
+    // Waited for without being reaped, so that its process id stays its own until the group
+    // is forgotten: an interrupt meanwhile still ends it, and nothing else.
+    siginfo_t ended{};
+    while (::waitid(P_PID, static_cast<id_t>(*child), &ended, WEXITED | WNOWAIT) != 0 &&
+           errno == EINTR) {
+    }
+    drawing_group = 0;
+    int status = 0;
+    return ::waitpid(*child, &status, 0) == *child && written && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
 // Runs gnuplot on the script, which writes the picture to `path`; why it failed, or nothing
-// when the picture is whole. gnuplot's messages are kept back: they mean something only when
-// it fails.
+// when the picture is whole. gnuplot's messages are kept back, in a file without a name that
+// vanishes when closed: they mean something only when it fails.
 std::optional<std::string> run_gnuplot(const std::ostringstream& script_text,
                                        const std::string& path) {
-    const std::string script = script_text.str();
-    std::string messages = (std::filesystem::temp_directory_path() / "sa_study-XXXXXX").string();
-    const int messages_fd = ::mkstemp(messages.data());
-    if (messages_fd < 0) {
+    std::FILE* messages = std::tmpfile();
+    if (messages == nullptr) {
         return "cannot make a temporary file for gnuplot's messages";
     }
-    ::close(messages_fd);
-    FILE* pipe = popen(("gnuplot >/dev/null 2>" + shell_word(messages)).c_str(), "w");
-    bool drawn = pipe != nullptr;
-    if (drawn) {
-        drawn = std::fwrite(script.data(), 1, script.size(), pipe) == script.size();
-        drawn = pclose(pipe) == 0 && drawn;
-    }
-    const std::string said = first_line(file_contents(messages));
-    std::remove(messages.c_str());
+    const bool drawn = draw_with_gnuplot(script_text.str(), messages);
+    const std::string said = first_line(stream_contents(messages));
+    std::fclose(messages);
     if (!drawn) {
         return "gnuplot could not draw the picture" + said;
     }
@@ -128,6 +209,14 @@ const sweep_axis* line_axis(const std::vector<case_result>& results) {
 
 bool plot_format_supported(const std::string& path) {
     return path.ends_with(".svg") || path.ends_with(".png");
+}
+
+void stop_drawing() {
+    const pid_t group = drawing_group;
+    if (group > 0) {
+        ::kill(-group, SIGKILL);
+        ::waitpid(group, nullptr, 0);
+    }
 }
 
 bool gnuplot_available() {

@@ -131,6 +131,10 @@ bool plot_format_supported(const std::string& path);
 // Whether a gnuplot program is on the PATH.
 bool gnuplot_available();
 
+// Ends a gnuplot still drawing, with whatever it started, and waits for it, so that nothing
+// writes the picture once it is removed; safe in a signal handler.
+void stop_drawing();
+
 // f over the interval, with the histogram of where the runs' best x lie beneath it.
 std::optional<std::string> plot_study(const std::string& path, const case_result& result,
                                       const tabulated_space& space,

@@ -129,6 +129,45 @@ ln -s /dev/full full.svg
 expect 1 "sa_study: cannot write full.svg: No space left on device" \
   "$study" --runs 10 --seed 1 --plot full.svg
 
+# A stand-in for gnuplot that writes a whole, minimal SVG where the script says. With
+# SLOW_DRAWING set it first opens the picture, writes its process id there, and sleeps.
+mkdir fake && cat >fake/gnuplot <<'EOF'
+#!/bin/sh
+picture=$(sed -n "s/^set output '\(.*\)'$/\1/p")
+if [ -n "${SLOW_DRAWING-}" ]; then
+  : >"$picture"
+  echo $$ >"$SLOW_DRAWING"
+  sleep 10
+fi
+printf '<?xml version="1.0"?>\n<svg></svg>\n' >"$picture"
+EOF
+chmod +x fake/gnuplot
+# A link is written through, also to a file not made yet; a link to the CSV's path is the CSV.
+ln -s made.csv link.csv && ln -s made.svg link.svg
+env PATH="$PWD/fake:$PATH" "$study" --runs 10 --seed 1 --csv link.csv --plot link.svg >/dev/null
+[ -L link.csv ] && [ -L link.svg ] && grep -q '^t0,' made.csv && grep -q '</svg>' made.svg ||
+  fail "links to files not made yet were not written through"
+ln -s later.csv later.svg
+expect 2 "sa_study: --csv and --plot name the same file 'later.csv'" \
+  "$study" --runs 10 --csv later.csv --plot later.svg
+# An interrupt while gnuplot draws ends gnuplot before the picture is removed, and leaves
+# nothing in the picture's folder or the temporary folder.
+mkdir drawn temporary
+for signal in INT:130 TERM:143 HUP:129; do
+  rm -f drawing.pid
+  SLOW_DRAWING=$PWD/drawing.pid TMPDIR=$PWD/temporary PATH="$PWD/fake:$PATH" \
+    "$study" --runs 10 --seed 1 --plot drawn/picture.svg >/dev/null &
+  study_pid=$!
+  while [ ! -s drawing.pid ] && kill -0 $study_pid 2>/dev/null; do sleep 0.05; done
+  kill -"${signal%:*}" $study_pid
+  status=0
+  wait $study_pid 2>/dev/null || status=$?
+  [ "$status" -eq "${signal#*:}" ] || fail "SIG${signal%:*} while drawing: status $status"
+  ! kill -0 "$(cat drawing.pid)" 2>/dev/null || fail "gnuplot draws on after SIG${signal%:*}"
+  left=$(find drawn temporary -mindepth 1)
+  [ -z "$left" ] || fail "SIG${signal%:*} while drawing left $left"
+done
+
 # An interrupted study leaves the files it would have replaced as they were, and nothing else.
 echo "kept" >kept.csv
 "$study" --runs 1000000 --alpha 0.999 --seed 1 --csv kept.csv --plot never.svg >interrupted.txt &
