@@ -2,6 +2,7 @@
 #include <array>
 #include <cmath>
 #include <numbers>
+#include <numeric>
 
 #include "study/study.hpp"
 
@@ -43,30 +44,31 @@ double sinc_slope(double t) {
     return (std::cos(pi * t) - smooth_sinc(t)) / t;
 }
 
+// The sum over f's terms of what `each` gives for one.
+template <typename Each>
+double sum_over_terms(const Each& each) {
+    return std::accumulate(f_terms.begin(), f_terms.end(), 0.0,
+                           [&each](double sum, const sinc_term& term) { return sum + each(term); });
+}
+
 double smooth_f(double x) {
-    double sum = f_base;
-    for (const sinc_term& term : f_terms) {
-        sum += term.weight * smooth_sinc(term.factor * x + term.offset);
-    }
-    return sum;
+    return f_base + sum_over_terms([x](const sinc_term& term) {
+               return term.weight * smooth_sinc(term.factor * x + term.offset);
+           });
 }
 
 double slope_of_f(double x) {
-    double sum = 0.0;
-    for (const sinc_term& term : f_terms) {
-        sum += term.weight * term.factor * sinc_slope(term.factor * x + term.offset);
-    }
-    return sum;
+    return sum_over_terms([x](const sinc_term& term) {
+        return term.weight * term.factor * sinc_slope(term.factor * x + term.offset);
+    });
 }
 
 // A bound on |f''|: sinc(t) is the mean of cos(pi t s) over s in [0, 1], so |sinc''| is at
 // most the mean of (pi s)^2, pi^2 / 3, and each term adds weight * factor^2 times that.
 double curvature_bound() {
-    double sum = 0.0;
-    for (const sinc_term& term : f_terms) {
-        sum += term.weight * term.factor * term.factor;
-    }
-    return pi * pi / 3.0 * sum;
+    return pi * pi / 3.0 * sum_over_terms([](const sinc_term& term) {
+               return term.weight * term.factor * term.factor;
+           });
 }
 
 struct slope_at {
@@ -74,10 +76,10 @@ struct slope_at {
     double slope;
 };
 
-// A peak or a valley of f.
-struct extremum {
-    double x;
-    bool peak;
+// f's peaks along the interval, and the valley between each two.
+struct peaks_and_valleys {
+    std::vector<double> peaks;
+    std::vector<double> valleys;  // valleys[i] lies between peaks[i] and peaks[i + 1]
 };
 
 // Cells narrower than this are not halved: f changes by less than 1e-21 across one, and its
@@ -86,12 +88,13 @@ constexpr double narrowest_cell = 1e-12;
 // What the slope, summed in double from four terms below 10, may be off by, with room to spare.
 constexpr double slope_error = 1e-12;
 
-// Where f's slope changes sign between a and b, in order. With |f''| at most `bound`, the
+// Where f's slope changes sign between a and b, in order: a peak where it falls through 0,
+// a valley where it rises, so that the two alternate. With |f''| at most `bound`, the
 // slope moves by at most bound * w over a width w, so a cell whose ends' slopes share a sign
 // and add up to more than bound * w holds no zero of it and is passed over; any other cell is
 // halved until it is narrow enough to stand for the point where the sign changes.
 void add_sign_changes(const slope_at& a, const slope_at& b, double bound,
-                      std::vector<extremum>& changes) {
+                      peaks_and_valleys& changes) {
     const double width = b.x - a.x;
     const bool one_sign = (a.slope > 0.0) == (b.slope > 0.0);
     if (one_sign && std::fabs(a.slope) + std::fabs(b.slope) > bound * width + slope_error) {
@@ -99,7 +102,7 @@ void add_sign_changes(const slope_at& a, const slope_at& b, double bound,
     }
     if (width < narrowest_cell) {
         if (!one_sign) {
-            changes.push_back({a.x + width / 2.0, a.slope > b.slope});
+            (a.slope > b.slope ? changes.peaks : changes.valleys).push_back(a.x + width / 2.0);
         }
         return;
     }
@@ -109,20 +112,20 @@ void add_sign_changes(const slope_at& a, const slope_at& b, double bound,
     add_sign_changes(middle, b, bound, changes);
 }
 
-// f's peaks and the valleys between them along [x_min, x_max], alternating, a peak at each
-// end: where the slope changes sign, and an end of the interval where f falls away from it.
-std::vector<extremum> peaks_and_valleys(double x_min, double x_max) {
+// f's peaks and valleys on [x_min, x_max]: where its slope changes sign, and each end of the
+// interval where f falls away from it, which is a peak too.
+peaks_and_valleys shape_of_f(double x_min, double x_max) {
     const slope_at low{x_min, slope_of_f(x_min)};
     const slope_at high{x_max, slope_of_f(x_max)};
-    std::vector<extremum> extrema;
+    peaks_and_valleys shape;
     if (low.slope < 0.0) {
-        extrema.push_back({x_min, true});
+        shape.peaks.push_back(x_min);
     }
-    add_sign_changes(low, high, curvature_bound(), extrema);
+    add_sign_changes(low, high, curvature_bound(), shape);
     if (high.slope > 0.0) {
-        extrema.push_back({x_max, true});
+        shape.peaks.push_back(x_max);
     }
-    return extrema;
+    return shape;
 }
 
 // ---- The hills on a grid
@@ -164,16 +167,17 @@ long long rank_of(const hill& h) {
 }  // namespace
 
 std::vector<hill> hills_of(const encoding& enc, const grid_value& value_at) {
-    const std::vector<extremum> extrema = peaks_and_valleys(enc.x_min, enc.x_max);
+    const peaks_and_valleys shape = shape_of_f(enc.x_min, enc.x_max);
     std::vector<hill> hills;
     // The grid's view of the valley left of the current peak; the interval's start at first.
     grid_valley left{-1, 0};
-    for (std::size_t i = 0; i < extrema.size(); i += 2) {
-        const bool last = i + 1 >= extrema.size();
-        const grid_valley right = last ? grid_valley{enc.d_max, enc.d_max}
-                                       : valley_on_grid(extrema[i + 1].x, enc, value_at);
+    for (std::size_t i = 0; i < shape.peaks.size(); ++i) {
+        const grid_valley right = i < shape.valleys.size()
+                                      ? valley_on_grid(shape.valleys[i], enc, value_at)
+                                      : grid_valley{enc.d_max, enc.d_max};
         const bool on_grid = right.last_left > left.last_left;
-        hills.push_back({extrema[i].x, smooth_f(extrema[i].x),
+        const double top = shape.peaks[i];
+        hills.push_back({top, smooth_f(top),
                          on_grid ? peak_range{left.shared, right.shared} : peak_range{-1, -1}});
         left = right;
     }
