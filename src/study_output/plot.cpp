@@ -74,6 +74,20 @@ bool picture_complete(const std::string& path) {
     return picture.starts_with(png_signature) && picture.ends_with(png_end);
 }
 
+// The first gnuplot on the PATH, as the shell would find it; empty when there is none.
+std::string gnuplot_program() {
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path == nullptr ? "" : path);
+    std::string folder;
+    while (std::getline(folders, folder, ':')) {
+        std::string program = (folder.empty() ? "." : folder) + "/gnuplot";
+        if (::access(program.c_str(), X_OK) == 0) {
+            return program;
+        }
+    }
+    return {};
+}
+
 // The process group of the gnuplot drawing now, led by gnuplot itself; 0 when none. Read by a
 // signal handler, on whichever thread the signal lands.
 std::atomic<pid_t> drawing_group = 0;
@@ -110,10 +124,12 @@ class gnuplot_spawn {
 
     // gnuplot's process id, or none with the reason it could not start.
     std::optional<pid_t> start(int& error) {
-        std::array<char, 8> name{"gnuplot"};
-        std::array<char*, 2> argv{name.data(), nullptr};
+        std::string program = gnuplot_program();
+        std::array<char*, 2> argv{program.data(), nullptr};
         pid_t child = 0;
-        error = posix_spawnp(&child, name.data(), &actions_, &attributes_, argv.data(), environ);
+        error = program.empty() ? ENOENT
+                                : posix_spawn(&child, program.c_str(), &actions_, &attributes_,
+                                              argv.data(), environ);
         return error == 0 ? std::optional<pid_t>(child) : std::nullopt;
     }
 
@@ -220,16 +236,7 @@ void stop_drawing() {
 }
 
 bool gnuplot_available() {
-    const char* path = std::getenv("PATH");
-    std::istringstream folders(path == nullptr ? "" : path);
-    std::string folder;
-    while (std::getline(folders, folder, ':')) {
-        const std::string program = (folder.empty() ? "." : folder) + "/gnuplot";
-        if (::access(program.c_str(), X_OK) == 0) {
-            return true;
-        }
-    }
-    return false;
+    return !gnuplot_program().empty();
 }
 
 std::optional<std::string> plot_study(const std::string& path, const case_result& result,
