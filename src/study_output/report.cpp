@@ -76,7 +76,7 @@ std::string single_report(const case_result& result, const tabulated_grid& grid,
     text += format("  x = %.6f   f(x) = %.6Lf   decoded value %d\n",
                    static_cast<double>(landmarks.optimum_x), landmarks.optimum_value,
                    landmarks.optimum_d);
-    // A coarse grid can miss the top of f's highest peak by more than another peak's height.
+    // On a coarse grid every point on the global peak can lie below one on another hill.
     if (!landmarks.global_peak.contains(landmarks.optimum_d)) {
         text += "  on a lower hill: every grid point on the global peak lies lower\n";
     }
