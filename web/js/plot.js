@@ -1,7 +1,7 @@
 'use strict';
 
 // A plot of f over the interval, drawn from a grid's landscape (the least and greatest f in
-// each column), with the grid's two highest hills marked. A view draws its own marks on top
+// each column), with the grid's two highest hills marked (a coarse grid may have one). A view draws its own marks on top
 // through `overlay`, and calls draw() whenever they change.
 (function () {
   const colors = {
@@ -86,11 +86,15 @@
       if (this.underlay) {
         this.underlay(c, s);
       }
+      // A grid of 2 or 3 bits has no second peak. Each label leans away from the other hill, so
+      // that the two never overlap.
       const { globalPeak, secondPeak } = this.landscape;
-      // Each label leans away from the other hill, so that the two never overlap.
+      const { t } = window.saPage.language;
       const leftOf = (hill, other) => !other || hill.x <= other.x;
-      this.drawHill(s, secondPeak, colors.secondHill, colors.secondMark, 'second peak', leftOf(secondPeak, globalPeak));
-      this.drawHill(s, globalPeak, colors.globalHill, colors.peakMark, 'global peak', leftOf(globalPeak, secondPeak));
+      if (secondPeak) {
+        this.drawHill(s, secondPeak, colors.secondHill, colors.secondMark, t('chartShareSecond'), leftOf(secondPeak, globalPeak));
+      }
+      this.drawHill(s, globalPeak, colors.globalHill, colors.peakMark, t('chartShareGlobal'), leftOf(globalPeak, secondPeak));
       this.drawAxes(s);
       this.drawCurve(s);
       if (this.overlay) {
@@ -116,7 +120,7 @@
       c.textAlign = 'right';
       c.textBaseline = 'middle';
       for (let f = s.bottom; f <= s.top + 1e-9; f += 0.5) {
-        c.fillText(f.toFixed(1), s.left - 6, s.py(f));
+        c.fillText(window.saPage.language.format.fixed(f, 1), s.left - 6, s.py(f));
       }
       c.textAlign = 'left';
       c.textBaseline = 'alphabetic';
@@ -155,9 +159,6 @@
     }
 
     drawHill(s, hill, shade, mark, label, labelLeft) {
-      if (!hill) {
-        return;
-      }
       const c = this.context;
       c.fillStyle = shade;
       c.fillRect(s.px(hill.fromX), s.upper, Math.max(1, s.px(hill.toX) - s.px(hill.fromX)), s.lower - s.upper);

@@ -1,0 +1,71 @@
+'use strict';
+
+// A long job in a worker, as the page shows it: a Start that cannot be pressed twice, a Cancel,
+// a progress bar, and how much is done with the time left at the pace so far. The focus never
+// falls off a button that disables itself: it moves to the other one.
+(function () {
+  const { language } = window.saPage;
+
+  class Job {
+    constructor({ start, cancel, progress, status }) {
+      Object.assign(this, { start, cancel, progress, status });
+      this.controller = null;
+      this.ready = true;
+      cancel.addEventListener('click', () => this.controller && this.controller.abort());
+    }
+
+    get running() {
+      return this.controller !== null;
+    }
+
+    // Whether there is something to start.
+    setReady(ready) {
+      this.ready = ready;
+      this.updateButtons();
+    }
+
+    updateButtons() {
+      const focused = document.activeElement;
+      this.start.disabled = !this.ready || this.running;
+      this.cancel.disabled = !this.running;
+      if (focused === this.start && this.start.disabled && !this.cancel.disabled) {
+        this.cancel.focus();
+      } else if (focused === this.cancel && this.cancel.disabled && !this.start.disabled) {
+        this.start.focus();
+      }
+    }
+
+    // Runs `work(signal, report)`; `report(done, total, words)` shows the progress. Resolves to
+    // what the work resolves to, or to null once cancelled.
+    async run(work) {
+      const { t, format } = language;
+      this.controller = new AbortController();
+      this.updateButtons();
+      this.progress.value = 0;
+      const began = performance.now();
+      const report = (done, total, words) => {
+        this.progress.value = total > 0 ? done / total : 0;
+        const elapsed = (performance.now() - began) / 1000;
+        const left = done > 0 && elapsed > 1 ? (elapsed * (total - done)) / done : null;
+        this.status.textContent = left === null ? words
+          : t('timeLeft', words, t('seconds', format.whole(Math.max(1, left))));
+      };
+      try {
+        const result = await work(this.controller.signal, report);
+        this.progress.value = 1;
+        return result;
+      } catch (failure) {
+        if (failure.name === 'AbortError') {
+          return null;
+        }
+        this.status.textContent = '';
+        throw failure;
+      } finally {
+        this.controller = null;
+        this.updateButtons();
+      }
+    }
+  }
+
+  window.saPage.Job = Job;
+})();
