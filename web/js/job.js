@@ -35,23 +35,29 @@
       }
     }
 
-    // Runs `work(signal, report)`; `report(done, total, words)` shows the progress. Resolves to
-    // what the work resolves to, or to null once cancelled.
+    // Runs `work(signal, onProgress)`, where onProgress takes what a call of window.sa reports
+    // ({runsDone, runs}, {levelsDone, levels}, ...). Resolves to what the work resolves to, or
+    // to null once cancelled; `this.done` then says how far it got, in words.
     async run(work) {
       const { t, format } = language;
       this.controller = new AbortController();
       this.updateButtons();
       this.progress.value = 0;
+      this.done = '';
       const began = performance.now();
-      const report = (done, total, words) => {
+      const onProgress = (progress) => {
+        const [doneKey] = Object.keys(progress).filter((key) => key.endsWith('Done'));
+        const [done, total] = [progress[doneKey], progress[doneKey.slice(0, -'Done'.length)]];
         this.progress.value = total > 0 ? done / total : 0;
+        this.done = t(doneKey.slice(0, -'Done'.length), Math.floor(done), format.whole(Math.floor(done)));
+        const words = t(doneKey.slice(0, -'Done'.length), total, t('of', format.whole(Math.floor(done)), format.whole(total)));
         const elapsed = (performance.now() - began) / 1000;
         const left = done > 0 && elapsed > 1 ? (elapsed * (total - done)) / done : null;
         this.status.textContent = left === null ? words
           : t('timeLeft', words, t('seconds', format.whole(Math.max(1, left))));
       };
       try {
-        const result = await work(this.controller.signal, report);
+        const result = await work(this.controller.signal, onProgress);
         this.progress.value = 1;
         return result;
       } catch (failure) {

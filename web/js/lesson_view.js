@@ -22,7 +22,7 @@
     constructor({ steps, card, title, question, look, runButton, previous, next, result, onStep, runStep }) {
       Object.assign(this, { steps, card, title, question, look, runButton, previous, next, result, onStep, runStep });
       this.step = 0;
-      this.outcome = null;  // the figures of the step's last experiment, for the card
+      this.outcome = null;  // the figures of the step's last experiment, as the card words them
       runButton.addEventListener('click', () => this.run());
       previous.addEventListener('click', () => this.choose(this.step - 1, previous));
       next.addEventListener('click', () => this.choose(this.step + 1, next));
@@ -71,7 +71,7 @@
       this.runButton.textContent = t('runExperiment');
       this.previous.disabled = this.step === 0;
       this.next.disabled = this.step === presets.length - 1;
-      this.result.textContent = this.outcome ? step.result(this.outcome) : '';
+      this.result.textContent = this.outcome ? step.result(this.outcome()) : '';
     }
 
     // Sets the step's preset, runs its view, and states what came of it.

@@ -56,29 +56,14 @@
       this.levels = null;
       this.setPlaying(false);
       this.showLevel(0);
-      let done = 0;
-      let counted = 'levels';
       this.began = performance.now();
       try {
-        const levels = await this.job.run((signal, report) => {
-          report(0, checked.levels, t('levelsDone', 0, format.whole(checked.levels)));
-          return window.sa.population(this.fields(), {
-            bins,
-            signal,
-            numberStyle: language.numberStyle(),
-            onProgress: (progress) => {
-              const [finished, total] = progress.levels !== undefined
-                ? [progress.levelsDone, progress.levels] : [progress.runsDone, progress.runs];
-              done = Math.floor(finished);
-              counted = progress.levels !== undefined ? 'levels' : 'runs';
-              report(finished, total, progress.levels !== undefined
-                ? t('levelsDone', format.whole(done), format.whole(total))
-                : t('runsDone', format.whole(done), format.whole(total)));
-            },
-          });
+        const levels = await this.job.run((signal, onProgress) => {
+          onProgress({ levelsDone: 0, levels: checked.levels });
+          return window.sa.population(this.fields(), { bins, signal, onProgress, numberStyle: language.numberStyle() });
         });
         if (levels === null) {
-          this.job.status.textContent = t('cancelled', t(counted, done, format.whole(done)));
+          this.job.status.textContent = t('cancelled', this.job.done);
           return null;
         }
         this.levels = levels;

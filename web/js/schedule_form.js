@@ -30,7 +30,7 @@
       this.checked = null;  // the schedule and runs, when both check out
       this.schedule = null;  // the schedule, when it checks out
       this.faults = { schedule: null, runs: null };
-      this.settled = Promise.resolve();
+      this.waiting = [];  // who waits for the fields to be checked
       this.setBusy(false);
       this.inputs.seed.value = String(Math.floor(Date.now() / 1000));
       for (const input of Object.values(this.inputs)) {
@@ -75,28 +75,36 @@
       return this.check();
     }
 
+    // Busy from the first keystroke until the answer for the latest fields is shown.
     setBusy(busy) {
+      this.busy = busy;
       this.form.setAttribute('aria-busy', String(busy));
+      if (!busy) {
+        for (const resolve of this.waiting.splice(0)) {
+          resolve();
+        }
+      }
     }
 
     checkSoon() {
+      ++this.asked;  // an answer still coming is for fields that are no more
       this.setBusy(true);
       this.onChange();
       clearTimeout(this.timer);
       this.timer = setTimeout(() => this.check(), pause);
     }
 
-    // Checks the fields; resolves once the answer is shown, or a later check has taken over.
+    // Checks the fields now; resolves once the fields as they stand have been checked.
     check() {
       clearTimeout(this.timer);
       this.timer = null;
-      this.settled = this.checkNow();
-      return this.settled;
+      this.checkNow();
+      return this.whenSettled();
     }
 
-    // Resolves once the fields as they stand have been checked.
+    // Resolves once the fields as they stand have been checked and the answer shown.
     whenSettled() {
-      return this.timer === null ? this.settled : this.check();
+      return this.busy ? new Promise((resolve) => this.waiting.push(resolve)) : Promise.resolve();
     }
 
     async checkNow() {
@@ -109,22 +117,19 @@
         window.sa.check(this.fields(['runs']), options),
       ]);
       if (asked !== this.asked) {
-        return this.settled;  // the user typed on meanwhile
+        return;  // the user typed on meanwhile
       }
       this.faults = { schedule: schedule.fault, runs: runs.fault };
+      this.schedule = schedule.fault ? null : schedule;
+      this.checked = schedule.fault || runs.fault ? null : { ...schedule, runs: runs.runs };
       this.showFaults();
-      this.setBusy(false);
       this.onChange();
       if (schedule.fault) {
-        this.schedule = null;
-        this.checked = null;
         this.onInvalid();
-        return undefined;
+      } else {
+        this.onSchedule(schedule, this.checked !== null);
       }
-      this.schedule = schedule;
-      this.checked = runs.fault ? null : { ...schedule, runs: runs.runs };
-      this.onSchedule(schedule, this.checked !== null);
-      return undefined;
+      this.setBusy(false);
     }
 
     // What is wrong beside the fields, and the field it lies in marked and tied to the words;

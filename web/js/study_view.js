@@ -41,26 +41,17 @@
       if (!checked || this.job.running) {
         return null;
       }
-      const { t, format } = language;
+      const { t } = language;
       this.error.textContent = '';
       this.shown = null;
       this.show();
-      let done = 0;
       try {
-        const result = await this.job.run((signal, report) => {
-          report(0, checked.runs, t('runsDone', 0, format.whole(checked.runs)));
-          return window.sa.study(this.fields(), {
-            bins,
-            signal,
-            numberStyle: language.numberStyle(),
-            onProgress: ({ runsDone, runs }) => {
-              done = Math.floor(runsDone);
-              report(runsDone, runs, t('runsDone', format.whole(done), format.whole(runs)));
-            },
-          });
+        const result = await this.job.run((signal, onProgress) => {
+          onProgress({ runsDone: 0, runs: checked.runs });
+          return window.sa.study(this.fields(), { bins, signal, onProgress, numberStyle: language.numberStyle() });
         });
         if (result === null) {
-          this.job.status.textContent = t('cancelled', t('runs', done, format.whole(done)));
+          this.job.status.textContent = t('cancelled', this.job.done);
           return null;
         }
         this.shown = { result, checked };
@@ -92,9 +83,8 @@
       r.global.textContent = share(result.global_peak_runs);
       r.second.textContent = share(result.second_peak_runs);
       r.mean.textContent = format.fixed(result.mean_best, 6);
-      // The page's clock is coarse: the time per run is the whole study's over its runs.
-      r.time.textContent = t('meanTime', format.significant((1e6 * result.seconds) / result.runs, 2),
-        t('runs', result.runs, format.whole(result.runs)), format.significant(result.seconds, 2));
+      // The page's clock ticks in steps of several microseconds: two digits are all it tells.
+      r.time.textContent = t('medianTime', format.significant(result.median_run_us, 2));
       this.caption.textContent = t('studyCaption', inWords(checked.description, language.current), result.seed);
       this.csv.textContent = result.csv;
       this.job.status.textContent = t('studyDone', t('runs', result.runs, format.whole(result.runs)),

@@ -78,18 +78,11 @@
       this.error.textContent = '';
       this.show();
       const began = performance.now();
-      let done = 0;
       try {
-        const rows = await this.job.run((signal, report) => window.sa.sweep(params, {
-          signal,
-          numberStyle: language.numberStyle(),
-          onProgress: ({ runsDone, runs }) => {
-            done = Math.floor(runsDone);
-            report(runsDone, runs, t('runsDone', format.whole(done), format.whole(runs)));
-          },
-        }));
+        const rows = await this.job.run((signal, onProgress) =>
+          window.sa.sweep(params, { signal, onProgress, numberStyle: language.numberStyle() }));
         if (rows === null) {
-          this.job.status.textContent = t('cancelled', t('runs', done, format.whole(done)));
+          this.job.status.textContent = t('cancelled', this.job.done);
           return null;
         }
         this.rows = rows;
