@@ -613,6 +613,7 @@ describe('look and use', () => {
           await shown.click('#step-level');
         }
         await shown.waitForFunction(() => document.querySelectorAll('#levels tbody tr').length === 12);
+        await shown.evaluate(() => window.scrollTo(0, 0));
         await shown.screenshot({ path: path.join(options.screenshots, `page-${lang}-${width}.png`), fullPage: width === 390 });
         const wide = await shown.evaluate(() => document.documentElement.scrollWidth);
         assert.ok(wide <= width, `the page is ${wide} px wide on a ${width} px screen`);

@@ -68,6 +68,7 @@
       this.canvas = canvas;
       this.context = canvas.getContext('2d');
       this.picture = null;
+      this.hint = '';
       new ResizeObserver(() => this.draw()).observe(canvas);
     }
 
@@ -94,7 +95,16 @@
       const size = this.fit();
       const c = this.context;
       c.clearRect(0, 0, size.width, size.height);
-      if (!this.picture || size.width < margin.left + margin.right + 20) {
+      if (!this.picture) {
+        // A line saying what would draw the chart.
+        c.font = '14px system-ui, sans-serif';
+        c.fillStyle = colors.text;
+        c.textAlign = 'center';
+        c.textBaseline = 'middle';
+        c.fillText(this.hint, size.width / 2, size.height / 2, size.width - 16);
+        return;
+      }
+      if (size.width < margin.left + margin.right + 20) {
         return;
       }
       const { x, panels } = this.picture;

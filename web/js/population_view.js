@@ -121,6 +121,7 @@
         }
         this.plot.canvas.setAttribute('aria-label', t('populationChartLabel'));
         this.chart.canvas.setAttribute('aria-label', t('populationChartLabel'));
+        this.chart.hint = t('populationHint');
         this.chart.show(null);
         this.plot.draw();
         return;

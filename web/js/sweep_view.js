@@ -117,6 +117,7 @@
       this.showTable();
       if (!this.rows) {
         this.least.textContent = '';
+        this.chart.hint = t('sweepHint');
         this.chart.show(null);
         return;
       }

@@ -202,6 +202,7 @@
       'the equilibrium this very chain tends to. The distance is the total variation over the hills of f: 0 when ' +
       'the runs hold each hill in its equilibrium share, 1 when they hold none of it.',
     populationStart: 'Cool the runs together',
+    populationHint: 'Press “Cool the runs together”.',
     populationProgress: 'Levels done',
     populationControls: 'Population controls',
     keyRuns: 'where the runs are',
@@ -227,6 +228,7 @@
       'trials per run. Short runs are cheap but rarely succeed; long runs succeed often but cost more than their ' +
       'success repays: in between lies the least. Each value below takes a list (0.8,0.9) or a range ' +
       '(start:stop:step); trials per level, bits, seed and runs come from the schedule above.',
+    sweepHint: 'Press “Compare the schedules” to draw them here.',
     sweepAlphas: 'Cooling factors',
     sweepFinals: 'Final temperatures',
     sweepStart: 'Compare the schedules',
@@ -457,6 +459,7 @@
       'equilíbrio para que esta mesma cadeia tende. A distância é a variação total sobre as colinas de f: 0 quando ' +
       'as execuções ocupam cada colina na sua parte de equilíbrio, 1 quando não ocupam nada dela.',
     populationStart: 'Arrefecer as execuções juntas',
+    populationHint: 'Carregue em “Arrefecer as execuções juntas”.',
     populationProgress: 'Níveis feitos',
     populationControls: 'Controlos da população',
     keyRuns: 'onde estão as execuções',
@@ -484,6 +487,7 @@
       'acertam; as longas acertam muitas vezes mas custam mais do que o acerto compensa: entre elas fica o mínimo. ' +
       'Cada valor abaixo aceita uma lista (0,8;0,9) ou um intervalo (início:fim:passo); as tentativas por nível, os ' +
       'bits, a semente e as execuções vêm do esquema acima.',
+    sweepHint: 'Carregue em “Comparar os esquemas” para os desenhar aqui.',
     sweepAlphas: 'Fatores de arrefecimento',
     sweepFinals: 'Temperaturas finais',
     sweepStart: 'Comparar os esquemas',
