@@ -21,16 +21,21 @@
     return ticks;
   }
 
-  // Powers of ten between low and high, thinned to about `count`.
+  // Powers of ten between low and high, thinned to about `count`; with 2 and 5 times them when
+  // the range holds fewer than two powers.
   function logTicks(low, high, count) {
-    const first = Math.ceil(Math.log10(low) - 1e-9);
-    const last = Math.floor(Math.log10(high) + 1e-9);
-    const every = Math.max(1, Math.ceil((last - first + 1) / Math.max(1, count)));
-    const ticks = [];
-    for (let k = first; k <= last; k += every) {
-      ticks.push(10 ** k);
+    const first = Math.floor(Math.log10(low));
+    const last = Math.ceil(Math.log10(high));
+    const within = (v) => v >= low * (1 - 1e-9) && v <= high * (1 + 1e-9);
+    const powers = [];
+    for (let k = first; k <= last; ++k) {
+      powers.push(10 ** k);
     }
-    return ticks;
+    if (powers.filter(within).length < 2) {
+      return powers.flatMap((p) => [p, 2 * p, 5 * p]).filter(within);
+    }
+    const every = Math.max(1, Math.ceil(powers.filter(within).length / Math.max(1, count)));
+    return powers.filter(within).filter((_, i) => i % every === 0);
   }
 
   // An axis: a function from value to pixel between `from` and `to`, and its ticks.
@@ -43,10 +48,11 @@
     return { at, log, ticks: (log ? logTicks : linearTicks)(bounds[0], bounds[1], tickCount) };
   }
 
-  // A tick's label: powers of ten beyond a thousand as 1e5, others as the language writes them.
+  // A tick's label: on a log scale beyond a thousand as 2e5, others as the language writes them.
   function tickLabel(value, log, format) {
     if (log && (value >= 1e4 || value < 1e-3)) {
-      return `1e${Math.round(Math.log10(value))}`.replace('-', '−');
+      const power = Math.floor(Math.log10(value) + 1e-9);
+      return `${Math.round(value / 10 ** power)}e${power}`.replace('-', '−');
     }
     if (Math.abs(value) >= 1000) {
       return format.whole(value);
@@ -54,13 +60,24 @@
     return format.plain(Number(value.toPrecision(6)));
   }
 
-  // The range of the values a panel draws, when the view does not fix it.
+  // The range of the values a panel draws, when the view does not fix it, with a little room
+  // above and below so that no point sits on the frame.
   function extent(panel, log) {
     const values = panel.series.flatMap((s) => s.points.map((p) => p[1]))
       .filter((v) => Number.isFinite(v) && (!log || v > 0));
-    const min = panel.min ?? (values.length ? Math.min(...values) : 0);
-    const max = panel.max ?? (values.length ? Math.max(...values) : 1);
-    return { min, max: max > min ? max : min + (log ? min : 1) };
+    let min = panel.min ?? (values.length ? Math.min(...values) : 0);
+    let max = panel.max ?? (values.length ? Math.max(...values) : 1);
+    if (max <= min) {
+      max = min + (log ? min : 1);
+    }
+    const room = log ? (max / min) ** 0.06 : (max - min) * 0.06;
+    if (panel.min === undefined) {
+      min = log ? min / room : min - room;
+    }
+    if (panel.max === undefined) {
+      max = log ? max * room : max + room;
+    }
+    return { min, max };
   }
 
   class Chart {

@@ -89,6 +89,8 @@
         ? 'a página corre um esquema de cada vez: dê um valor, não uma lista'
         : `as listas dão ${f.shown} esquemas, mais do que os ${inPortuguese(f.limit)} que uma varredura pode ter`),
       too_many_runs: (f, name) => `${name} tem de ser no máximo ${f.limit} nesta página`,
+      too_many_trials: (f) => `os esquemas dão ${inPortuguese(f.shown)} tentativas ao todo, mais do que as ` +
+        `${inPortuguese(f.limit)} que esta página faz de cada vez`,
       no_level: (f) => `T0 tem de estar acima da T final, para o esquema ter um nível (T0 ${inPortuguese(f.shown)}, ` +
         `T final ${inPortuguese(f.limit)})`,
       run_too_long: (f) => `${inPortuguese(f.value)}: cerca de ${inPortuguese(f.shown)} tentativas por execução, mais ` +
@@ -97,6 +99,8 @@
         'bits, por isso nenhuma temperatura pode ser escolhida a partir dela',
       past_last_run: (f) => `as execuções ${f.value} a ${f.shown} passam da execução ${f.limit}, após a qual as ` +
         'sementes se repetem',
+      population_too_large: (f) => `${inPortuguese(f.value)}: ${inPortuguese(f.shown)}, mais do que as ` +
+        `${inPortuguese(f.limit)} que uma população acompanha`,
     },
   };
 

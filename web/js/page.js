@@ -23,10 +23,12 @@
   let tabulation = null;
   landscapeCancel.addEventListener('click', () => tabulation && tabulation.abort());
 
+  const landscapeStatus = byId('landscape-status');
   function noticeOnPlots(text) {
     for (const plot of Object.values(plots)) {
       plot.setNotice(text);
     }
+    landscapeStatus.textContent = text;
   }
 
   async function showLandscape(bits) {
@@ -56,6 +58,7 @@
         for (const plot of Object.values(plots)) {
           plot.setLandscape(landscape);
         }
+        landscapeStatus.textContent = '';
       }
     } catch (failure) {
       if (failure.name !== 'AbortError') {

@@ -142,7 +142,7 @@
       this.chart.show({
         x: { label: t('chartTrialsPerRun'), scale: 'log', min: Math.min(...perRun) / 1.5, max: Math.max(...perRun) * 1.5 },
         panels: [
-          { label: t('chartSuccess'), min: 0, max: 1, percent: true,
+          { label: t('chartSuccess'), min: 0, percent: true,
             series: series((row) => row.exact_optimum_runs / row.runs) },
           { label: t('chartTts'), scale: 'log', series: series((row) => row.tts99_trials ?? NaN),
             marks: least ? [{ x: least.trials_per_run, y: least.tts99_trials, label: format.whole(least.tts99_trials) }] : [] },
