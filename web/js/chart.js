@@ -96,20 +96,8 @@
       this.draw();
     }
 
-    fit() {
-      const ratio = window.devicePixelRatio || 1;
-      const width = Math.max(1, Math.round(this.canvas.clientWidth * ratio));
-      const height = Math.max(1, Math.round(this.canvas.clientHeight * ratio));
-      if (this.canvas.width !== width || this.canvas.height !== height) {
-        this.canvas.width = width;
-        this.canvas.height = height;
-      }
-      this.context.setTransform(ratio, 0, 0, ratio, 0, 0);
-      return { width: this.canvas.clientWidth, height: this.canvas.clientHeight };
-    }
-
     draw() {
-      const size = this.fit();
+      const size = window.saPage.fitCanvas(this.canvas, this.context);
       const c = this.context;
       c.clearRect(0, 0, size.width, size.height);
       if (!this.picture) {

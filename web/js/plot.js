@@ -17,6 +17,19 @@
   const xMin = -2;
   const xMax = 2;
 
+  // A canvas at the size the page gives it, in device pixels; its size in CSS pixels.
+  function fitCanvas(canvas, context) {
+    const ratio = window.devicePixelRatio || 1;
+    const width = Math.max(1, Math.round(canvas.clientWidth * ratio));
+    const height = Math.max(1, Math.round(canvas.clientHeight * ratio));
+    if (canvas.width !== width || canvas.height !== height) {
+      canvas.width = width;
+      canvas.height = height;
+    }
+    context.setTransform(ratio, 0, 0, ratio, 0, 0);
+    return { width: canvas.clientWidth, height: canvas.clientHeight };
+  }
+
   class Plot {
     constructor(canvas) {
       this.canvas = canvas;
@@ -43,19 +56,6 @@
       this.draw();
     }
 
-    // The canvas at the size the page gives it, in device pixels.
-    fit() {
-      const ratio = window.devicePixelRatio || 1;
-      const width = Math.max(1, Math.round(this.canvas.clientWidth * ratio));
-      const height = Math.max(1, Math.round(this.canvas.clientHeight * ratio));
-      if (this.canvas.width !== width || this.canvas.height !== height) {
-        this.canvas.width = width;
-        this.canvas.height = height;
-      }
-      this.context.setTransform(ratio, 0, 0, ratio, 0, 0);
-      return { width: this.canvas.clientWidth, height: this.canvas.clientHeight };
-    }
-
     scales(size) {
       const { low, high } = this.landscape;
       const finite = (values) => values.filter(Number.isFinite);
@@ -73,7 +73,7 @@
     }
 
     draw() {
-      const size = this.fit();
+      const size = fitCanvas(this.canvas, this.context);
       const c = this.context;
       c.clearRect(0, 0, size.width, size.height);
       c.font = '12px system-ui, sans-serif';
@@ -179,4 +179,5 @@
 
   window.saPage = window.saPage || {};
   window.saPage.Plot = Plot;
+  window.saPage.fitCanvas = fitCanvas;
 })();

@@ -103,7 +103,7 @@
     }
 
     restart() {
-      if (this.checked) {
+      if (this.checked && !this.isStale) {
         this.load(this.checked);
       }
     }
