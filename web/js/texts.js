@@ -33,7 +33,7 @@
         title: 'A random walk',
         question: 'When T is far above every change of f, is a worse move ever refused?',
         look: 'The verdicts in the run: nearly all <em>accepted</em>. The point jumps over the whole interval, ' +
-          'hills or not, and the share of worse moves taken (the middle curve beside it) stays near 1.',
+          'hills or not, and the share of worse moves taken (the middle one of the run\'s curves) stays near 1.',
         result: ({ taken, tried, share }) => `In this run ${taken} of ${tried} worse moves were taken: ${share}.`,
       },
       {
@@ -287,7 +287,7 @@
         title: 'Um passeio aleatório',
         question: 'Quando T está muito acima de qualquer variação de f, algum movimento pior é recusado?',
         look: 'Os veredictos da execução: quase todos <em>aceite</em>. O ponto salta por todo o intervalo, haja ' +
-          'colinas ou não, e a fração de movimentos piores aceites (a curva do meio, ao lado) fica perto de 1.',
+          'colinas ou não, e a fração de movimentos piores aceites (a curva do meio da execução) fica perto de 1.',
         result: ({ taken, tried, share }) =>
           `Nesta execução foram aceites ${taken} de ${tried} movimentos piores: ${share}.`,
       },
