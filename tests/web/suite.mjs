@@ -548,6 +548,8 @@ describe('many runs and many schedules', () => {
     });
     const last = levels[levels.length - 1];
     assert.equal(await text('#population-distance'), last.tv_distance.toFixed(3));
+    // README's picture of the view.
+    await (await page.$('#population')).screenshot({ path: path.join(options.screenshots, 'population.png') });
   });
 
   test('the sweep is sa_study --csv, row by row, and the view names the least TTS99', async (t) => {
