@@ -147,16 +147,17 @@
       const { t } = language;
       const shown = this.levels.slice(0, this.at + 1);
       const series = (label, color, key, dash) => ({ label, color, dash, points: shown.map((l) => [l.level, l[key]]) });
-      const equilibrium = `${t('chartEquilibrium')}`;
+      // Each peak's line solid, its equilibrium dashed beside it; one key for the dashes.
+      const dashes = { label: t('chartEquilibrium'), color: colors.distance, dash: [5, 3], points: [] };
       this.chart.show({
         x: { label: t('chartLevel'), min: 0, max: Math.max(1, this.levels[this.levels.length - 1].level) },
         cursor: this.levels[this.at].level,
         panels: [
           { label: '', min: 0, max: 1, percent: true,
             series: [series(t('chartShareGlobal'), colors.global, 'share_global_peak'),
-              series(equilibrium, colors.global, 'boltzmann_global_peak', [5, 3]),
+              series('', colors.global, 'boltzmann_global_peak', [5, 3]),
               series(t('chartShareSecond'), colors.second, 'share_second_peak'),
-              series(equilibrium, colors.second, 'boltzmann_second_peak', [5, 3])] },
+              series('', colors.second, 'boltzmann_second_peak', [5, 3]), dashes] },
           { label: t('chartDistance'), min: 0, max: 1,
             series: [series('', colors.distance, 'tv_distance')] },
         ],

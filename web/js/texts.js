@@ -63,9 +63,11 @@
         title: 'Slow cooling against the equilibrium',
         question: 'At temperature T a run that has settled visits x with probability proportional to exp(f(x)/T). ' +
           'Do many runs cooled together keep up with that equilibrium as it sharpens onto the top?',
-        look: 'The bars (where the runs are) against the shaded equilibrium, level by level, and the distance between ' +
-          'them below. While cooling is slow the distance stays small; it grows where the runs freeze. Try α = 0.5 in ' +
-          'the fields and run it again: the quench leaves the population on lower hills.',
+        look: 'The bars (where the runs are) against the shaded equilibrium, level by level, and the distance ' +
+          'between them below. While T is high the runs keep up and the distance stays small. As T falls the ' +
+          'equilibrium moves its mass onto the global peak faster than a run on the second peak can cross the valley ' +
+          'by flipping single digits: the distance grows, then stays, the runs frozen. Try a slower α (0.999) or the ' +
+          'quench (0.5) in the fields, and cool the runs again.',
         result: ({ level, temperature, distance, share, equilibrium }) =>
           `At the last level (${level}, T = ${temperature}) the distance is ${distance}: ${share} of the runs on the ` +
           `global peak, where the equilibrium holds ${equilibrium}.`,
@@ -320,8 +322,10 @@
         question: 'À temperatura T uma execução que assentou visita x com probabilidade proporcional a exp(f(x)/T). ' +
           'Muitas execuções arrefecidas em conjunto acompanham esse equilíbrio enquanto ele se aperta sobre o topo?',
         look: 'As barras (onde estão as execuções) contra o equilíbrio sombreado, nível a nível, e a distância entre ' +
-          'eles, por baixo. Enquanto o arrefecimento é lento a distância fica pequena; cresce onde as execuções ' +
-          'congelam. Experimente α = 0,5 nos campos e volte a correr: a têmpera deixa a população em colinas mais baixas.',
+          'eles, por baixo. Enquanto T é alta as execuções acompanham-no e a distância fica pequena. Ao descer T, o ' +
+          'equilíbrio passa a sua massa para o pico global mais depressa do que uma execução no segundo pico consegue ' +
+          'atravessar o vale trocando um dígito de cada vez: a distância cresce e depois fica, as execuções congeladas. ' +
+          'Experimente um α mais lento (0,999) ou a têmpera (0,5) nos campos, e arrefeça de novo.',
         result: ({ level, temperature, distance, share, equilibrium }) =>
           `No último nível (${level}, T = ${temperature}) a distância é ${distance}: ${share} das execuções no pico ` +
           `global, onde o equilíbrio tem ${equilibrium}.`,
