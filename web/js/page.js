@@ -195,6 +195,9 @@
   // What the views found, as the lesson's words take them, in the language of the moment.
   const outcomes = {
     async run() {
+      // From its start, even if the preset's run was on show already.
+      await runLoaded;
+      runLoaded = runView.load(form.schedule);
       await runLoaded;
       const summary = await runView.playThrough(4);
       return summary && (() => ({
