@@ -8,10 +8,17 @@
 
   class Job {
     constructor({ start, cancel, progress, status }) {
-      Object.assign(this, { start, cancel, progress, status });
+      Object.assign(this, { start, cancelButton: cancel, progress, status });
       this.controller = null;
       this.ready = true;
-      cancel.addEventListener('click', () => this.controller && this.controller.abort());
+      cancel.addEventListener('click', () => this.cancel());
+    }
+
+    // Stops the job, if one runs: its promise resolves to null.
+    cancel() {
+      if (this.controller) {
+        this.controller.abort();
+      }
     }
 
     get running() {
@@ -27,10 +34,10 @@
     updateButtons() {
       const focused = document.activeElement;
       this.start.disabled = !this.ready || this.running;
-      this.cancel.disabled = !this.running;
-      if (focused === this.start && this.start.disabled && !this.cancel.disabled) {
-        this.cancel.focus();
-      } else if (focused === this.cancel && this.cancel.disabled && !this.start.disabled) {
+      this.cancelButton.disabled = !this.running;
+      if (focused === this.start && this.start.disabled && !this.cancelButton.disabled) {
+        this.cancelButton.focus();
+      } else if (focused === this.cancelButton && this.cancelButton.disabled && !this.start.disabled) {
         this.start.focus();
       }
     }

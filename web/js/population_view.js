@@ -37,6 +37,7 @@
     }
 
     setOutdated() {
+      this.job.cancel();  // what it would find is of fields that are no more
       if (this.levels) {
         this.levels = null;
         this.setPlaying(false);

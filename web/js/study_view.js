@@ -26,8 +26,9 @@
       this.job.setReady(ready);
     }
 
-    // The fields have changed: the figures on show are of other ones.
+    // The fields have changed: the figures on show, or on their way, are of other ones.
     setOutdated() {
+      this.job.cancel();  // what it would find is of fields that are no more
       if (this.shown) {
         this.shown = null;
         this.show();

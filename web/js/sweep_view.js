@@ -56,6 +56,7 @@
     }
 
     setOutdated() {
+      this.job.cancel();  // what it would find is of fields that are no more
       if (this.rows) {
         this.rows = null;
         this.show();
