@@ -177,8 +177,9 @@ std::vector<hill> hills_of(const encoding& enc, const grid_value& value_at) {
                                       : grid_valley{enc.d_max, enc.d_max};
         const bool on_grid = right.last_left > left.last_left;
         const double top = shape.peaks[i];
-        hills.push_back({top, smooth_f(top),
-                         on_grid ? peak_range{left.shared, right.shared} : peak_range{-1, -1}});
+        const peak_range none{-1, -1};
+        hills.push_back({top, smooth_f(top), on_grid ? peak_range{left.shared, right.shared} : none,
+                         on_grid ? peak_range{left.last_left + 1, right.last_left} : none});
         left = right;
     }
     std::stable_sort(hills.begin(), hills.end(),

@@ -193,7 +193,7 @@ constexpr whole_limits first_run_limits{0, static_cast<std::int64_t>(max_run_num
                                         "from 0 to 4294967295"};
 constexpr whole_limits jobs_limits{1, max_jobs, "from 1 to 4096"};
 constexpr whole_limits trials_limits{1, max_trials_per_level, "from 1 to 10^6 trials per level"};
-constexpr whole_limits bits_limits{2, 24, "from 2 to 24"};
+constexpr whole_limits bits_limits{min_bits, max_bits, "from 2 to 24"};
 constexpr whole_limits levels_limits{1, max_trials_per_run, "from 1 to 10^9"};
 
 }  // namespace

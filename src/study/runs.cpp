@@ -86,6 +86,23 @@ std::vector<run_outcome> study_runs(const tabulated_space& space, const study_ca
     return outcomes;
 }
 
+plan_results run_plan(const std::vector<study_case>& cases, const seed_range& runs, int jobs,
+                      grid_cache& grids, const progress_report& progress) {
+    plan_results made;
+    std::int64_t before = 0;
+    for (const study_case& study : cases) {
+        const tabulated_grid& grid = grids.of(study.bits);
+        made.last_runs = study_runs(grid.space, study, runs, jobs, [&](std::int64_t done) {
+            if (progress) {
+                progress(before + done);
+            }
+        });
+        before += trials_per_run(study.schedule) * runs.count;
+        made.results.push_back({study, grid.landmarks, summarize(made.last_runs, grid.landmarks)});
+    }
+    return made;
+}
+
 run_report trace_run(const study_case& study, const seed_range& runs,
                      const std::function<void(const trace_start&)>& started,
                      const level_observer& observe) {

@@ -91,6 +91,9 @@ struct hill {
     // the two points around it, shared with the hill beyond. None where the grid has no point
     // in the basin: the hill falls between two of its points, and the grid cannot show it.
     peak_range range;
+    // The grid points whose x lies in the basin, shared with no other hill: the hills' basins
+    // cut the grid into parts, so that shares of them add up to the whole. None as above.
+    peak_range basin;
 };
 
 // The value of a grid point as the grid holds it.
@@ -198,17 +201,28 @@ struct case_result {
     study_summary summary;
 };
 
+// The runs of every case of a plan, in its order, and what each added up to, with the outcomes
+// of the last case for a report of a single one; its grid is the one `grids` keeps.
+struct plan_results {
+    std::vector<case_result> results;
+    std::vector<run_outcome> last_runs;
+};
+// `progress` is told the trials made so far by the runs of all the cases.
+plan_results run_plan(const std::vector<study_case>& cases, const seed_range& runs, int jobs,
+                      grid_cache& grids, const progress_report& progress = {});
+
 double median(std::vector<double> values);
 
 // Percent of the runs.
 double share(long count, long runs);
 
-// How many of the runs' best x fall in each of `bins` equal parts of [x_min, x_max]; x_max
-// belongs to the last.
+// How many of the runs' best x fall in each of `bins` (at least 1) equal parts of
+// [x_min, x_max]; x_max belongs to the last.
 std::vector<long> histogram_of_ends(const std::vector<run_outcome>& runs, const encoding& enc,
                                     int bins);
 
-// The bin of [x_min, x_max] cut in `bins` equal parts that x falls in.
+// The bin of [x_min, x_max] cut in `bins` equal parts that x falls in. There must be a bin: a
+// front end checks a count of bins where it takes one.
 int bin_of(float x, const encoding& enc, int bins);
 
 // ---- Time to solution: what reaching the optimum with a given probability costs when
@@ -344,12 +358,15 @@ inline constexpr std::size_t max_schedules = 10'000;
 inline constexpr int max_trials_per_level = 1'000'000;
 inline constexpr std::int64_t max_trials_per_run = 1'000'000'000;
 inline constexpr double max_temperature = 1e30;
+inline constexpr int min_bits = 2;
+inline constexpr int max_bits = 24;
 
 // What a front end lets a study grow to, within the rules: the command line all they allow,
 // the page less.
 struct study_caps {
     long runs = max_runs;
     std::size_t schedules = max_schedules;
+    std::int64_t trials = INT64_MAX;  // made by all the runs of all the schedules
 };
 
 // The fields of a request, each set by one option of the command line or field of the page.
@@ -393,10 +410,13 @@ enum class fault_kind {
     levels_without_law,  // --levels sets (its laws) cooling, not (the others) (see --cooling)
     too_many_schedules,  // the lists make 80010000 schedules, more than the 10,000 a sweep ...
     too_many_runs,       // more runs than a front end takes, within the rules
+    too_many_trials,     // the schedules make 2.1e+09 trials in all, more than the 10^9 ...
     no_level,            // T0 must lie above the final T, so that the schedule has a level ...
     run_too_long,        // T0 1e+30, ...: about 2.9e+09 trials per run, more than the 10^9 ...
     no_worsening_move,   // no move worsens the value in a sample of 10000 moves on 2 bits, ...
     past_last_run,       // runs 4294967290 to 4294967299 go past run 4294967295, after which ...
+    // T0 1, ...: 69075 levels, more than the 10,000 levels that --population follows
+    population_too_large,
 };
 
 // A refused value, for a front end to put into words. The strings are as sa_study's messages

@@ -102,6 +102,12 @@ std::string message_of(const fault& refused) {
         case fault_kind::past_last_run:
             return "runs " + refused.value + " to " + shown + " go past run " + limit +
                    ", after which the seeds repeat";
+        case fault_kind::too_many_trials:
+            return "the schedules make " + shown + " trials in all, more than the " + limit +
+                   " a study may make here";
+        case fault_kind::population_too_large:
+            return refused.value + ": " + shown + ", more than the " + limit +
+                   " that --population follows";
     }
     return option + ": " + shown;
 }

@@ -282,19 +282,14 @@ int run_study(const study_order& order, report_output& out) {
     announce_work(static_cast<std::int64_t>(order.plan.cases.size()), request.runs, total,
                   static_cast<double>(total) * seconds_per_study_trial / request.jobs);
     grid_cache grids;
-    std::vector<case_result> results;
-    std::vector<run_outcome> last_runs;
+    plan_results made;
     {
         progress_line progress(total);
-        std::int64_t before = 0;
-        for (const study_case& study : order.plan.cases) {
-            const tabulated_grid& grid = grids.of(study.bits);
-            last_runs = study_runs(grid.space, study, range, request.jobs,
-                                   [&](std::int64_t done) { progress.update(before + done); });
-            before += trials_per_run(study.schedule) * request.runs;
-            results.push_back({study, grid.landmarks, summarize(last_runs, grid.landmarks)});
-        }
+        made = run_plan(order.plan.cases, range, request.jobs, grids,
+                        [&progress](std::int64_t done) { progress.update(done); });
     }
+    const std::vector<case_result>& results = made.results;
+    const std::vector<run_outcome>& last_runs = made.last_runs;
     // With a single case, the grid kept is that case's.
     const tabulated_grid& grid = grids.of(order.plan.cases.back().bits);
     std::string report = results.size() == 1
