@@ -129,10 +129,15 @@ struct lockstep_run {
 // of any length can show their progress.
 using trial_counter = std::function<void(std::int64_t trials)>;
 
+// Told, as each level ends, its number (from 0) and where the runs that went through it
+// together stand: the decoded current solution of each.
+using level_positions = std::function<void(std::int64_t level, std::span<const int> current)>;
+
 // Anneals every run under `schedule`. Each ends on the best solution and value that anneal()
 // finds from its start with its engine; only the engines are left further on, having drawn
 // ahead.
 void anneal_lockstep(const tabulated_space& space, const schedule_params& schedule,
-                     std::span<lockstep_run> runs, const trial_counter& count = {});
+                     std::span<lockstep_run> runs, const trial_counter& count = {},
+                     const level_positions& observe = {});
 
 }  // namespace sa
