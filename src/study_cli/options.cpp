@@ -15,6 +15,7 @@ namespace {
 struct option_texts {
     std::map<std::string, std::string> values;  // by option name, as typed
     bool trace = false;
+    bool population = false;
 };
 
 // A file's path: anything but nothing, or a control character, which would reach gnuplot's
@@ -61,6 +62,7 @@ std::optional<std::string> read_option(const std::string& name, const std::strin
 std::optional<std::string> read_options(const CLI::App& app, const option_texts& texts,
                                         study_command& command) {
     command.trace = texts.trace;
+    command.population = texts.population;
     std::vector<std::string> read;
     for (const CLI::Option* option : app.parse_order()) {
         const std::string name = option->get_name();
@@ -76,17 +78,29 @@ std::optional<std::string> read_options(const CLI::App& app, const option_texts&
     return std::nullopt;
 }
 
-// What only a trace refuses: a sweep, and the options of a study.
-std::optional<std::string> trace_fault(const study_command& command, const study_plan& plan) {
-    if (plan.cases.size() != 1) {
-        return "--trace follows a single schedule, not a sweep";
+// What only a trace or a population refuses: a sweep, each other, and the options of a study
+// that do not apply; a population, also one too costly to follow.
+std::optional<std::string> single_schedule_fault(const study_command& command,
+                                                 const study_plan& plan) {
+    if (command.trace && command.population) {
+        return "--trace and --population cannot be given together";
     }
-    for (const study_field field : {study_field::runs, study_field::jobs, study_field::target}) {
+    const std::string option = command.trace ? "--trace" : "--population";
+    if (plan.cases.size() != 1) {
+        return option + " follows a single schedule, not a sweep";
+    }
+    const std::vector<study_field> inapplicable =
+        command.trace ? std::vector{study_field::runs, study_field::jobs, study_field::target}
+                      : std::vector{study_field::target};
+    for (const study_field field : inapplicable) {
         if (std::find(command.given.begin(), command.given.end(), field) != command.given.end()) {
-            return std::string("--trace follows one run: ") + option_of(field) + " does not apply";
+            return option + (command.trace ? " follows one run: " : " follows the runs' levels: ") +
+                   option_of(field) + " does not apply";
         }
     }
-    return std::nullopt;
+    const std::optional<fault> costly =
+        command.population ? population_fault(plan.cases.front()) : std::nullopt;
+    return costly ? std::optional(message_of(*costly)) : std::nullopt;
 }
 
 // "(default 0.97)" for the demo's value of a schedule parameter.
@@ -132,6 +146,13 @@ std::string footer() {
            "(up/down; accepted_improving, accepted_worsening), the trials, x of the current\n"
            "solution, its value fo as the run accumulates it, and the best value so far.\n"
            "\n"
+           "--population follows the runs of a single schedule as each level ends: the\n"
+           "shares of them on the hills of f's two highest peaks, beside the equilibrium's\n"
+           "(the Boltzmann distribution of the grid at the level's T, exp(f(x) / T)\n"
+           "normalised), and the total variation distance between the two over all hills;\n"
+           "a CSV row per level, and a picture of the runs over x and level beside the\n"
+           "equilibrium. At most 10,000 levels, and 10^9 grid points over all levels.\n"
+           "\n"
            "Files appear whole or not at all. --csv - writes the CSV to standard output in\n"
            "place of the report.\n"
            "\n"
@@ -175,6 +196,8 @@ void add_options(CLI::App& app, option_texts& texts, const study_request& defaul
               "encoding length, 2 to 24 (default " + std::to_string(demo.n_bits) + ")");
     add_field(target, "P", "name the cheapest schedule reaching P % exact, 0 to 100");
     app.add_flag("--trace", texts.trace, "follow one run level by level instead");
+    app.add_flag("--population", texts.population,
+                 "follow the runs level by level against equilibrium instead");
     add("--csv", "FILE", "write a CSV file: a row per schedule or level (- for output)");
     add("--plot", "FILE", "draw it with gnuplot: FILE.svg or FILE.png");
 }
@@ -250,8 +273,8 @@ expected<study_plan, std::string> plan_command(const study_command& command, std
     if (!plan) {
         return message_of(plan.error());
     }
-    if (command.trace) {
-        if (std::optional<std::string> error = trace_fault(command, *plan)) {
+    if (command.trace || command.population) {
+        if (std::optional<std::string> error = single_schedule_fault(command, *plan)) {
             return *error;
         }
     }

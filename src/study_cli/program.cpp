@@ -310,6 +310,36 @@ int run_study(const study_order& order, report_output& out) {
         });
 }
 
+// The counts of a population's bins, in its CSV and picture: as many as a picture shows.
+constexpr int population_bins = 100;
+
+int run_population(const study_order& order, report_output& out) {
+    const study_command& options = order.command;
+    const study_case& study = order.plan.cases.front();
+    const std::int64_t trials = trials_per_run(study.schedule) * order.range.count;
+    const tabulated_space space(study_encoding(study.bits));
+    // A point of a level's equilibrium costs about what a trial does.
+    const std::int64_t points = count_levels(study.schedule) * (space.grid_encoding().d_max + 1);
+    announce_work(
+        1, order.range.count, trials + points,
+        static_cast<double>(trials + points) * seconds_per_study_trial / options.request.jobs);
+    std::optional<population_study> population;
+    {
+        progress_line progress(trials + points);
+        const std::int64_t level_points = space.grid_encoding().d_max + 1;
+        population =
+            study_population(space, study, order.range, options.request.jobs, population_bins,
+                             {[&progress](std::int64_t done) { progress.update(done); },
+                              [&](std::int64_t levels_done) {
+                                  progress.update(trials + levels_done * level_points);
+                              }});
+    }
+    return write_outputs(
+        out, {population_csv(*population), options.csv_path}, population_report(*population),
+        options.plot_path,
+        [&population](const std::string& path) { return plot_population(path, *population); });
+}
+
 // What must hold before any work starts: gnuplot there if a picture is asked for, and every
 // file writable. Nothing is created yet.
 std::optional<std::string> unready_reason(const std::string& csv_path,
@@ -408,7 +438,9 @@ int study_main(const std::vector<std::string>& args) {
     out.flush();
     const study_order order{
         options, *plan, {seed, options.request.first_run, options.request.runs}};
-    const int status = options.trace ? run_trace(order, out) : run_study(order, out);
+    const int status = options.trace        ? run_trace(order, out)
+                       : options.population ? run_population(order, out)
+                                            : run_study(order, out);
     return out.finish(status);
 }
 

@@ -18,11 +18,13 @@ namespace sa {
 
 // ---- The command line
 
-// What sa_study's command line asks for: a study, or one run traced instead, and its files.
+// What sa_study's command line asks for: a study, or one run traced instead, or the runs
+// followed level by level against the equilibrium, and its files.
 struct study_command {
     study_request request;
     std::vector<study_field> given;  // the fields given, in the order typed
     bool trace = false;
+    bool population = false;
     std::string csv_path;  // "-" for standard output
     std::string plot_path;
 };

@@ -108,6 +108,15 @@ std::optional<std::vector<study_csv_row>> read_study_csv(const std::string& text
 std::string trace_csv_heading();
 std::string trace_csv_row(const level_summary& level);
 
+// ---- Runs followed level by level against the equilibrium (sa_study --population)
+
+// A few levels' lines and where the runs end against the equilibrium, within 80 columns.
+std::string population_report(const population_study& population);
+
+// A row per level: where the runs stand on the hills of f's two highest peaks, the
+// equilibrium's mass there, and the distance between the two over all the hills.
+std::string population_csv(const population_study& population);
+
 // ---- Text charts, 80 columns wide: f, and where the runs ended beneath it
 
 constexpr int chart_width = 80;
@@ -143,6 +152,11 @@ std::optional<std::string> plot_study(const std::string& path, const case_result
 // Exact-optimum share against trials per run, one line per value of what varies most.
 std::optional<std::string> plot_sweep(const std::string& path,
                                       const std::vector<case_result>& results);
+
+// The runs as a density over x and level beside the equilibrium's, and the shares of the two
+// highest hills and the distance against the level.
+std::optional<std::string> plot_population(const std::string& path,
+                                           const population_study& population);
 
 // Temperature, current value and best value, at the levels given.
 std::optional<std::string> plot_trace(const std::string& path, const study_case& study,
