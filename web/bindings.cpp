@@ -267,6 +267,14 @@ sa::seed_range runs_of(const val& checked) {
 
 // ---- The grid: f at every point, drawn one column at a time
 
+// What a long job has done, for the page to show: {done_name: done, total_name: total}.
+val progress_of(const char* done_name, double done, const char* total_name, double total) {
+    val progress = val::object();
+    progress.set(done_name, done);
+    progress.set(total_name, total);
+    return progress;
+}
+
 // One grid kept at a time, as sa_study keeps it.
 sa::grid_cache& grids() {
     static sa::grid_cache cache;
@@ -322,9 +330,15 @@ val every_hill(const sa::tabulated_space& space) {
 }
 
 // The least and greatest f in each of `columns` equal parts of the interval, the parts cut as
-// sa_study cuts its histogram, and the grid's landmarks.
-val landscape(int bits, int columns) {
-    const sa::tabulated_grid& grid = grids().of(bits);
+// sa_study cuts its histogram, and the grid's landmarks. `on_progress` is told now and then
+// the points tabulated so far, when the grid is new.
+val landscape(int bits, int columns, const val& on_progress) {
+    const auto points = static_cast<double>(sa::study_encoding(bits).d_max) + 1.0;
+    double done = 0.0;
+    const sa::tabulated_grid& grid = grids().of(bits, [&](std::int64_t tabulated) {
+        done += static_cast<double>(tabulated);
+        on_progress(progress_of("pointsDone", done, "points", points));
+    });
     const sa::encoding& enc = grid.space.grid_encoding();
     std::vector<float> low(static_cast<std::size_t>(columns), INFINITY);
     std::vector<float> high(static_cast<std::size_t>(columns), -INFINITY);
@@ -520,6 +534,47 @@ val sweep(const val& fields, const val& style, const val& on_trials) {
     return result;
 }
 
+// ---- Many runs followed level by level against the equilibrium: the CSV of sa_study
+// --population, and each level's runs and mass in `bins` parts of the interval
+
+template <typename T>
+val arrays(const std::vector<sa::population_level>& levels,
+           const std::vector<T> sa::population_level::*of) {
+    val rows = val::array();
+    for (const sa::population_level& level : levels) {
+        const std::vector<T>& values = level.*of;
+        rows.call<void>("push", val::array(std::vector<double>(values.begin(), values.end())));
+    }
+    return rows;
+}
+
+// `on_progress` is told now and then the runs done, as a fraction of the whole when runs are
+// long, then the levels whose equilibrium is found.
+val population(const val& checked, int bins, const val& on_progress) {
+    const sa::study_case study = case_of(checked);
+    if (std::optional<sa::fault> wrong = sa::population_fault(study)) {
+        return refusal(*wrong);
+    }
+    const sa::seed_range runs = runs_of(checked);
+    const auto trials_per_run = static_cast<double>(sa::trials_per_run(study.schedule));
+    const auto levels = static_cast<double>(sa::count_levels(study.schedule));
+    const sa::population_study followed = sa::study_population(
+        grids().of(study.bits).space, study, runs, 1, bins,
+        {[&](std::int64_t trials) {
+             on_progress(progress_of("runsDone", static_cast<double>(trials) / trials_per_run,
+                                     "runs", static_cast<double>(runs.count)));
+         },
+         [&](std::int64_t levels_done) {
+             on_progress(
+                 progress_of("levelsDone", static_cast<double>(levels_done), "levels", levels));
+         }});
+    val result = val::object();
+    result.set("csv", sa::population_csv(followed));
+    result.set("histogram", arrays(followed.levels, &sa::population_level::bin_runs));
+    result.set("boltzmann", arrays(followed.levels, &sa::population_level::bin_mass));
+    return result;
+}
+
 }  // namespace
 
 EMSCRIPTEN_BINDINGS(sa_web) {
@@ -530,6 +585,7 @@ EMSCRIPTEN_BINDINGS(sa_web) {
     emscripten::function("trace", &trace);
     emscripten::function("traceCsvHeading", &sa::trace_csv_heading);
     emscripten::function("sweep", &sweep);
+    emscripten::function("population", &population);
     emscripten::class_<stepped_run>("SteppedRun")
         .constructor<const val&, std::uint32_t>()
         .function("finished", &stepped_run::finished)

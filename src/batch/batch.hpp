@@ -33,10 +33,14 @@ struct acceptance_threshold {
     double below;
 };
 
+// Told now and then how many more grid points have been tabulated, so that a large grid can
+// show its progress.
+using point_counter = std::function<void(std::int64_t points)>;
+
 // A grid with f at every point, and the acceptance threshold of every uniform draw.
 class tabulated_space {
   public:
-    explicit tabulated_space(const encoding& enc);
+    explicit tabulated_space(const encoding& enc, const point_counter& count = {});
 
     const encoding& grid_encoding() const { return enc_; }
     float x_at(int d) const { return sa::x_at(d, enc_); }

@@ -208,11 +208,11 @@ grid_landmarks find_landmarks(const tabulated_space& space) {
     return {optimum, space.x_at(optimum), f(optimum), range_of(0), range_of(1)};
 }
 
-const tabulated_grid& grid_cache::of(int bits) {
+const tabulated_grid& grid_cache::of(int bits, const point_counter& count) {
     if (!grid_ || grid_->space.grid_encoding().n_bits != bits) {
         grid_.reset();
         const auto start = std::chrono::steady_clock::now();
-        tabulated_space space(study_encoding(bits));
+        tabulated_space space(study_encoding(bits), count);
         const grid_landmarks landmarks = find_landmarks(space);
         grid_ = std::make_unique<tabulated_grid>(
             tabulated_grid{std::move(space), landmarks, seconds_since(start)});

@@ -125,7 +125,8 @@ struct tabulated_grid {
 // a time is kept: each takes 16 bytes a point.
 class grid_cache {
   public:
-    const tabulated_grid& of(int bits);
+    // `count`, if given, is told the points tabulated as a new grid is.
+    const tabulated_grid& of(int bits, const point_counter& count = {});
 
   private:
     std::unique_ptr<tabulated_grid> grid_;

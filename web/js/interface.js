@@ -335,6 +335,15 @@
                histogram: result.histogram, seconds: result.seconds };
     },
 
+    async population(params, options) {
+      const { fields, style, options: given } =
+        request(params, options, ['bins', 'onProgress', 'signal', 'numberStyle']);
+      const bins = whole('bins', given.bins ?? 100, (await limits).bins);
+      const result = await cancellable(lanes.population, 'population', { fields, style, bins }, given);
+      return rowsOf(result.csv).map((row, i) =>
+        ({ ...row, histogram: result.histogram[i], boltzmann: result.boltzmann[i] }));
+    },
+
     async sweep(params, options) {
       const { fields, style, options: given } =
         request(params, options, ['onProgress', 'signal', 'numberStyle']);

@@ -60,9 +60,10 @@ function saWorkerMain(scope, createSaModule, moduleFailure) {
 
   const handlers = {
     check: (sa, { fields, style }) => sa.checkSchedule(fields, style),
-    landscape: (sa, { bits, columns }) => sa.landscape(bits, columns),
+    landscape: (sa, { bits, columns }, report) => sa.landscape(bits, columns, report),
     trace: (sa, payload) => sa.trace(checked(sa, payload)),
     study: runStudy,
+    population: (sa, payload, report) => accepted(sa.population(checked(sa, payload), payload.bins, report)),
     sweep: (sa, { fields, style }, report) =>
       accepted(sa.sweep(fields, style, (trialsDone, trials) => report({ trialsDone, trials }))).csv,
   };
