@@ -45,7 +45,7 @@
       no_worsening_move: (f) => `no move worsens the value in a sample of ${f.limit} moves on ${f.shown} bits, ` +
         'so no temperature can be chosen from it',
       past_last_run: (f) => `runs ${f.value} to ${f.shown} go past run ${f.limit}, after which the seeds repeat`,
-      population_too_large: (f) => `${f.value}: ${f.shown}, more than the ${f.limit} that a population follows`,
+      population_too_large: (f) => `${f.value}: ${f.shown}, more than the ${f.limit} that --population follows`,
     },
   };
 
