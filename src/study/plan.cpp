@@ -212,10 +212,11 @@ std::optional<fault> run_length_fault(const study_case& study) {
 
 // The trials of every run of every case, in a double, which no plan can overflow.
 std::optional<fault> over_trials_cap(const study_plan& plan, long runs, const study_caps& caps) {
-    double trials = 0.0;
-    for (const study_case& study : plan.cases) {
-        trials += static_cast<double>(trials_per_run(study.schedule)) * static_cast<double>(runs);
-    }
+    const double trials = std::accumulate(
+        plan.cases.begin(), plan.cases.end(), 0.0, [runs](double sum, const study_case& study) {
+            return sum +
+                   static_cast<double>(trials_per_run(study.schedule)) * static_cast<double>(runs);
+        });
     if (trials <= static_cast<double>(caps.trials)) {
         return std::nullopt;
     }

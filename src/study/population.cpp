@@ -14,7 +14,7 @@ namespace sa {
 namespace {
 
 // 1 / n! for n from 0 to 13, the Taylor coefficients of exp.
-constexpr std::array<double, 14> inverse_factorials = [] {
+constexpr std::array<double, 14> taylor_coefficients() {
     std::array<double, 14> coefficients{};
     double factorial = 1.0;
     for (std::size_t n = 0; n < coefficients.size(); ++n) {
@@ -22,7 +22,8 @@ constexpr std::array<double, 14> inverse_factorials = [] {
         coefficients[n] = 1.0 / factorial;
     }
     return coefficients;
-}();
+}
+constexpr std::array<double, 14> inverse_factorials = taylor_coefficients();
 
 // The grid cut into parts, each in one bin and one hill's basin, in the order of d: a point's
 // part is found by a search over them, and a level's equilibrium is summed part by part.
@@ -101,9 +102,8 @@ class equilibrium {
             drops_.push_back(static_cast<double>(space.value_at(d).unrounded()));
         }
         const double highest = *std::max_element(drops_.begin(), drops_.end());
-        for (double& drop : drops_) {
-            drop -= highest;
-        }
+        std::transform(drops_.begin(), drops_.end(), drops_.begin(),
+                       [highest](double f) { return f - highest; });
     }
 
     // The mass of each part at `temperature`, adding up to 1.
@@ -122,9 +122,8 @@ class equilibrium {
             weights[p] = weight;
             total += weight;
         }
-        for (double& weight : weights) {
-            weight /= total;
-        }
+        std::transform(weights.begin(), weights.end(), weights.begin(),
+                       [total](double weight) { return weight / total; });
         return weights;
     }
 
