@@ -60,6 +60,10 @@ TEST(StudyRequest, CapsAndNumberStylesAreParametersOfTheSameRules) {
     EXPECT_EQ(many.error().kind, sa::fault_kind::too_many_runs);
     EXPECT_EQ(many.error().limit, "100000");
     EXPECT_TRUE(sa::plan_study(request_of({{runs, "100000"}}), 1, page));
+    const auto costly = sa::plan_study(request_of({{runs, "1000"}}), 1, {100'000, 100, 1'000'000});
+    ASSERT_FALSE(costly);
+    EXPECT_EQ(costly.error().kind, sa::fault_kind::too_many_trials);
+    EXPECT_EQ(costly.error().shown, "1.8e+06");  // 1000 runs of 1816 trials
 
     const sa::number_style comma{',', ';'};
     EXPECT_EQ(request_of({{t0, "0,5;1,5:2,5:0,5"}}, comma).t0,

@@ -86,6 +86,17 @@ TEST(StudyCommandLine, RefusesEachFaultWithItsMessage) {
         {{"--jobs", "3", "--trace"}, "--trace follows one run: --jobs does not apply"},
         {{"--trace", "--target", "50"}, "--trace follows one run: --target does not apply"},
         {{"--trace", "--alpha", "0.9,0.95"}, "--trace follows a single schedule, not a sweep"},
+        {{"--population", "--trace"}, "--trace and --population cannot be given together"},
+        {{"--population", "--alpha", "0.9,0.95"},
+         "--population follows a single schedule, not a sweep"},
+        {{"--population", "--target", "5"},
+         "--population follows the runs' levels: --target does not apply"},
+        {{"--population", "--alpha", "0.9999"},
+         "T0 100, alpha 0.9999, final T 0.1, 8 trials per level, 17 bits: about 69063 levels, "
+         "more than the 10,000 levels that --population follows"},
+        {{"--population", "--alpha", "0.999", "--bits", "18"},
+         "T0 100, alpha 0.999, final T 0.1, 9 trials per level, 18 bits: 6905 levels of 262144 "
+         "grid points, more than the 10^9 grid points over all levels that --population follows"},
         {{"--alpha", "0.999999999"},
          "--alpha: 0.999999999 rounds to 1 in single precision (the largest below 1 is "
          "0.99999994)"},
@@ -137,6 +148,11 @@ TEST(StudyCommandLine, RefusesEachFaultWithItsMessage) {
     for (const refusal& test : refusals) {
         EXPECT_EQ(refusal_of(test.args), test.message);
     }
+    // A cap on all the trials of a study is the page's alone.
+    EXPECT_EQ(
+        sa::message_of({sa::fault_kind::too_many_trials, std::nullopt, "", "1.8e+06", "1e+06"}),
+        "the schedules make 1.8e+06 trials in all, more than the 1e+06 a study may make "
+        "here");
     EXPECT_EQ(parse({"--help"}).error().status, 0);
     EXPECT_EQ(parse({"--version"}).error().text, "sa_study " SA_DEMO_VERSION "\n");
 }
