@@ -4,8 +4,8 @@
 // so interface.js builds each worker from this function's text and the module's.
 // Each request is {id, kind, payload}; the worker answers {id, result}, {id, fault} for fields
 // that the libraries refuse, or {id, error}, and a long job also {id, progress} as it goes.
-// An error that the module threw past its checks comes as {id, error, broken: true}: the
-// worker is then replaced.
+// Any other error (the module failed past its checks, or aborted) comes as {id, error,
+// broken: true}: the worker is then replaced.
 function saWorkerMain(scope, createSaModule, moduleFailure) {
   const loaded = createSaModule();
 
@@ -77,10 +77,9 @@ function saWorkerMain(scope, createSaModule, moduleFailure) {
     } catch (error) {
       if (error instanceof Refused) {
         scope.postMessage({ id, fault: error.fault });
-      } else if (error instanceof Error) {
-        scope.postMessage({ id, error: error.message });
       } else {
-        scope.postMessage({ id, error: moduleFailure, broken: true });
+        // A C++ exception comes as its address, a number, which says nothing.
+        scope.postMessage({ id, error: error instanceof Error ? error.message : moduleFailure, broken: true });
       }
     }
   };
