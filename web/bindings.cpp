@@ -559,7 +559,7 @@ val population(const val& checked, int bins, const val& on_progress) {
     const auto trials_per_run = static_cast<double>(sa::trials_per_run(study.schedule));
     const auto levels = static_cast<double>(sa::count_levels(study.schedule));
     const sa::population_study followed = sa::study_population(
-        grids().of(study.bits).space, study, runs, 1, bins,
+        grids().of(study.bits).space, study, bins, runs, 1,
         {[&](std::int64_t trials) {
              on_progress(progress_of("runsDone", static_cast<double>(trials) / trials_per_run,
                                      "runs", static_cast<double>(runs.count)));

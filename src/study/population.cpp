@@ -206,8 +206,8 @@ std::optional<fault> population_fault(const study_case& study) {
     return std::nullopt;
 }
 
-population_study study_population(const tabulated_space& space, const study_case& study,
-                                  const seed_range& runs, int jobs, int bins,
+population_study study_population(const tabulated_space& space, const study_case& study, int bins,
+                                  const seed_range& runs, int jobs,
                                   const population_progress& progress) {
     population_study population{study, runs.count, hills_of(space), {}};
     const std::vector<grid_part> parts = parts_of(space, population.hills, bins);

@@ -220,8 +220,8 @@ struct population_progress {
 // The runs of a case, run as study_runs runs them (the same on any number of threads), and
 // the equilibrium of each of their levels, in `bins` (at least 1) equal parts of the interval.
 // The case must be within population_fault's bounds, and the space that of its encoding.
-population_study study_population(const tabulated_space& space, const study_case& study,
-                                  const seed_range& runs, int jobs, int bins,
+population_study study_population(const tabulated_space& space, const study_case& study, int bins,
+                                  const seed_range& runs, int jobs,
                                   const population_progress& progress = {});
 
 // ---- The summary

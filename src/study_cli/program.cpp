@@ -328,7 +328,7 @@ int run_population(const study_order& order, report_output& out) {
         progress_line progress(trials + points);
         const std::int64_t level_points = space.grid_encoding().d_max + 1;
         population =
-            study_population(space, study, order.range, options.request.jobs, population_bins,
+            study_population(space, study, population_bins, order.range, options.request.jobs,
                              {[&progress](std::int64_t done) { progress.update(done); },
                               [&](std::int64_t levels_done) {
                                   progress.update(trials + levels_done * level_points);

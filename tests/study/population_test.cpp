@@ -36,7 +36,7 @@ TEST(Population, EveryLevelCountsTheRunsAsRunsMadeOneAtATimeStand) {
                                       std::pair{case_of(5.0F, 0.8F, 0.01F, 13), 1765000000U}}) {
         const sa::tabulated_space space(sa::study_encoding(study.bits));
         const sa::seed_range runs{seed, 0, 23};
-        const sa::population_study population = sa::study_population(space, study, runs, 2, bins);
+        const sa::population_study population = sa::study_population(space, study, bins, runs, 2);
         const std::int64_t levels = sa::count_levels(study.schedule);
         ASSERT_EQ(static_cast<std::int64_t>(population.levels.size()), levels);
         EXPECT_EQ(population.hills.size(), 11U);
@@ -84,7 +84,7 @@ TEST(Population, TheEquilibriumHotAndTheRunsCooledSlowlyOrQuenched) {
     const sa::tabulated_space space(sa::study_encoding(12));
     const sa::seed_range runs{1, 0, 400};
     const sa::population_study hot =
-        sa::study_population(space, case_of(1e6F, 0.5F, 2e5F, 12), runs, 1, 10);
+        sa::study_population(space, case_of(1e6F, 0.5F, 2e5F, 12), 10, runs, 1);
     const double points = 4096.0;
     for (std::size_t h = 0; h < hot.hills.size(); ++h) {
         const sa::peak_range& basin = hot.hills[h].basin;
@@ -94,9 +94,9 @@ TEST(Population, TheEquilibriumHotAndTheRunsCooledSlowlyOrQuenched) {
     }
 
     const sa::population_study slow =
-        sa::study_population(space, case_of(1.0F, 0.999F, 0.1F, 12), runs, 2, 10);
+        sa::study_population(space, case_of(1.0F, 0.999F, 0.1F, 12), 10, runs, 2);
     const sa::population_study quench =
-        sa::study_population(space, case_of(1.0F, 0.5F, 0.1F, 12), runs, 2, 10);
+        sa::study_population(space, case_of(1.0F, 0.5F, 0.1F, 12), 10, runs, 2);
     EXPECT_LT(slow.levels.back().tv_distance, 0.08);
     EXPECT_GT(quench.levels.back().tv_distance, 0.25);
 }
