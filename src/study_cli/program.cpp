@@ -114,11 +114,14 @@ class report_output {
 };
 
 // Trials done so far, on standard error when it is a terminal, once the work has taken a
-// second: a percentage and the time left.
+// second: a percentage and the time left. `unit` names what is counted.
 class progress_line {
   public:
-    explicit progress_line(std::int64_t total)
-        : total_(total), shown_(::isatty(STDERR_FILENO) == 1), start_(clock_type::now()) {}
+    explicit progress_line(std::int64_t total, const char* unit = "trials")
+        : total_(total),
+          unit_(unit),
+          shown_(::isatty(STDERR_FILENO) == 1),
+          start_(clock_type::now()) {}
     progress_line(const progress_line&) = delete;
     progress_line& operator=(const progress_line&) = delete;
     ~progress_line() { clear_progress_line(); }
@@ -133,13 +136,14 @@ class progress_line {
         const double fraction = static_cast<double>(done) / static_cast<double>(total_);
         const double elapsed = std::chrono::duration<double>(now - start_).count();
         const double left = fraction > 0.0 ? elapsed * (1.0 - fraction) / fraction : 0.0;
-        std::fprintf(stderr, "\rsa_study: %3.0f %% of %.3g trials, %s left   ", 100.0 * fraction,
-                     static_cast<double>(total_), duration_text(left).c_str());
+        std::fprintf(stderr, "\rsa_study: %3.0f %% of %.3g %s, %s left   ", 100.0 * fraction,
+                     static_cast<double>(total_), unit_, duration_text(left).c_str());
         progress_shown = 1;
     }
 
   private:
     std::int64_t total_;
+    const char* unit_;
     bool shown_;
     clock_type::time_point start_;
     clock_type::time_point last_;
@@ -318,14 +322,15 @@ int run_population(const study_order& order, report_output& out) {
     const study_case& study = order.plan.cases.front();
     const std::int64_t trials = trials_per_run(study.schedule) * order.range.count;
     const tabulated_space space(study_encoding(study.bits));
-    // A point of a level's equilibrium costs about what a trial does.
+    // A point of a level's equilibrium costs about what a trial does, on one thread.
     const std::int64_t points = count_levels(study.schedule) * (space.grid_encoding().d_max + 1);
     announce_work(
-        1, order.range.count, trials + points,
-        static_cast<double>(trials + points) * seconds_per_study_trial / options.request.jobs);
+        1, order.range.count, trials,
+        (static_cast<double>(trials) / options.request.jobs + static_cast<double>(points)) *
+            seconds_per_study_trial);
     std::optional<population_study> population;
     {
-        progress_line progress(trials + points);
+        progress_line progress(trials + points, "trials and grid points");
         const std::int64_t level_points = space.grid_encoding().d_max + 1;
         population =
             study_population(space, study, population_bins, order.range, options.request.jobs,
