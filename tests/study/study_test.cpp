@@ -285,9 +285,9 @@ TEST(AutoTemperature, EachReachesItsAcceptanceOnItsOwnSample) {
         double initial_chi;
         double final_chi;
     };
-    for (const auto_case& test :
-         {auto_case{17, 1, 0.8, 0.01}, auto_case{17, 2, 0.5, 0.1}, auto_case{8, 3, 0.95, 0.01},
-          auto_case{3, 4, 0.8, 0.001}, auto_case{24, 5, 0.8, 0.01}}) {
+    for (const auto_case& test : {auto_case{17, 1, 0.8, 0.01}, auto_case{17, 2, 0.5, 0.1},
+                                  auto_case{8, 3, 0.95, 0.01}, auto_case{3, 4, 0.8, 0.001},
+                                  auto_case{24, 5, 0.8, 0.01}, auto_case{17, 6, 0.00001, 0.01}}) {
         const sa::encoding enc = sa::study_encoding(test.bits);
         sa::random_engine engine(test.seed);
         const sa::move_sample sample = sa::sample_moves(enc, engine, 2000);
@@ -297,19 +297,26 @@ TEST(AutoTemperature, EachReachesItsAcceptanceOnItsOwnSample) {
             sa::initial_temperature(sample, test.initial_chi);
         ASSERT_TRUE(t0);
         // The values after and before each move, weighted as a run in equilibrium at T0
-        // meets them; E = -f.
+        // meets them; E = -f. Both sums are scaled by exp(-highest / T0), so that neither
+        // overflows at a small T0.
+        long double highest = 0.0L;
+        for (const sa::worsening_move& move : sample.worsening) {
+            highest = std::max(highest, static_cast<long double>(move.start_value));
+        }
         long double after = 0.0L;
         long double before = 0.0L;
         float smallest = -std::numeric_limits<float>::infinity();
         for (const sa::worsening_move& move : sample.worsening) {
             ASSERT_LT(move.change, 0.0F);
-            after += std::exp((static_cast<long double>(move.start_value) + move.change) /
-                              t0->temperature);
-            before += std::exp(static_cast<long double>(move.start_value) / t0->temperature);
+            const long double start = move.start_value - highest;
+            after += std::exp((start + move.change) / t0->temperature);
+            before += std::exp(start / t0->temperature);
             smallest = std::max(smallest, move.change);
         }
-        EXPECT_NEAR(static_cast<double>(after / before), test.initial_chi, 1e-4) << test.bits;
-        EXPECT_NEAR(t0->acceptance, test.initial_chi, 1e-4) << test.bits;
+        // Within 1e-4 of the target, relative to it: a small one as closely as a large one.
+        const double tolerance = 1e-4 * test.initial_chi;
+        EXPECT_NEAR(static_cast<double>(after / before), test.initial_chi, tolerance) << test.bits;
+        EXPECT_NEAR(t0->acceptance, test.initial_chi, tolerance) << test.bits;
         EXPECT_EQ(t0->worsening_moves, static_cast<int>(sample.worsening.size()));
 
         const std::optional<sa::chosen_temperature> t_final =
@@ -318,7 +325,7 @@ TEST(AutoTemperature, EachReachesItsAcceptanceOnItsOwnSample) {
         EXPECT_NEAR(std::exp(static_cast<double>(smallest) / t_final->temperature), test.final_chi,
                     1e-12 * test.final_chi)
             << test.bits;
-        EXPECT_LT(t_final->temperature, t0->temperature);
+        EXPECT_LT(t_final->temperature, t0->temperature) << test.initial_chi;
 
         sa::random_engine same_seed(test.seed);
         const sa::move_sample again = sa::sample_moves(enc, same_seed, 2000);
