@@ -90,18 +90,28 @@ TEST(StudyRuns, EachRunIsTheDemosSessionForItsSecond) {
     }
 }
 
+// The runs split into parts are the whole study's, and their summaries add up to its summary:
+// the sum of the best values exactly, so that the mean is the same to the last bit.
 TEST(StudyRuns, TheSameWhenSplitIntoParts) {
     const sa::tabulated_space space(demo);
+    const sa::grid_landmarks landmarks = sa::find_landmarks(space);
     const sa::study_case study{{10.0, 0.1, sa::geometric{0.9}, 8}, demo.n_bits};
     const auto whole = sa::study_runs(space, study, {7, 0, 200}, 2);
     auto parts = sa::study_runs(space, study, {7, 0, 120}, 2);
     const auto rest = sa::study_runs(space, study, {7, 120, 80}, 2);
+    const sa::study_summary merged =
+        sa::merged_summary(sa::summarize(parts, landmarks), sa::summarize(rest, landmarks));
     parts.insert(parts.end(), rest.begin(), rest.end());
     ASSERT_EQ(parts.size(), whole.size());
     for (std::size_t i = 0; i < whole.size(); ++i) {
         ASSERT_EQ(parts[i].best_d, whole[i].best_d) << i;
         ASSERT_EQ(parts[i].best_fo, whole[i].best_fo) << i;
     }
+    const sa::study_summary summary = sa::summarize(whole, landmarks);
+    EXPECT_EQ(merged.exact_optimum, summary.exact_optimum);
+    EXPECT_EQ(merged.global_peak, summary.global_peak);
+    EXPECT_EQ(merged.best_sum, summary.best_sum);
+    EXPECT_EQ(merged.mean_best, summary.mean_best);
 }
 
 TEST(StudyRuns, TheDemoGridsOptimumAndItsTwoHills) {
@@ -112,6 +122,12 @@ TEST(StudyRuns, TheDemoGridsOptimumAndItsTwoHills) {
     EXPECT_EQ(landmarks.second_peak.first, 57517);  // the valley the two hills share
     EXPECT_TRUE(landmarks.second_peak.contains(65048));
     EXPECT_TRUE(landmarks.second_peak.contains(65049));
+    // Found again without a table, by evaluating f at every point.
+    const sa::grid_landmarks untabulated = sa::landmarks_of_grid(demo.n_bits);
+    EXPECT_EQ(untabulated.optimum_d, landmarks.optimum_d);
+    EXPECT_EQ(untabulated.optimum_value, landmarks.optimum_value);
+    EXPECT_EQ(untabulated.global_peak.last, landmarks.global_peak.last);
+    EXPECT_EQ(untabulated.second_peak.last, landmarks.second_peak.last);
 }
 
 sa::run_outcome record(int best_d, float best_fo, long double true_value, double seconds) {
