@@ -223,7 +223,7 @@ int run_trace(const study_order& order, report_output& out) {
             std::fputs(text.c_str(), csv->stream());
         }
     };
-    out.write("schedule: " + describe_case(study) + "\n          " + describe_cost(study) + "\n\n");
+    out.write(schedule_heading(study) + "\n");
     write_csv(trace_csv_heading());
     std::vector<level_summary> plotted;
     const std::int64_t plot_every =
@@ -299,7 +299,7 @@ int run_study(const study_order& order, report_output& out) {
     const tabulated_grid& grid = grids.of(order.plan.cases.back().bits);
     std::string report = results.size() == 1
                              ? single_report(results.front(), grid, last_runs, range)
-                             : format("%ld runs per schedule:\n\n", range.count) +
+                             : count_of(range.count, "run", "runs") + " per schedule:\n\n" +
                                    sweep_table(results) + "\n" + tts_table(results) + "\n" +
                                    least_tts_line(results);
     if (request.target) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "study/study.hpp"
@@ -27,13 +28,24 @@ struct table_column {
 std::string table_text(std::span<const table_column> columns,
                        const std::vector<std::vector<std::string>>& rows);
 
+// Every line of a report fits this many columns.
+constexpr int report_width = 80;
+
+// `line` broken after an occurrence of `break_after` wherever it would pass the report's width,
+// each line after the first starting with `indent`.
+std::string wrapped(std::string_view line, std::string_view indent,
+                    std::string_view break_after = " ");
+
+// "run 5", "runs 5 to 9".
+std::string runs_text(std::uint64_t first, std::uint64_t last);
+
 // A number within the column's width: whole if it fits, else with fewer digits.
 std::string fit(double value, const table_column& within);
 
 // The number in `pattern` where that fits the column, else as fit() has it.
 std::string fit(double value, const char* pattern, const table_column& within);
 
-// The columns that name a case at the left of both sweep tables, 44 characters: T0, alpha (or
+// The columns that name a case at the left of both sweep tables, 46 characters: T0, alpha (or
 // the cooling law), final T, trials per level, bits, levels and trials per run.
 inline constexpr std::array<table_column, 7> schedule_columns = {{{6, "", "T0"},
                                                                   {7, "", "alpha"},
@@ -54,6 +66,15 @@ std::string describe_cost(const study_case& study);
 
 // The temperatures chosen for each grid, and how; nothing when none was.
 std::string automatic_temperatures_text(const std::vector<automatic_temperatures>& chosen);
+
+// The schedule of a case and what it costs, as a report and a trace begin.
+std::string schedule_heading(const study_case& study);
+
+// The schedule of a case on lines of its own, indented by two.
+std::string described_case(const study_case& study);
+
+// "1 run", "18.4 runs": runs needed, not rounded to whole runs.
+std::string runs_count(double runs);
 
 // The report of a single case: its grid's optimum, the summary and the two text charts.
 std::string single_report(const case_result& result, const tabulated_grid& grid,
