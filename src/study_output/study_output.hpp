@@ -118,20 +118,31 @@ struct study_origin {
 
 std::string study_csv(const std::vector<case_result>& results, const study_origin& origin);
 
-// A row of a study's CSV read back: the case and its summary (no landmarks), its origin and
-// the version that wrote it. None for a text that is no such CSV.
+// A row of a study's CSV read back: the case and its summary (no landmarks), and its origin.
 struct study_csv_row {
     case_result result;
     study_origin origin;
-    std::string version;
 };
-std::optional<std::vector<study_csv_row>> read_study_csv(const std::string& text);
+
+// Why a text is no study's CSV by this program: where, and what is wrong there: a value that
+// the request's rules refuse, for a front end to put into words, or else words that follow
+// the place (after a colon where a column is named).
+struct csv_fault {
+    std::size_t line;    // from 1; 0 for the text as a whole
+    std::string column;  // the field's column; empty for the line or the text
+    std::optional<fault> refused;
+    std::string words;
+};
+
+// The rows of a study's CSV, each field checked as the command line checks the value it
+// stands for, and each that follows from the others checked against them.
+expected<std::vector<study_csv_row>, csv_fault> read_study_csv(std::string_view text);
 std::string trace_csv_heading();
 std::string trace_csv_row(const level_summary& level);
 
 // ---- Text charts, 80 columns wide: f, and where the runs ended beneath it
 
-constexpr int chart_width = 80;
+constexpr int chart_width = report_width;
 constexpr int chart_margin = 8;  // room for the value labels on the left
 constexpr int chart_columns = chart_width - chart_margin;
 
