@@ -84,8 +84,7 @@ std::optional<std::string> read_option(const std::string& name, const std::strin
         return read_request_field(*field, text, command.request);
     }
     if (name == "--trace") {
-        command.trace = true;
-        return std::nullopt;
+        return std::nullopt;  // CLI11 reads a flag's value
     }
     std::string& path = name == "--csv" ? command.csv_path : command.plot_path;
     path = text;
@@ -161,7 +160,8 @@ std::string law_choices(const cooling& demo_law) {
     return listed(names, " or ");
 }
 
-void add_options(CLI::App& app, const study_request& defaults) {
+void add_options(CLI::App& app, study_command& command) {
+    const study_request& defaults = command.request;
     const encoding demo = encoding_for(demo_problem);
     const schedule_params schedule = demo_schedule(demo);
     const auto add = [&app](const char* name, const char* type, const std::string& description) {
@@ -189,8 +189,7 @@ void add_options(CLI::App& app, const study_request& defaults) {
     add_field(bits, "LIST",
               "encoding length, 2 to 24 (default " + std::to_string(demo.n_bits) + ")");
     add_field(target, "P", "name the cheapest schedule reaching P % exact, 0 to 100");
-    const std::string trace = "follow one run level by level instead";
-    app.add_flag("--trace", trace);
+    app.add_flag("--trace", command.trace, "follow one run level by level instead");
     add("--csv", "FILE", "write a CSV file: a row per schedule or level (- for output)");
     add("--plot", "FILE", "draw it with gnuplot: FILE.svg or FILE.png");
 }
@@ -250,7 +249,7 @@ expected<study_command, early_exit> parse_command_line(const std::vector<std::st
     app.set_version_flag("--version", "sa_study " SA_DEMO_VERSION);
     app.footer(footer());
     app.get_formatter()->column_width(20);
-    add_options(app, command.request);
+    add_options(app, command);
     if (std::optional<early_exit> stop = run_cli11(app, args)) {
         return *stop;
     }

@@ -147,8 +147,9 @@ row_of<std::string> written_fields(const case_result& result, const study_origin
 
 // ---- Reading a row back, every field by the rules the command line applies to its values
 
-// Longer than any study runs, and small enough that the times of 10^7 parts add up finitely.
-constexpr double max_seconds = 1e15;
+// Three years: longer than any run takes, and short enough that the times of 10^7 runs add up
+// finitely. Bounds by the run, so that parts within them merge into a whole within them.
+constexpr double max_run_seconds = 1e8;
 
 using text_row = row_of<std::string_view>;
 
@@ -278,10 +279,11 @@ std::optional<csv_fault> read_summary(const text_row& f, std::size_t line, study
         return wrong;
     }
     double median_us = 0.0;
-    if (auto wrong = read_amount(f, line, median_run_us, max_seconds * 1e6, median_us)) {
+    if (auto wrong = read_amount(f, line, median_run_us, max_run_seconds * 1e6, median_us)) {
         return wrong;
     }
-    if (auto wrong = read_amount(f, line, total_run_seconds, max_seconds, s.total_seconds)) {
+    if (auto wrong =
+            read_amount(f, line, total_run_seconds, all * max_run_seconds, s.total_seconds)) {
         return wrong;
     }
     // The sum read again, to all the digits it was written with.
