@@ -50,11 +50,10 @@ std::string message_in(const std::string& name, const csv_fault& wrong) {
 // Reads what a part's file holds into `text`: a regular file, no larger than a part can be.
 // Opened without waiting, so that a pipe with no writer is refused rather than waited on.
 // Why it cannot, or nothing.
-std::optional<std::string> read_part_file(const std::string& path, const std::string& name,
-                                          std::string& text) {
+std::optional<std::string> read_part_file(const std::string& path, std::string& text) {
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) {
-        return "cannot read " + name + ": " + std::strerror(errno);
+        return "cannot read " + printable(path) + ": " + std::strerror(errno);
     }
     std::string error;
     struct stat status {};
@@ -78,7 +77,7 @@ std::optional<std::string> read_part_file(const std::string& path, const std::st
     }
     ::close(descriptor);
     if (!error.empty()) {
-        return "cannot read " + name + ": " + error;
+        return "cannot read " + printable(path) + ": " + error;
     }
     return std::nullopt;
 }
@@ -97,7 +96,7 @@ std::optional<std::string> differs(const std::string& where, const char* column,
 expected<study_part, std::string> read_part(const std::string& path) {
     study_part part{printable(path), {}};
     std::string text;
-    if (std::optional<std::string> error = read_part_file(path, part.name, text)) {
+    if (std::optional<std::string> error = read_part_file(path, text)) {
         return *error;
     }
     expected<std::vector<study_csv_row>, csv_fault> rows = read_study_csv(text);
@@ -150,11 +149,12 @@ std::optional<std::string> foreign_part(const std::vector<study_part>& parts) {
 // Why the parts, sorted by their first run, do not hold runs first .. last, each once.
 std::optional<std::string> uncovered_runs(const std::vector<study_part>& parts, std::uint64_t first,
                                           std::uint64_t last) {
-    for (const study_part& part : parts) {
-        if (part.first() < first || part.last() > last) {
-            return part.name + " holds " + runs_text(part.first(), part.last()) +
-                   ", not all within the study's " + runs_text(first, last);
-        }
+    const auto outside = std::find_if(parts.begin(), parts.end(), [&](const study_part& part) {
+        return part.first() < first || part.last() > last;
+    });
+    if (outside != parts.end()) {
+        return outside->name + " holds " + runs_text(outside->first(), outside->last()) +
+               ", not all within the study's " + runs_text(first, last);
     }
     std::vector<std::string> missing;
     std::uint64_t next = first;  // the first run no part before has held

@@ -372,7 +372,7 @@ int merge_main(const std::vector<std::string>& args) {
         wrapped(
             "The median times are the parts' medians weighted by their runs, not the median "
             "of the whole.",
-            "") +
+            0) +
         "\n";
     report_output out(!csv_to_output(request.csv_path));
     const std::string csv = study_csv(results, merged.origin);

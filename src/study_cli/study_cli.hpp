@@ -48,9 +48,10 @@ expected<study_plan, std::string> plan_command(const study_command& command, std
 const char* option_of(study_field field);
 std::optional<study_field> field_of_option(std::string_view option);
 
-// sa_study's words for a refused value, named by its option, or by `subject` in its place.
+// sa_study's words for a refused value, named by its option, or by `option` in its place (a
+// file's field, say).
 std::string message_of(const fault& refused);
-std::string message_of(const fault& refused, const std::string& subject);
+std::string message_of(const fault& refused, const std::string& option);
 
 // Whether two paths name one file: the same text, or the same file on disk.
 bool names_same_file(const std::string& a, const std::string& b);

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <cfloat>
 #include <cstdlib>
@@ -232,7 +233,7 @@ expected<study_case, csv_fault> planned_case(const study_request& request, std::
 expected<double> read_non_negative(std::string_view text, double most, const std::string& limit) {
     const expected<double> value = read_one_real(text);
     if (!value) {
-        return value;
+        return value.error();
     }
     if (*value < 0.0 || *value > most) {
         const std::string shown = shortest_double(*value);
@@ -326,13 +327,13 @@ std::optional<csv_fault> check_derived(const text_row& f, std::size_t line,
     if (!takes_levels(cooling)) {
         derived.push_back(levels);
     }
-    for (const column c : derived) {
-        if (f[c] != written[c]) {
-            return words_on(line, c,
-                            quoted_value(f[c]) +
-                                " disagrees with the rest of the row, which gives " +
-                                quoted_value(written[c]));
-        }
+    const auto differing =
+        std::find_if(derived.begin(), derived.end(), [&](column c) { return f[c] != written[c]; });
+    if (differing != derived.end()) {
+        return words_on(line, *differing,
+                        quoted_value(f[*differing]) +
+                            " disagrees with the rest of the row, which gives " +
+                            quoted_value(written[*differing]));
     }
     for (const column c : {tts99_seconds, peak_tts99_seconds}) {
         if (f[c].empty() != written[c].empty()) {
@@ -441,11 +442,12 @@ expected<std::vector<study_csv_row>, csv_fault> read_study_csv(std::string_view 
                 0, "", std::nullopt,
                 format("holds more than %zu schedules, the most a sweep runs", max_schedules)};
         }
-        expected<study_csv_row, csv_fault> row = read_line(text.substr(start, end - start), number);
+        const expected<study_csv_row, csv_fault> row =
+            read_line(text.substr(start, end - start), number);
         if (!row) {
             return row.error();
         }
-        rows.push_back(std::move(*row));
+        rows.push_back(*row);
         start = end + 1;
     }
     if (rows.empty()) {

@@ -60,7 +60,7 @@ std::string automatic_temperatures_text(const std::vector<automatic_temperatures
                                    "time",
                                    shortest(static_cast<float>(grid.t_final->temperature)).c_str(),
                                    grid.t_final->acceptance),
-                            "    ") +
+                            4) +
                     '\n';
         }
     }
@@ -144,12 +144,12 @@ std::string target_line(const std::vector<case_result>& results, double percent)
 }
 
 std::string schedule_heading(const study_case& study) {
-    return wrapped("schedule: " + describe_case(study), "          ", ", ") + "\n          " +
+    return wrapped("schedule: " + describe_case(study), 10, ", ") + "\n          " +
            describe_cost(study) + "\n";
 }
 
 std::string described_case(const study_case& study) {
-    return wrapped("  " + describe_case(study), "  ", ", ") + "\n";
+    return wrapped("  " + describe_case(study), 2, ", ") + "\n";
 }
 
 std::string trace_heading(const trace_start& start) {
@@ -175,7 +175,7 @@ std::string trace_ending(const run_report& report) {
         format("best: x = %.6f   reported %.6f   f(x) = %.6Lf   after %s",
                static_cast<double>(report.best_x), static_cast<double>(report.best_fo),
                objective(report.best_x), count_of(report.analysed, "trial", "trials").c_str());
-    return format("\n%s\n", wrapped(ending, "      ", "   ").c_str());
+    return format("\n%s\n", wrapped(ending, 6, "   ").c_str());
 }
 
 }  // namespace sa

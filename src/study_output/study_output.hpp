@@ -32,9 +32,8 @@ std::string table_text(std::span<const table_column> columns,
 constexpr int report_width = 80;
 
 // `line` broken after an occurrence of `break_after` wherever it would pass the report's width,
-// each line after the first starting with `indent`.
-std::string wrapped(std::string_view line, std::string_view indent,
-                    std::string_view break_after = " ");
+// each line after the first indented by `indent` spaces.
+std::string wrapped(std::string_view line, int indent, std::string_view break_after = " ");
 
 // "run 5", "runs 5 to 9".
 std::string runs_text(std::uint64_t first, std::uint64_t last);

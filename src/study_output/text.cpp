@@ -6,7 +6,7 @@
 
 namespace sa {
 
-std::string wrapped(std::string_view line, std::string_view indent, std::string_view break_after) {
+std::string wrapped(std::string_view line, int indent, std::string_view break_after) {
     std::string text;
     std::string current;
     bool started = false;  // whether the current line holds a piece yet
@@ -18,7 +18,7 @@ std::string wrapped(std::string_view line, std::string_view indent, std::string_
         const std::string_view shown = piece.substr(0, piece.find_last_not_of(' ') + 1);
         if (started && static_cast<int>(current.size() + shown.size()) > report_width) {
             text += current.substr(0, current.find_last_not_of(' ') + 1) + '\n';
-            current = indent;
+            current.assign(static_cast<std::size_t>(indent), ' ');
         }
         current += piece;
         started = true;
@@ -122,7 +122,7 @@ std::optional<std::string> below_one_text(float alpha, const table_column& withi
 // distance below 1, else in as many digits as fit.
 std::string factor_cell(double widened_float, const table_column& within) {
     const auto alpha = static_cast<float>(widened_float);
-    const std::string text = shortest(alpha);
+    std::string text = shortest(alpha);
     if (static_cast<int>(text.size()) <= within.width) {
         return text;
     }
