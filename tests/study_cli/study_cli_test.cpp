@@ -242,7 +242,9 @@ TEST(StudyMerge, RefusesEveryPartThatIsNotOfTheStudy) {
         {first, field("t_final", "2"),
          b + " line 2: T0 must lie above the final T, so that the schedule has a level (T0 1, "
              "final T 2)"},
+        {first, field("t_final", "0"), at + "t_final: must be positive, not 0"},
         {first, field("alpha", "1"), at + "alpha: must be between 0 and 1, not 1"},
+        {first, field("alpha", "1.5"), at + "alpha: must be between 0 and 1, not 1.5"},
         {first, field("alpha", "0.999999999"),
          at + "alpha: 0.999999999 rounds to 1 in single precision (the largest below 1 is "
               "0.99999994)"},
