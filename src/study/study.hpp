@@ -36,6 +36,9 @@ std::string shortest_double(double value);
 // "1 trial", "2 trials".
 std::string count_of(std::int64_t count, const char* singular, const char* plural);
 
+// `text` with each control character shown as '?', so that it cannot work on a terminal.
+std::string printable(std::string_view text);
+
 // `text` in single quotes for a message, cut to a readable length, control characters shown
 // as '?'.
 std::string quoted_value(std::string_view text);
@@ -112,7 +115,11 @@ struct grid_landmarks {
     peak_range global_peak;
     peak_range second_peak;
 };
+grid_landmarks find_landmarks(const encoding& enc, const grid_value& value_at);
 grid_landmarks find_landmarks(const tabulated_space& space);
+
+// The landmarks of the grid of `bits` digits, f evaluated at every point: no table is kept.
+grid_landmarks landmarks_of_grid(int bits);
 
 // A grid tabulated for a study's runs, its landmarks, and what finding them cost.
 struct tabulated_grid {
@@ -233,7 +240,10 @@ struct study_summary {
     long exact_optimum = 0;  // best is the grid's optimum itself
     long global_peak = 0;    // best lies on the hill of f's highest peak
     long second_peak = 0;    // best lies on the hill of its second highest
-    double mean_best = 0.0;
+    // The runs' best values added up in extended precision, which holds every sum of up to
+    // 10^7 of them exactly (each is a float above 2^-5), so that parts add up to the whole.
+    long double best_sum = 0.0L;
+    double mean_best = 0.0;  // best_sum / runs
     float worst_best = 0.0F;
     double mean_gap = 0.0;  // |reported best - f(best x)|
     double max_gap = 0.0;
@@ -242,9 +252,12 @@ struct study_summary {
 };
 study_summary summarize(const std::vector<run_outcome>& runs, const grid_landmarks& landmarks);
 
-// The summary of two parts of one case's runs: counts and times add, extremes are the parts'
-// extremes, and means are weighted by runs. So is the median time, which is then only an
-// estimate: the parts' medians do not give the median of the whole.
+// The mean best value of `runs` runs whose best values add up to `best_sum`; 0 without runs.
+double mean_best_of(long double best_sum, long runs);
+
+// The summary of two parts of one case's runs: counts, sums and times add, extremes are the
+// parts' extremes, and the other means are weighted by runs. So is the median time, which is
+// then only an estimate: the parts' medians do not give the median of the whole.
 study_summary merged_summary(const study_summary& a, const study_summary& b);
 
 // A case and what its runs added up to.
@@ -546,6 +559,14 @@ struct study_request {
 // typed: the first fault, or nothing.
 std::optional<fault> read_field(study_field field, std::string_view text, study_request& request,
                                 const number_style& style = {});
+
+// One whole number from `low` to `high`, as a field reads it; `limit` says the range in a
+// message ("from 0 to 100"). The fault names no field.
+expected<std::int64_t> read_whole_within(std::string_view text, std::int64_t low, std::int64_t high,
+                                         const std::string& limit, const number_style& style = {});
+
+// One finite real, as a field reads it. The fault names no field.
+expected<double> read_one_real(std::string_view text, const number_style& style = {});
 
 // ---- A request planned: its cases, with the temperatures chosen for them
 

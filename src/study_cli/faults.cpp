@@ -38,7 +38,10 @@ std::optional<study_field> field_of_option(std::string_view option) {
 }
 
 std::string message_of(const fault& refused) {
-    const std::string option = refused.field ? option_of(*refused.field) : "";
+    return message_of(refused, refused.field ? option_of(*refused.field) : "");
+}
+
+std::string message_of(const fault& refused, const std::string& option) {
     const std::string& shown = refused.shown;
     const std::string& limit = refused.limit;
     switch (refused.kind) {

@@ -227,7 +227,7 @@ int run_trace(const study_order& order, report_output& out) {
             std::fputs(text.c_str(), csv->stream());
         }
     };
-    out.write("schedule: " + describe_case(study) + "\n          " + describe_cost(study) + "\n\n");
+    out.write(schedule_heading(study) + "\n");
     write_csv(trace_csv_heading());
     std::vector<level_summary> plotted;
     const std::int64_t plot_every =
@@ -298,7 +298,7 @@ int run_study(const study_order& order, report_output& out) {
     const tabulated_grid& grid = grids.of(order.plan.cases.back().bits);
     std::string report = results.size() == 1
                              ? single_report(results.front(), grid, last_runs, range)
-                             : format("%ld runs per schedule:\n\n", range.count) +
+                             : count_of(range.count, "run", "runs") + " per schedule:\n\n" +
                                    sweep_table(results) + "\n" + tts_table(results) + "\n" +
                                    least_tts_line(results);
     if (request.target) {
@@ -387,20 +387,23 @@ int merge_main(const std::vector<std::string>& args) {
     if (const auto reason = unready_reason(request.csv_path, request.plot_path)) {
         return refuse(program, *reason);
     }
-    const expected<merged_study, std::string> whole = merge_parts(request.parts);
+    const expected<merged_study, std::string> whole = merge_parts(request);
     if (!whole) {
         return refuse(program, whole.error());
     }
     const merged_study& merged = *whole;
     const std::vector<case_result>& results = merged.results;
     const std::string report =
-        format("seed %u\n\n%ld runs per schedule (runs %llu to %llu, from %zu parts):\n\n",
-               merged.origin.seed, results.front().summary.runs,
-               static_cast<unsigned long long>(merged.origin.first_run),
-               static_cast<unsigned long long>(merged.last_run), merged.parts) +
-        sweep_table(results) + "\n" + tts_table(results) + "\n" + least_tts_line(results) +
-        "\nThe median times are the parts' medians weighted by their runs, not the median of "
-        "the whole.\n";
+        format("seed %u\n\n", merged.origin.seed) +
+        count_of(results.front().summary.runs, "run", "runs") + " per schedule (" +
+        runs_text(merged.origin.first_run, merged.last_run) + ", from " +
+        count_of(static_cast<std::int64_t>(merged.parts), "part", "parts") + "):\n\n" +
+        sweep_table(results) + "\n" + tts_table(results) + "\n" + least_tts_line(results) + "\n" +
+        wrapped(
+            "The median times are the parts' medians weighted by their runs, not the median "
+            "of the whole.",
+            0) +
+        "\n";
     report_output out(!csv_to_output(request.csv_path));
     const std::string csv = study_csv(results, merged.origin);
     const int status =

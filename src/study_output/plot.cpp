@@ -298,12 +298,12 @@ std::map<std::string, std::vector<const case_result*>> sweep_lines(
         std::ostringstream title;
         if (coolings.size() > 1) {
             if (takes_alpha(s.law)) {
-                title << "alpha = " << static_cast<float>(alpha_of(s.law));
+                title << "alpha = " << shortest(alpha_of(s.law));
             } else {
                 title << spelling_of(s.law).title;
             }
         } else if (axis != nullptr) {
-            title << axis->label << " = " << static_cast<float>(axis->value(result.study));
+            title << axis->label << " = " << shortest(axis->value(result.study));
         } else {
             title << "schedule";
         }
