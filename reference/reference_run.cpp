@@ -1,5 +1,6 @@
 #include "reference_run.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "objective/objective.hpp"
@@ -26,7 +27,7 @@ void lower_to_level(const sa::schedule_params& schedule, int k, double& temperat
     } else if (const auto* lundy_mees = std::get_if<sa::lundy_mees>(&schedule.law)) {
         const int L = lundy_mees->levels;
         const double beta = (t0 - t_final) / (L * t0 * t_final);
-        temperature = temperature / (1 + beta * temperature);
+        temperature = std::max(t_final, temperature / (1 + beta * temperature));
     } else {
         const double alpha = std::get<sa::geometric>(schedule.law).alpha;
         temperature = static_cast<double>(static_cast<long double>(temperature) * alpha);

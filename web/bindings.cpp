@@ -1,7 +1,8 @@
 // The libraries as the page sees them, through embind: sa_demo's session, a schedule checked
-// by the study's own rules, a run stepped trial by trial, a study run in chunks and the grid
-// it runs on. Every number the page shows, and every fault it finds in a value, comes from
-// here; the page only draws and puts faults into words.
+// by the study's own rules, a run stepped trial by trial, a study run in chunks, a sweep, many
+// runs followed level by level against the equilibrium, and the grid they run on. Every number
+// the page shows, and every fault it finds in a value, comes from here; the page only draws
+// and puts faults into words.
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
@@ -11,7 +12,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -25,26 +25,84 @@ namespace {
 
 using emscripten::val;
 
+// ---- What the page's interface takes: each argument that is not a value of a request lies in
+// a range, which the interface checks before it calls here, with these figures.
+
+struct argument_range {
+    const char* name;
+    int low;
+    int high;
+};
+
+// Bins and columns: more than any screen shows would only cost memory.
+constexpr std::array<argument_range, 3> argument_ranges = {{
+    {"bits", sa::min_bits, sa::max_bits},
+    {"columns", 1, 10'000},
+    {"bins", 1, 1'000},
+}};
+
+val argument_limits() {
+    val limits = val::object();
+    for (const argument_range& range : argument_ranges) {
+        val bounds = val::object();
+        bounds.set("low", range.low);
+        bounds.set("high", range.high);
+        limits.set(range.name, bounds);
+    }
+    return limits;
+}
+
 // ---- sa_demo's session
+
+// What a session may print for the page to hold: more than a console pane ever shows, and far
+// less than the memory the page may take.
+constexpr std::size_t session_output_cap = std::size_t{1} << 24U;
+
+// A session's output, kept in memory up to the cap. A write past it fails, and the session
+// ends as it ends on any failed write.
+struct capped_output {
+    std::string text;
+    bool overflowed = false;
+};
+
+ssize_t write_capped(void* cookie, const char* data, std::size_t size) {
+    auto& output = *static_cast<capped_output*>(cookie);
+    if (output.text.size() + size > session_output_cap) {
+        output.overflowed = true;
+        return -1;
+    }
+    output.text.append(data, size);
+    return static_cast<ssize_t>(size);
+}
+
+// Where a session's complaints go: nowhere, since the page says what went wrong itself.
+ssize_t write_nowhere(void* /*cookie*/, const char* /*data*/, std::size_t size) {
+    return static_cast<ssize_t>(size);
+}
 
 // What a session prints for that clock second and that standard input, and whether it ended
 // for want of more input, where sa_demo at a terminal would wait, rather than at choice 0.
+// `overflow` instead, with the cap, when it printed more than the page holds.
 val session(std::uint32_t second, std::string input) {
+    capped_output output;
     std::FILE* in = fmemopen(input.data(), input.size(), "r");
-    char* printed = nullptr;
-    std::size_t length = 0;
-    std::FILE* out = open_memstream(&printed, &length);
+    std::FILE* out = fopencookie(&output, "w", {nullptr, write_capped, nullptr, nullptr});
+    std::FILE* err = fopencookie(nullptr, "w", {nullptr, write_nowhere, nullptr, nullptr});
     val result = val::object();
-    if (in == nullptr || out == nullptr) {
+    if (in == nullptr || out == nullptr || err == nullptr) {
         result.set("error", std::string("no memory for the session's streams"));
         return result;
     }
-    result.set("status", sa::run_program(second, {in, out}));
+    result.set("status", sa::run_program(second, {in, out, err}));
     result.set("awaitingInput", std::feof(in) != 0);
-    std::fclose(in);
-    std::fclose(out);
-    result.set("text", std::string(printed, length));
-    std::free(printed);
+    for (std::FILE* stream : {in, out, err}) {
+        std::fclose(stream);
+    }
+    if (output.overflowed) {
+        result.set("overflow", static_cast<double>(session_output_cap));
+    } else {
+        result.set("text", output.text);
+    }
     return result;
 }
 
@@ -68,16 +126,38 @@ constexpr std::array<std::pair<sa::study_field, const char*>, 12> field_names = 
 }};
 
 // Each kind of fault as the page's script names it, in the order they are declared.
-constexpr std::array<const char*, 27> fault_kind_names = {
-    "missing_value",      "empty_item",         "range_shape",   "stop_below_start",
-    "bad_step",           "too_many_values",    "not_a_number",  "not_finite",
-    "not_whole",          "unrepresentable",    "too_large",     "not_positive",
-    "rounds_to_zero",     "not_a_factor",       "rounds_to_one", "out_of_range",
-    "not_one_number",     "bad_acceptance",     "unknown_law",   "alpha_without_law",
-    "levels_without_law", "too_many_schedules", "too_many_runs", "no_level",
-    "run_too_long",       "no_worsening_move",  "past_last_run",
+constexpr std::array<const char*, 29> fault_kind_names = {
+    "missing_value",
+    "empty_item",
+    "range_shape",
+    "stop_below_start",
+    "bad_step",
+    "too_many_values",
+    "not_a_number",
+    "not_finite",
+    "not_whole",
+    "unrepresentable",
+    "too_large",
+    "not_positive",
+    "rounds_to_zero",
+    "not_a_factor",
+    "rounds_to_one",
+    "out_of_range",
+    "not_one_number",
+    "bad_acceptance",
+    "unknown_law",
+    "alpha_without_law",
+    "levels_without_law",
+    "too_many_schedules",
+    "too_many_runs",
+    "too_many_trials",
+    "no_level",
+    "run_too_long",
+    "no_worsening_move",
+    "past_last_run",
+    "population_too_large",
 };
-static_assert(static_cast<std::size_t>(sa::fault_kind::past_last_run) + 1 ==
+static_assert(static_cast<std::size_t>(sa::fault_kind::population_too_large) + 1 ==
               fault_kind_names.size());
 
 // A refused value as the page's script takes it, to put into words.
@@ -96,53 +176,69 @@ val fault_object(const sa::fault& refused) {
     return shown;
 }
 
-// The page runs one schedule at a time, and up to this many runs of it.
-constexpr sa::study_caps page_caps{100'000, 1};
+val refusal(const sa::fault& refused) {
+    val result = val::object();
+    result.set("fault", fault_object(refused));
+    return result;
+}
 
-// A schedule that checked out, and its seed: the clock second unless one is given.
-struct checked_study {
-    sa::study_case study;
-    long runs;
+// The page runs one schedule at a time, and up to this many runs of it; a sweep, up to 100
+// schedules and as many trials as take a minute or so in a browser.
+constexpr sa::study_caps page_caps{100'000, 1};
+constexpr sa::study_caps sweep_caps{100'000, 100, 1'000'000'000};
+
+// How the fields write numbers: {decimalPoint, listSeparator}, each one character, as the
+// interface has checked.
+sa::number_style style_of(const val& style) {
+    return {style["decimalPoint"].as<std::string>().front(),
+            style["listSeparator"].as<std::string>().front()};
+}
+
+// A request read from the page's fields and planned, and its seed: the clock second unless
+// one is given.
+struct planned_request {
+    sa::study_request request;
+    sa::study_plan plan;
     std::uint32_t seed;
 };
 
 // The page's fields, each as typed, read and planned as sa_study reads and plans its options:
 // an empty one stands for the default, as an option left out does.
-sa::expected<checked_study> check(const val& fields) {
+sa::expected<planned_request> plan_fields(const val& fields, const val& style,
+                                          const sa::study_caps& caps) {
     sa::study_request request;
     for (const auto& [field, name] : field_names) {
         const val value = fields[name];
         if (value.isString() && !value.as<std::string>().empty()) {
             if (std::optional<sa::fault> wrong =
-                    sa::read_field(field, value.as<std::string>(), request)) {
+                    sa::read_field(field, value.as<std::string>(), request, style_of(style))) {
                 return *wrong;
             }
         }
     }
     const std::uint32_t seed =
         request.seed.value_or(static_cast<std::uint32_t>(std::time(nullptr)));
-    const sa::expected<sa::study_plan> plan = sa::plan_study(request, seed, page_caps);
+    sa::expected<sa::study_plan> plan = sa::plan_study(request, seed, caps);
     if (!plan) {
         return plan.error();
     }
     if (std::optional<sa::fault> wrong = sa::run_range_fault(request)) {
         return *wrong;
     }
-    return checked_study{plan->cases.front(), request.runs, seed};
+    return planned_request{request, std::move(*plan), seed};
 }
 
 // The schedule as the page shows it: why it is refused, or its values and cost.
-val check_schedule(const val& fields) {
-    const sa::expected<checked_study> checked = check(fields);
-    val result = val::object();
+val check_schedule(const val& fields, const val& style) {
+    const sa::expected<planned_request> checked = plan_fields(fields, style, page_caps);
     if (!checked) {
-        result.set("fault", fault_object(checked.error()));
-        return result;
+        return refusal(checked.error());
     }
-    const sa::study_case& study = checked->study;
+    const sa::study_case& study = checked->plan.cases.front();
     const sa::schedule_params& schedule = study.schedule;
+    val result = val::object();
     result.set("seed", checked->seed);
-    result.set("runs", static_cast<double>(checked->runs));
+    result.set("runs", static_cast<double>(checked->request.runs));
     result.set("t0", schedule.t0);
     result.set("alpha", sa::alpha_of(schedule.law));
     result.set("tFinal", schedule.t_final);
@@ -164,7 +260,20 @@ sa::study_case case_of(const val& checked) {
             bits};
 }
 
+sa::seed_range runs_of(const val& checked) {
+    return {checked["seed"].as<std::uint32_t>(), 0,
+            static_cast<long>(checked["runs"].as<double>())};
+}
+
 // ---- The grid: f at every point, drawn one column at a time
+
+// What a long job has done, for the page to show: {done_name: done, total_name: total}.
+val progress_of(const char* done_name, double done, const char* total_name, double total) {
+    val progress = val::object();
+    progress.set(done_name, done);
+    progress.set(total_name, total);
+    return progress;
+}
 
 // One grid kept at a time, as sa_study keeps it.
 sa::grid_cache& grids() {
@@ -191,17 +300,45 @@ val point(const sa::tabulated_space& space, int d) {
     return marked;
 }
 
-val hill(const sa::tabulated_space& space, const sa::peak_range& range) {
-    val marked = point(space, top_of(space, range));
+// The grid points of a hill, from one end to the other.
+void set_range(val& marked, const sa::tabulated_space& space, const sa::peak_range& range) {
     marked.set("fromX", space.x_at(range.first));
     marked.set("toX", space.x_at(range.last));
+}
+
+// A hill as the grid has it: its highest point and its range.
+val grid_hill(const sa::tabulated_space& space, const sa::peak_range& range) {
+    val marked = point(space, top_of(space, range));
+    set_range(marked, space, range);
     return marked;
 }
 
+// Every hill of f, highest first: where f peaks, and the grid's range of it where the grid has
+// points on it.
+val every_hill(const sa::tabulated_space& space) {
+    val hills = val::array();
+    for (const sa::hill& each : sa::hills_of(space)) {
+        val marked = val::object();
+        marked.set("x", each.top_x);
+        marked.set("value", each.top_value);
+        if (each.range.first >= 0) {
+            set_range(marked, space, each.range);
+        }
+        hills.call<void>("push", marked);
+    }
+    return hills;
+}
+
 // The least and greatest f in each of `columns` equal parts of the interval, the parts cut as
-// sa_study cuts its histogram, and the grid's landmarks.
-val landscape(int bits, int columns) {
-    const sa::tabulated_grid& grid = grids().of(bits);
+// sa_study cuts its histogram, and the grid's landmarks. `on_progress` is told now and then
+// the points tabulated so far, when the grid is new.
+val landscape(int bits, int columns, const val& on_progress) {
+    const auto points = static_cast<double>(sa::study_encoding(bits).d_max) + 1.0;
+    double done = 0.0;
+    const sa::tabulated_grid& grid = grids().of(bits, [&](std::int64_t tabulated) {
+        done += static_cast<double>(tabulated);
+        on_progress(progress_of("pointsDone", done, "points", points));
+    });
     const sa::encoding& enc = grid.space.grid_encoding();
     std::vector<float> low(static_cast<std::size_t>(columns), INFINITY);
     std::vector<float> high(static_cast<std::size_t>(columns), -INFINITY);
@@ -216,10 +353,13 @@ val landscape(int bits, int columns) {
     result.set("low", val::array(low));
     result.set("high", val::array(high));
     result.set("optimum", point(grid.space, grid.landmarks.optimum_d));
-    result.set("globalPeak", hill(grid.space, grid.landmarks.global_peak));
-    if (grid.landmarks.second_peak.first >= 0) {
-        result.set("secondPeak", hill(grid.space, grid.landmarks.second_peak));
+    for (const auto& [name, range] : {std::pair{"globalPeak", grid.landmarks.global_peak},
+                                      std::pair{"secondPeak", grid.landmarks.second_peak}}) {
+        if (range.first >= 0) {
+            result.set(name, grid_hill(grid.space, range));
+        }
     }
+    result.set("hills", every_hill(grid.space));
     return result;
 }
 
@@ -328,62 +468,124 @@ class study_job {
     // `checked` is what check_schedule returned.
     explicit study_job(const val& checked)
         : study_(case_of(checked)),
-          runs_(static_cast<long>(checked["runs"].as<double>())),
-          seed_(checked["seed"].as<std::uint32_t>()),
+          runs_(runs_of(checked)),
           space_(sa::study_encoding(study_.bits)),
           landmarks_(sa::find_landmarks(space_)) {
-        outcomes_.reserve(static_cast<std::size_t>(runs_));
+        outcomes_.reserve(static_cast<std::size_t>(runs_.count));
     }
 
-    double seed() const { return seed_; }
+    double seed() const { return static_cast<double>(runs_.seed); }
     double trials_per_run() const {
         return static_cast<double>(sa::trials_per_run(study_.schedule));
     }
     double runs_done() const { return static_cast<double>(outcomes_.size()); }
-    double runs() const { return static_cast<double>(runs_); }
+    double runs() const { return static_cast<double>(runs_.count); }
 
     // Up to `count` more runs; `on_trials` is told now and then how many trials the chunk has
     // made. Returns the runs done in all.
     double run_chunk(double count, const val& on_trials) {
         const long done = static_cast<long>(outcomes_.size());
-        const long chunk = std::min(static_cast<long>(count), runs_ - done);
+        const long chunk = std::min(static_cast<long>(count), runs_.count - done);
         const std::vector<sa::run_outcome> ran = sa::study_runs(
-            space_, study_, {seed_, static_cast<std::uint64_t>(done), chunk}, 1,
+            space_, study_, {runs_.seed, static_cast<std::uint64_t>(done), chunk}, 1,
             [&on_trials](std::int64_t trials) { on_trials(static_cast<double>(trials)); });
         outcomes_.insert(outcomes_.end(), ran.begin(), ran.end());
         return runs_done();
     }
 
-    // What the runs add up to: sa_study's CSV, and where the runs ended.
+    // What the runs add up to: sa_study's CSV, and where the runs ended, in `bins` parts of
+    // the interval.
     val result(int bins) const {
         const sa::case_result summed{study_, landmarks_, sa::summarize(outcomes_, landmarks_)};
         val result = val::object();
-        result.set("csv", sa::study_csv({summed}, {seed_, 0, true}));
+        result.set("csv",
+                   sa::study_csv({summed}, {static_cast<std::uint32_t>(runs_.seed), 0, true}));
         const std::vector<long> counts =
             sa::histogram_of_ends(outcomes_, space_.grid_encoding(), bins);
-        std::vector<double> histogram(counts.begin(), counts.end());
-        result.set("histogram", val::array(histogram));
+        result.set("histogram", val::array(std::vector<double>(counts.begin(), counts.end())));
         return result;
     }
 
   private:
     sa::study_case study_;
-    long runs_;
-    std::uint32_t seed_;
+    sa::seed_range runs_;
     // Its own grid, tabulated for each study as sa_study tabulates it.
     sa::tabulated_space space_;
     sa::grid_landmarks landmarks_;
     std::vector<sa::run_outcome> outcomes_;
 };
 
+// ---- A sweep of schedules: the CSV of sa_study --csv for the same options
+
+// `on_trials` is told now and then the trials made so far and those planned.
+val sweep(const val& fields, const val& style, const val& on_trials) {
+    const sa::expected<planned_request> planned = plan_fields(fields, style, sweep_caps);
+    if (!planned) {
+        return refusal(planned.error());
+    }
+    const sa::seed_range runs{planned->seed, 0, planned->request.runs};
+    const auto trials = static_cast<double>(sa::planned_trials(planned->plan, runs.count));
+    sa::grid_cache sweep_grids;
+    const sa::plan_results made =
+        sa::run_plan(planned->plan.cases, runs, 1, sweep_grids,
+                     [&](std::int64_t done) { on_trials(static_cast<double>(done), trials); });
+    val result = val::object();
+    result.set("csv", sa::study_csv(made.results, {planned->seed, 0, true}));
+    return result;
+}
+
+// ---- Many runs followed level by level against the equilibrium: the CSV of sa_study
+// --population, and each level's runs and mass in `bins` parts of the interval
+
+template <typename T>
+val arrays(const std::vector<sa::population_level>& levels,
+           const std::vector<T> sa::population_level::*of) {
+    val rows = val::array();
+    for (const sa::population_level& level : levels) {
+        const std::vector<T>& values = level.*of;
+        rows.call<void>("push", val::array(std::vector<double>(values.begin(), values.end())));
+    }
+    return rows;
+}
+
+// `on_progress` is told now and then the runs done, as a fraction of the whole when runs are
+// long, then the levels whose equilibrium is found.
+val population(const val& checked, int bins, const val& on_progress) {
+    const sa::study_case study = case_of(checked);
+    if (std::optional<sa::fault> wrong = sa::population_fault(study)) {
+        return refusal(*wrong);
+    }
+    const sa::seed_range runs = runs_of(checked);
+    const auto trials_per_run = static_cast<double>(sa::trials_per_run(study.schedule));
+    const auto levels = static_cast<double>(sa::count_levels(study.schedule));
+    const sa::population_study followed = sa::study_population(
+        grids().of(study.bits).space, study, bins, runs, 1,
+        {[&](std::int64_t trials) {
+             on_progress(progress_of("runsDone", static_cast<double>(trials) / trials_per_run,
+                                     "runs", static_cast<double>(runs.count)));
+         },
+         [&](std::int64_t levels_done) {
+             on_progress(
+                 progress_of("levelsDone", static_cast<double>(levels_done), "levels", levels));
+         }});
+    val result = val::object();
+    result.set("csv", sa::population_csv(followed));
+    result.set("histogram", arrays(followed.levels, &sa::population_level::bin_runs));
+    result.set("boltzmann", arrays(followed.levels, &sa::population_level::bin_mass));
+    return result;
+}
+
 }  // namespace
 
 EMSCRIPTEN_BINDINGS(sa_web) {
+    emscripten::function("argumentLimits", &argument_limits);
     emscripten::function("session", &session);
     emscripten::function("checkSchedule", &check_schedule);
     emscripten::function("landscape", &landscape);
     emscripten::function("trace", &trace);
     emscripten::function("traceCsvHeading", &sa::trace_csv_heading);
+    emscripten::function("sweep", &sweep);
+    emscripten::function("population", &population);
     emscripten::class_<stepped_run>("SteppedRun")
         .constructor<const val&, std::uint32_t>()
         .function("finished", &stepped_run::finished)

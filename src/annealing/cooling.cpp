@@ -32,10 +32,11 @@ double linear::next(const cooling_step& step, const temperature_span& span) cons
     return span.t0 - static_cast<double>(level) * (span.t0 - span.t_final) / levels;
 }
 
-// beta brings the temperature from T0 to the final T in exactly L steps.
+// beta brings the temperature from T0 to the final T in exactly L steps. Over many levels
+// the roundings add up and could take it below the final T, where the law never goes.
 double lundy_mees::next(const cooling_step& step, const temperature_span& span) const {
     const double beta = (span.t0 - span.t_final) / (levels * span.t0 * span.t_final);
-    return step.temperature / (1.0 + beta * step.temperature);
+    return std::max(span.t_final, step.temperature / (1.0 + beta * step.temperature));
 }
 
 const law_spelling& spelling_of(const cooling& law) {

@@ -33,10 +33,14 @@ struct acceptance_threshold {
     double below;
 };
 
+// Told now and then how many more grid points have been tabulated, so that a large grid can
+// show its progress.
+using point_counter = std::function<void(std::int64_t points)>;
+
 // A grid with f at every point, and the acceptance threshold of every uniform draw.
 class tabulated_space {
   public:
-    explicit tabulated_space(const encoding& enc);
+    explicit tabulated_space(const encoding& enc, const point_counter& count = {});
 
     const encoding& grid_encoding() const { return enc_; }
     float x_at(int d) const { return sa::x_at(d, enc_); }
@@ -129,10 +133,15 @@ struct lockstep_run {
 // of any length can show their progress.
 using trial_counter = std::function<void(std::int64_t trials)>;
 
+// Told, as each level ends, its number (from 0) and where the runs that went through it
+// together stand: the decoded current solution of each.
+using level_positions = std::function<void(std::int64_t level, std::span<const int> current)>;
+
 // Anneals every run under `schedule`. Each ends on the best solution and value that anneal()
 // finds from its start with its engine; only the engines are left further on, having drawn
 // ahead.
 void anneal_lockstep(const tabulated_space& space, const schedule_params& schedule,
-                     std::span<lockstep_run> runs, const trial_counter& count = {});
+                     std::span<lockstep_run> runs, const trial_counter& count = {},
+                     const level_positions& observe = {});
 
 }  // namespace sa

@@ -102,9 +102,22 @@ inline void trial(const level_context& level, lockstep_state& run, draw_buffer& 
 // Trials between two counts: a few milliseconds of work, far more than a count costs.
 constexpr std::int64_t trials_between_counts = 1 << 18;
 
+// The current solutions of a group, told as a level ends; copied out, so that the states
+// themselves can stay in registers.
+template <std::size_t width>
+void tell_positions(const level_positions& observe, std::int64_t level,
+                    const std::array<lockstep_state, width>& states) {
+    std::array<int, width> current{};
+    for (std::size_t i = 0; i < width; ++i) {
+        current[i] = states[i].d;
+    }
+    observe(level, current);
+}
+
 template <std::size_t width>
 void anneal_group(const tabulated_space& space, const schedule_params& schedule,
-                  std::span<lockstep_run, width> runs, const trial_counter& count) {
+                  std::span<lockstep_run, width> runs, const trial_counter& count,
+                  const level_positions& observe) {
     std::array<lockstep_state, width> states{};
     std::array<draw_buffer, width> draws;
     for (std::size_t i = 0; i < width; ++i) {
@@ -117,6 +130,7 @@ void anneal_group(const tabulated_space& space, const schedule_params& schedule,
     const auto trials_per_level =
         static_cast<std::int64_t>(schedule.trials_per_level) * static_cast<std::int64_t>(width);
     std::int64_t uncounted = 0;
+    std::int64_t level_number = 0;
     for (const double temperature : levels_of(schedule)) {
         level.temperature = temperature;
         for (int trial_number = 0; trial_number < schedule.trials_per_level; ++trial_number) {
@@ -126,6 +140,10 @@ void anneal_group(const tabulated_space& space, const schedule_params& schedule,
             }
             (std::make_index_sequence<width>{});
         }
+        if (observe) {
+            tell_positions(observe, level_number, states);
+        }
+        ++level_number;
         uncounted += trials_per_level;
         if (count && uncounted >= trials_between_counts) [[unlikely]] {
             count(uncounted);
@@ -167,13 +185,14 @@ lockstep_run lockstep_run::from_random_start(const encoding& enc, const random_e
 }
 
 void anneal_lockstep(const tabulated_space& space, const schedule_params& schedule,
-                     std::span<lockstep_run> runs, const trial_counter& count) {
+                     std::span<lockstep_run> runs, const trial_counter& count,
+                     const level_positions& observe) {
     std::size_t i = 0;
     for (; i + group_width <= runs.size(); i += group_width) {
-        anneal_group(space, schedule, runs.subspan(i).first<group_width>(), count);
+        anneal_group(space, schedule, runs.subspan(i).first<group_width>(), count, observe);
     }
     for (; i < runs.size(); ++i) {
-        anneal_group(space, schedule, runs.subspan(i).first<1>(), count);
+        anneal_group(space, schedule, runs.subspan(i).first<1>(), count, observe);
     }
 }
 

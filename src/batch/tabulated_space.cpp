@@ -49,12 +49,21 @@ split_value split(long double f) {
     return {high, static_cast<double>(extended(f - high))};
 }
 
+// Points tabulated between two counts: a few milliseconds of work.
+constexpr int points_between_counts = 1 << 16;
+
 }  // namespace
 
-tabulated_space::tabulated_space(const encoding& enc) : enc_(enc) {
+tabulated_space::tabulated_space(const encoding& enc, const point_counter& count) : enc_(enc) {
     values_.reserve(static_cast<std::size_t>(enc.d_max) + 1);
     for (int d = 0; d <= enc.d_max; ++d) {
         values_.push_back(split(objective(x_at(d))));
+        if (count && (d + 1) % points_between_counts == 0) {
+            count(points_between_counts);
+        }
+    }
+    if (const int rest = (enc.d_max + 1) % points_between_counts; count && rest > 0) {
+        count(rest);
     }
     thresholds_.reserve(uniform_grid_points);
     for (int point = 0; point < uniform_grid_points; ++point) {

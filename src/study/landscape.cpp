@@ -4,6 +4,7 @@
 #include <numbers>
 #include <numeric>
 
+#include "objective/objective.hpp"
 #include "study/study.hpp"
 
 namespace sa {
@@ -177,8 +178,9 @@ std::vector<hill> hills_of(const encoding& enc, const grid_value& value_at) {
                                       : grid_valley{enc.d_max, enc.d_max};
         const bool on_grid = right.last_left > left.last_left;
         const double top = shape.peaks[i];
-        hills.push_back({top, smooth_f(top),
-                         on_grid ? peak_range{left.shared, right.shared} : peak_range{-1, -1}});
+        const peak_range none{-1, -1};
+        hills.push_back({top, smooth_f(top), on_grid ? peak_range{left.shared, right.shared} : none,
+                         on_grid ? peak_range{left.last_left + 1, right.last_left} : none});
         left = right;
     }
     std::stable_sort(hills.begin(), hills.end(),
@@ -191,27 +193,37 @@ std::vector<hill> hills_of(const tabulated_space& space) {
                     [&space](int d) { return space.value_at(d).unrounded(); });
 }
 
-grid_landmarks find_landmarks(const tabulated_space& space) {
-    const int d_max = space.grid_encoding().d_max;
-    const auto f = [&space](int point) { return space.value_at(point).unrounded(); };
+grid_landmarks find_landmarks(const encoding& enc, const grid_value& value_at) {
     int optimum = 0;
-    for (int d = 1; d <= d_max; ++d) {
-        if (f(d) > f(optimum)) {
+    long double optimum_value = value_at(0);
+    for (int d = 1; d <= enc.d_max; ++d) {
+        if (const long double value = value_at(d); value > optimum_value) {
             optimum = d;
+            optimum_value = value;
         }
     }
-    const std::vector<hill> hills = hills_of(space);
+    const std::vector<hill> hills = hills_of(enc, value_at);
     const auto range_of = [&hills](std::size_t rank) {
         return rank < hills.size() ? hills[rank].range : peak_range{-1, -1};
     };
-    return {optimum, space.x_at(optimum), f(optimum), range_of(0), range_of(1)};
+    return {optimum, x_at(optimum, enc), optimum_value, range_of(0), range_of(1)};
 }
 
-const tabulated_grid& grid_cache::of(int bits) {
+grid_landmarks find_landmarks(const tabulated_space& space) {
+    return find_landmarks(space.grid_encoding(),
+                          [&space](int d) { return space.value_at(d).unrounded(); });
+}
+
+grid_landmarks landmarks_of_grid(int bits) {
+    const encoding enc = study_encoding(bits);
+    return find_landmarks(enc, [&enc](int d) { return objective(x_at(d, enc)); });
+}
+
+const tabulated_grid& grid_cache::of(int bits, const point_counter& count) {
     if (!grid_ || grid_->space.grid_encoding().n_bits != bits) {
         grid_.reset();
         const auto start = std::chrono::steady_clock::now();
-        tabulated_space space(study_encoding(bits));
+        tabulated_space space(study_encoding(bits), count);
         const grid_landmarks landmarks = find_landmarks(space);
         grid_ = std::make_unique<tabulated_grid>(
             tabulated_grid{std::move(space), landmarks, seconds_since(start)});

@@ -210,6 +210,20 @@ std::optional<fault> run_length_fault(const study_case& study) {
     return std::nullopt;
 }
 
+// The trials of every run of every case, in a double, which no plan can overflow.
+std::optional<fault> over_trials_cap(const study_plan& plan, long runs, const study_caps& caps) {
+    const double trials = std::accumulate(
+        plan.cases.begin(), plan.cases.end(), 0.0, [runs](double sum, const study_case& study) {
+            return sum +
+                   static_cast<double>(trials_per_run(study.schedule)) * static_cast<double>(runs);
+        });
+    if (trials <= static_cast<double>(caps.trials)) {
+        return std::nullopt;
+    }
+    return fault{fault_kind::too_many_trials, std::nullopt, "", format("%.2g", trials),
+                 format("%.2g", static_cast<double>(caps.trials))};
+}
+
 }  // namespace
 
 double schedule_count(const study_request& request) {
@@ -238,6 +252,9 @@ expected<study_plan> plan_study(const study_request& request, std::uint32_t seed
             return *wrong;
         }
         plan.cases.push_back(study);
+    }
+    if (std::optional<fault> wrong = over_trials_cap(plan, request.runs, caps)) {
+        return *wrong;
     }
     return plan;
 }

@@ -25,27 +25,29 @@ struct whole_limits {
     const char* shown;
 };
 
-std::optional<fault> outside(study_field field, std::int64_t value, const whole_limits& limits) {
-    if (value >= limits.low && value <= limits.high) {
+std::optional<fault> outside(std::int64_t value, std::int64_t low, std::int64_t high,
+                             const std::string& limit) {
+    if (value >= low && value <= high) {
         return std::nullopt;
     }
     const std::string typed = std::to_string(value);
-    return fault{fault_kind::out_of_range, field, typed, typed, limits.shown};
+    return fault{fault_kind::out_of_range, std::nullopt, typed, typed, limit};
+}
+
+std::optional<fault> outside(study_field field, std::int64_t value, const whole_limits& limits) {
+    std::optional<fault> wrong = outside(value, limits.low, limits.high, limits.shown);
+    return wrong ? std::optional(in_field(*wrong, field)) : std::nullopt;
+}
+
+fault not_one(std::string_view text) {
+    return {fault_kind::not_one_number, std::nullopt, std::string(text), quoted_value(text), ""};
 }
 
 expected<std::int64_t> read_one_whole(study_field field, std::string_view text,
                                       const whole_limits& limits, const number_style& style) {
-    const expected<std::vector<std::int64_t>> values = read_wholes(text, style);
-    if (!values) {
-        return in_field(values.error(), field);
-    }
-    if (values->size() != 1) {
-        return fault{fault_kind::not_one_number, field, std::string(text), quoted_value(text), ""};
-    }
-    if (std::optional<fault> wrong = outside(field, values->front(), limits)) {
-        return *wrong;
-    }
-    return values->front();
+    const expected<std::int64_t> value =
+        read_whole_within(text, limits.low, limits.high, limits.shown, style);
+    return value ? value : expected<std::int64_t>(in_field(value.error(), field));
 }
 
 template <typename T>
@@ -183,7 +185,8 @@ std::optional<fault> read_target(std::string_view text, const number_style& styl
         return fault{fault_kind::out_of_range, study_field::target, std::string(text),
                      quoted_value(text), "a percentage from 0 to 100"};
     }
-    out = values->front();
+    // -0 is 0, which a report prints without its sign.
+    out = values->front() + 0.0;
     return std::nullopt;
 }
 
@@ -193,10 +196,36 @@ constexpr whole_limits first_run_limits{0, static_cast<std::int64_t>(max_run_num
                                         "from 0 to 4294967295"};
 constexpr whole_limits jobs_limits{1, max_jobs, "from 1 to 4096"};
 constexpr whole_limits trials_limits{1, max_trials_per_level, "from 1 to 10^6 trials per level"};
-constexpr whole_limits bits_limits{2, 24, "from 2 to 24"};
+constexpr whole_limits bits_limits{min_bits, max_bits, "from 2 to 24"};
 constexpr whole_limits levels_limits{1, max_trials_per_run, "from 1 to 10^9"};
 
 }  // namespace
+
+expected<std::int64_t> read_whole_within(std::string_view text, std::int64_t low, std::int64_t high,
+                                         const std::string& limit, const number_style& style) {
+    const expected<std::vector<std::int64_t>> values = read_wholes(text, style);
+    if (!values) {
+        return values.error();
+    }
+    if (values->size() != 1) {
+        return not_one(text);
+    }
+    if (std::optional<fault> wrong = outside(values->front(), low, high, limit)) {
+        return *wrong;
+    }
+    return values->front();
+}
+
+expected<double> read_one_real(std::string_view text, const number_style& style) {
+    const expected<std::vector<double>> values = read_reals(text, style);
+    if (!values) {
+        return values.error();
+    }
+    if (values->size() != 1) {
+        return not_one(text);
+    }
+    return values->front();
+}
 
 std::optional<fault> read_field(study_field field, std::string_view text, study_request& request,
                                 const number_style& style) {

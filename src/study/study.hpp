@@ -36,6 +36,9 @@ std::string shortest_double(double value);
 // "1 trial", "2 trials".
 std::string count_of(std::int64_t count, const char* singular, const char* plural);
 
+// `text` with each control character shown as '?', so that it cannot work on a terminal.
+std::string printable(std::string_view text);
+
 // `text` in single quotes for a message, cut to a readable length, control characters shown
 // as '?'.
 std::string quoted_value(std::string_view text);
@@ -91,6 +94,9 @@ struct hill {
     // the two points around it, shared with the hill beyond. None where the grid has no point
     // in the basin: the hill falls between two of its points, and the grid cannot show it.
     peak_range range;
+    // The grid points whose x lies in the basin, shared with no other hill: the hills' basins
+    // cut the grid into parts, so that shares of them add up to the whole. None as above.
+    peak_range basin;
 };
 
 // The value of a grid point as the grid holds it.
@@ -109,7 +115,11 @@ struct grid_landmarks {
     peak_range global_peak;
     peak_range second_peak;
 };
+grid_landmarks find_landmarks(const encoding& enc, const grid_value& value_at);
 grid_landmarks find_landmarks(const tabulated_space& space);
+
+// The landmarks of the grid of `bits` digits, f evaluated at every point: no table is kept.
+grid_landmarks landmarks_of_grid(int bits);
 
 // A grid tabulated for a study's runs, its landmarks, and what finding them cost.
 struct tabulated_grid {
@@ -122,7 +132,8 @@ struct tabulated_grid {
 // a time is kept: each takes 16 bytes a point.
 class grid_cache {
   public:
-    const tabulated_grid& of(int bits);
+    // `count`, if given, is told the points tabulated as a new grid is.
+    const tabulated_grid& of(int bits, const point_counter& count = {});
 
   private:
     std::unique_ptr<tabulated_grid> grid_;
@@ -151,9 +162,11 @@ using progress_report = std::function<void(std::int64_t trials_done)>;
 
 // The runs of one case, on `jobs` threads; the outcomes come in run order, the same for any
 // number of threads apart from the timings. The space must be that of the case's encoding.
+// `observe`, if given, is told where the runs stand at the end of each level, from any thread.
 std::vector<run_outcome> study_runs(const tabulated_space& space, const study_case& study,
                                     const seed_range& runs, int jobs,
-                                    const progress_report& progress = {});
+                                    const progress_report& progress = {},
+                                    const level_positions& observe = {});
 
 // The first run of the range, level by level: `observe` sees its start, then each level as it
 // ends, so that a run of any length is followed without holding its levels.
@@ -168,6 +181,56 @@ run_report trace_run(const study_case& study, const seed_range& runs,
 // Seconds since a moment of the steady clock.
 double seconds_since(std::chrono::steady_clock::time_point start);
 
+// ---- Many runs cooling together, against the equilibrium they chase. At temperature T a run
+// that has settled stands on d with probability proportional to exp(f(d) / T): a move flips a
+// digit drawn at random, so it is as likely as the move back, and this Boltzmann distribution
+// is the equilibrium of the very chain the runs follow. Slow cooling keeps the runs close to
+// it as it sharpens onto the global peak; a quench leaves them frozen on lower hills.
+
+// exp(y) for y <= 0, by the same steps of double arithmetic on every target, where the
+// libraries' exp may differ in the last bit; within a few units of the last place of the true
+// value, and 0 below -708, where exp leaves the normal doubles.
+double portable_exp(double y);
+
+// What a population may cost: a level's equilibrium takes a pass over the grid, and each level
+// keeps the counts of every bin and hill.
+inline constexpr std::int64_t max_population_levels = 10'000;
+inline constexpr double max_population_points = 1e9;  // levels times grid points
+
+// Where the runs stand as one level ends, and the equilibrium at its temperature, by f's hills
+// (in the order of hills_of, each counting the points of its basin) and by bins of x.
+struct population_level {
+    std::int64_t level;
+    double temperature;
+    std::vector<long> hill_runs;    // runs whose current point lies in each hill's basin
+    std::vector<double> hill_mass;  // the equilibrium's mass there, adding up to 1
+    std::vector<long> bin_runs;     // runs whose current x lies in each bin
+    std::vector<double> bin_mass;   // the equilibrium's mass there
+    double tv_distance;             // between the runs' shares of the hills and their masses
+};
+
+// Runs of one case followed level by level.
+struct population_study {
+    study_case study;
+    long runs;
+    std::vector<hill> hills;
+    std::vector<population_level> levels;
+};
+
+// Told now and then how far the two stages have come: the trials the runs have made, then the
+// levels whose equilibrium is found.
+struct population_progress {
+    progress_report trials;
+    std::function<void(std::int64_t levels_done)> levels;
+};
+
+// The runs of a case, run as study_runs runs them (the same on any number of threads), and
+// the equilibrium of each of their levels, in `bins` (at least 1) equal parts of the interval.
+// The case must be within population_fault's bounds, and the space that of its encoding.
+population_study study_population(const tabulated_space& space, const study_case& study, int bins,
+                                  const seed_range& runs, int jobs,
+                                  const population_progress& progress = {});
+
 // ---- The summary
 
 // What the runs of one case add up to. Counts, sums and extremes are taken in run order, so
@@ -177,7 +240,10 @@ struct study_summary {
     long exact_optimum = 0;  // best is the grid's optimum itself
     long global_peak = 0;    // best lies on the hill of f's highest peak
     long second_peak = 0;    // best lies on the hill of its second highest
-    double mean_best = 0.0;
+    // The runs' best values added up in extended precision, which holds every sum of up to
+    // 10^7 of them exactly (each is a float above 2^-5), so that parts add up to the whole.
+    long double best_sum = 0.0L;
+    double mean_best = 0.0;  // best_sum / runs
     float worst_best = 0.0F;
     double mean_gap = 0.0;  // |reported best - f(best x)|
     double max_gap = 0.0;
@@ -186,9 +252,12 @@ struct study_summary {
 };
 study_summary summarize(const std::vector<run_outcome>& runs, const grid_landmarks& landmarks);
 
-// The summary of two parts of one case's runs: counts and times add, extremes are the parts'
-// extremes, and means are weighted by runs. So is the median time, which is then only an
-// estimate: the parts' medians do not give the median of the whole.
+// The mean best value of `runs` runs whose best values add up to `best_sum`; 0 without runs.
+double mean_best_of(long double best_sum, long runs);
+
+// The summary of two parts of one case's runs: counts, sums and times add, extremes are the
+// parts' extremes, and the other means are weighted by runs. So is the median time, which is
+// then only an estimate: the parts' medians do not give the median of the whole.
 study_summary merged_summary(const study_summary& a, const study_summary& b);
 
 // A case and what its runs added up to.
@@ -198,17 +267,28 @@ struct case_result {
     study_summary summary;
 };
 
+// The runs of every case of a plan, in its order, and what each added up to, with the outcomes
+// of the last case for a report of a single one; its grid is the one `grids` keeps.
+struct plan_results {
+    std::vector<case_result> results;
+    std::vector<run_outcome> last_runs;
+};
+// `progress` is told the trials made so far by the runs of all the cases.
+plan_results run_plan(const std::vector<study_case>& cases, const seed_range& runs, int jobs,
+                      grid_cache& grids, const progress_report& progress = {});
+
 double median(std::vector<double> values);
 
 // Percent of the runs.
 double share(long count, long runs);
 
-// How many of the runs' best x fall in each of `bins` equal parts of [x_min, x_max]; x_max
-// belongs to the last.
+// How many of the runs' best x fall in each of `bins` (at least 1) equal parts of
+// [x_min, x_max]; x_max belongs to the last.
 std::vector<long> histogram_of_ends(const std::vector<run_outcome>& runs, const encoding& enc,
                                     int bins);
 
-// The bin of [x_min, x_max] cut in `bins` equal parts that x falls in.
+// The bin of [x_min, x_max] cut in `bins` equal parts that x falls in. There must be a bin: a
+// front end checks a count of bins where it takes one.
 int bin_of(float x, const encoding& enc, int bins);
 
 // ---- Time to solution: what reaching the optimum with a given probability costs when
@@ -344,12 +424,15 @@ inline constexpr std::size_t max_schedules = 10'000;
 inline constexpr int max_trials_per_level = 1'000'000;
 inline constexpr std::int64_t max_trials_per_run = 1'000'000'000;
 inline constexpr double max_temperature = 1e30;
+inline constexpr int min_bits = 2;
+inline constexpr int max_bits = 24;
 
 // What a front end lets a study grow to, within the rules: the command line all they allow,
 // the page less.
 struct study_caps {
     long runs = max_runs;
     std::size_t schedules = max_schedules;
+    std::int64_t trials = INT64_MAX;  // made by all the runs of all the schedules
 };
 
 // The fields of a request, each set by one option of the command line or field of the page.
@@ -393,10 +476,13 @@ enum class fault_kind {
     levels_without_law,  // --levels sets (its laws) cooling, not (the others) (see --cooling)
     too_many_schedules,  // the lists make 80010000 schedules, more than the 10,000 a sweep ...
     too_many_runs,       // more runs than a front end takes, within the rules
+    too_many_trials,     // the schedules make 2.1e+09 trials in all, more than the 10^9 ...
     no_level,            // T0 must lie above the final T, so that the schedule has a level ...
     run_too_long,        // T0 1e+30, ...: about 2.9e+09 trials per run, more than the 10^9 ...
     no_worsening_move,   // no move worsens the value in a sample of 10000 moves on 2 bits, ...
     past_last_run,       // runs 4294967290 to 4294967299 go past run 4294967295, after which ...
+    // T0 1, ...: 69075 levels, more than the 10,000 levels that --population follows
+    population_too_large,
 };
 
 // A refused value, for a front end to put into words. The strings are as sa_study's messages
@@ -474,6 +560,14 @@ struct study_request {
 std::optional<fault> read_field(study_field field, std::string_view text, study_request& request,
                                 const number_style& style = {});
 
+// One whole number from `low` to `high`, as a field reads it; `limit` says the range in a
+// message ("from 0 to 100"). The fault names no field.
+expected<std::int64_t> read_whole_within(std::string_view text, std::int64_t low, std::int64_t high,
+                                         const std::string& limit, const number_style& style = {});
+
+// One finite real, as a field reads it. The fault names no field.
+expected<double> read_one_real(std::string_view text, const number_style& style = {});
+
 // ---- A request planned: its cases, with the temperatures chosen for them
 
 struct study_plan {
@@ -491,6 +585,9 @@ expected<study_plan> plan_study(const study_request& request, std::uint32_t seed
 
 // Whether the runs asked for stay within the run numbers whose seeds do not repeat.
 std::optional<fault> run_range_fault(const study_request& request);
+
+// Whether a population of the case's runs (study_population) stays within what it may cost.
+std::optional<fault> population_fault(const study_case& study);
 
 // The trials that `runs` runs of every case make in all.
 std::int64_t planned_trials(const study_plan& plan, long runs);

@@ -50,17 +50,27 @@ std::string count_of(std::int64_t count, const char* singular, const char* plura
     return format("%lld %s", static_cast<long long>(count), count == 1 ? singular : plural);
 }
 
-std::string quoted_value(std::string_view text) {
-    constexpr std::size_t readable = 40;
-    std::string shown = text.size() > readable ? std::string(text.substr(0, readable - 3)) + "..."
-                                               : std::string(text);
+std::string printable(std::string_view text) {
+    std::string shown(text);
     for (char& c : shown) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 || byte == 0x7f) {
             c = '?';
         }
     }
-    return "'" + shown + "'";
+    return shown;
+}
+
+std::string quoted_value(std::string_view text) {
+    constexpr std::size_t readable = 40;
+    const std::string cut = text.size() > readable
+                                ? std::string(text.substr(0, readable - 3)) + "..."
+                                : std::string(text);
+    // Built by appending: GCC 12 warns wrongly about a literal + std::string at -O3.
+    std::string quoted = "'";
+    quoted += printable(cut);
+    quoted += '\'';
+    return quoted;
 }
 
 std::string listed(const std::vector<std::string>& words, const char* last) {

@@ -38,7 +38,10 @@ std::optional<study_field> field_of_option(std::string_view option) {
 }
 
 std::string message_of(const fault& refused) {
-    const std::string option = refused.field ? option_of(*refused.field) : "";
+    return message_of(refused, refused.field ? option_of(*refused.field) : "");
+}
+
+std::string message_of(const fault& refused, const std::string& option) {
     const std::string& shown = refused.shown;
     const std::string& limit = refused.limit;
     switch (refused.kind) {
@@ -102,6 +105,12 @@ std::string message_of(const fault& refused) {
         case fault_kind::past_last_run:
             return "runs " + refused.value + " to " + shown + " go past run " + limit +
                    ", after which the seeds repeat";
+        case fault_kind::too_many_trials:
+            return "the schedules make " + shown + " trials in all, more than the " + limit +
+                   " a study may make here";
+        case fault_kind::population_too_large:
+            return refused.value + ": " + shown + ", more than the " + limit +
+                   " that --population follows";
     }
     return option + ": " + shown;
 }

@@ -1,7 +1,6 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cctype>
-#include <map>
 #include <utility>
 
 #include "study_cli/study_cli.hpp"
@@ -11,11 +10,37 @@ namespace sa {
 namespace {
 
 // Every value is taken as text and read by the study's own readers, not by CLI11, so that all
-// of them follow one grammar (decimal only, nothing empty) and one style of message.
-struct option_texts {
-    std::map<std::string, std::string> values;  // by option name, as typed
-    bool trace = false;
-};
+// of them follow one grammar (decimal only, nothing empty) and one style of message. CLI11
+// keeps each option's values as typed, every time it is typed.
+CLI::Option* add_text_option(CLI::App& app, const std::string& name, const std::string& type,
+                             const std::string& description) {
+    return app.add_option(name, description)
+        ->type_name(type)
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+}
+
+// Reads each option in the order typed, through `read` (the message of a value's fault, or
+// nothing), up to the first fault; an option typed again is one.
+template <typename Read>
+std::optional<std::string> read_in_order(const CLI::App& app, const Read& read) {
+    std::vector<const CLI::Option*> typed;
+    for (const CLI::Option* option : app.parse_order()) {
+        if (!option->nonpositional()) {
+            continue;
+        }
+        if (std::find(typed.begin(), typed.end(), option) != typed.end()) {
+            return option->get_name() + " is given twice";
+        }
+        typed.push_back(option);
+        const std::vector<std::string>& values = option->results();
+        if (std::optional<std::string> error =
+                read(option->get_name(), values.empty() ? std::string() : values.front())) {
+            return error;
+        }
+    }
+    return std::nullopt;
+}
 
 // A file's path: anything but nothing, or a control character, which would reach gnuplot's
 // script or a terminal.
@@ -44,49 +69,51 @@ std::optional<std::string> same_file_fault(const std::string& csv_path,
     return std::nullopt;
 }
 
+// Reads one field's text into the request: the message of its fault, or nothing.
+std::optional<std::string> read_request_field(study_field field, const std::string& text,
+                                              study_request& request) {
+    const std::optional<fault> wrong = read_field(field, text, request);
+    return wrong ? std::optional(message_of(*wrong)) : std::nullopt;
+}
+
 // Reads one option's text into the command: the message of its fault, or nothing.
 std::optional<std::string> read_option(const std::string& name, const std::string& text,
                                        study_command& command) {
     if (const std::optional<study_field> field = field_of_option(name)) {
         command.given.push_back(*field);
-        const std::optional<fault> wrong = read_field(*field, text, command.request);
-        return wrong ? std::optional(message_of(*wrong)) : std::nullopt;
+        return read_request_field(*field, text, command.request);
+    }
+    if (name == "--trace") {
+        return std::nullopt;  // CLI11 reads a flag's value
     }
     std::string& path = name == "--csv" ? command.csv_path : command.plot_path;
     path = text;
     return path_fault(name, text);
 }
 
-// Reads the options in the order they were typed; the first fault is the one reported.
-std::optional<std::string> read_options(const CLI::App& app, const option_texts& texts,
-                                        study_command& command) {
-    command.trace = texts.trace;
-    std::vector<std::string> read;
-    for (const CLI::Option* option : app.parse_order()) {
-        const std::string name = option->get_name();
-        if (!texts.values.contains(name) ||
-            std::find(read.begin(), read.end(), name) != read.end()) {
-            continue;
-        }
-        read.push_back(name);
-        if (std::optional<std::string> error = read_option(name, texts.values.at(name), command)) {
-            return error;
-        }
+// What only a trace or a population refuses: a sweep, each other, and the options of a study
+// that do not apply; a population, also one too costly to follow.
+std::optional<std::string> single_schedule_fault(const study_command& command,
+                                                 const study_plan& plan) {
+    if (command.trace && command.population) {
+        return "--trace and --population cannot be given together";
     }
-    return std::nullopt;
-}
-
-// What only a trace refuses: a sweep, and the options of a study.
-std::optional<std::string> trace_fault(const study_command& command, const study_plan& plan) {
+    const std::string option = command.trace ? "--trace" : "--population";
     if (plan.cases.size() != 1) {
-        return "--trace follows a single schedule, not a sweep";
+        return option + " follows a single schedule, not a sweep";
     }
-    for (const study_field field : {study_field::runs, study_field::jobs, study_field::target}) {
+    const std::vector<study_field> inapplicable =
+        command.trace ? std::vector{study_field::runs, study_field::jobs, study_field::target}
+                      : std::vector{study_field::target};
+    for (const study_field field : inapplicable) {
         if (std::find(command.given.begin(), command.given.end(), field) != command.given.end()) {
-            return std::string("--trace follows one run: ") + option_of(field) + " does not apply";
+            return option + (command.trace ? " follows one run: " : " follows the runs' levels: ") +
+                   option_of(field) + " does not apply";
         }
     }
-    return std::nullopt;
+    const std::optional<fault> costly =
+        command.population ? population_fault(plan.cases.front()) : std::nullopt;
+    return costly ? std::optional(message_of(*costly)) : std::nullopt;
 }
 
 // "(default 0.97)" for the demo's value of a schedule parameter.
@@ -132,6 +159,13 @@ std::string footer() {
            "(up/down; accepted_improving, accepted_worsening), the trials, x of the current\n"
            "solution, its value fo as the run accumulates it, and the best value so far.\n"
            "\n"
+           "--population follows the runs of a single schedule as each level ends: the\n"
+           "shares of them on the hills of f's two highest peaks, beside the equilibrium's\n"
+           "(the Boltzmann distribution of the grid at the level's T, exp(f(x) / T)\n"
+           "normalised), and the total variation distance between the two over all hills;\n"
+           "a CSV row per level, and a picture of the runs over x and level beside the\n"
+           "equilibrium. At most 10,000 levels, and 10^9 grid points over all levels.\n"
+           "\n"
            "Files appear whole or not at all. --csv - writes the CSV to standard output in\n"
            "place of the report.\n"
            "\n"
@@ -145,12 +179,12 @@ std::string law_choices(const cooling& demo_law) {
     return listed(names, " or ");
 }
 
-void add_options(CLI::App& app, option_texts& texts, const study_request& defaults) {
+void add_options(CLI::App& app, study_command& command) {
+    const study_request& defaults = command.request;
     const encoding demo = encoding_for(demo_problem);
     const schedule_params schedule = demo_schedule(demo);
-    const auto add = [&app, &texts](const char* name, const char* type,
-                                    const std::string& description) {
-        app.add_option(name, texts.values[name], description)->type_name(type);
+    const auto add = [&app](const char* name, const char* type, const std::string& description) {
+        add_text_option(app, name, type, description);
     };
     const auto add_field = [&add](study_field field, const char* type,
                                   const std::string& description) {
@@ -174,7 +208,9 @@ void add_options(CLI::App& app, option_texts& texts, const study_request& defaul
     add_field(bits, "LIST",
               "encoding length, 2 to 24 (default " + std::to_string(demo.n_bits) + ")");
     add_field(target, "P", "name the cheapest schedule reaching P % exact, 0 to 100");
-    app.add_flag("--trace", texts.trace, "follow one run level by level instead");
+    app.add_flag("--trace", command.trace, "follow one run level by level instead");
+    app.add_flag("--population", command.population,
+                 "follow the runs level by level against equilibrium instead");
     add("--csv", "FILE", "write a CSV file: a row per schedule or level (- for output)");
     add("--plot", "FILE", "draw it with gnuplot: FILE.svg or FILE.png");
 }
@@ -234,12 +270,14 @@ expected<study_command, early_exit> parse_command_line(const std::vector<std::st
     app.set_version_flag("--version", "sa_study " SA_DEMO_VERSION);
     app.footer(footer());
     app.get_formatter()->column_width(20);
-    option_texts texts;
-    add_options(app, texts, command.request);
+    add_options(app, command);
     if (std::optional<early_exit> stop = run_cli11(app, args)) {
         return *stop;
     }
-    if (std::optional<std::string> error = read_options(app, texts, command)) {
+    const auto read = [&command](const std::string& name, const std::string& text) {
+        return read_option(name, text, command);
+    };
+    if (std::optional<std::string> error = read_in_order(app, read)) {
         return refused(*error);
     }
     return command;
@@ -250,8 +288,8 @@ expected<study_plan, std::string> plan_command(const study_command& command, std
     if (!plan) {
         return message_of(plan.error());
     }
-    if (command.trace) {
-        if (std::optional<std::string> error = trace_fault(command, *plan)) {
+    if (command.trace || command.population) {
+        if (std::optional<std::string> error = single_schedule_fault(command, *plan)) {
             return *error;
         }
     }
@@ -276,26 +314,41 @@ expected<merge_request, early_exit> parse_merge_command_line(const std::vector<s
     app.add_option("parts", request.parts, "CSV files written by sa_study --csv")
         ->required()
         ->type_name("FILE");
-    app.add_option("--csv", request.csv_path, "write the whole study's CSV (- for output)")
-        ->type_name("FILE");
-    app.add_option("--plot", request.plot_path, "draw the sweep: FILE.svg or FILE.png")
-        ->type_name("FILE");
+    add_text_option(app, "--runs", "N", "runs of the whole study, 1 to 10^7 (needed)");
+    add_text_option(app, "--first-run", "K", "its first run, up to 4294967295 (default 0)");
+    add_text_option(app, "--csv", "FILE", "write the whole study's CSV (- for output)");
+    add_text_option(app, "--plot", "FILE", "draw the sweep: FILE.svg or FILE.png");
     app.footer(
-        "Counts add and means are weighted by runs; so are the median times, which are\n"
-        "marked as merged (median_measured 0). The parts must come from the same\n"
-        "version, seed and schedules, and their runs must follow each other without\n"
-        "overlap or gap.\n");
+        "--runs states the whole study, runs K to K+N-1, so that a missing part is\n"
+        "noticed. The parts must come from this version, one seed and the same\n"
+        "schedules, and hold those runs without overlap or gap. Counts and sums add;\n"
+        "the median times are the parts' medians weighted by their runs, marked as\n"
+        "merged (median_measured 0).\n");
     if (std::optional<early_exit> stop = run_cli11(app, args)) {
         return *stop;
     }
-    for (const auto& [name, path] :
-         {std::pair{"--csv", &request.csv_path}, std::pair{"--plot", &request.plot_path}}) {
-        if (app.count(name) > 0) {
-            if (std::optional<std::string> error = path_fault(name, *path)) {
-                return refused(*error);
-            }
+    study_request whole;
+    const auto read = [&request, &whole](const std::string& name, const std::string& text) {
+        if (const std::optional<study_field> field = field_of_option(name)) {
+            return read_request_field(*field, text, whole);
         }
+        std::string& path = name == "--csv" ? request.csv_path : request.plot_path;
+        path = text;
+        return path_fault(name, text);
+    };
+    if (std::optional<std::string> error = read_in_order(app, read)) {
+        return refused(*error);
     }
+    if (app.count("--runs") == 0) {
+        return refused(
+            "needs --runs, the runs of the whole study, so that a missing part is "
+            "noticed");
+    }
+    if (std::optional<fault> wrong = run_range_fault(whole)) {
+        return refused(message_of(*wrong));
+    }
+    request.runs = whole.runs;
+    request.first_run = whole.first_run;
     if (std::optional<std::string> error = same_file_fault(request.csv_path, request.plot_path)) {
         return refused(*error);
     }

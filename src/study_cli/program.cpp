@@ -114,11 +114,14 @@ class report_output {
 };
 
 // Trials done so far, on standard error when it is a terminal, once the work has taken a
-// second: a percentage and the time left.
+// second: a percentage and the time left. `unit` names what is counted.
 class progress_line {
   public:
-    explicit progress_line(std::int64_t total)
-        : total_(total), shown_(::isatty(STDERR_FILENO) == 1), start_(clock_type::now()) {}
+    explicit progress_line(std::int64_t total, const char* unit = "trials")
+        : total_(total),
+          unit_(unit),
+          shown_(::isatty(STDERR_FILENO) == 1),
+          start_(clock_type::now()) {}
     progress_line(const progress_line&) = delete;
     progress_line& operator=(const progress_line&) = delete;
     ~progress_line() { clear_progress_line(); }
@@ -133,13 +136,14 @@ class progress_line {
         const double fraction = static_cast<double>(done) / static_cast<double>(total_);
         const double elapsed = std::chrono::duration<double>(now - start_).count();
         const double left = fraction > 0.0 ? elapsed * (1.0 - fraction) / fraction : 0.0;
-        std::fprintf(stderr, "\rsa_study: %3.0f %% of %.3g trials, %s left   ", 100.0 * fraction,
-                     static_cast<double>(total_), duration_text(left).c_str());
+        std::fprintf(stderr, "\rsa_study: %3.0f %% of %.3g %s, %s left   ", 100.0 * fraction,
+                     static_cast<double>(total_), unit_, duration_text(left).c_str());
         progress_shown = 1;
     }
 
   private:
     std::int64_t total_;
+    const char* unit_;
     bool shown_;
     clock_type::time_point start_;
     clock_type::time_point last_;
@@ -223,7 +227,7 @@ int run_trace(const study_order& order, report_output& out) {
             std::fputs(text.c_str(), csv->stream());
         }
     };
-    out.write("schedule: " + describe_case(study) + "\n          " + describe_cost(study) + "\n\n");
+    out.write(schedule_heading(study) + "\n");
     write_csv(trace_csv_heading());
     std::vector<level_summary> plotted;
     const std::int64_t plot_every =
@@ -282,24 +286,19 @@ int run_study(const study_order& order, report_output& out) {
     announce_work(static_cast<std::int64_t>(order.plan.cases.size()), request.runs, total,
                   static_cast<double>(total) * seconds_per_study_trial / request.jobs);
     grid_cache grids;
-    std::vector<case_result> results;
-    std::vector<run_outcome> last_runs;
+    plan_results made;
     {
         progress_line progress(total);
-        std::int64_t before = 0;
-        for (const study_case& study : order.plan.cases) {
-            const tabulated_grid& grid = grids.of(study.bits);
-            last_runs = study_runs(grid.space, study, range, request.jobs,
-                                   [&](std::int64_t done) { progress.update(before + done); });
-            before += trials_per_run(study.schedule) * request.runs;
-            results.push_back({study, grid.landmarks, summarize(last_runs, grid.landmarks)});
-        }
+        made = run_plan(order.plan.cases, range, request.jobs, grids,
+                        [&progress](std::int64_t done) { progress.update(done); });
     }
+    const std::vector<case_result>& results = made.results;
+    const std::vector<run_outcome>& last_runs = made.last_runs;
     // With a single case, the grid kept is that case's.
     const tabulated_grid& grid = grids.of(order.plan.cases.back().bits);
     std::string report = results.size() == 1
                              ? single_report(results.front(), grid, last_runs, range)
-                             : format("%ld runs per schedule:\n\n", range.count) +
+                             : count_of(range.count, "run", "runs") + " per schedule:\n\n" +
                                    sweep_table(results) + "\n" + tts_table(results) + "\n" +
                                    least_tts_line(results);
     if (request.target) {
@@ -313,6 +312,37 @@ int run_study(const study_order& order, report_output& out) {
             return results.size() == 1 ? plot_study(path, results.front(), grid.space, last_runs)
                                        : plot_sweep(path, results);
         });
+}
+
+// The counts of a population's bins, in its CSV and picture: as many as a picture shows.
+constexpr int population_bins = 100;
+
+int run_population(const study_order& order, report_output& out) {
+    const study_command& options = order.command;
+    const study_case& study = order.plan.cases.front();
+    const std::int64_t trials = trials_per_run(study.schedule) * order.range.count;
+    const tabulated_space space(study_encoding(study.bits));
+    // A point of a level's equilibrium costs about what a trial does, on one thread.
+    const std::int64_t points = count_levels(study.schedule) * (space.grid_encoding().d_max + 1);
+    announce_work(
+        1, order.range.count, trials,
+        (static_cast<double>(trials) / options.request.jobs + static_cast<double>(points)) *
+            seconds_per_study_trial);
+    std::optional<population_study> population;
+    {
+        progress_line progress(trials + points, "trials and grid points");
+        const std::int64_t level_points = space.grid_encoding().d_max + 1;
+        population =
+            study_population(space, study, population_bins, order.range, options.request.jobs,
+                             {[&progress](std::int64_t done) { progress.update(done); },
+                              [&](std::int64_t levels_done) {
+                                  progress.update(trials + levels_done * level_points);
+                              }});
+    }
+    return write_outputs(
+        out, {population_csv(*population), options.csv_path}, population_report(*population),
+        options.plot_path,
+        [&population](const std::string& path) { return plot_population(path, *population); });
 }
 
 // What must hold before any work starts: gnuplot there if a picture is asked for, and every
@@ -357,20 +387,23 @@ int merge_main(const std::vector<std::string>& args) {
     if (const auto reason = unready_reason(request.csv_path, request.plot_path)) {
         return refuse(program, *reason);
     }
-    const expected<merged_study, std::string> whole = merge_parts(request.parts);
+    const expected<merged_study, std::string> whole = merge_parts(request);
     if (!whole) {
         return refuse(program, whole.error());
     }
     const merged_study& merged = *whole;
     const std::vector<case_result>& results = merged.results;
     const std::string report =
-        format("seed %u\n\n%ld runs per schedule (runs %llu to %llu, from %zu parts):\n\n",
-               merged.origin.seed, results.front().summary.runs,
-               static_cast<unsigned long long>(merged.origin.first_run),
-               static_cast<unsigned long long>(merged.last_run), merged.parts) +
-        sweep_table(results) + "\n" + tts_table(results) + "\n" + least_tts_line(results) +
-        "\nThe median times are the parts' medians weighted by their runs, not the median of "
-        "the whole.\n";
+        format("seed %u\n\n", merged.origin.seed) +
+        count_of(results.front().summary.runs, "run", "runs") + " per schedule (" +
+        runs_text(merged.origin.first_run, merged.last_run) + ", from " +
+        count_of(static_cast<std::int64_t>(merged.parts), "part", "parts") + "):\n\n" +
+        sweep_table(results) + "\n" + tts_table(results) + "\n" + least_tts_line(results) + "\n" +
+        wrapped(
+            "The median times are the parts' medians weighted by their runs, not the median "
+            "of the whole.",
+            0) +
+        "\n";
     report_output out(!csv_to_output(request.csv_path));
     const std::string csv = study_csv(results, merged.origin);
     const int status =
@@ -413,7 +446,9 @@ int study_main(const std::vector<std::string>& args) {
     out.flush();
     const study_order order{
         options, *plan, {seed, options.request.first_run, options.request.runs}};
-    const int status = options.trace ? run_trace(order, out) : run_study(order, out);
+    const int status = options.trace        ? run_trace(order, out)
+                       : options.population ? run_population(order, out)
+                                            : run_study(order, out);
     return out.finish(status);
 }
 

@@ -18,11 +18,13 @@ namespace sa {
 
 // ---- The command line
 
-// What sa_study's command line asks for: a study, or one run traced instead, and its files.
+// What sa_study's command line asks for: a study, or one run traced instead, or the runs
+// followed level by level against the equilibrium, and its files.
 struct study_command {
     study_request request;
     std::vector<study_field> given;  // the fields given, in the order typed
     bool trace = false;
+    bool population = false;
     std::string csv_path;  // "-" for standard output
     std::string plot_path;
 };
@@ -48,8 +50,10 @@ expected<study_plan, std::string> plan_command(const study_command& command, std
 const char* option_of(study_field field);
 std::optional<study_field> field_of_option(std::string_view option);
 
-// sa_study's words for a refused value.
+// sa_study's words for a refused value, named by its option, or by `option` in its place (a
+// file's field, say).
 std::string message_of(const fault& refused);
+std::string message_of(const fault& refused, const std::string& option);
 
 // Whether two paths name one file: the same text, or the same file on disk.
 bool names_same_file(const std::string& a, const std::string& b);
@@ -58,6 +62,8 @@ bool names_same_file(const std::string& a, const std::string& b);
 
 struct merge_request {
     std::vector<std::string> parts;  // their CSV files
+    std::uint64_t first_run = 0;     // the whole study's runs
+    long runs = 0;
     std::string csv_path;
     std::string plot_path;
 };
@@ -73,8 +79,10 @@ struct merged_study {
     std::size_t parts;
 };
 
-// Reads the parts and adds them up: the whole study, or why they do not add up to one.
-expected<merged_study, std::string> merge_parts(const std::vector<std::string>& paths);
+// Reads the parts and adds them up to the whole study the request states: the whole study,
+// or why they do not add up to it. Every field of every part is checked as the command line
+// checks the value it stands for.
+expected<merged_study, std::string> merge_parts(const merge_request& request);
 
 // ---- Files that appear whole or not at all
 

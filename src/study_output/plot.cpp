@@ -298,12 +298,12 @@ std::map<std::string, std::vector<const case_result*>> sweep_lines(
         std::ostringstream title;
         if (coolings.size() > 1) {
             if (takes_alpha(s.law)) {
-                title << "alpha = " << static_cast<float>(alpha_of(s.law));
+                title << "alpha = " << shortest(alpha_of(s.law));
             } else {
                 title << spelling_of(s.law).title;
             }
         } else if (axis != nullptr) {
-            title << axis->label << " = " << static_cast<float>(axis->value(result.study));
+            title << axis->label << " = " << shortest(axis->value(result.study));
         } else {
             title << "schedule";
         }
@@ -370,6 +370,90 @@ std::optional<std::string> plot_sweep(const std::string& path,
            << "set xlabel 'trials per run (log scale)'\nset ylabel 'TTS99 trials (log scale)'\n"
            << "set logscale y\nset yrange [*:*]\n"
            << times << '\n'
+           << "unset multiplot\n";
+    return run_gnuplot(script, path);
+}
+
+namespace {
+
+// Levels a population's picture shows at most, evenly spaced: more rows than it has pixels.
+constexpr std::size_t pictured_levels = 400;
+
+// A density over x and level: a row per pictured level, a value per bin, each the share of
+// that level's runs (or mass) in the bin, as gnuplot's image takes it.
+template <typename Share>
+std::string density_rows(const population_study& population, std::size_t every,
+                         const Share& share_in) {
+    const encoding enc = study_encoding(population.study.bits);
+    std::ostringstream rows;
+    for (std::size_t l = 0; l < population.levels.size(); l += every) {
+        const population_level& level = population.levels[l];
+        const std::size_t bins = level.bin_runs.size();
+        const double width =
+            (static_cast<double>(enc.x_max) - enc.x_min) / static_cast<double>(bins);
+        for (std::size_t bin = 0; bin < bins; ++bin) {
+            rows << enc.x_min + (static_cast<double>(bin) + 0.5) * width << ' ' << level.level
+                 << ' ' << share_in(level, bin) << '\n';
+        }
+    }
+    return rows.str();
+}
+
+}  // namespace
+
+std::optional<std::string> plot_population(const std::string& path,
+                                           const population_study& population) {
+    const std::vector<population_level>& levels = population.levels;
+    const std::size_t every =
+        std::max<std::size_t>(1, (levels.size() + pictured_levels - 1) / pictured_levels);
+    const auto runs = static_cast<double>(population.runs);
+    std::ostringstream script;
+    script << terminal(path) << "$runs << EOD\n"
+           << density_rows(population, every,
+                           [runs](const population_level& level, std::size_t bin) {
+                               return static_cast<double>(level.bin_runs[bin]) / runs;
+                           })
+           << "EOD\n$equilibrium << EOD\n"
+           << density_rows(population, every,
+                           [](const population_level& level, std::size_t bin) {
+                               return level.bin_mass[bin];
+                           })
+           << "EOD\n$levels << EOD\n";
+    for (const population_level& level : levels) {
+        script << level.level << ' ' << static_cast<double>(level.hill_runs[0]) / runs << ' '
+               << level.hill_mass[0] << ' ' << static_cast<double>(level.hill_runs[1]) / runs << ' '
+               << level.hill_mass[1] << ' ' << level.tv_distance << '\n';
+    }
+    const std::int64_t last = levels.back().level;
+    script << "EOD\n"
+           << "set multiplot title "
+           << quoted(std::to_string(population.runs) +
+                     " runs against the equilibrium: " + describe_case(population.study))
+           << " font ',11'\n"
+           // The shares are drawn on a log scale, where an empty bin has no colour.
+           << "set logscale cb\nset cbrange [1e-4:1]\nset format cb '10^{%L}'\n"
+           << "set palette defined (0 '#f7fbff', 1 '#6baed6', 2 '#08306b')\n"
+           // Level 0 at the top, each pictured level a row as high as the levels it stands for.
+           << "set xrange [-2:2]\nset yrange ["
+           << static_cast<double>(last) + static_cast<double>(every) / 2.0 << ":"
+           << -static_cast<double>(every) / 2.0 << "]\n"
+           << "set xlabel 'x'\nset ylabel 'level'\n"
+           << "set size 0.5,0.52\nset origin 0,0.42\nunset colorbox\n"
+           << "set title 'runs: share of them in each bin of x' font ',10'\n"
+           << "plot $runs using 1:2:3 with image notitle\n"
+           << "set origin 0.5,0.42\nset colorbox\nunset ylabel\n"
+           << "set title 'equilibrium: exp(f(x) / T), its mass in each bin' font ',10'\n"
+           << "plot $equilibrium using 1:2:3 with image notitle\n"
+           << "set size 1,0.42\nset origin 0,0\nset xrange [0:" << std::max<std::int64_t>(last, 1)
+           << "]\nset yrange [0:1]\nset xlabel 'level'\nset ylabel 'share'\n"
+           << "set title 'on the hills of the highest and second highest peaks, and the distance "
+              "between runs and equilibrium' font ',10'\n"
+           << "set key outside right\nset grid\n"
+           << "plot $levels using 1:2 with lines linewidth 2 linecolor 1 title 'runs, global', "
+              "'' using 1:3 with lines dashtype 2 linecolor 1 title 'equilibrium, global', "
+              "'' using 1:4 with lines linewidth 2 linecolor 2 title 'runs, second', "
+              "'' using 1:5 with lines dashtype 2 linecolor 2 title 'equilibrium, second', "
+              "'' using 1:6 with lines linewidth 2 linecolor 'black' title 'distance'\n"
            << "unset multiplot\n";
     return run_gnuplot(script, path);
 }

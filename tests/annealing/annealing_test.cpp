@@ -45,11 +45,19 @@ TEST(Annealing, EachCoolingLawsLevelsCountAndEnd) {
              law_case{
                  {100.0, 0.1, sa::lundy_mees{1000}, 8}, {100.0, 100.0 / 1.999}, 1000, 0.1, 1e-12},
              law_case{{5.0, 1.0, sa::lundy_mees{0}, 4}, {}, 0, 5.0, 0.0},
+             // Rounding would take the last 240 of these levels below the final T.
+             law_case{{static_cast<double>(1.0000001F), 1.0, sa::lundy_mees{1'000'000}, 1},
+                      {static_cast<double>(1.0000001F)},
+                      1'000'000,
+                      1.0,
+                      0.0},
          }) {
         const auto levels = sa::levels_of(test.schedule);
         auto level = levels.begin();
         std::int64_t count = 0;
+        std::int64_t below_final = 0;
         for (; level != levels.end(); ++level, ++count) {
+            below_final += *level < test.schedule.t_final ? 1 : 0;
             if (count < static_cast<std::int64_t>(test.first_levels.size())) {
                 EXPECT_NEAR(*level, test.first_levels[static_cast<std::size_t>(count)],
                             1e-13 * *level)
@@ -57,6 +65,7 @@ TEST(Annealing, EachCoolingLawsLevelsCountAndEnd) {
             }
         }
         EXPECT_EQ(count, test.levels);
+        EXPECT_EQ(below_final, 0) << test.levels << " levels";
         EXPECT_EQ(sa::count_levels(test.schedule), test.levels);
         EXPECT_EQ(sa::trials_per_run(test.schedule), test.levels * test.schedule.trials_per_level);
         EXPECT_NEAR(*level, test.after_last, test.relative_tolerance * test.after_last)

@@ -15,9 +15,12 @@ const sa::encoding demo = sa::encoding_for(sa::demo_problem);
 const sa::schedule_params demo_schedule = sa::demo_schedule(demo);
 
 // Every tabulated value must be f as evaluated on the spot, rounded and unrounded; some
-// points' values round to double on a midpoint between floats.
+// points' values round to double on a midpoint between floats. The points are counted as
+// they are tabulated.
 TEST(Batch, TabulatedValuesAreTheEvaluatedOnes) {
-    const sa::tabulated_space space(demo);
+    std::int64_t counted = 0;
+    const sa::tabulated_space space(demo, [&counted](std::int64_t points) { counted += points; });
+    EXPECT_EQ(counted, demo.d_max + 1);
     for (int d = 0; d <= demo.d_max; ++d) {
         const long double f = sa::objective(sa::x_at(d, demo));
         ASSERT_EQ(space.value_at(d).rounded(), static_cast<float>(f)) << d;

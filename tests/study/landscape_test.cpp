@@ -41,7 +41,8 @@ int last_point_up_to(double x, int d_max) {
 
 // Each hill holds the grid points of its basin, between the valleys on either side, and at
 // each valley one of the two points around it, shared with the hill beyond: which one, the
-// rounding of f decides. A basin without a grid point is a hill the grid cannot show.
+// rounding of f decides. Its basin's points are those between the valleys alone, so that the
+// basins cut the grid into parts. A basin without a grid point is a hill the grid cannot show.
 TEST(Landscape, EveryHillOfFOnEveryGridFrom2To24Bits) {
     std::vector<std::size_t> by_height(peaks.size());
     for (std::size_t i = 0; i < peaks.size(); ++i) {
@@ -68,8 +69,11 @@ TEST(Landscape, EveryHillOfFOnEveryGridFrom2To24Bits) {
             if (left == right) {
                 EXPECT_EQ(hill.range.first, -1);
                 EXPECT_EQ(hill.range.last, -1);
+                EXPECT_EQ(hill.basin.first, -1);
                 continue;
             }
+            EXPECT_EQ(hill.basin.first, left + 1);
+            EXPECT_EQ(hill.basin.last, right);
             EXPECT_EQ(hill.range.first, shared);
             EXPECT_TRUE(hill.range.first == std::max(left, 0) || hill.range.first == left + 1);
             EXPECT_TRUE(hill.range.last == right || hill.range.last == right + 1);

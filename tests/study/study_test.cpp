@@ -60,6 +60,10 @@ TEST(StudyRequest, CapsAndNumberStylesAreParametersOfTheSameRules) {
     EXPECT_EQ(many.error().kind, sa::fault_kind::too_many_runs);
     EXPECT_EQ(many.error().limit, "100000");
     EXPECT_TRUE(sa::plan_study(request_of({{runs, "100000"}}), 1, page));
+    const auto costly = sa::plan_study(request_of({{runs, "1000"}}), 1, {100'000, 100, 1'000'000});
+    ASSERT_FALSE(costly);
+    EXPECT_EQ(costly.error().kind, sa::fault_kind::too_many_trials);
+    EXPECT_EQ(costly.error().shown, "1.8e+06");  // 1000 runs of 1816 trials
 
     const sa::number_style comma{',', ';'};
     EXPECT_EQ(request_of({{t0, "0,5;1,5:2,5:0,5"}}, comma).t0,
@@ -90,18 +94,28 @@ TEST(StudyRuns, EachRunIsTheDemosSessionForItsSecond) {
     }
 }
 
+// The runs split into parts are the whole study's, and their summaries add up to its summary:
+// the sum of the best values exactly, so that the mean is the same to the last bit.
 TEST(StudyRuns, TheSameWhenSplitIntoParts) {
     const sa::tabulated_space space(demo);
+    const sa::grid_landmarks landmarks = sa::find_landmarks(space);
     const sa::study_case study{{10.0, 0.1, sa::geometric{0.9}, 8}, demo.n_bits};
     const auto whole = sa::study_runs(space, study, {7, 0, 200}, 2);
     auto parts = sa::study_runs(space, study, {7, 0, 120}, 2);
     const auto rest = sa::study_runs(space, study, {7, 120, 80}, 2);
+    const sa::study_summary merged =
+        sa::merged_summary(sa::summarize(parts, landmarks), sa::summarize(rest, landmarks));
     parts.insert(parts.end(), rest.begin(), rest.end());
     ASSERT_EQ(parts.size(), whole.size());
     for (std::size_t i = 0; i < whole.size(); ++i) {
         ASSERT_EQ(parts[i].best_d, whole[i].best_d) << i;
         ASSERT_EQ(parts[i].best_fo, whole[i].best_fo) << i;
     }
+    const sa::study_summary summary = sa::summarize(whole, landmarks);
+    EXPECT_EQ(merged.exact_optimum, summary.exact_optimum);
+    EXPECT_EQ(merged.global_peak, summary.global_peak);
+    EXPECT_EQ(merged.best_sum, summary.best_sum);
+    EXPECT_EQ(merged.mean_best, summary.mean_best);
 }
 
 TEST(StudyRuns, TheDemoGridsOptimumAndItsTwoHills) {
@@ -112,6 +126,12 @@ TEST(StudyRuns, TheDemoGridsOptimumAndItsTwoHills) {
     EXPECT_EQ(landmarks.second_peak.first, 57517);  // the valley the two hills share
     EXPECT_TRUE(landmarks.second_peak.contains(65048));
     EXPECT_TRUE(landmarks.second_peak.contains(65049));
+    // Found again without a table, by evaluating f at every point.
+    const sa::grid_landmarks untabulated = sa::landmarks_of_grid(demo.n_bits);
+    EXPECT_EQ(untabulated.optimum_d, landmarks.optimum_d);
+    EXPECT_EQ(untabulated.optimum_value, landmarks.optimum_value);
+    EXPECT_EQ(untabulated.global_peak.last, landmarks.global_peak.last);
+    EXPECT_EQ(untabulated.second_peak.last, landmarks.second_peak.last);
 }
 
 sa::run_outcome record(int best_d, float best_fo, long double true_value, double seconds) {
@@ -285,9 +305,9 @@ TEST(AutoTemperature, EachReachesItsAcceptanceOnItsOwnSample) {
         double initial_chi;
         double final_chi;
     };
-    for (const auto_case& test :
-         {auto_case{17, 1, 0.8, 0.01}, auto_case{17, 2, 0.5, 0.1}, auto_case{8, 3, 0.95, 0.01},
-          auto_case{3, 4, 0.8, 0.001}, auto_case{24, 5, 0.8, 0.01}}) {
+    for (const auto_case& test : {auto_case{17, 1, 0.8, 0.01}, auto_case{17, 2, 0.5, 0.1},
+                                  auto_case{8, 3, 0.95, 0.01}, auto_case{3, 4, 0.8, 0.001},
+                                  auto_case{24, 5, 0.8, 0.01}, auto_case{17, 6, 0.00001, 0.01}}) {
         const sa::encoding enc = sa::study_encoding(test.bits);
         sa::random_engine engine(test.seed);
         const sa::move_sample sample = sa::sample_moves(enc, engine, 2000);
@@ -297,19 +317,26 @@ TEST(AutoTemperature, EachReachesItsAcceptanceOnItsOwnSample) {
             sa::initial_temperature(sample, test.initial_chi);
         ASSERT_TRUE(t0);
         // The values after and before each move, weighted as a run in equilibrium at T0
-        // meets them; E = -f.
+        // meets them; E = -f. Both sums are scaled by exp(-highest / T0), so that neither
+        // overflows at a small T0.
+        long double highest = 0.0L;
+        for (const sa::worsening_move& move : sample.worsening) {
+            highest = std::max(highest, static_cast<long double>(move.start_value));
+        }
         long double after = 0.0L;
         long double before = 0.0L;
         float smallest = -std::numeric_limits<float>::infinity();
         for (const sa::worsening_move& move : sample.worsening) {
             ASSERT_LT(move.change, 0.0F);
-            after += std::exp((static_cast<long double>(move.start_value) + move.change) /
-                              t0->temperature);
-            before += std::exp(static_cast<long double>(move.start_value) / t0->temperature);
+            const long double start = move.start_value - highest;
+            after += std::exp((start + move.change) / t0->temperature);
+            before += std::exp(start / t0->temperature);
             smallest = std::max(smallest, move.change);
         }
-        EXPECT_NEAR(static_cast<double>(after / before), test.initial_chi, 1e-4) << test.bits;
-        EXPECT_NEAR(t0->acceptance, test.initial_chi, 1e-4) << test.bits;
+        // Within 1e-4 of the target, relative to it: a small one as closely as a large one.
+        const double tolerance = 1e-4 * test.initial_chi;
+        EXPECT_NEAR(static_cast<double>(after / before), test.initial_chi, tolerance) << test.bits;
+        EXPECT_NEAR(t0->acceptance, test.initial_chi, tolerance) << test.bits;
         EXPECT_EQ(t0->worsening_moves, static_cast<int>(sample.worsening.size()));
 
         const std::optional<sa::chosen_temperature> t_final =
@@ -318,7 +345,7 @@ TEST(AutoTemperature, EachReachesItsAcceptanceOnItsOwnSample) {
         EXPECT_NEAR(std::exp(static_cast<double>(smallest) / t_final->temperature), test.final_chi,
                     1e-12 * test.final_chi)
             << test.bits;
-        EXPECT_LT(t_final->temperature, t0->temperature);
+        EXPECT_LT(t_final->temperature, t0->temperature) << test.initial_chi;
 
         sa::random_engine same_seed(test.seed);
         const sa::move_sample again = sa::sample_moves(enc, same_seed, 2000);

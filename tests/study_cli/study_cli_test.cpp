@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -86,6 +88,17 @@ TEST(StudyCommandLine, RefusesEachFaultWithItsMessage) {
         {{"--jobs", "3", "--trace"}, "--trace follows one run: --jobs does not apply"},
         {{"--trace", "--target", "50"}, "--trace follows one run: --target does not apply"},
         {{"--trace", "--alpha", "0.9,0.95"}, "--trace follows a single schedule, not a sweep"},
+        {{"--population", "--trace"}, "--trace and --population cannot be given together"},
+        {{"--population", "--alpha", "0.9,0.95"},
+         "--population follows a single schedule, not a sweep"},
+        {{"--population", "--target", "5"},
+         "--population follows the runs' levels: --target does not apply"},
+        {{"--population", "--alpha", "0.9999"},
+         "T0 100, alpha 0.9999, final T 0.1, 8 trials per level, 17 bits: about 69063 levels, "
+         "more than the 10,000 levels that --population follows"},
+        {{"--population", "--alpha", "0.999", "--bits", "18"},
+         "T0 100, alpha 0.999, final T 0.1, 9 trials per level, 18 bits: 6905 levels of 262144 "
+         "grid points, more than the 10^9 grid points over all levels that --population follows"},
         {{"--alpha", "0.999999999"},
          "--alpha: 0.999999999 rounds to 1 in single precision (the largest below 1 is "
          "0.99999994)"},
@@ -112,6 +125,9 @@ TEST(StudyCommandLine, RefusesEachFaultWithItsMessage) {
         {{"--seed", "-1"}, "--seed must be from 0 to 4294967295, not -1"},
         {{"--seed", "4294967296"}, "--seed must be from 0 to 4294967295, not 4294967296"},
         {{"--Runs", "5"}, "unknown option '--Runs' (sa_study --help lists the options)"},
+        {{"--runs", "5", "--runs", "6"}, "--runs is given twice"},
+        {{"--runs", "0", "--runs", "6"}, "--runs must be from 1 to 10^7, not 0"},
+        {{"--trace", "--csv", "a.csv", "--trace"}, "--trace is given twice"},
         {{"5"}, "unexpected argument '5'"},
         {{"--plot", "a.jpg"}, "--plot writes .svg or .png files, not 'a.jpg'"},
         {{"--plot", "a\nsystem(\"touch pwned\")\n.svg"},
@@ -137,70 +153,221 @@ TEST(StudyCommandLine, RefusesEachFaultWithItsMessage) {
     for (const refusal& test : refusals) {
         EXPECT_EQ(refusal_of(test.args), test.message);
     }
+    // A cap on all the trials of a study is the page's alone.
+    EXPECT_EQ(
+        sa::message_of({sa::fault_kind::too_many_trials, std::nullopt, "", "1.8e+06", "1e+06"}),
+        "the schedules make 1.8e+06 trials in all, more than the 1e+06 a study may make "
+        "here");
     EXPECT_EQ(parse({"--help"}).error().status, 0);
     EXPECT_EQ(parse({"--version"}).error().text, "sa_study " SA_DEMO_VERSION "\n");
 }
 
-// A part's CSV: 100 runs of each case from `first_run` on, with the seed `seed`.
-std::string part_csv(const std::vector<sa::study_case>& cases, std::uint32_t seed,
-                     std::uint64_t first_run) {
+// A part's CSV: runs first_run .. first_run + 49 of each case, with these counts of runs on the
+// exact optimum, the global peak and the second peak.
+struct part_counts {
+    long exact = 10;
+    long global = 40;
+    long second = 5;
+};
+std::string part_csv(const std::vector<sa::study_case>& cases, std::uint64_t first_run,
+                     part_counts counts = {}, std::uint32_t seed = 7) {
     std::vector<sa::case_result> results;
     for (const sa::study_case& study : cases) {
         sa::case_result result{study, {}, {}};
-        result.summary.runs = 100;
-        result.summary.exact_optimum = 30;
-        result.summary.global_peak = 90;
-        result.summary.total_seconds = 0.5;
+        result.summary.runs = 50;
+        result.summary.exact_optimum = counts.exact;
+        result.summary.global_peak = counts.global;
+        result.summary.second_peak = counts.second;
+        result.summary.best_sum = 70.25L;
+        result.summary.mean_best = sa::mean_best_of(result.summary.best_sum, 50);
+        result.summary.median_seconds = 2e-5;
+        result.summary.total_seconds = 0.001;
         results.push_back(result);
     }
     return sa::study_csv(results, {seed, first_run, true});
 }
 
-// Parts that come from another seed, another version or other schedules are never added up:
-// each check of the merge is needed by a row here.
-TEST(StudyMerge, RefusesPartsOfAnotherStudy) {
-    const sa::study_case geometric{{1.0, 0.001, sa::geometric{0.9F}, 8}, 17};
-    const sa::study_case linear{{1.0, 0.001, sa::linear{100}, 8}, 17};
-    const std::string first = part_csv({geometric, linear}, 7, 0);
-    struct merge_case {
-        const char* what;
-        std::string second;
-        std::string refusal;
-    };
-    std::string other_version = part_csv({geometric, linear}, 7, 100);
-    const std::string version = "," SA_DEMO_VERSION "\n";
-    for (auto at = other_version.find(version); at != std::string::npos;
-         at = other_version.find(version, at)) {
-        other_version.replace(at, version.size(), ",0.9.9\n");
+// The text with line `line`'s field in `column` (by the heading's name) replaced by `value`.
+std::string with_field(const std::string& text, int line, const std::string& column,
+                       const std::string& value) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
     }
+    const auto fields_of = [](const std::string& row) {
+        std::vector<std::string> fields;
+        std::stringstream stream(row);
+        for (std::string field; std::getline(stream, field, ',');) {
+            fields.push_back(field);
+        }
+        return fields;
+    };
+    const std::vector<std::string> names = fields_of(lines[0]);
+    std::vector<std::string> fields = fields_of(lines[static_cast<std::size_t>(line - 1)]);
+    fields[static_cast<std::size_t>(std::find(names.begin(), names.end(), column) -
+                                    names.begin())] = value;
+    std::string row;
+    for (const std::string& field : fields) {
+        row += (row.empty() ? "" : ",") + field;
+    }
+    lines[static_cast<std::size_t>(line - 1)] = row;
+    std::string joined;
+    for (const std::string& each : lines) {
+        joined += each + '\n';
+    }
+    return joined;
+}
+
+// Parts that are not those of the study the merge states are refused, each with a message that
+// names the file, the line and the field, with the value quoted as the command line quotes it.
+// a.csv holds runs 0 to 49 and b.csv runs 50 to 99 of two schedules on a 10-bit grid; each row
+// changes b.csv (or both) and merges them as runs 0 to 99.
+TEST(StudyMerge, RefusesEveryPartThatIsNotOfTheStudy) {
+    const sa::study_case geometric{{1.0, 0.001, sa::geometric{0.9F}, 8}, 10};
+    const sa::study_case lundy_mees{{1.0, 0.001, sa::lundy_mees{100}, 8}, 10};
+    const sa::study_case coarse{{1.0, 0.001, sa::geometric{0.9F}, 8}, 2};
+    const std::string first = part_csv({geometric, lundy_mees}, 0);
+    const std::string rest = part_csv({geometric, lundy_mees}, 50);
     const scratch_folder folder;
     const std::string a = folder.file("a.csv");
     const std::string b = folder.file("b.csv");
-    const std::string prefix = a + " and " + b + " ";
-    const std::vector<merge_case> cases = {
-        {"the rest", part_csv({geometric, linear}, 7, 100), ""},
-        {"another seed", part_csv({geometric, linear}, 8, 100),
-         prefix + "come from different seeds"},
-        {"another version", other_version,
-         prefix + "come from different versions (" SA_DEMO_VERSION " and 0.9.9)"},
-        {"another alpha", part_csv({{{1.0, 0.001, sa::geometric{0.95F}, 8}, 17}, linear}, 7, 100),
-         prefix + "study different schedules"},
-        {"another law", part_csv({geometric, {{1.0, 0.001, sa::lundy_mees{100}, 8}, 17}}, 7, 100),
-         prefix + "study different schedules"},
-        {"other levels", part_csv({geometric, {{1.0, 0.001, sa::linear{90}, 8}, 17}}, 7, 100),
-         prefix + "study different schedules"},
-        {"fewer schedules", part_csv({geometric}, 7, 100), prefix + "study different schedules"},
+    const std::string at = b + " line 2, ";
+    struct merge_case {
+        std::string first_text;
+        std::string rest_text;
+        std::string refusal;
+        long runs = 100;
+        std::uint64_t first_run = 0;
     };
-    write_text(a, first);
+    const auto field = [&rest](const char* column, const char* value, int line = 2) {
+        return with_field(rest, line, column, value);
+    };
+    std::string cut = rest;
+    cut.pop_back();
+    std::string short_row = rest;  // line 2 without its last field
+    const std::size_t line_end = short_row.find('\n', short_row.find('\n') + 1);
+    const std::size_t last_comma = short_row.rfind(',', line_end);
+    short_row.erase(last_comma, line_end - last_comma);
+    const std::vector<merge_case> cases = {
+        {first, rest, ""},
+        {first, field("t0", "-1"), at + "t0: must be positive, not -1"},
+        {first, field("t0", "inf"), at + "t0: 'inf' is not a finite number"},
+        {first, field("t0", "1:3:1"), at + "t0 takes one number, not '1:3:1'"},
+        {first, field("t_final", "2"),
+         b + " line 2: T0 must lie above the final T, so that the schedule has a level (T0 1, "
+             "final T 2)"},
+        {first, field("t_final", "0"), at + "t_final: must be positive, not 0"},
+        {first, field("alpha", "1"), at + "alpha: must be between 0 and 1, not 1"},
+        {first, field("alpha", "1.5"), at + "alpha: must be between 0 and 1, not 1.5"},
+        {first, field("alpha", "0.999999999"),
+         at + "alpha: 0.999999999 rounds to 1 in single precision (the largest below 1 is "
+              "0.99999994)"},
+        {first, field("levels", "4294967346", 3),
+         b + " line 3, levels must be from 1 to 10^9, not 4294967346"},
+        {first, field("levels", "50"),
+         at + "levels: '50' disagrees with the rest of the row, which gives '66'"},
+        {first, field("trials_per_level", "\x1b[31m"),
+         at + "trials_per_level: '?[31m' is not a decimal whole number"},
+        {first, field("cooling", "cubic"),
+         at + "cooling: 'cubic' is no cooling law (geometric, linear or lundy-mees)"},
+        {first, field("runs", "9223372036854775807"),
+         at + "runs must be from 1 to 10^7, not 9223372036854775807"},
+        {first, field("first_run", "4294967296"),
+         at + "first_run must be from 0 to 4294967295, not 4294967296"},
+        {first, field("first_run", "4294967290"),
+         b + " line 2: runs 4294967290 to 4294967339 go past run 4294967295, after which the "
+             "seeds repeat"},
+        {first, field("first_run", "60", 3), b + " line 3, first_run: 60, where line 2 has 50"},
+        {first, field("exact_optimum_runs", "90"),
+         at + "exact_optimum_runs must be from 0 to 50, not 90"},
+        {first, field("second_peak_runs", "-1"),
+         at + "second_peak_runs must be from 0 to 50, not -1"},
+        {first, field("median_run_us", "nan"), at + "median_run_us: 'nan' is not a finite number"},
+        {first, field("total_run_seconds", "1e308"),
+         at + "total_run_seconds must be from 0 to 5e+09, not 1e+308"},
+        {first, field("best_sum", "-1"), at + "best_sum must be from 0 to 1.70141173e+40, not -1"},
+        {first, field("mean_best", "1.5"),
+         at + "mean_best: '1.5' disagrees with the rest of the row, which gives '1.405'"},
+        {first, field("r99", "1"),
+         at + "r99: '1' disagrees with the rest of the row, which gives '" +
+             sa::format("%.9g", std::log(0.01) / std::log(0.8)) + "'"},
+        {first, field("tts99_seconds", ""),
+         at + "tts99_seconds: '' disagrees with the rest of the row, which gives a time"},
+        {first, field("median_measured", "2"), at + "median_measured must be 0 or 1, not 2"},
+        {first, field("version", "0.9.9"),
+         at + "version: '0.9.9' is not this program's version, " SA_DEMO_VERSION},
+        {first, field("seed", "8"), at + "seed: 8, where " + a + " line 2 has 7"},
+        {first, part_csv({geometric, {{1.0, 0.001, sa::lundy_mees{90}, 8}, 10}}, 50),
+         b + " line 3 studies another schedule than " + a + " line 3"},
+        {first, part_csv({geometric}, 50),
+         b + " holds 1 schedule and " + a + " 2: they study different sweeps"},
+        {first, "t0,alpha\n1,0.9\n", b + " is no CSV file of a study by sa_study " SA_DEMO_VERSION},
+        {first, rest.substr(0, rest.find('\n') + 1), b + " holds no schedule, only the heading"},
+        {first, cut, b + " line 3 is cut short: no newline ends it"},
+        {first, field("version", SA_DEMO_VERSION ",x"), b + " line 2 has more than 30 fields"},
+        {first, short_row, b + " line 2 has 29 fields, not 30"},
+        {first, std::string(11'000'000, ','),
+         "cannot read " + b + ": larger than any part, more than 10241024 bytes"},
+        {first, part_csv({geometric, lundy_mees}, 50, {20, 10, 5}),
+         b + " line 2: 20 runs end on the exact optimum, only 10 on the global peak, which holds "
+             "it"},
+        {part_csv({coarse}, 0, {0, 0, 0}), part_csv({coarse}, 50, {30, 30, 0}),
+         b + " line 2: 30 runs end on the exact optimum and 30 on the global peak, which does not "
+             "hold it: more than the 50 runs"},
+        {part_csv({coarse}, 0, {0, 0, 0}), part_csv({coarse}, 50, {0, 0, 1}),
+         b + " line 2: 1 run ends on the second peak, which has no grid point"},
+        {first, rest, "no part holds runs 100 to 149 (after " + b + ")", 150},
+        {"", rest,
+         "no part holds runs 0 to 49 (before " + b + ") or runs 100 to 119 (after " + b + ")", 120},
+        {first, rest, a + " holds runs 0 to 49, not all within the study's runs 10 to 109", 100,
+         10},
+        {first, first, b + " and " + a + " overlap: both hold runs 0 to 49"},
+    };
     for (const merge_case& test : cases) {
-        write_text(b, test.second);
-        const auto merged = sa::merge_parts({b, a});
-        EXPECT_EQ(merged ? "" : merged.error(), test.refusal) << test.what;
+        write_text(a, test.first_text);
+        write_text(b, test.rest_text);
+        // Without a first part, the rest alone.
+        const std::vector<std::string> parts =
+            test.first_text.empty() ? std::vector{b} : std::vector{b, a};
+        const sa::merge_request request{parts, test.first_run, test.runs, "", ""};
+        const auto merged = sa::merge_parts(request);
+        EXPECT_EQ(merged ? "" : merged.error(), test.refusal);
         if (merged) {
-            EXPECT_EQ(merged->results.front().summary.runs, 200);
-            EXPECT_EQ(merged->last_run, 199U);
+            EXPECT_EQ(merged->results.front().summary.runs, 100);
+            EXPECT_EQ(merged->results.front().summary.mean_best, 1.405);
+            EXPECT_EQ(merged->last_run, 99U);
         }
     }
+    const std::string directory = folder.file("part\x1b.csv");
+    fs::create_directory(directory);
+    const auto refused = sa::merge_parts({{a, directory}, 0, 100, "", ""});
+    EXPECT_EQ(refused ? "" : refused.error(),
+              "cannot read " + folder.file("part?.csv") + ": Is a directory");
+}
+
+// The merge's own command line: the whole study's runs are needed, and an option typed twice
+// is refused, as the study's are.
+TEST(StudyMerge, NeedsTheWholeStudysRuns) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> refusals = {
+        {{"a.csv"}, "needs --runs, the runs of the whole study, so that a missing part is noticed"},
+        {{"a.csv", "--runs", "5", "--runs", "6"}, "--runs is given twice"},
+        {{"a.csv", "--runs", "0"}, "--runs must be from 1 to 10^7, not 0"},
+        {{"a.csv", "--runs", "10", "--first-run", "4294967290"},
+         "runs 4294967290 to 4294967299 go past run 4294967295, after which the seeds repeat"},
+    };
+    for (const auto& [args, message] : refusals) {
+        const auto command = sa::parse_merge_command_line(args);
+        ASSERT_FALSE(command) << message;
+        EXPECT_EQ(command.error().error, message);
+    }
+    const auto command =
+        sa::parse_merge_command_line({"b.csv", "--first-run=7", "--runs=20", "a.csv"});
+    ASSERT_TRUE(command);
+    EXPECT_EQ(command->parts, (std::vector<std::string>{"b.csv", "a.csv"}));
+    EXPECT_EQ(command->first_run, 7U);
+    EXPECT_EQ(command->runs, 20);
 }
 
 // A file written again keeps the permissions it had, as a file written in place would.

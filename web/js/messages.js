@@ -40,11 +40,13 @@
         ? 'the page runs one schedule at a time: give one value, not a list'
         : `the lists make ${f.shown} schedules, more than the ${f.limit} a sweep may hold`),
       too_many_runs: (f, name) => `${name} must be at most ${f.limit} on this page`,
+      too_many_trials: (f) => `the schedules make ${f.shown} trials in all, more than the ${f.limit} this page makes at a time`,
       no_level: (f) => `T0 must lie above the final T, so that the schedule has a level (T0 ${f.shown}, final T ${f.limit})`,
       run_too_long: (f) => `${f.value}: about ${f.shown} trials per run, more than the ${f.limit} a run may make`,
       no_worsening_move: (f) => `no move worsens the value in a sample of ${f.limit} moves on ${f.shown} bits, ` +
         'so no temperature can be chosen from it',
       past_last_run: (f) => `runs ${f.value} to ${f.shown} go past run ${f.limit}, after which the seeds repeat`,
+      population_too_large: (f) => `${f.value}: ${f.shown}, more than the ${f.limit} that --population follows`,
     },
   };
 
