@@ -376,6 +376,11 @@ std::string trace(const val& checked) {
 
 // ---- A run stepped trial by trial: the run that sa_study --trace --seed S follows
 
+// A solution's digits, v[0] first, as sa_demo lists them.
+val digits_of(const sa::bit_vector& bits) {
+    return val::array(bits.begin(), bits.end());
+}
+
 class stepped_run {
   public:
     // `checked` is what check_schedule returned; it is taken as it is, so that a schedule whose
@@ -394,6 +399,7 @@ class stepped_run {
         shown.set("x", run_.state().start_x());
         shown.set("value", start_.fo);
         shown.set("f", f_at(sa::decode_bits(start_.bits)));
+        shown.set("digits", digits_of(start_.bits));
         return shown;
     }
 
@@ -426,6 +432,7 @@ class stepped_run {
         shown.set("accepted", trial.accepted);
         shown.set("x", state.current_x());
         shown.set("f", f_at(sa::decode_bits(state.current().bits)));
+        shown.set("digits", digits_of(state.current().bits));
         shown.set("value", state.current().fo);
         shown.set("bestX", state.best_x());
         shown.set("bestF", f_at(sa::decode_bits(state.best().bits)));

@@ -27,11 +27,6 @@
   const fixed = (value) => format.fixed(value, 6);
   const signed = (value) => (value > 0 ? '+' : '') + format.precise(value, 4);
 
-  // The whole number that x's digits spell on a grid of `bits` digits: x = −2 + 4d / (2^bits − 1),
-  // rounded to single precision, is far enough from its neighbours on every grid from 2 to 24
-  // bits for the nearest d to be the one.
-  const decodedOf = (x, bits) => Math.round(((x + 2) / 4) * (2 ** bits - 1));
-
   class RunView {
     constructor({ plot, charts, controls, stop, speed, speedValue, live, digits, status, stale, table, details, csv }) {
       Object.assign(this, { plot, controls, stop, speed, speedValue, live, digits, status, stale, table, details, csv });
@@ -342,7 +337,7 @@
         return;
       }
       const bits = this.checked.bits;
-      const d = decodedOf(trial ? trial.x : this.start.x, bits);
+      const digits = (trial ?? this.start).digits;
       const cells = this.digits.children;
       if (cells.length !== bits) {
         this.digits.replaceChildren(...Array.from({ length: bits }, (_, k) => {
@@ -352,7 +347,7 @@
         }));
       }
       for (let k = 0; k < bits; ++k) {
-        const digit = Math.floor(d / 2 ** (bits - 1 - k)) % 2;
+        const digit = digits[k];
         const flipped = trial !== null && trial.position === k;
         const cell = cells[k];
         cell.firstChild.textContent = String(digit);

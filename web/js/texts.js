@@ -66,8 +66,9 @@
         look: 'The bars (where the runs are) against the shaded equilibrium, level by level, and the distance ' +
           'between them below. While T is high the runs keep up and the distance stays small. As T falls the ' +
           'equilibrium moves its mass onto the global peak faster than a run on the second peak can cross the valley ' +
-          'by flipping single digits: the distance grows, then stays, the runs frozen. Try a slower α (0.999) or the ' +
-          'quench (0.5) in the fields, and cool the runs again.',
+          'by flipping single digits: the distance grows, then stays, the runs frozen. Cooling more slowly (α 0.995) ' +
+          'moves the freeze only a little lower; stop at a final T of 0.1 and the distance ends far smaller, ' +
+          'while the quench (α 0.5) leaves it large from its first levels.',
         result: ({ level, temperature, distance, share, equilibrium }) =>
           `At the last level (${level}, T = ${temperature}) the distance is ${distance}: ${share} of the runs on the ` +
           `global peak, where the equilibrium holds ${equilibrium}.`,
@@ -325,7 +326,8 @@
           'eles, por baixo. Enquanto T é alta as execuções acompanham-no e a distância fica pequena. Ao descer T, o ' +
           'equilíbrio passa a sua massa para o pico global mais depressa do que uma execução no segundo pico consegue ' +
           'atravessar o vale trocando um dígito de cada vez: a distância cresce e depois fica, as execuções congeladas. ' +
-          'Experimente um α mais lento (0,999) ou a têmpera (0,5) nos campos, e arrefeça de novo.',
+          'Arrefecer mais devagar (α 0,995) só atrasa um pouco o congelamento; pare numa T final de 0,1 e a distância ' +
+          'acaba muito menor, enquanto a têmpera (α 0,5) a deixa grande desde os primeiros níveis.',
         result: ({ level, temperature, distance, share, equilibrium }) =>
           `No último nível (${level}, T = ${temperature}) a distância é ${distance}: ${share} das execuções no pico ` +
           `global, onde o equilíbrio tem ${equilibrium}.`,
