@@ -1,5 +1,6 @@
 #include "reference_run.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "objective/objective.hpp"
@@ -20,29 +21,42 @@ long double literal_bits_to_x(const sa::bit_vector& v, const sa::encoding& enc) 
 void lower_to_level(const sa::schedule_params& schedule, int k, double& temperature) {
     const double t0 = schedule.t0;
     const double t_final = schedule.t_final;
-    const int L = schedule.levels;
-    if (schedule.law == sa::cooling_law::linear) {
+    if (const auto* linear = std::get_if<sa::linear>(&schedule.law)) {
+        const int L = linear->levels;
         temperature = t0 - k * (t0 - t_final) / L;
-    } else if (schedule.law == sa::cooling_law::lundy_mees) {
+    } else if (const auto* lundy_mees = std::get_if<sa::lundy_mees>(&schedule.law)) {
+        const int L = lundy_mees->levels;
         const double beta = (t0 - t_final) / (L * t0 * t_final);
-        temperature = temperature / (1 + beta * temperature);
+        temperature = std::max(t_final, temperature / (1 + beta * temperature));
     } else {
-        temperature = static_cast<double>(static_cast<long double>(temperature) * schedule.alpha);
+        const double alpha = std::get<sa::geometric>(schedule.law).alpha;
+        temperature = static_cast<double>(static_cast<long double>(temperature) * alpha);
     }
+}
+
+// Geometric cooling goes on while T is above the final T, the other laws for L levels.
+bool goes_on(const sa::schedule_params& schedule, int levels, double temperature) {
+    if (const auto* linear = std::get_if<sa::linear>(&schedule.law)) {
+        return levels < linear->levels;
+    }
+    if (const auto* lundy_mees = std::get_if<sa::lundy_mees>(&schedule.law)) {
+        return levels < lundy_mees->levels;
+    }
+    return temperature > schedule.t_final;
 }
 
 }  // namespace
 
 sa::run_report reference_run(const sa::encoding& enc, const sa::schedule_params& schedule,
-                             sa::solution& cur, sa::random_engine& engine) {
+                             sa::solution& cur, sa::random_engine& engine,
+                             std::vector<reference_level>* levels_seen) {
     sa::solution best = cur;
     const auto start_x = static_cast<float>(literal_bits_to_x(cur.bits, enc));
     float best_x = start_x;
     double temperature = schedule.t0;
     int levels = 0;
-    // Geometric cooling goes on while T is above the final T, the other laws for L levels.
-    while (schedule.law == sa::cooling_law::geometric ? temperature > schedule.t_final
-                                                      : levels < schedule.levels) {
+    while (goes_on(schedule, levels, temperature)) {
+        reference_level accepted{0, 0};
         for (int trial = 0; trial < schedule.trials_per_level; ++trial) {
             const int k = sa::random_int(engine, enc.n_bits);
             const auto x_old = static_cast<float>(literal_bits_to_x(cur.bits, enc));
@@ -51,6 +65,7 @@ sa::run_report reference_run(const sa::encoding& enc, const sa::schedule_params&
             const auto f_new = static_cast<float>(sa::objective(x_new));
             const auto delta = static_cast<float>(f_new - sa::objective(x_old));
             if (delta > 0.0F) {
+                ++accepted.improving;
                 cur.fo = static_cast<float>(static_cast<long double>(cur.fo) + delta);
                 if (cur.fo > best.fo) {
                     best = cur;
@@ -60,11 +75,15 @@ sa::run_report reference_run(const sa::encoding& enc, const sa::schedule_params&
                 const auto r = static_cast<double>(sa::random_uniform(engine, 0.0, 1.0));
                 const long double exponent = static_cast<long double>(delta) / temperature;
                 if (std::exp(static_cast<double>(exponent)) > r) {
+                    ++accepted.worsening;
                     cur.fo = static_cast<float>(static_cast<long double>(cur.fo) + delta);
                 } else {
                     sa::flip_bit(cur.bits, k);
                 }
             }
+        }
+        if (levels_seen != nullptr) {
+            levels_seen->push_back(accepted);
         }
         ++levels;
         lower_to_level(schedule, levels, temperature);

@@ -12,7 +12,8 @@ programs=(cmake g++ libcli11-dev gnuplot-nox)
 # native sa_demo in the clock second that a test compares. Node and npm are asked for below,
 # only where their commands are missing: a Node from elsewhere serves as well.
 web=(emscripten chromium-headless-shell faketime)
-tests=("${programs[@]}" libgtest-dev libbenchmark-dev valgrind libxml2-utils "${web[@]}")
+# parallel runs the recipes of doc/many_machines.md on this machine.
+tests=("${programs[@]}" libgtest-dev libbenchmark-dev valgrind libxml2-utils parallel "${web[@]}")
 ci=("${tests[@]}" clang libclang-rt-14-dev libomp-dev gcovr cppcheck clang-tidy clang-format
     dpkg-dev file git lintian man-db groff-base)
 

@@ -1,116 +1,246 @@
 // The libraries as the page sees them, through embind: sa_demo's session, a schedule checked
-// by sa_study's own command line, a run stepped trial by trial, a study run in chunks and the
-// grid it runs on. Every number the page shows comes from here; the page only draws.
+// by the study's own rules, a run stepped trial by trial, a study run in chunks, a sweep, many
+// runs followed level by level against the equilibrium, and the grid they run on. Every number
+// the page shows, and every fault it finds in a value, comes from here; the page only draws
+// and puts faults into words.
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "console/console.hpp"
 #include "objective/objective.hpp"
 #include "study/study.hpp"
-#include "study_cli/study_cli.hpp"
 #include "study_output/study_output.hpp"
 
 namespace {
 
 using emscripten::val;
 
+// ---- What the page's interface takes: each argument that is not a value of a request lies in
+// a range, which the interface checks before it calls here, with these figures.
+
+struct argument_range {
+    const char* name;
+    int low;
+    int high;
+};
+
+// Bins and columns: more than any screen shows would only cost memory.
+constexpr std::array<argument_range, 3> argument_ranges = {{
+    {"bits", sa::min_bits, sa::max_bits},
+    {"columns", 1, 10'000},
+    {"bins", 1, 1'000},
+}};
+
+val argument_limits() {
+    val limits = val::object();
+    for (const argument_range& range : argument_ranges) {
+        val bounds = val::object();
+        bounds.set("low", range.low);
+        bounds.set("high", range.high);
+        limits.set(range.name, bounds);
+    }
+    return limits;
+}
+
 // ---- sa_demo's session
+
+// What a session may print for the page to hold: more than a console pane ever shows, and far
+// less than the memory the page may take.
+constexpr std::size_t session_output_cap = std::size_t{1} << 24U;
+
+// A session's output, kept in memory up to the cap. A write past it fails, and the session
+// ends as it ends on any failed write.
+struct capped_output {
+    std::string text;
+    bool overflowed = false;
+};
+
+ssize_t write_capped(void* cookie, const char* data, std::size_t size) {
+    auto& output = *static_cast<capped_output*>(cookie);
+    if (output.text.size() + size > session_output_cap) {
+        output.overflowed = true;
+        return -1;
+    }
+    output.text.append(data, size);
+    return static_cast<ssize_t>(size);
+}
+
+// Where a session's complaints go: nowhere, since the page says what went wrong itself.
+ssize_t write_nowhere(void* /*cookie*/, const char* /*data*/, std::size_t size) {
+    return static_cast<ssize_t>(size);
+}
 
 // What a session prints for that clock second and that standard input, and whether it ended
 // for want of more input, where sa_demo at a terminal would wait, rather than at choice 0.
+// `overflow` instead, with the cap, when it printed more than the page holds.
 val session(std::uint32_t second, std::string input) {
+    capped_output output;
     std::FILE* in = fmemopen(input.data(), input.size(), "r");
-    char* printed = nullptr;
-    std::size_t length = 0;
-    std::FILE* out = open_memstream(&printed, &length);
+    std::FILE* out = fopencookie(&output, "w", {nullptr, write_capped, nullptr, nullptr});
+    std::FILE* err = fopencookie(nullptr, "w", {nullptr, write_nowhere, nullptr, nullptr});
     val result = val::object();
-    if (in == nullptr || out == nullptr) {
+    if (in == nullptr || out == nullptr || err == nullptr) {
         result.set("error", std::string("no memory for the session's streams"));
         return result;
     }
-    result.set("status", sa::run_program(second, {in, out}));
+    result.set("status", sa::run_program(second, {in, out, err}));
     result.set("awaitingInput", std::feof(in) != 0);
-    std::fclose(in);
-    std::fclose(out);
-    result.set("text", std::string(printed, length));
-    std::free(printed);
+    for (std::FILE* stream : {in, out, err}) {
+        std::fclose(stream);
+    }
+    if (output.overflowed) {
+        result.set("overflow", static_cast<double>(session_output_cap));
+    } else {
+        result.set("text", output.text);
+    }
     return result;
 }
 
-// ---- The schedule, checked by sa_study's command line
+// ---- The schedule, checked by the rules that sa_study's command line checks it by
 
-// The page's fields, each as typed: an empty one stands for sa_study's default, as an option
-// left out does.
-std::vector<std::string> study_arguments(const val& fields) {
-    static const char* const options[][2] = {
-        {"seed", "--seed"},      {"runs", "--runs"},     {"t0", "--t0"},     {"alpha", "--alpha"},
-        {"tFinal", "--t-final"}, {"trials", "--trials"}, {"bits", "--bits"},
-    };
-    std::vector<std::string> args;
-    for (const auto& [field, option] : options) {
-        const val value = fields[field];
-        if (value.isString() && !value.as<std::string>().empty()) {
-            // --name=value keeps a value that starts with a dash a value.
-            args.push_back(std::string(option) + "=" + value.as<std::string>());
+// Each field of a request as the page's script names it, the page's own fields first, in the
+// order they are read.
+constexpr std::array<std::pair<sa::study_field, const char*>, 12> field_names = {{
+    {sa::study_field::seed, "seed"},
+    {sa::study_field::runs, "runs"},
+    {sa::study_field::t0, "t0"},
+    {sa::study_field::alpha, "alpha"},
+    {sa::study_field::t_final, "tFinal"},
+    {sa::study_field::trials, "trials"},
+    {sa::study_field::bits, "bits"},
+    {sa::study_field::first_run, "firstRun"},
+    {sa::study_field::jobs, "jobs"},
+    {sa::study_field::laws, "cooling"},
+    {sa::study_field::levels, "levels"},
+    {sa::study_field::target, "target"},
+}};
+
+// Each kind of fault as the page's script names it, in the order they are declared.
+constexpr std::array<const char*, 29> fault_kind_names = {
+    "missing_value",
+    "empty_item",
+    "range_shape",
+    "stop_below_start",
+    "bad_step",
+    "too_many_values",
+    "not_a_number",
+    "not_finite",
+    "not_whole",
+    "unrepresentable",
+    "too_large",
+    "not_positive",
+    "rounds_to_zero",
+    "not_a_factor",
+    "rounds_to_one",
+    "out_of_range",
+    "not_one_number",
+    "bad_acceptance",
+    "unknown_law",
+    "alpha_without_law",
+    "levels_without_law",
+    "too_many_schedules",
+    "too_many_runs",
+    "too_many_trials",
+    "no_level",
+    "run_too_long",
+    "no_worsening_move",
+    "past_last_run",
+    "population_too_large",
+};
+static_assert(static_cast<std::size_t>(sa::fault_kind::population_too_large) + 1 ==
+              fault_kind_names.size());
+
+// A refused value as the page's script takes it, to put into words.
+val fault_object(const sa::fault& refused) {
+    val shown = val::object();
+    shown.set("kind", std::string(fault_kind_names[static_cast<std::size_t>(refused.kind)]));
+    shown.set("field", val::null());
+    for (const auto& [field, name] : field_names) {
+        if (refused.field == field) {
+            shown.set("field", std::string(name));
         }
     }
-    return args;
+    shown.set("value", refused.value);
+    shown.set("shown", refused.shown);
+    shown.set("limit", refused.limit);
+    return shown;
 }
 
-// The page studies one schedule at a time, and up to this many runs of it.
-constexpr long page_max_runs = 100'000;
+val refusal(const sa::fault& refused) {
+    val result = val::object();
+    result.set("fault", fault_object(refused));
+    return result;
+}
 
-// What sa_study makes of the fields, or why it refuses them.
-struct checked_fields {
-    sa::study_options options;
-    std::string error;
+// The page runs one schedule at a time, and up to this many runs of it; a sweep, up to 100
+// schedules and as many trials as take a minute or so in a browser.
+constexpr sa::study_caps page_caps{100'000, 1};
+constexpr sa::study_caps sweep_caps{100'000, 100, 1'000'000'000};
+
+// How the fields write numbers: {decimalPoint, listSeparator}, each one character, as the
+// interface has checked.
+sa::number_style style_of(const val& style) {
+    return {style["decimalPoint"].as<std::string>().front(),
+            style["listSeparator"].as<std::string>().front()};
+}
+
+// A request read from the page's fields and planned, and its seed: the clock second unless
+// one is given.
+struct planned_request {
+    sa::study_request request;
+    sa::study_plan plan;
+    std::uint32_t seed;
 };
 
-checked_fields check(const val& fields) {
-    sa::command_line parsed = sa::parse_command_line(study_arguments(fields), 1);
-    checked_fields checked{std::move(parsed.options), std::move(parsed.error)};
-    if (checked.error.empty() && checked.options.cases.size() != 1) {
-        checked.error = "the page runs one schedule at a time: give one value, not a list";
+// The page's fields, each as typed, read and planned as sa_study reads and plans its options:
+// an empty one stands for the default, as an option left out does.
+sa::expected<planned_request> plan_fields(const val& fields, const val& style,
+                                          const sa::study_caps& caps) {
+    sa::study_request request;
+    for (const auto& [field, name] : field_names) {
+        const val value = fields[name];
+        if (value.isString() && !value.as<std::string>().empty()) {
+            if (std::optional<sa::fault> wrong =
+                    sa::read_field(field, value.as<std::string>(), request, style_of(style))) {
+                return *wrong;
+            }
+        }
     }
-    if (checked.error.empty() && checked.options.runs > page_max_runs) {
-        checked.error = "--runs must be at most " + std::to_string(page_max_runs) + " on this page";
+    const std::uint32_t seed =
+        request.seed.value_or(static_cast<std::uint32_t>(std::time(nullptr)));
+    sa::expected<sa::study_plan> plan = sa::plan_study(request, seed, caps);
+    if (!plan) {
+        return plan.error();
     }
-    return checked;
+    if (std::optional<sa::fault> wrong = sa::run_range_fault(request)) {
+        return *wrong;
+    }
+    return planned_request{request, std::move(*plan), seed};
 }
 
-// Checked fields that the page has already shown to check out; any others are a caller's
-// fault, thrown as a JavaScript error with sa_study's message.
-checked_fields checked_or_thrown(const val& fields) {
-    checked_fields checked = check(fields);
-    if (!checked.error.empty()) {
-        val::global("Error").new_(checked.error).throw_();
+// The schedule as the page shows it: why it is refused, or its values and cost.
+val check_schedule(const val& fields, const val& style) {
+    const sa::expected<planned_request> checked = plan_fields(fields, style, page_caps);
+    if (!checked) {
+        return refusal(checked.error());
     }
-    return checked;
-}
-
-// The schedule as the page shows it: sa_study's error message, or its values and cost.
-val check_schedule(const val& fields) {
-    const checked_fields checked = check(fields);
-    val result = val::object();
-    result.set("error", checked.error);
-    if (!checked.error.empty()) {
-        return result;
-    }
-    const sa::study_case& study = checked.options.cases.front();
+    const sa::study_case& study = checked->plan.cases.front();
     const sa::schedule_params& schedule = study.schedule;
-    result.set("seed", checked.options.seed);
-    result.set("runs", static_cast<double>(checked.options.runs));
+    val result = val::object();
+    result.set("seed", checked->seed);
+    result.set("runs", static_cast<double>(checked->request.runs));
     result.set("t0", schedule.t0);
-    result.set("alpha", schedule.alpha);
+    result.set("alpha", sa::alpha_of(schedule.law));
     result.set("tFinal", schedule.t_final);
     result.set("trials", schedule.trials_per_level);
     result.set("bits", study.bits);
@@ -120,7 +250,30 @@ val check_schedule(const val& fields) {
     return result;
 }
 
+// The case that check_schedule returned values for; the page runs the demo's law with them.
+sa::study_case case_of(const val& checked) {
+    const int bits = checked["bits"].as<int>();
+    const sa::cooling law = sa::law_with(sa::demo_schedule(sa::study_encoding(bits)).law,
+                                         checked["alpha"].as<double>(), 0);
+    return {{checked["t0"].as<double>(), checked["tFinal"].as<double>(), law,
+             checked["trials"].as<int>()},
+            bits};
+}
+
+sa::seed_range runs_of(const val& checked) {
+    return {checked["seed"].as<std::uint32_t>(), 0,
+            static_cast<long>(checked["runs"].as<double>())};
+}
+
 // ---- The grid: f at every point, drawn one column at a time
+
+// What a long job has done, for the page to show: {done_name: done, total_name: total}.
+val progress_of(const char* done_name, double done, const char* total_name, double total) {
+    val progress = val::object();
+    progress.set(done_name, done);
+    progress.set(total_name, total);
+    return progress;
+}
 
 // One grid kept at a time, as sa_study keeps it.
 sa::grid_cache& grids() {
@@ -147,17 +300,45 @@ val point(const sa::tabulated_space& space, int d) {
     return marked;
 }
 
-val hill(const sa::tabulated_space& space, const sa::peak_range& range) {
-    val marked = point(space, top_of(space, range));
+// The grid points of a hill, from one end to the other.
+void set_range(val& marked, const sa::tabulated_space& space, const sa::peak_range& range) {
     marked.set("fromX", space.x_at(range.first));
     marked.set("toX", space.x_at(range.last));
+}
+
+// A hill as the grid has it: its highest point and its range.
+val grid_hill(const sa::tabulated_space& space, const sa::peak_range& range) {
+    val marked = point(space, top_of(space, range));
+    set_range(marked, space, range);
     return marked;
 }
 
+// Every hill of f, highest first: where f peaks, and the grid's range of it where the grid has
+// points on it.
+val every_hill(const sa::tabulated_space& space) {
+    val hills = val::array();
+    for (const sa::hill& each : sa::hills_of(space)) {
+        val marked = val::object();
+        marked.set("x", each.top_x);
+        marked.set("value", each.top_value);
+        if (each.range.first >= 0) {
+            set_range(marked, space, each.range);
+        }
+        hills.call<void>("push", marked);
+    }
+    return hills;
+}
+
 // The least and greatest f in each of `columns` equal parts of the interval, the parts cut as
-// sa_study cuts its histogram, and the grid's landmarks.
-val landscape(int bits, int columns) {
-    const sa::tabulated_grid& grid = grids().of(bits);
+// sa_study cuts its histogram, and the grid's landmarks. `on_progress` is told now and then
+// the points tabulated so far, when the grid is new.
+val landscape(int bits, int columns, const val& on_progress) {
+    const auto points = static_cast<double>(sa::study_encoding(bits).d_max) + 1.0;
+    double done = 0.0;
+    const sa::tabulated_grid& grid = grids().of(bits, [&](std::int64_t tabulated) {
+        done += static_cast<double>(tabulated);
+        on_progress(progress_of("pointsDone", done, "points", points));
+    });
     const sa::encoding& enc = grid.space.grid_encoding();
     std::vector<float> low(static_cast<std::size_t>(columns), INFINITY);
     std::vector<float> high(static_cast<std::size_t>(columns), -INFINITY);
@@ -172,20 +353,22 @@ val landscape(int bits, int columns) {
     result.set("low", val::array(low));
     result.set("high", val::array(high));
     result.set("optimum", point(grid.space, grid.landmarks.optimum_d));
-    result.set("globalPeak", hill(grid.space, grid.landmarks.global_peak));
-    if (grid.landmarks.second_peak.first >= 0) {
-        result.set("secondPeak", hill(grid.space, grid.landmarks.second_peak));
+    for (const auto& [name, range] : {std::pair{"globalPeak", grid.landmarks.global_peak},
+                                      std::pair{"secondPeak", grid.landmarks.second_peak}}) {
+        if (range.first >= 0) {
+            result.set(name, grid_hill(grid.space, range));
+        }
     }
+    result.set("hills", every_hill(grid.space));
     return result;
 }
 
 // ---- A traced run: the CSV of sa_study --trace
 
-std::string trace(const val& fields) {
-    const checked_fields checked = checked_or_thrown(fields);
+std::string trace(const val& checked) {
     std::string csv = sa::trace_csv_heading();
     sa::trace_run(
-        checked.options.cases.front(), {checked.options.seed, 0, 1},
+        case_of(checked), {checked["seed"].as<std::uint32_t>(), 0, 1},
         [](const sa::trace_start& /*start*/) {},
         [&csv](const sa::level_summary& level) { csv += sa::trace_csv_row(level); });
     return csv;
@@ -193,13 +376,9 @@ std::string trace(const val& fields) {
 
 // ---- A run stepped trial by trial: the run that sa_study --trace --seed S follows
 
-sa::schedule_params schedule_of(const val& checked) {
-    sa::schedule_params schedule{};
-    schedule.t0 = checked["t0"].as<double>();
-    schedule.alpha = checked["alpha"].as<double>();
-    schedule.t_final = checked["tFinal"].as<double>();
-    schedule.trials_per_level = checked["trials"].as<int>();
-    return schedule;
+// A solution's digits, v[0] first, as sa_demo lists them.
+val digits_of(const sa::bit_vector& bits) {
+    return val::array(bits.begin(), bits.end());
 }
 
 class stepped_run {
@@ -207,25 +386,20 @@ class stepped_run {
     // `checked` is what check_schedule returned; it is taken as it is, so that a schedule whose
     // levels take long to count is counted once, away from the page.
     stepped_run(const val& checked, std::uint32_t seed)
-        : enc_(sa::study_encoding(checked["bits"].as<int>())),
-          schedule_(schedule_of(checked)),
-          levels_(schedule_),
+        : study_(case_of(checked)),
+          enc_(sa::study_encoding(study_.bits)),
           engine_(seed),
           start_(sa::random_solution(enc_, engine_)),
-          run_(enc_, start_),
-          level_(levels_.begin()) {
-        begin_level();
-    }
-    stepped_run(const stepped_run&) = delete;
-    stepped_run& operator=(const stepped_run&) = delete;
+          run_(enc_, study_.schedule, start_) {}
 
-    bool finished() const { return level_ == std::default_sentinel; }
+    bool finished() const { return run_.finished(); }
 
     val start() const {
         val shown = val::object();
-        shown.set("x", run_.start_x());
+        shown.set("x", run_.state().start_x());
         shown.set("value", start_.fo);
         shown.set("f", f_at(sa::decode_bits(start_.bits)));
+        shown.set("digits", digits_of(start_.bits));
         return shown;
     }
 
@@ -234,18 +408,15 @@ class stepped_run {
         if (finished()) {
             return val::null();
         }
-        const double temperature = *level_;
-        const float x_before = run_.current_x();
-        const sa::trial_outcome trial = run_.trial(temperature, engine_);
-        ++trials_done_;
-        ++summary_.trials;
-        if (trial.accepted) {
-            ++(sa::improves(trial.delta) ? summary_.improving : summary_.worsening);
-        }
+        const sa::annealing_run& state = run_.state();
+        const float x_before = state.current_x();
+        const sa::trial_step made = run_.trial(engine_);
+        const sa::trial_outcome& trial = made.outcome;
+        const double temperature = made.level.temperature;
         val shown = val::object();
-        shown.set("trial", static_cast<double>(trials_done_));
-        shown.set("level", static_cast<double>(summary_.level));
-        shown.set("trialInLevel", summary_.trials);
+        shown.set("trial", static_cast<double>(run_.trials_made()));
+        shown.set("level", static_cast<double>(made.level.level));
+        shown.set("trialInLevel", made.level.trials);
         shown.set("temperature", temperature);
         shown.set("fromX", x_before);
         shown.set("position", trial.position);
@@ -259,14 +430,15 @@ class stepped_run {
                                      : std::exp(sa::acceptance_exponent(trial.delta, temperature)));
         shown.set("r", trial.r ? val(*trial.r) : val::null());
         shown.set("accepted", trial.accepted);
-        shown.set("x", run_.current_x());
-        shown.set("f", f_at(sa::decode_bits(run_.current().bits)));
-        shown.set("value", run_.current().fo);
-        shown.set("bestX", run_.best_x());
-        shown.set("bestF", f_at(sa::decode_bits(run_.best().bits)));
-        shown.set("bestValue", run_.best().fo);
-        if (summary_.trials == schedule_.trials_per_level) {
-            shown.set("levelDone", end_level());
+        shown.set("x", state.current_x());
+        shown.set("f", f_at(sa::decode_bits(state.current().bits)));
+        shown.set("digits", digits_of(state.current().bits));
+        shown.set("value", state.current().fo);
+        shown.set("bestX", state.best_x());
+        shown.set("bestF", f_at(sa::decode_bits(state.best().bits)));
+        shown.set("bestValue", state.best().fo);
+        if (made.closed_level) {
+            shown.set("levelDone", level_shown(made.level));
         }
         return shown;
     }
@@ -274,109 +446,153 @@ class stepped_run {
   private:
     float f_at(int d) const { return static_cast<float>(sa::objective(sa::x_at(d, enc_))); }
 
-    void begin_level() {
-        if (!finished()) {
-            summary_ = {level_number_, *level_, 0, 0, 0, 0.0F, 0.0F, 0.0F};
-        }
-    }
-
-    // The level's line as sa_study --trace writes it, and its row of the CSV.
-    val end_level() {
-        summary_.x = run_.current_x();
-        summary_.fo = run_.current().fo;
-        summary_.best_fo = run_.best().fo;
+    // A closed level's line as sa_study --trace writes it, and its row of the CSV.
+    static val level_shown(const sa::level_summary& level) {
         val done = val::object();
-        done.set("level", static_cast<double>(summary_.level));
-        done.set("temperature", summary_.temperature);
-        done.set("improving", summary_.improving);
-        done.set("worsening", summary_.worsening);
-        done.set("trials", summary_.trials);
-        done.set("x", summary_.x);
-        done.set("value", summary_.fo);
-        done.set("bestValue", summary_.best_fo);
-        done.set("csv", sa::trace_csv_row(summary_));
-        ++level_;
-        ++level_number_;
-        begin_level();
+        done.set("level", static_cast<double>(level.level));
+        done.set("temperature", level.temperature);
+        done.set("improving", level.improving);
+        done.set("worsening", level.worsening);
+        done.set("trials", level.trials);
+        done.set("x", level.x);
+        done.set("value", level.fo);
+        done.set("bestValue", level.best_fo);
+        done.set("csv", sa::trace_csv_row(level));
         return done;
     }
 
+    sa::study_case study_;
     sa::encoding enc_;
-    sa::schedule_params schedule_;
-    sa::temperature_levels levels_;  // level_ points into it: never moved
     sa::random_engine engine_;
     sa::solution start_;
-    sa::annealing_run run_;
-    sa::temperature_levels::iterator level_;
-    std::int64_t level_number_ = 0;
-    std::int64_t trials_done_ = 0;
-    sa::level_summary summary_{};
+    sa::scheduled_run run_;
 };
 
 // ---- A study, run in chunks so that a worker can report between them
 
 class study_job {
   public:
-    explicit study_job(const val& fields) : study_job(checked_or_thrown(fields)) {}
+    // `checked` is what check_schedule returned.
+    explicit study_job(const val& checked)
+        : study_(case_of(checked)),
+          runs_(runs_of(checked)),
+          space_(sa::study_encoding(study_.bits)),
+          landmarks_(sa::find_landmarks(space_)) {
+        outcomes_.reserve(static_cast<std::size_t>(runs_.count));
+    }
 
-    double seed() const { return seed_; }
+    double seed() const { return static_cast<double>(runs_.seed); }
     double trials_per_run() const {
         return static_cast<double>(sa::trials_per_run(study_.schedule));
     }
     double runs_done() const { return static_cast<double>(outcomes_.size()); }
-    double runs() const { return static_cast<double>(runs_); }
+    double runs() const { return static_cast<double>(runs_.count); }
 
     // Up to `count` more runs; `on_trials` is told now and then how many trials the chunk has
     // made. Returns the runs done in all.
     double run_chunk(double count, const val& on_trials) {
         const long done = static_cast<long>(outcomes_.size());
-        const long chunk = std::min(static_cast<long>(count), runs_ - done);
+        const long chunk = std::min(static_cast<long>(count), runs_.count - done);
         const std::vector<sa::run_outcome> ran = sa::study_runs(
-            space_, study_, {seed_, static_cast<std::uint64_t>(done), chunk}, 1,
+            space_, study_, {runs_.seed, static_cast<std::uint64_t>(done), chunk}, 1,
             [&on_trials](std::int64_t trials) { on_trials(static_cast<double>(trials)); });
         outcomes_.insert(outcomes_.end(), ran.begin(), ran.end());
         return runs_done();
     }
 
-    // What the runs add up to: sa_study's CSV, and where the runs ended.
+    // What the runs add up to: sa_study's CSV, and where the runs ended, in `bins` parts of
+    // the interval.
     val result(int bins) const {
         const sa::case_result summed{study_, landmarks_, sa::summarize(outcomes_, landmarks_)};
         val result = val::object();
-        result.set("csv", sa::study_csv({summed}, {seed_, 0, true}));
+        result.set("csv",
+                   sa::study_csv({summed}, {static_cast<std::uint32_t>(runs_.seed), 0, true}));
         const std::vector<long> counts =
             sa::histogram_of_ends(outcomes_, space_.grid_encoding(), bins);
-        std::vector<double> histogram(counts.begin(), counts.end());
-        result.set("histogram", val::array(histogram));
+        result.set("histogram", val::array(std::vector<double>(counts.begin(), counts.end())));
         return result;
     }
 
   private:
-    explicit study_job(const checked_fields& checked)
-        : study_(checked.options.cases.front()),
-          runs_(checked.options.runs),
-          seed_(checked.options.seed),
-          space_(sa::study_encoding(study_.bits)),
-          landmarks_(sa::find_landmarks(space_)) {
-        outcomes_.reserve(static_cast<std::size_t>(runs_));
-    }
-
     sa::study_case study_;
-    long runs_;
-    std::uint32_t seed_;
+    sa::seed_range runs_;
     // Its own grid, tabulated for each study as sa_study tabulates it.
     sa::tabulated_space space_;
     sa::grid_landmarks landmarks_;
     std::vector<sa::run_outcome> outcomes_;
 };
 
+// ---- A sweep of schedules: the CSV of sa_study --csv for the same options
+
+// `on_trials` is told now and then the trials made so far and those planned.
+val sweep(const val& fields, const val& style, const val& on_trials) {
+    const sa::expected<planned_request> planned = plan_fields(fields, style, sweep_caps);
+    if (!planned) {
+        return refusal(planned.error());
+    }
+    const sa::seed_range runs{planned->seed, 0, planned->request.runs};
+    const auto trials = static_cast<double>(sa::planned_trials(planned->plan, runs.count));
+    sa::grid_cache sweep_grids;
+    const sa::plan_results made =
+        sa::run_plan(planned->plan.cases, runs, 1, sweep_grids,
+                     [&](std::int64_t done) { on_trials(static_cast<double>(done), trials); });
+    val result = val::object();
+    result.set("csv", sa::study_csv(made.results, {planned->seed, 0, true}));
+    return result;
+}
+
+// ---- Many runs followed level by level against the equilibrium: the CSV of sa_study
+// --population, and each level's runs and mass in `bins` parts of the interval
+
+template <typename T>
+val arrays(const std::vector<sa::population_level>& levels,
+           const std::vector<T> sa::population_level::*of) {
+    val rows = val::array();
+    for (const sa::population_level& level : levels) {
+        const std::vector<T>& values = level.*of;
+        rows.call<void>("push", val::array(std::vector<double>(values.begin(), values.end())));
+    }
+    return rows;
+}
+
+// `on_progress` is told now and then the runs done, as a fraction of the whole when runs are
+// long, then the levels whose equilibrium is found.
+val population(const val& checked, int bins, const val& on_progress) {
+    const sa::study_case study = case_of(checked);
+    if (std::optional<sa::fault> wrong = sa::population_fault(study)) {
+        return refusal(*wrong);
+    }
+    const sa::seed_range runs = runs_of(checked);
+    const auto trials_per_run = static_cast<double>(sa::trials_per_run(study.schedule));
+    const auto levels = static_cast<double>(sa::count_levels(study.schedule));
+    const sa::population_study followed = sa::study_population(
+        grids().of(study.bits).space, study, bins, runs, 1,
+        {[&](std::int64_t trials) {
+             on_progress(progress_of("runsDone", static_cast<double>(trials) / trials_per_run,
+                                     "runs", static_cast<double>(runs.count)));
+         },
+         [&](std::int64_t levels_done) {
+             on_progress(
+                 progress_of("levelsDone", static_cast<double>(levels_done), "levels", levels));
+         }});
+    val result = val::object();
+    result.set("csv", sa::population_csv(followed));
+    result.set("histogram", arrays(followed.levels, &sa::population_level::bin_runs));
+    result.set("boltzmann", arrays(followed.levels, &sa::population_level::bin_mass));
+    return result;
+}
+
 }  // namespace
 
 EMSCRIPTEN_BINDINGS(sa_web) {
+    emscripten::function("argumentLimits", &argument_limits);
     emscripten::function("session", &session);
     emscripten::function("checkSchedule", &check_schedule);
     emscripten::function("landscape", &landscape);
     emscripten::function("trace", &trace);
     emscripten::function("traceCsvHeading", &sa::trace_csv_heading);
+    emscripten::function("sweep", &sweep);
+    emscripten::function("population", &population);
     emscripten::class_<stepped_run>("SteppedRun")
         .constructor<const val&, std::uint32_t>()
         .function("finished", &stepped_run::finished)

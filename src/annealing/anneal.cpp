@@ -41,35 +41,69 @@ trial_outcome annealing_run::trial(double temperature, random_engine& engine) {
     return outcome;
 }
 
-namespace {
+scheduled_run::scheduled_run(const encoding& enc, const schedule_params& schedule,
+                             const solution& start)
+    : schedule_(schedule), run_(enc, start), step_{0, schedule.t0} {
+    open_level();
+}
 
-void count_trial(const trial_outcome& trial, level_summary& level) {
-    ++level.trials;
-    if (trial.accepted) {
-        ++(improves(trial.delta) ? level.improving : level.worsening);
+void scheduled_run::open_level() {
+    level_ = {step_.level, step_.temperature, 0, 0, 0, 0.0F, 0.0F, 0.0F};
+}
+
+void scheduled_run::count(const trial_outcome& outcome) {
+    ++trials_made_;
+    ++level_.trials;
+    if (outcome.accepted) {
+        ++(improves(outcome.delta) ? level_.improving : level_.worsening);
     }
 }
 
-}  // namespace
+level_summary scheduled_run::close_level() {
+    level_summary closed = level_;
+    closed.x = run_.current_x();
+    closed.fo = run_.current().fo;
+    closed.best_fo = run_.best().fo;
+    step_ = next_level(schedule_, step_);
+    open_level();
+    return closed;
+}
+
+trial_step scheduled_run::trial(random_engine& engine) {
+    const trial_outcome outcome = run_.trial(step_.temperature, engine);
+    count(outcome);
+    if (level_.trials < schedule_.trials_per_level) {
+        return {outcome, level_, false};
+    }
+    return {outcome, close_level(), true};
+}
+
+level_summary scheduled_run::level(random_engine& engine) {
+    while (level_.trials < schedule_.trials_per_level) {
+        count(run_.trial(step_.temperature, engine));
+    }
+    return close_level();
+}
+
+void scheduled_run::to_end(random_engine& engine, const level_observer& observe) {
+    while (!finished()) {
+        const level_summary closed = level(engine);
+        if (observe) {
+            observe(closed);
+        }
+    }
+}
+
+run_report scheduled_run::report() const {
+    return {run_.start_x(), run_.best_x(), run_.best().fo, trials_made_};
+}
 
 run_report anneal(const encoding& enc, const schedule_params& schedule, solution& cur,
                   random_engine& engine, const level_observer& observe) {
-    annealing_run run(enc, cur);
-    std::int64_t level_number = 0;
-    for (const double temperature : levels_of(schedule)) {
-        level_summary level{level_number++, temperature, 0, 0, 0, 0.0F, 0.0F, 0.0F};
-        for (int trial = 0; trial < schedule.trials_per_level; ++trial) {
-            count_trial(run.trial(temperature, engine), level);
-        }
-        if (observe) {
-            level.x = run.current_x();
-            level.fo = run.current().fo;
-            level.best_fo = run.best().fo;
-            observe(level);
-        }
-    }
-    cur = run.best();
-    return {run.start_x(), run.best_x(), cur.fo, trials_per_run(schedule)};
+    scheduled_run run(enc, schedule, cur);
+    run.to_end(engine, observe);
+    cur = run.state().best();
+    return run.report();
 }
 
 }  // namespace sa

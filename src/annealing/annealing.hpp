@@ -5,6 +5,9 @@
 #include <functional>
 #include <iterator>
 #include <optional>
+#include <string_view>
+#include <variant>
+#include <vector>
 
 #include "encoding/encoding.hpp"
 #include "extended/extended.hpp"
@@ -19,22 +22,97 @@
 
 namespace sa {
 
-// ---- The schedule
+// ---- Cooling laws: how the temperature falls from one level to the next, and when it stops
 
-// How the temperature falls from one level to the next.
-enum class cooling_law {
-    geometric,   // T_{k+1} = alpha T_k, while T stays above the final T
-    linear,      // T_k = T0 - k (T0 - T_final) / L, for exactly L levels
-    lundy_mees,  // T_{k+1} = T_k / (1 + beta T_k), for exactly L levels
+// A level of a schedule: its number, from 0, and its temperature.
+struct cooling_step {
+    std::int64_t level;
+    double temperature;
 };
+
+// The temperatures a schedule cools between.
+struct temperature_span {
+    double t0;       // of the first level
+    double t_final;  // geometric: levels go on while T is above it; else level L's T
+};
+
+// How a law is written: its name as --cooling takes it and files hold it, its title in
+// prose, and its label in a column as narrow as a cooling factor.
+struct law_spelling {
+    const char* name;
+    const char* title;
+    const char* label;
+};
+
+// T_{k+1} = alpha T_k, while T stays above the final T: the demo's law.
+struct geometric {
+    static constexpr law_spelling spelling{"geometric", "geometric", "geometric"};
+
+    double alpha;  // cooling factor applied after each level
+
+    static bool runs(const cooling_step& step, const temperature_span& span) {
+        return step.temperature > span.t_final;
+    }
+    double next(const cooling_step& step, const temperature_span& span) const;
+    // Its levels before they are walked: walking 10^15 of them would never end.
+    double estimated_levels(const temperature_span& span) const;
+    std::int64_t exact_levels(const temperature_span& span) const;
+    bool operator==(const geometric&) const = default;
+};
+
+// What the laws that run exactly L levels share, whatever their temperatures.
+struct fixed_levels {
+    explicit constexpr fixed_levels(int count = 0) : levels(count) {}
+
+    int levels;  // L
+
+    bool runs(const cooling_step& step, const temperature_span& /*span*/) const {
+        return step.level < levels;
+    }
+    double estimated_levels(const temperature_span& /*span*/) const { return levels; }
+    std::int64_t exact_levels(const temperature_span& /*span*/) const {
+        return levels > 0 ? levels : 0;
+    }
+    bool operator==(const fixed_levels&) const = default;
+};
+
+// T_k = T0 - k (T0 - T_final) / L.
+struct linear : fixed_levels {
+    static constexpr law_spelling spelling{"linear", "linear", "linear"};
+    using fixed_levels::fixed_levels;
+    double next(const cooling_step& step, const temperature_span& span) const;
+    bool operator==(const linear&) const = default;
+};
+
+// T_{k+1} = T_k / (1 + beta T_k), the inverse temperature growing by beta at each level.
+struct lundy_mees : fixed_levels {
+    static constexpr law_spelling spelling{"lundy-mees", "Lundy-Mees", "L-M"};
+    using fixed_levels::fixed_levels;
+    double next(const cooling_step& step, const temperature_span& span) const;
+    bool operator==(const lundy_mees&) const = default;
+};
+
+// Every cooling law: a new one is an alternative here, with the members the others have.
+using cooling = std::variant<geometric, linear, lundy_mees>;
+
+const law_spelling& spelling_of(const cooling& law);
+
+// The law spelled `name`, its parameter 0; none for any other text.
+std::optional<cooling> law_named(std::string_view name);
+
+// One of each law, in the order above, each with its parameter 0.
+std::vector<cooling> every_law();
+
+// ---- The schedule
 
 struct schedule_params {
     double t0;             // temperature of the first level
     double t_final;        // geometric: levels go on while T is above it; else level L's T
-    double alpha;          // geometric: cooling factor applied after each level
+    cooling law;           // how T falls from level to level
     int trials_per_level;  // moves tried at each temperature
-    cooling_law law = cooling_law::geometric;
-    int levels = 0;  // L, the levels that linear and Lundy-Mees cooling run
+
+    temperature_span span() const { return {t0, t_final}; }
+    bool operator==(const schedule_params&) const = default;
 };
 
 // The demo's schedule: T from 100 down to 0.1 by a factor of 0.97, n_bits / 2 trials a level.
@@ -43,13 +121,7 @@ schedule_params demo_schedule(const encoding& enc);
 // The geometric step: the temperature of the level after one at `temperature`.
 double cool(double temperature, double alpha);
 
-// A level of a schedule: its number, from 0, and its temperature.
-struct cooling_step {
-    std::int64_t level;
-    double temperature;
-};
-
-// The cooling law as a policy: whether a level is run, and the level after it.
+// The schedule's law as a policy: whether a level is run, and the level after it.
 bool runs_level(const schedule_params& schedule, const cooling_step& step);
 cooling_step next_level(const schedule_params& schedule, const cooling_step& step);
 
@@ -91,9 +163,10 @@ inline temperature_levels levels_of(const schedule_params& schedule) {
 }
 
 // Number of temperature levels a schedule runs, and the trials a run makes in all: they depend
-// on the schedule alone, never on the draws.
+// on the schedule alone, never on the draws. Estimated, before a long walk is counted.
 std::int64_t count_levels(const schedule_params& schedule);
 std::int64_t trials_per_run(const schedule_params& schedule);
+double estimated_trials_per_run(const schedule_params& schedule);
 
 // ---- Uniform draws: one of 10,000 equally spaced values in [a, b)
 
@@ -163,7 +236,7 @@ class annealing_run {
     annealing_run(const encoding& enc, const solution& start);
 
     // Draw a position, flip it, decode, evaluate; accept if better, or else with probability
-    // exp(delta / T); keep the best.
+    // exp(delta / T) (the Metropolis acceptance rule); keep the best.
     trial_outcome trial(double temperature, random_engine& engine);
 
     const solution& current() const { return cur_; }
@@ -200,8 +273,50 @@ struct level_summary {
     float x;             // x of the current solution after the level
     float fo;            // its accumulated value
     float best_fo;       // the best accumulated value so far
+    bool operator==(const level_summary&) const = default;
 };
 using level_observer = std::function<void(const level_summary&)>;
+
+// A trial made by a scheduled run, and its level as it stands after it.
+struct trial_step {
+    trial_outcome outcome;
+    level_summary level;  // its counts so far; whole, x and values included, once closed
+    bool closed_level;    // whether the trial was its level's last
+};
+
+// One run under its schedule, to be taken a trial, a level or the rest at a time: the run's
+// state, the walk through the schedule's levels and the counts of the level in progress.
+class scheduled_run {
+  public:
+    scheduled_run(const encoding& enc, const schedule_params& schedule, const solution& start);
+
+    bool finished() const { return !runs_level(schedule_, step_); }
+
+    // The next trial, which closes its level when it is the level's last. The run must not
+    // be finished, and its schedule must try a move at each level.
+    trial_step trial(random_engine& engine);
+
+    // The trials left in the current level, and the level closed.
+    level_summary level(random_engine& engine);
+
+    // Every level left, each told to `observe` (if given) as it closes.
+    void to_end(random_engine& engine, const level_observer& observe = {});
+
+    const annealing_run& state() const { return run_; }
+    std::int64_t trials_made() const { return trials_made_; }
+    run_report report() const;
+
+  private:
+    void count(const trial_outcome& outcome);
+    level_summary close_level();
+    void open_level();
+
+    schedule_params schedule_;
+    annealing_run run_;
+    cooling_step step_;
+    level_summary level_{};
+    std::int64_t trials_made_ = 0;
+};
 
 // One run from `cur`; on return `cur` holds the best solution found and its accumulated value.
 // `observe`, if given, is called after every temperature level.

@@ -72,13 +72,18 @@ struct acceptance_threshold {
     double below;
 };
 
+// Told now and then how many more grid points have been tabulated, so that a large grid can
+// show its progress.
+using point_counter = std::function<void(std::int64_t points)>;
+
 // A grid with f at every point, and the acceptance threshold of every uniform draw. f is held
 // in two arrays, the rounded values that runs compare apart from the rests, so that runs read
 // four bytes a candidate.
 class tabulated_space {
   public:
-    // Tabulated on `jobs` threads: the table is the same for any number.
-    explicit tabulated_space(const encoding& enc, int jobs = 1);
+    // Tabulated on `jobs` threads: the table is the same for any number. `count` is told from
+    // the calling thread only.
+    explicit tabulated_space(const encoding& enc, int jobs = 1, const point_counter& count = {});
 
     const encoding& grid_encoding() const { return enc_; }
     float x_at(int d) const { return x_(d); }
@@ -99,7 +104,7 @@ class tabulated_space {
   private:
     static std::size_t index(int d) { return static_cast<std::size_t>(d); }
     bool higher(int a, int b) const;
-    void tabulate_block(std::size_t block);
+    std::int64_t tabulate_block(std::size_t block);  // the points it tabulated
 
     encoding enc_;
     grid_x x_;
@@ -218,10 +223,15 @@ struct lockstep_run {
 // of any length can show their progress.
 using trial_counter = std::function<void(std::int64_t trials)>;
 
+// Told, as each level ends, its number (from 0) and where the runs that went through it
+// together stand: the decoded current solution of each.
+using level_positions = std::function<void(std::int64_t level, std::span<const int> current)>;
+
 // Draws every run's start and anneals it under `schedule`: each starts where random_solution
 // starts with random_engine(seed) and ends on the best solution and value that anneal() then
 // finds.
 void anneal_lockstep(const tabulated_space& space, const schedule_params& schedule,
-                     std::span<lockstep_run> runs, const trial_counter& count = {});
+                     std::span<lockstep_run> runs, const trial_counter& count = {},
+                     const level_positions& observe = {});
 
 }  // namespace sa

@@ -160,10 +160,22 @@ template <bool far_table>
 // Trials between two counts: a few milliseconds of work, far more than a count costs.
 constexpr std::int64_t trials_between_counts = 1 << 18;
 
+// The current solutions of a group, told as a level ends; copied out, so that the states
+// themselves can stay in registers.
+template <std::size_t width>
+void tell_positions(const level_positions& observe, std::int64_t level,
+                    const std::array<lockstep_state, width>& states) {
+    std::array<int, width> current{};
+    for (std::size_t i = 0; i < width; ++i) {
+        current[i] = states[i].d;
+    }
+    observe(level, current);
+}
+
 template <std::size_t width, bool far_table>
 [[gnu::noinline]] void anneal_group(const tabulated_space& space, const schedule_params& schedule,
-                                    std::span<lockstep_run, width> runs,
-                                    const trial_counter& count) {
+                                    std::span<lockstep_run, width> runs, const trial_counter& count,
+                                    const level_positions& observe) {
     const int n_bits = space.grid_encoding().n_bits;
     std::array<lockstep_state, width> states{};
     auto draws = [&runs]<std::size_t... i>(std::index_sequence<i...>) {
@@ -188,6 +200,7 @@ template <std::size_t width, bool far_table>
     const auto trials_per_level =
         static_cast<std::int64_t>(schedule.trials_per_level) * static_cast<std::int64_t>(width);
     std::int64_t uncounted = 0;
+    std::int64_t level_number = 0;
     for (const double temperature : levels_of(schedule)) {
         level.temperature = temperature;
         for (int trial_number = 0; trial_number < schedule.trials_per_level; ++trial_number) {
@@ -197,6 +210,10 @@ template <std::size_t width, bool far_table>
             }
             (std::make_index_sequence<width>{});
         }
+        if (observe) {
+            tell_positions(observe, level_number, states);
+        }
+        ++level_number;
         uncounted += trials_per_level;
         if (count && uncounted >= trials_between_counts) [[unlikely]] {
             count(uncounted);
@@ -214,14 +231,15 @@ template <std::size_t width, bool far_table>
 
 template <bool far_table>
 void anneal_all(const tabulated_space& space, const schedule_params& schedule,
-                std::span<lockstep_run> runs, const trial_counter& count) {
+                std::span<lockstep_run> runs, const trial_counter& count,
+                const level_positions& observe) {
     std::size_t i = 0;
     for (; i + group_width <= runs.size(); i += group_width) {
         anneal_group<group_width, far_table>(space, schedule, runs.subspan(i).first<group_width>(),
-                                             count);
+                                             count, observe);
     }
     for (; i < runs.size(); ++i) {
-        anneal_group<1, far_table>(space, schedule, runs.subspan(i).first<1>(), count);
+        anneal_group<1, far_table>(space, schedule, runs.subspan(i).first<1>(), count, observe);
     }
 }
 
@@ -277,12 +295,13 @@ void twister::next_block(std::span<std::uint32_t, block_size> out) {
 }
 
 void anneal_lockstep(const tabulated_space& space, const schedule_params& schedule,
-                     std::span<lockstep_run> runs, const trial_counter& count) {
+                     std::span<lockstep_run> runs, const trial_counter& count,
+                     const level_positions& observe) {
     // Past 2^20 points the table outgrows the second-level cache.
     if (space.grid_encoding().n_bits > 20) {
-        anneal_all<true>(space, schedule, runs, count);
+        anneal_all<true>(space, schedule, runs, count, observe);
     } else {
-        anneal_all<false>(space, schedule, runs, count);
+        anneal_all<false>(space, schedule, runs, count, observe);
     }
 }
 

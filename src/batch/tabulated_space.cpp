@@ -1,10 +1,15 @@
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
 #include <limits>
 
 #include "batch/batch.hpp"
 #include "objective/objective.hpp"
+
+#if defined(_OPENMP)
+#include <omp.h>
+#endif
 
 namespace sa {
 
@@ -68,6 +73,18 @@ std::size_t blocks_of(const encoding& enc) {
     return (static_cast<std::size_t>(enc.d_max) + block_size) / block_size;
 }
 
+// Points tabulated between two counts: a few milliseconds of work.
+constexpr std::int64_t points_between_counts = 1 << 16;
+
+// The thread that made the table, of those that tabulate it.
+bool on_calling_thread() {
+#if defined(_OPENMP)
+    return omp_get_thread_num() == 0;
+#else
+    return true;
+#endif
+}
+
 }  // namespace
 
 grid_x::grid_x(const encoding& enc)
@@ -97,7 +114,8 @@ void grid_x::fill(int first, std::span<float> x) const {
     }
 }
 
-tabulated_space::tabulated_space(const encoding& enc, [[maybe_unused]] int jobs)
+tabulated_space::tabulated_space(const encoding& enc, [[maybe_unused]] int jobs,
+                                 const point_counter& count)
     : enc_(enc),
       x_(enc),
       rounded_(unwritten<float>(static_cast<std::size_t>(enc.d_max) + 1)),
@@ -105,13 +123,23 @@ tabulated_space::tabulated_space(const encoding& enc, [[maybe_unused]] int jobs)
       block_highest_(blocks_of(enc)),
       thresholds_(&acceptance_thresholds()) {
     const auto blocks = static_cast<long>(block_highest_.size());
+    // The threads share only the count of points done; the calling thread tells it.
+    std::atomic<std::int64_t> done = 0;
+    std::int64_t told = 0;
 #pragma omp parallel for num_threads(jobs) schedule(dynamic)
     for (long block = 0; block < blocks; ++block) {
-        tabulate_block(static_cast<std::size_t>(block));
+        const std::int64_t now = done += tabulate_block(static_cast<std::size_t>(block));
+        if (count && on_calling_thread() && now - told >= points_between_counts) {
+            count(now - told);
+            told = now;
+        }
+    }
+    if (count && done > told) {
+        count(done - told);
     }
 }
 
-void tabulated_space::tabulate_block(std::size_t block) {
+std::int64_t tabulated_space::tabulate_block(std::size_t block) {
     const std::size_t first = block * block_size;
     const std::size_t count =
         std::min(block_size, static_cast<std::size_t>(enc_.d_max) + 1 - first);
@@ -124,6 +152,7 @@ void tabulated_space::tabulate_block(std::size_t block) {
         highest = higher(d, highest) ? d : highest;
     }
     block_highest_[block] = highest;
+    return static_cast<std::int64_t>(count);
 }
 
 // f is higher at a than at b. The rounded value never falls as f rises, so it decides unless

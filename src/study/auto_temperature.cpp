@@ -13,7 +13,8 @@ namespace {
 // acceptance falls as exp(-c / T), the shape a sample of similar moves gives.
 constexpr double step_exponent = 1.0;
 
-// The sample itself estimates the acceptance to about 1 / sqrt(moves): closer is pointless.
+// How close to its target the acceptance is brought, relative to the target, so that a small
+// one is met as closely as a large one.
 constexpr double acceptance_tolerance = 1e-4;
 constexpr int iteration_limit = 100;
 
@@ -79,8 +80,9 @@ std::optional<chosen_temperature> initial_temperature(const move_sample& sample,
     }
     const double start = mean_change_temperature(sample, chi);
     chosen_temperature chosen = choice_from(sample, start, estimated_acceptance(sample, start));
-    while (std::fabs(chosen.acceptance - chi) > acceptance_tolerance &&
-           chosen.iterations < iteration_limit) {
+    // An acceptance of 0 or 1 has no step: its logarithm would make T infinite or 0.
+    while (std::fabs(chosen.acceptance - chi) > acceptance_tolerance * chi &&
+           is_probability(chosen.acceptance) && chosen.iterations < iteration_limit) {
         chosen.temperature *= std::pow(std::log(chosen.acceptance) / std::log(chi), step_exponent);
         chosen.acceptance = estimated_acceptance(sample, chosen.temperature);
         ++chosen.iterations;

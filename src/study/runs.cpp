@@ -37,13 +37,14 @@ constexpr long runs_per_task = 8;
 // kept between calls, since each engine's state is five kilobytes.
 void run_group(const tabulated_space& space, const schedule_params& schedule,
                const seed_range& runs, std::uint64_t first, std::span<run_outcome> outcomes,
-               std::vector<lockstep_run>& group, const trial_counter& count) {
+               std::vector<lockstep_run>& group, const trial_counter& count,
+               const level_positions& observe) {
     const auto began = std::chrono::steady_clock::now();
     group.clear();
     for (std::uint64_t i = 0; i < outcomes.size(); ++i) {
         group.push_back({seed_for_run(runs, first + i)});
     }
-    anneal_lockstep(space, schedule, group, count);
+    anneal_lockstep(space, schedule, group, count, observe);
     // The runs share their time: each is charged an equal part of it.
     const double seconds = seconds_since(began) / static_cast<double>(outcomes.size());
     for (std::size_t i = 0; i < outcomes.size(); ++i) {
@@ -61,7 +62,8 @@ double seconds_since(std::chrono::steady_clock::time_point start) {
 
 std::vector<run_outcome> study_runs(const tabulated_space& space, const study_case& study,
                                     const seed_range& runs, [[maybe_unused]] int jobs,
-                                    const progress_report& progress) {
+                                    const progress_report& progress,
+                                    const level_positions& observe) {
     std::vector<run_outcome> outcomes(static_cast<std::size_t>(runs.count));
     const long tasks = (runs.count + runs_per_task - 1) / runs_per_task;
     std::atomic<std::int64_t> trials_done = 0;
@@ -83,10 +85,27 @@ std::vector<run_outcome> study_runs(const tabulated_space& space, const study_ca
             run_group(space, study.schedule, runs, static_cast<std::uint64_t>(first),
                       std::span(outcomes).subspan(static_cast<std::size_t>(first),
                                                   static_cast<std::size_t>(runs_in_task)),
-                      group, count);
+                      group, count, observe);
         }
     }
     return outcomes;
+}
+
+plan_results run_plan(const std::vector<study_case>& cases, const seed_range& runs, int jobs,
+                      grid_cache& grids, const progress_report& progress) {
+    plan_results made;
+    std::int64_t before = 0;
+    for (const study_case& study : cases) {
+        const tabulated_grid& grid = grids.of(study.bits);
+        made.last_runs = study_runs(grid.space, study, runs, jobs, [&](std::int64_t done) {
+            if (progress) {
+                progress(before + done);
+            }
+        });
+        before += trials_per_run(study.schedule) * runs.count;
+        made.results.push_back({study, grid.landmarks, summarize(made.last_runs, grid.landmarks)});
+    }
+    return made;
 }
 
 run_report trace_run(const study_case& study, const seed_range& runs,

@@ -5,76 +5,121 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "annealing/annealing.hpp"
 #include "batch/batch.hpp"
 
 // Many annealing runs, each exactly what sa_demo does on choices 1 and 2 when started in a
-// given clock second, under one schedule or a sweep of schedules, and what they add up to.
-// Computes only: the outputs and the command line are sa_study's other parts.
+// given clock second, under one schedule or a sweep of schedules, and what they add up to;
+// and the request that both front ends, sa_study's command line and the page, make of a
+// study: its values, the rules they meet and the cases they plan. Computes only: the front
+// ends and the outputs print what it finds.
 
 namespace sa {
 
-// ---- The sweep
+// ---- Texts that every front end and output shares
+
+// printf into a std::string.
+__attribute__((format(printf, 1, 2))) std::string format(const char* pattern, ...);
+
+// The shortest text that reads back as the same float, as the user would have typed it.
+std::string shortest(float value);
+std::string shortest(double widened_float);
+
+// The shortest text that reads back as the same double.
+std::string shortest_double(double value);
+
+// "1 trial", "2 trials".
+std::string count_of(std::int64_t count, const char* singular, const char* plural);
+
+// `text` with each control character shown as '?', so that it cannot work on a terminal.
+std::string printable(std::string_view text);
+
+// `text` in single quotes for a message, cut to a readable length, control characters shown
+// as '?'.
+std::string quoted_value(std::string_view text);
+
+// "a", "a or b", "a, b or c": words listed for prose, `last` before the last of them.
+std::string listed(const std::vector<std::string>& words, const char* last);
+
+// ---- A study's cases
 
 // One schedule of a study and the number of digits of the encoding it runs on.
 struct study_case {
     schedule_params schedule;
     int bits;
+    bool operator==(const study_case&) const = default;
 };
-
-// The values to sweep. An empty list stands for the demo's own value; the demo's trials per
-// level follow the number of digits (bits / 2). Geometric cooling sweeps alpha, the other laws
-// sweep L; without a list of L they run as many levels as geometric cooling by the demo's
-// alpha takes between the same temperatures, so the laws compare at the same cost.
-struct sweep_request {
-    std::vector<float> t0;
-    std::vector<float> alpha;
-    std::vector<float> t_final;
-    std::vector<int> trials;
-    std::vector<int> bits;
-    std::vector<cooling_law> laws;  // empty: geometric alone
-    std::vector<int> levels;
-};
-
-// Every combination of the requested values, bits outermost, then T0, final T, the cooling
-// law (in the order requested), alpha for a geometric law or L for another, and trials per
-// level. The single-precision values are widened as the demo widens its own. A law's cases
-// leave the parameter it ignores at 0: alpha for linear and Lundy-Mees, L for geometric.
-std::vector<study_case> sweep_cases(const sweep_request& request);
-
-// A cooling law's name: "geometric", "linear" or "lundy-mees".
-const char* cooling_law_name(cooling_law law);
-
-// The law of that name; none for any other text.
-std::optional<cooling_law> parse_cooling_law(std::string_view name);
 
 // The encoding of the demo's interval with `bits` digits.
 encoding study_encoding(int bits);
 
+// The schedule and encoding in one line: "T0 100, alpha 0.97, final T 0.1, 8 trials per
+// level, 17 bits", a law without a cooling factor named in its place.
+std::string describe_case(const study_case& study);
+
+// What the request's lists set of a law: its cooling factor alpha, or its levels L. A law
+// takes the parameters it has; 0 stands for one it lacks.
+bool takes_alpha(const cooling& law);
+bool takes_levels(const cooling& law);
+double alpha_of(const cooling& law);
+cooling law_with(cooling law, double alpha, int levels);
+
+// The laws that take a parameter (or, with `taking` false, those that do not).
+std::vector<cooling> laws_taking(bool (*takes)(const cooling&), bool taking = true);
+
+// Each law's name or title (`word`, a member of law_spelling).
+std::vector<std::string> spelled(const std::vector<cooling>& laws, const char* law_spelling::*word);
+
 // ---- The landscape: what the grid of an encoding holds
 
-// Decoded values first..last of one hill of f: from its top down to the valleys on either side.
+// Decoded values first..last on a grid; none is {-1, -1}.
 struct peak_range {
     int first;
     int last;
     bool contains(int d) const { return first <= d && d <= last; }
 };
 
-// The hill around d, found by climbing to its top and descending to both valleys.
-peak_range hill_around(const tabulated_space& space, int d);
+// One of f's hills: the basin of one of its peaks on the interval, from the valley on one side
+// to the valley on the other (or the interval's end). Peaks and valleys are found on f as a
+// smooth function, so that the rounding of its values cannot split a hill or invent one.
+struct hill {
+    double top_x;      // where f peaks
+    double top_value;  // f there, smooth
+    // The grid points on it: those whose x lies in the basin, and at each valley the lower of
+    // the two points around it, shared with the hill beyond. None where the grid has no point
+    // in the basin: the hill falls between two of its points, and the grid cannot show it.
+    peak_range range;
+    // The grid points whose x lies in the basin, shared with no other hill: the hills' basins
+    // cut the grid into parts, so that shares of them add up to the whole. None as above.
+    peak_range basin;
+};
 
-// The grid's best point and its two highest hills.
+// The value of a grid point as the grid holds it.
+using grid_value = std::function<long double(int d)>;
+
+// Every hill of f on the grid of `enc`, the highest peak first. Only the points around each
+// valley are looked up.
+std::vector<hill> hills_of(const encoding& enc, const grid_value& value_at);
+std::vector<hill> hills_of(const tabulated_space& space);
+
+// The grid's best point and the hills of f's two highest peaks.
 struct grid_landmarks {
     int optimum_d;
     float optimum_x;
     long double optimum_value;
     peak_range global_peak;
-    peak_range second_peak;  // the highest hill other than the global one
+    peak_range second_peak;
 };
+grid_landmarks find_landmarks(const encoding& enc, const grid_value& value_at);
 grid_landmarks find_landmarks(const tabulated_space& space);
+
+// The landmarks of the grid of `bits` digits, f evaluated at every point: no table is kept.
+grid_landmarks landmarks_of_grid(int bits);
 
 // A grid tabulated for a study's runs, its landmarks, and what finding them cost.
 struct tabulated_grid {
@@ -88,7 +133,8 @@ struct tabulated_grid {
 class grid_cache {
   public:
     explicit grid_cache(int jobs = 1) : jobs_(jobs) {}
-    const tabulated_grid& of(int bits);
+    // `count`, if given, is told the points tabulated as a new grid is, from the calling thread.
+    const tabulated_grid& of(int bits, const point_counter& count = {});
 
   private:
     int jobs_;
@@ -118,9 +164,11 @@ using progress_report = std::function<void(std::int64_t trials_done)>;
 
 // The runs of one case, on `jobs` threads; the outcomes come in run order, the same for any
 // number of threads apart from the timings. The space must be that of the case's encoding.
+// `observe`, if given, is told where the runs stand at the end of each level, from any thread.
 std::vector<run_outcome> study_runs(const tabulated_space& space, const study_case& study,
                                     const seed_range& runs, int jobs,
-                                    const progress_report& progress = {});
+                                    const progress_report& progress = {},
+                                    const level_positions& observe = {});
 
 // The first run of the range, level by level: `observe` sees its start, then each level as it
 // ends, so that a run of any length is followed without holding its levels.
@@ -135,6 +183,56 @@ run_report trace_run(const study_case& study, const seed_range& runs,
 // Seconds since a moment of the steady clock.
 double seconds_since(std::chrono::steady_clock::time_point start);
 
+// ---- Many runs cooling together, against the equilibrium they chase. At temperature T a run
+// that has settled stands on d with probability proportional to exp(f(d) / T): a move flips a
+// digit drawn at random, so it is as likely as the move back, and this Boltzmann distribution
+// is the equilibrium of the very chain the runs follow. Slow cooling keeps the runs close to
+// it as it sharpens onto the global peak; a quench leaves them frozen on lower hills.
+
+// exp(y) for y <= 0, by the same steps of double arithmetic on every target, where the
+// libraries' exp may differ in the last bit; within a few units of the last place of the true
+// value, and 0 below -708, where exp leaves the normal doubles.
+double portable_exp(double y);
+
+// What a population may cost: a level's equilibrium takes a pass over the grid, and each level
+// keeps the counts of every bin and hill.
+inline constexpr std::int64_t max_population_levels = 10'000;
+inline constexpr double max_population_points = 1e9;  // levels times grid points
+
+// Where the runs stand as one level ends, and the equilibrium at its temperature, by f's hills
+// (in the order of hills_of, each counting the points of its basin) and by bins of x.
+struct population_level {
+    std::int64_t level;
+    double temperature;
+    std::vector<long> hill_runs;    // runs whose current point lies in each hill's basin
+    std::vector<double> hill_mass;  // the equilibrium's mass there, adding up to 1
+    std::vector<long> bin_runs;     // runs whose current x lies in each bin
+    std::vector<double> bin_mass;   // the equilibrium's mass there
+    double tv_distance;             // between the runs' shares of the hills and their masses
+};
+
+// Runs of one case followed level by level.
+struct population_study {
+    study_case study;
+    long runs;
+    std::vector<hill> hills;
+    std::vector<population_level> levels;
+};
+
+// Told now and then how far the two stages have come: the trials the runs have made, then the
+// levels whose equilibrium is found.
+struct population_progress {
+    progress_report trials;
+    std::function<void(std::int64_t levels_done)> levels;
+};
+
+// The runs of a case, run as study_runs runs them (the same on any number of threads), and
+// the equilibrium of each of their levels, in `bins` (at least 1) equal parts of the interval.
+// The case must be within population_fault's bounds, and the space that of its encoding.
+population_study study_population(const tabulated_space& space, const study_case& study, int bins,
+                                  const seed_range& runs, int jobs,
+                                  const population_progress& progress = {});
+
 // ---- The summary
 
 // What the runs of one case add up to. Counts, sums and extremes are taken in run order, so
@@ -142,9 +240,12 @@ double seconds_since(std::chrono::steady_clock::time_point start);
 struct study_summary {
     long runs = 0;
     long exact_optimum = 0;  // best is the grid's optimum itself
-    long global_peak = 0;    // best lies on the optimum's hill
-    long second_peak = 0;    // best lies on the second highest hill
-    double mean_best = 0.0;
+    long global_peak = 0;    // best lies on the hill of f's highest peak
+    long second_peak = 0;    // best lies on the hill of its second highest
+    // The runs' best values added up in extended precision, which holds every sum of up to
+    // 10^7 of them exactly (each is a float above 2^-5), so that parts add up to the whole.
+    long double best_sum = 0.0L;
+    double mean_best = 0.0;  // best_sum / runs
     float worst_best = 0.0F;
     double mean_gap = 0.0;  // |reported best - f(best x)|
     double max_gap = 0.0;
@@ -153,9 +254,12 @@ struct study_summary {
 };
 study_summary summarize(const std::vector<run_outcome>& runs, const grid_landmarks& landmarks);
 
-// The summary of two parts of one case's runs: counts and times add, extremes are the parts'
-// extremes, and means are weighted by runs. So is the median time, which is then only an
-// estimate: the parts' medians do not give the median of the whole.
+// The mean best value of `runs` runs whose best values add up to `best_sum`; 0 without runs.
+double mean_best_of(long double best_sum, long runs);
+
+// The summary of two parts of one case's runs: counts, sums and times add, extremes are the
+// parts' extremes, and the other means are weighted by runs. So is the median time, which is
+// then only an estimate: the parts' medians do not give the median of the whole.
 study_summary merged_summary(const study_summary& a, const study_summary& b);
 
 // A case and what its runs added up to.
@@ -165,17 +269,28 @@ struct case_result {
     study_summary summary;
 };
 
+// The runs of every case of a plan, in its order, and what each added up to, with the outcomes
+// of the last case for a report of a single one; its grid is the one `grids` keeps.
+struct plan_results {
+    std::vector<case_result> results;
+    std::vector<run_outcome> last_runs;
+};
+// `progress` is told the trials made so far by the runs of all the cases.
+plan_results run_plan(const std::vector<study_case>& cases, const seed_range& runs, int jobs,
+                      grid_cache& grids, const progress_report& progress = {});
+
 double median(std::vector<double> values);
 
 // Percent of the runs.
 double share(long count, long runs);
 
-// How many of the runs' best x fall in each of `bins` equal parts of [x_min, x_max]; x_max
-// belongs to the last.
+// How many of the runs' best x fall in each of `bins` (at least 1) equal parts of
+// [x_min, x_max]; x_max belongs to the last.
 std::vector<long> histogram_of_ends(const std::vector<run_outcome>& runs, const encoding& enc,
                                     int bins);
 
-// The bin of [x_min, x_max] cut in `bins` equal parts that x falls in.
+// The bin of [x_min, x_max] cut in `bins` equal parts that x falls in. There must be a bin: a
+// front end checks a count of bins where it takes one.
 int bin_of(float x, const encoding& enc, int bins);
 
 // ---- Time to solution: what reaching the optimum with a given probability costs when
@@ -187,7 +302,7 @@ inline constexpr double tts_target = 0.99;
 // What counts as a run's success.
 enum class success_measure {
     exact_optimum,  // its best is the grid's optimum
-    global_peak,    // its best lies on the optimum's hill
+    global_peak,    // its best lies on the hill of f's highest peak
 };
 
 // The runs of a summary that succeeded by that measure.
@@ -300,5 +415,183 @@ struct automatic_temperatures {
 };
 automatic_temperatures choose_temperatures(std::uint32_t seed, const temperature_wishes& wishes,
                                            int bits);
+
+// ---- What a study may be asked for: the request, the rules its values meet, their faults
+
+inline constexpr long max_runs = 10'000'000;
+inline constexpr std::uint64_t max_run_number = 4'294'967'295;  // seeds are clock seconds
+inline constexpr int max_jobs = 4096;
+inline constexpr std::size_t max_list_values = 10'000;  // so a mistyped step cannot exhaust memory
+inline constexpr std::size_t max_schedules = 10'000;
+inline constexpr int max_trials_per_level = 1'000'000;
+inline constexpr std::int64_t max_trials_per_run = 1'000'000'000;
+inline constexpr double max_temperature = 1e30;
+inline constexpr int min_bits = 2;
+inline constexpr int max_bits = 24;
+
+// What a front end lets a study grow to, within the rules: the command line all they allow,
+// the page less.
+struct study_caps {
+    long runs = max_runs;
+    std::size_t schedules = max_schedules;
+    std::int64_t trials = INT64_MAX;  // made by all the runs of all the schedules
+};
+
+// The fields of a request, each set by one option of the command line or field of the page.
+enum class study_field {
+    seed,
+    runs,
+    first_run,
+    jobs,
+    t0,
+    alpha,
+    t_final,
+    trials,
+    bits,
+    laws,
+    levels,
+    target,
+};
+
+// What is wrong with a refused value. The comments give the words of sa_study's messages.
+enum class fault_kind {
+    missing_value,       // --t0 needs a value
+    empty_item,          // --t0: an empty item in '1,,2'
+    range_shape,         // --t0: a range is start:stop:step in '1:2'
+    stop_below_start,    // --t0: stop below start in '1:0:1'
+    bad_step,            // --t0: step 0 in '1:2:0'
+    too_many_values,     // --t0: more than 10,000 values in '1:2:0.0000001'
+    not_a_number,        // --alpha: 'x' is not a number
+    not_finite,          // --t0: 'inf' is not a finite number
+    not_whole,           // --runs: '0x10' is not a decimal whole number
+    unrepresentable,     // --t0: '1e309' is out of range
+    too_large,           // --t0: 1e+31 is out of range (at most 1e30)
+    not_positive,        // --t0: must be positive, not -1
+    rounds_to_zero,      // --t-final: 1e-50 rounds to 0 in single precision
+    not_a_factor,        // --alpha: must be between 0 and 1, not 1.5
+    rounds_to_one,       // --alpha: 0.999999999 rounds to 1 in single precision (the ...)
+    out_of_range,        // --bits must be from 2 to 24, not 30
+    not_one_number,      // --seed takes one number, not '1,2'
+    bad_acceptance,      // --t0 auto:CHI needs an acceptance between 0 and 1, not '1'
+    unknown_law,         // --cooling: 'cubic' is no cooling law (the names of the laws)
+    alpha_without_law,   // --alpha sets (its laws) cooling, which --cooling leaves out
+    levels_without_law,  // --levels sets (its laws) cooling, not (the others) (see --cooling)
+    too_many_schedules,  // the lists make 80010000 schedules, more than the 10,000 a sweep ...
+    too_many_runs,       // more runs than a front end takes, within the rules
+    too_many_trials,     // the schedules make 2.1e+09 trials in all, more than the 10^9 ...
+    no_level,            // T0 must lie above the final T, so that the schedule has a level ...
+    run_too_long,        // T0 1e+30, ...: about 2.9e+09 trials per run, more than the 10^9 ...
+    no_worsening_move,   // no move worsens the value in a sample of 10000 moves on 2 bits, ...
+    past_last_run,       // runs 4294967290 to 4294967299 go past run 4294967295, after which ...
+    // T0 1, ...: 69075 levels, more than the 10,000 levels that --population follows
+    population_too_large,
+};
+
+// A refused value, for a front end to put into words. The strings are as sa_study's messages
+// show them.
+struct fault {
+    fault_kind kind;
+    std::optional<study_field> field;  // where the value was asked for, if in one field
+    std::string value;  // what is refused: as typed (a field's text, or an item of it), or a case
+    std::string shown;  // the value, or a figure it comes to, as a message shows it
+    std::string limit;  // what it must meet
+};
+
+// A value, or the fault that kept it from being made: the little of C++23's std::expected
+// that the libraries need. An error converts to it, so `return some_fault;` refuses.
+template <typename T, typename E = fault>
+class expected {
+  public:
+    // Implicit, as std::expected's are, so that a function returns either.
+    // cppcheck-suppress noExplicitConstructor
+    expected(T value) : state_(std::in_place_index<0>, std::move(value)) {}
+    // cppcheck-suppress noExplicitConstructor
+    expected(E error) : state_(std::in_place_index<1>, std::move(error)) {}
+
+    bool has_value() const { return state_.index() == 0; }
+    explicit operator bool() const { return has_value(); }
+    T& operator*() { return std::get<0>(state_); }
+    const T& operator*() const { return std::get<0>(state_); }
+    T* operator->() { return &std::get<0>(state_); }
+    const T* operator->() const { return &std::get<0>(state_); }
+    const E& error() const { return std::get<1>(state_); }
+
+  private:
+    std::variant<T, E> state_;
+};
+
+// How numbers are written: the decimal point, and what separates the items of a list.
+struct number_style {
+    char decimal_point = '.';
+    char list_separator = ',';
+};
+
+// The items of a list, empty ones included.
+std::vector<std::string_view> list_items(std::string_view text, const number_style& style = {});
+
+// A value, or a list of values and ranges start:stop:step, at most max_list_values in all:
+// the values, or why the text is none. Reals are finite, whole numbers decimal.
+expected<std::vector<double>> read_reals(std::string_view text, const number_style& style = {});
+expected<std::vector<std::int64_t>> read_wholes(std::string_view text,
+                                                const number_style& style = {});
+
+// A study as a front end asks for it. An empty list stands for the demo's own value; the
+// demo's trials per level follow the number of digits (bits / 2). A law with a cooling factor
+// sweeps alpha, a law with levels sweeps L; without a list of L it runs as many levels as the
+// demo's law takes between the same temperatures, so the laws compare at the same cost. Real
+// values are rounded to single precision, as the demo's own constants are.
+struct study_request {
+    std::vector<float> t0;
+    std::vector<float> alpha;
+    std::vector<float> t_final;
+    std::vector<int> trials;
+    std::vector<int> bits;
+    std::vector<cooling> laws;  // their parameters set by the lists; empty: the demo's law
+    std::vector<int> levels;
+    std::optional<double> auto_t0;       // the acceptance T0 is chosen for, when automatic
+    std::optional<double> auto_t_final;  // the same for the final T
+    long runs = 1000;
+    std::optional<std::uint32_t> seed;  // none: the front end's clock
+    std::uint64_t first_run = 0;
+    int jobs = 1;
+    std::optional<double> target;  // percent of runs on the exact optimum
+};
+
+// Reads one field's text into the request by the rules its values must meet, in the order
+// typed: the first fault, or nothing.
+std::optional<fault> read_field(study_field field, std::string_view text, study_request& request,
+                                const number_style& style = {});
+
+// One whole number from `low` to `high`, as a field reads it; `limit` says the range in a
+// message ("from 0 to 100"). The fault names no field.
+expected<std::int64_t> read_whole_within(std::string_view text, std::int64_t low, std::int64_t high,
+                                         const std::string& limit, const number_style& style = {});
+
+// One finite real, as a field reads it. The fault names no field.
+expected<double> read_one_real(std::string_view text, const number_style& style = {});
+
+// ---- A request planned: its cases, with the temperatures chosen for them
+
+struct study_plan {
+    std::vector<study_case> cases;  // bits outermost, then T0, final T, law, its parameter, trials
+    std::vector<automatic_temperatures> automatic;  // for each grid, when asked for
+};
+
+// The number of schedules the lists make: not walked, so a mistyped list is refused at once.
+double schedule_count(const study_request& request);
+
+// Checks what the lists combine to within the caps, expands them into cases, each run's cost
+// checked, with automatic temperatures chosen from a sample drawn with `seed`.
+expected<study_plan> plan_study(const study_request& request, std::uint32_t seed,
+                                const study_caps& caps = {});
+
+// Whether the runs asked for stay within the run numbers whose seeds do not repeat.
+std::optional<fault> run_range_fault(const study_request& request);
+
+// Whether a population of the case's runs (study_population) stays within what it may cost.
+std::optional<fault> population_fault(const study_case& study);
+
+// The trials that `runs` runs of every case make in all.
+std::int64_t planned_trials(const study_plan& plan, long runs);
 
 }  // namespace sa

@@ -28,7 +28,6 @@ study_summary summarize(const std::vector<run_outcome>& runs, const grid_landmar
     if (runs.empty()) {
         return summary;
     }
-    double best_sum = 0.0;
     double gap_sum = 0.0;
     summary.worst_best = runs.front().best_fo;
     std::vector<double> times;
@@ -37,7 +36,7 @@ study_summary summarize(const std::vector<run_outcome>& runs, const grid_landmar
         summary.exact_optimum += run.best_d == landmarks.optimum_d ? 1 : 0;
         summary.global_peak += landmarks.global_peak.contains(run.best_d) ? 1 : 0;
         summary.second_peak += landmarks.second_peak.contains(run.best_d) ? 1 : 0;
-        best_sum += run.best_fo;
+        summary.best_sum = extended(summary.best_sum + static_cast<long double>(run.best_fo));
         summary.worst_best = std::min(summary.worst_best, run.best_fo);
         const auto gap = static_cast<double>(std::fabs(extended(run.best_fo - run.true_value)));
         gap_sum += gap;
@@ -46,10 +45,16 @@ study_summary summarize(const std::vector<run_outcome>& runs, const grid_landmar
         summary.total_seconds += run.seconds;
     }
     const auto count = static_cast<double>(runs.size());
-    summary.mean_best = best_sum / count;
+    summary.mean_best = mean_best_of(summary.best_sum, summary.runs);
     summary.mean_gap = gap_sum / count;
     summary.median_seconds = median(times);
     return summary;
+}
+
+double mean_best_of(long double best_sum, long runs) {
+    // The sum of up to 10^7 floats is exact in double too, so the quotient is the one that a
+    // sum in double always gave.
+    return runs > 0 ? static_cast<double>(best_sum) / static_cast<double>(runs) : 0.0;
 }
 
 study_summary merged_summary(const study_summary& a, const study_summary& b) {
@@ -65,7 +70,8 @@ study_summary merged_summary(const study_summary& a, const study_summary& b) {
     merged.exact_optimum = a.exact_optimum + b.exact_optimum;
     merged.global_peak = a.global_peak + b.global_peak;
     merged.second_peak = a.second_peak + b.second_peak;
-    merged.mean_best = weighted(a.mean_best, b.mean_best);
+    merged.best_sum = extended(a.best_sum + b.best_sum);
+    merged.mean_best = mean_best_of(merged.best_sum, runs);
     merged.worst_best = std::min(a.worst_best, b.worst_best);
     merged.mean_gap = weighted(a.mean_gap, b.mean_gap);
     merged.max_gap = std::max(a.max_gap, b.max_gap);

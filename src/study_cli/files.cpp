@@ -49,13 +49,6 @@ std::string reason(int error) {
     return std::strerror(error);
 }
 
-// The file a path leads to, through any links: a link is written through, not replaced.
-fs::path resolved(const std::string& target) {
-    std::error_code error;
-    const fs::path real = fs::canonical(target, error);
-    return error ? fs::path(target) : real;
-}
-
 bool is_regular_or_absent(const fs::path& path) {
     struct stat status {};
     return ::stat(path.c_str(), &status) != 0 || S_ISREG(status.st_mode);
@@ -84,6 +77,32 @@ std::string suffix_of(const fs::path& path) {
 
 }  // namespace
 
+fs::path written_path(const std::string& path) {
+    // As many links as the system itself follows before it gives up.
+    constexpr int max_links = 40;
+    std::error_code error;
+    fs::path current = fs::absolute(path, error);
+    for (int links = 0; links < max_links && !error; ++links) {
+        // The folders resolved, and the name too when it leads to a file that exists.
+        const fs::path plain = fs::weakly_canonical(current, error);
+        std::error_code absent;  // a name that leads nowhere is no link
+        if (error || !fs::is_symlink(fs::symlink_status(plain, absent))) {
+            return error ? current : plain;
+        }
+        const fs::path target = fs::read_symlink(plain, error);
+        current = error ? plain : target.is_absolute() ? target : plain.parent_path() / target;
+    }
+    return current.empty() ? fs::path(path) : current;
+}
+
+bool names_same_file(const std::string& a, const std::string& b) {
+    if (a.empty() || b.empty()) {
+        return false;
+    }
+    // Through links and dots alike, also for files not written yet.
+    return a == b || written_path(a) == written_path(b);
+}
+
 void remove_pending_files() {
     for (std::size_t i = 0; i < pending_files::slots; ++i) {
         if (pending.used[i] != 0) {
@@ -93,9 +112,13 @@ void remove_pending_files() {
 }
 
 std::optional<std::string> unwritable_reason(const std::string& path) {
-    const fs::path real = resolved(path);
+    const fs::path real = written_path(path);
     struct stat status {};
-    if (::stat(real.c_str(), &status) == 0) {
+    const bool exists = ::stat(real.c_str(), &status) == 0;
+    if (!exists && errno != ENOENT) {
+        return "cannot write " + path + ": " + reason(errno);  // a loop of links, say
+    }
+    if (exists) {
         if (S_ISDIR(status.st_mode)) {
             return "cannot write " + path + ": " + reason(EISDIR);
         }
@@ -114,7 +137,7 @@ std::optional<std::string> unwritable_reason(const std::string& path) {
 }
 
 output_file::output_file(std::string target) : target_(std::move(target)) {
-    const fs::path real = resolved(target_);
+    const fs::path real = written_path(target_);
     const fs::path folder =
         is_regular_or_absent(real) ? folder_of(real) : fs::temp_directory_path();
     const std::string suffix = suffix_of(real);
@@ -148,7 +171,8 @@ namespace {
 
 // Copies a finished temporary file into a target that is no regular file, such as a device;
 // `target` is named in a message as the user gave it.
-std::string copy_into(const std::string& from, const fs::path& real, const std::string& target) {
+std::optional<std::string> copy_into(const std::string& from, const fs::path& real,
+                                     const std::string& target) {
     std::FILE* in = std::fopen(from.c_str(), "rb");
     std::FILE* out = std::fopen(real.c_str(), "wb");
     std::string error;
@@ -171,12 +195,15 @@ std::string copy_into(const std::string& from, const fs::path& real, const std::
     if (out != nullptr && std::fclose(out) != 0 && error.empty()) {
         error = reason(errno);
     }
-    return error.empty() ? "" : "cannot write " + target + ": " + error;
+    if (error.empty()) {
+        return std::nullopt;
+    }
+    return "cannot write " + target + ": " + error;
 }
 
 }  // namespace
 
-std::string output_file::commit() {
+std::optional<std::string> output_file::commit() {
     if (temporary_.empty()) {
         return "cannot write " + target_ + ": no temporary file could be made beside it";
     }
@@ -189,8 +216,8 @@ std::string output_file::commit() {
             return "cannot write " + target_ + ": " + reason(error);
         }
     }
-    const fs::path real = resolved(target_);
-    std::string error;
+    const fs::path real = written_path(target_);
+    std::optional<std::string> error;
     if (is_regular_or_absent(real)) {
         if (std::rename(temporary_.c_str(), real.c_str()) != 0) {
             error = "cannot write " + target_ + ": " + reason(errno);
@@ -198,7 +225,7 @@ std::string output_file::commit() {
     } else {
         error = copy_into(temporary_, real, target_);
     }
-    if (error.empty()) {
+    if (!error) {
         forget(temporary_);
         temporary_.clear();
     }

@@ -1,89 +1,239 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <fstream>
-#include <iterator>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <map>
 
 #include "study_cli/study_cli.hpp"
-#include "study_output/study_output.hpp"
 
 namespace sa {
 
 namespace {
 
+// A part holds a few hundred bytes a schedule. A file larger than a kilobyte for each of the
+// most schedules a sweep holds is no part, and is not read into memory.
+constexpr std::size_t part_size_limit = (max_schedules + 1) * 1024;
+
 // One study read back from its CSV file.
 struct study_part {
-    std::string path;
+    std::string name;  // its path as a message shows it
     std::vector<study_csv_row> rows;
 
     std::uint64_t first() const { return rows.front().origin.first_run; }
-    std::uint64_t end() const {
-        return first() + static_cast<std::uint64_t>(rows.front().result.summary.runs);
+    std::uint64_t last() const {
+        return first() + static_cast<std::uint64_t>(rows.front().result.summary.runs) - 1;
     }
 };
 
-std::optional<std::string> read_part(const std::string& path, study_part& part) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return "cannot read " + path;
+// "a.csv line 3, t0": where a fault lies.
+std::string place(const std::string& name, std::size_t line, const std::string& column = "") {
+    std::string text = name;
+    if (line > 0) {
+        text += " line " + std::to_string(line);
     }
-    const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-    std::optional<std::vector<study_csv_row>> rows = read_study_csv(text);
-    if (!rows || rows->empty()) {
-        return path + " is no CSV file of a study by sa_study " SA_DEMO_VERSION;
+    return column.empty() ? text : text + ", " + column;
+}
+
+std::string message_in(const std::string& name, const csv_fault& wrong) {
+    const std::string where = place(name, wrong.line, wrong.column);
+    if (wrong.refused) {
+        return wrong.column.empty() ? where + ": " + message_of(*wrong.refused)
+                                    : message_of(*wrong.refused, where);
     }
-    const long runs = rows->front().result.summary.runs;
-    const bool one_range = std::all_of(rows->begin(), rows->end(), [&](const study_csv_row& row) {
-        return row.result.summary.runs == runs &&
-               row.origin.first_run == rows->front().origin.first_run;
-    });
-    if (!one_range) {
-        return path + " holds schedules run over different ranges of runs";
+    return where + (wrong.column.empty() ? " " : ": ") + wrong.words;
+}
+
+// Reads what a part's file holds into `text`: a regular file, no larger than a part can be.
+// Opened without waiting, so that a pipe with no writer is refused rather than waited on.
+// Why it cannot, or nothing.
+std::optional<std::string> read_part_file(const std::string& path, std::string& text) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        return "cannot read " + printable(path) + ": " + std::strerror(errno);
     }
-    part = {path, std::move(*rows)};
+    std::string error;
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0) {
+        error = std::strerror(errno);
+    } else if (!S_ISREG(status.st_mode)) {
+        error = S_ISDIR(status.st_mode) ? std::strerror(EISDIR) : "not a regular file";
+    }
+    std::array<char, 65536> buffer{};
+    while (error.empty()) {
+        const ssize_t got = ::read(descriptor, buffer.data(), buffer.size());
+        if (got < 0 && errno != EINTR) {
+            error = std::strerror(errno);
+        } else if (got == 0) {
+            break;
+        } else if (got > 0 && text.size() + static_cast<std::size_t>(got) > part_size_limit) {
+            error = format("larger than any part, more than %zu bytes", part_size_limit);
+        } else if (got > 0) {
+            text.append(buffer.data(), static_cast<std::size_t>(got));
+        }
+    }
+    ::close(descriptor);
+    if (!error.empty()) {
+        return "cannot read " + printable(path) + ": " + error;
+    }
     return std::nullopt;
 }
 
-// The same schedule, as its CSV row names it.
-bool same_schedule(const study_case& a, const study_case& b) {
-    const schedule_params& s = a.schedule;
-    const schedule_params& t = b.schedule;
-    return a.bits == b.bits && s.t0 == t.t0 && s.alpha == t.alpha && s.t_final == t.t_final &&
-           s.trials_per_level == t.trials_per_level && s.law == t.law && s.levels == t.levels;
+// `what` of a row, which must be that of the row it is held against.
+template <typename T>
+std::optional<std::string> differs(const std::string& where, const char* column, T value,
+                                   const std::string& against, T expected_value) {
+    if (value == expected_value) {
+        return std::nullopt;
+    }
+    return where + ", " + column + ": " + std::to_string(value) + ", where " + against + " has " +
+           std::to_string(expected_value);
 }
 
-// Why the parts, sorted by their first run, do not add up to one study, or nothing.
-std::optional<std::string> mismatch(const std::vector<study_part>& parts) {
-    const study_part& first = parts.front();
-    for (const study_part& part : parts) {
-        const study_csv_row& row = part.rows.front();
-        if (row.version != first.rows.front().version) {
-            return first.path + " and " + part.path + " come from different versions (" +
-                   first.rows.front().version + " and " + row.version + ")";
+expected<study_part, std::string> read_part(const std::string& path) {
+    study_part part{printable(path), {}};
+    std::string text;
+    if (std::optional<std::string> error = read_part_file(path, text)) {
+        return *error;
+    }
+    expected<std::vector<study_csv_row>, csv_fault> rows = read_study_csv(text);
+    if (!rows) {
+        return message_in(part.name, rows.error());
+    }
+    part.rows = std::move(*rows);
+    // A part is one range of runs of every schedule.
+    const study_origin& first = part.rows.front().origin;
+    const long runs = part.rows.front().result.summary.runs;
+    for (std::size_t i = 1; i < part.rows.size(); ++i) {
+        const std::string where = place(part.name, i + 2);
+        const study_csv_row& row = part.rows[i];
+        if (auto wrong =
+                differs(where, "first_run", row.origin.first_run, "line 2", first.first_run)) {
+            return *wrong;
         }
-        if (row.origin.seed != first.rows.front().origin.seed) {
-            return first.path + " and " + part.path + " come from different seeds";
-        }
-        const bool same_sweep = part.rows.size() == first.rows.size() &&
-                                std::equal(part.rows.begin(), part.rows.end(), first.rows.begin(),
-                                           [](const study_csv_row& a, const study_csv_row& b) {
-                                               return same_schedule(a.result.study, b.result.study);
-                                           });
-        if (!same_sweep) {
-            return first.path + " and " + part.path + " study different schedules";
+        if (auto wrong = differs(where, "runs", row.result.summary.runs, "line 2", runs)) {
+            return *wrong;
         }
     }
-    for (std::size_t i = 1; i < parts.size(); ++i) {
-        const study_part& before = parts[i - 1];
-        const study_part& after = parts[i];
-        if (after.first() < before.end()) {
-            return format("%s and %s overlap: both hold runs %llu to %llu", before.path.c_str(),
-                          after.path.c_str(), static_cast<unsigned long long>(after.first()),
-                          static_cast<unsigned long long>(std::min(before.end(), after.end()) - 1));
+    return part;
+}
+
+// Why the parts are not parts of one study: another seed in any row, or other schedules.
+std::optional<std::string> foreign_part(const std::vector<study_part>& parts) {
+    const study_part& first = parts.front();
+    const std::uint32_t seed = first.rows.front().origin.seed;
+    const std::string first_row = place(first.name, 2);
+    for (const study_part& part : parts) {
+        if (part.rows.size() != first.rows.size()) {
+            return part.name + " holds " +
+                   count_of(static_cast<std::int64_t>(part.rows.size()), "schedule", "schedules") +
+                   " and " + first.name + " " + std::to_string(first.rows.size()) +
+                   ": they study different sweeps";
         }
-        if (after.first() > before.end()) {
-            return format("runs %llu to %llu are in no part, between %s and %s",
-                          static_cast<unsigned long long>(before.end()),
-                          static_cast<unsigned long long>(after.first() - 1), before.path.c_str(),
-                          after.path.c_str());
+        for (std::size_t i = 0; i < part.rows.size(); ++i) {
+            const std::string where = place(part.name, i + 2);
+            if (auto wrong = differs(where, "seed", part.rows[i].origin.seed, first_row, seed)) {
+                return *wrong;
+            }
+            if (!(part.rows[i].result.study == first.rows[i].result.study)) {
+                return where + " studies another schedule than " + place(first.name, i + 2);
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// Why the parts, sorted by their first run, do not hold runs first .. last, each once.
+std::optional<std::string> uncovered_runs(const std::vector<study_part>& parts, std::uint64_t first,
+                                          std::uint64_t last) {
+    const auto outside = std::find_if(parts.begin(), parts.end(), [&](const study_part& part) {
+        return part.first() < first || part.last() > last;
+    });
+    if (outside != parts.end()) {
+        return outside->name + " holds " + runs_text(outside->first(), outside->last()) +
+               ", not all within the study's " + runs_text(first, last);
+    }
+    std::vector<std::string> missing;
+    std::uint64_t next = first;  // the first run no part before has held
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        const study_part& part = parts[i];
+        if (i > 0 && part.first() < next) {
+            return parts[i - 1].name + " and " + part.name + " overlap: both hold " +
+                   runs_text(part.first(), std::min(next - 1, part.last()));
+        }
+        if (part.first() > next) {
+            const std::string between = i == 0
+                                            ? "before " + part.name
+                                            : "between " + parts[i - 1].name + " and " + part.name;
+            missing.push_back(runs_text(next, part.first() - 1) + " (" + between + ")");
+        }
+        next = part.last() + 1;
+    }
+    if (next <= last) {
+        missing.push_back(runs_text(next, last) + " (after " + parts.back().name + ")");
+    }
+    if (missing.empty()) {
+        return std::nullopt;
+    }
+    return "no part holds " + listed(missing, " or ");
+}
+
+// What the counts of one case's runs can be on its grid. The runs on the exact optimum all end
+// at that one point, which a hill holds or not; a hill without a grid point holds no run; and a
+// run counts on both hills only at the point they share, at the valley between them.
+std::optional<std::string> impossible_counts(const study_summary& s, const grid_landmarks& grid) {
+    struct hill_count {
+        long runs;
+        peak_range range;
+        const char* name;
+    };
+    const std::string on_optimum =
+        count_of(s.exact_optimum, "run ends", "runs end") + " on the exact optimum";
+    for (const hill_count& hill : {hill_count{s.global_peak, grid.global_peak, "global peak"},
+                                   hill_count{s.second_peak, grid.second_peak, "second peak"}}) {
+        const bool holds_optimum = hill.range.contains(grid.optimum_d);
+        if (hill.range.first < 0 && hill.runs > 0) {
+            return count_of(hill.runs, "run ends", "runs end") + " on the " + hill.name +
+                   ", which has no grid point";
+        }
+        if (holds_optimum && s.exact_optimum > hill.runs) {
+            return on_optimum + ", only " + std::to_string(hill.runs) + " on the " + hill.name +
+                   ", which holds it";
+        }
+        if (!holds_optimum && s.exact_optimum + hill.runs > s.runs) {
+            return on_optimum + " and " + std::to_string(hill.runs) + " on the " + hill.name +
+                   ", which does not hold it: more than the " + count_of(s.runs, "run", "runs");
+        }
+    }
+    const peak_range& global = grid.global_peak;
+    const peak_range& second = grid.second_peak;
+    const bool share_a_point = global.first >= 0 && second.first >= 0 &&
+                               global.first <= second.last && second.first <= global.last;
+    if (!share_a_point && s.global_peak + s.second_peak > s.runs) {
+        return count_of(s.global_peak, "run ends", "runs end") + " on the global peak and " +
+               std::to_string(s.second_peak) +
+               " on the second, which share no point: more than the " +
+               count_of(s.runs, "run", "runs");
+    }
+    return std::nullopt;
+}
+
+// The counts of every row checked on its grid, each grid's landmarks found once.
+std::optional<std::string> counts_fault(const std::vector<study_part>& parts) {
+    std::map<int, grid_landmarks> grids;
+    for (const study_part& part : parts) {
+        for (std::size_t i = 0; i < part.rows.size(); ++i) {
+            const case_result& result = part.rows[i].result;
+            const int bits = result.study.bits;
+            if (!grids.contains(bits)) {
+                grids.emplace(bits, landmarks_of_grid(bits));
+            }
+            if (auto wrong = impossible_counts(result.summary, grids.at(bits))) {
+                return place(part.name, i + 2) + ": " + *wrong;
+            }
         }
     }
     return std::nullopt;
@@ -103,24 +253,33 @@ std::vector<case_result> merged_results(const std::vector<study_part>& parts) {
 
 }  // namespace
 
-std::optional<std::string> merge_parts(const std::vector<std::string>& paths,
-                                       merged_study& merged) {
-    std::vector<study_part> parts(paths.size());
-    for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (auto error = read_part(paths[i], parts[i])) {
-            return error;
+expected<merged_study, std::string> merge_parts(const merge_request& request) {
+    std::vector<study_part> parts;
+    for (const std::string& path : request.parts) {
+        expected<study_part, std::string> part = read_part(path);
+        if (!part) {
+            return part.error();
         }
+        parts.push_back(std::move(*part));
     }
-    std::sort(parts.begin(), parts.end(),
-              [](const study_part& a, const study_part& b) { return a.first() < b.first(); });
-    if (auto error = mismatch(parts)) {
-        return error;
+    std::stable_sort(parts.begin(), parts.end(), [](const study_part& a, const study_part& b) {
+        return a.first() < b.first();
+    });
+    const std::uint64_t last = request.first_run + static_cast<std::uint64_t>(request.runs) - 1;
+    std::optional<std::string> error = foreign_part(parts);
+    if (!error) {
+        error = uncovered_runs(parts, request.first_run, last);
     }
-    merged.results = merged_results(parts);
-    merged.origin = {parts.front().rows.front().origin.seed, parts.front().first(), false};
-    merged.last_run = parts.back().end() - 1;
-    merged.parts = parts.size();
-    return std::nullopt;
+    if (!error) {
+        error = counts_fault(parts);
+    }
+    if (error) {
+        return *error;
+    }
+    return merged_study{merged_results(parts),
+                        {parts.front().rows.front().origin.seed, request.first_run, false},
+                        last,
+                        parts.size()};
 }
 
 }  // namespace sa

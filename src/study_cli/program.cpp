@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <numeric>
 #include <string_view>
 #include <thread>
 
@@ -40,8 +39,10 @@ void clear_progress_line() {
     }
 }
 
-// An interrupted study leaves no partial file behind it, and no progress line.
+// An interrupted study leaves no partial file behind it, and no progress line. A gnuplot
+// drawing is ended first, so that it cannot write the picture again once it is removed.
 extern "C" void on_interrupt(int signal_number) {
+    stop_drawing();
     remove_pending_files();
     clear_progress_line();
     std::signal(signal_number, SIG_DFL);
@@ -113,11 +114,14 @@ class report_output {
 };
 
 // Trials done so far, on standard error when it is a terminal, once the work has taken a
-// second: a percentage and the time left.
+// second: a percentage and the time left. `unit` names what is counted.
 class progress_line {
   public:
-    explicit progress_line(std::int64_t total)
-        : total_(total), shown_(::isatty(STDERR_FILENO) == 1), start_(clock_type::now()) {}
+    explicit progress_line(std::int64_t total, const char* unit = "trials")
+        : total_(total),
+          unit_(unit),
+          shown_(::isatty(STDERR_FILENO) == 1),
+          start_(clock_type::now()) {}
     progress_line(const progress_line&) = delete;
     progress_line& operator=(const progress_line&) = delete;
     ~progress_line() { clear_progress_line(); }
@@ -132,13 +136,14 @@ class progress_line {
         const double fraction = static_cast<double>(done) / static_cast<double>(total_);
         const double elapsed = std::chrono::duration<double>(now - start_).count();
         const double left = fraction > 0.0 ? elapsed * (1.0 - fraction) / fraction : 0.0;
-        std::fprintf(stderr, "\rsa_study: %3.0f %% of %.3g trials, %s left   ", 100.0 * fraction,
-                     static_cast<double>(total_), duration_text(left).c_str());
+        std::fprintf(stderr, "\rsa_study: %3.0f %% of %.3g %s, %s left   ", 100.0 * fraction,
+                     static_cast<double>(total_), unit_, duration_text(left).c_str());
         progress_shown = 1;
     }
 
   private:
     std::int64_t total_;
+    const char* unit_;
     bool shown_;
     clock_type::time_point start_;
     clock_type::time_point last_;
@@ -172,7 +177,7 @@ bool csv_to_output(const std::string& path) {
            output.st_ino == target.st_ino;
 }
 
-std::string write_file(const std::string& path, std::string_view text) {
+std::optional<std::string> write_file(const std::string& path, std::string_view text) {
     output_file file(path);
     if (file.stream() != nullptr) {
         std::fwrite(text.data(), 1, text.size(), file.stream());
@@ -183,22 +188,30 @@ std::string write_file(const std::string& path, std::string_view text) {
 // Draws a picture into a temporary file, checks it and puts it in place; nothing to do
 // without a path.
 template <typename Draw>
-std::string write_picture(const std::string& path, const Draw& draw) {
+std::optional<std::string> write_picture(const std::string& path, const Draw& draw) {
     if (path.empty()) {
-        return {};
+        return std::nullopt;
     }
     output_file file(path);
     if (file.stream() == nullptr) {
         return file.commit();
     }
-    if (std::string error = draw(file.temporary_path()); !error.empty()) {
-        return error + " (" + path + ")";
+    if (std::optional<std::string> error = draw(file.temporary_path())) {
+        return *error + " (" + path + ")";
     }
     return file.commit();
 }
 
-int run_trace(const study_options& options, const seed_range& range, report_output& out) {
-    const study_case& study = options.cases.front();
+// What a study is to do: the command and its plan, run from `seed`.
+struct study_order {
+    const study_command& command;
+    const study_plan& plan;
+    seed_range range;
+};
+
+int run_trace(const study_order& order, report_output& out) {
+    const study_command& options = order.command;
+    const study_case& study = order.plan.cases.front();
     const std::int64_t levels = count_levels(study.schedule);
     const std::int64_t trials = trials_per_run(study.schedule);
     announce_work(1, 1, trials, static_cast<double>(trials) * seconds_per_traced_trial);
@@ -214,14 +227,14 @@ int run_trace(const study_options& options, const seed_range& range, report_outp
             std::fputs(text.c_str(), csv->stream());
         }
     };
-    out.write("schedule: " + describe_case(study) + "\n          " + describe_cost(study) + "\n\n");
+    out.write(schedule_heading(study) + "\n");
     write_csv(trace_csv_heading());
     std::vector<level_summary> plotted;
     const std::int64_t plot_every =
         std::max<std::int64_t>(1, (levels + plotted_levels - 1) / plotted_levels);
     progress_line progress(trials);
     const run_report report = trace_run(
-        study, range, [&out](const trace_start& start) { out.write(trace_heading(start)); },
+        study, order.range, [&out](const trace_start& start) { out.write(trace_heading(start)); },
         [&](const level_summary& level) {
             out.write(trace_line(level));
             write_csv(trace_csv_row(level));
@@ -233,21 +246,14 @@ int run_trace(const study_options& options, const seed_range& range, report_outp
         });
     out.write(trace_ending(report));
     if (csv) {
-        if (std::string error = csv->commit(); !error.empty()) {
-            return fail(error);
+        if (std::optional<std::string> error = csv->commit()) {
+            return fail(*error);
         }
     }
-    const std::string error = write_picture(options.plot_path, [&](const std::string& path) {
-        return plot_trace(path, study, plotted);
-    });
-    return error.empty() ? 0 : fail(error);
-}
-
-std::int64_t planned_trials(const study_options& options) {
-    return std::accumulate(options.cases.begin(), options.cases.end(), std::int64_t{0},
-                           [&options](std::int64_t trials, const study_case& study) {
-                               return trials + trials_per_run(study.schedule) * options.runs;
-                           });
+    const std::optional<std::string> error =
+        write_picture(options.plot_path,
+                      [&](const std::string& path) { return plot_trace(path, study, plotted); });
+    return error ? fail(*error) : 0;
 }
 
 // A CSV text and where it goes.
@@ -263,43 +269,41 @@ int write_outputs(report_output& out, const csv_output& csv, std::string_view re
     if (csv_to_output(csv.path)) {
         out.data(std::string(csv.text));
     } else if (!csv.path.empty()) {
-        if (std::string error = write_file(csv.path, csv.text); !error.empty()) {
-            return fail(error);
+        if (std::optional<std::string> error = write_file(csv.path, csv.text)) {
+            return fail(*error);
         }
     }
     out.write(std::string(report));
-    const std::string error = write_picture(plot_path, draw);
-    return error.empty() ? 0 : fail(error);
+    const std::optional<std::string> error = write_picture(plot_path, draw);
+    return error ? fail(*error) : 0;
 }
 
-int run_study(const study_options& options, const seed_range& range, report_output& out) {
-    const std::int64_t total = planned_trials(options);
-    announce_work(static_cast<std::int64_t>(options.cases.size()), options.runs, total,
-                  static_cast<double>(total) * seconds_per_study_trial / options.jobs);
-    grid_cache grids(options.jobs);
-    std::vector<case_result> results;
-    std::vector<run_outcome> last_runs;
+int run_study(const study_order& order, report_output& out) {
+    const study_command& options = order.command;
+    const study_request& request = options.request;
+    const seed_range& range = order.range;
+    const std::int64_t total = planned_trials(order.plan, request.runs);
+    announce_work(static_cast<std::int64_t>(order.plan.cases.size()), request.runs, total,
+                  static_cast<double>(total) * seconds_per_study_trial / request.jobs);
+    grid_cache grids(request.jobs);
+    plan_results made;
     {
         progress_line progress(total);
-        std::int64_t before = 0;
-        for (const study_case& study : options.cases) {
-            const tabulated_grid& grid = grids.of(study.bits);
-            last_runs = study_runs(grid.space, study, range, options.jobs,
-                                   [&](std::int64_t done) { progress.update(before + done); });
-            before += trials_per_run(study.schedule) * options.runs;
-            results.push_back({study, grid.landmarks, summarize(last_runs, grid.landmarks)});
-        }
+        made = run_plan(order.plan.cases, range, request.jobs, grids,
+                        [&progress](std::int64_t done) { progress.update(done); });
     }
+    const std::vector<case_result>& results = made.results;
+    const std::vector<run_outcome>& last_runs = made.last_runs;
     // With a single case, the grid kept is that case's.
-    const tabulated_grid& grid = grids.of(options.cases.back().bits);
+    const tabulated_grid& grid = grids.of(order.plan.cases.back().bits);
     std::string report = results.size() == 1
                              ? single_report(results.front(), grid, last_runs, range)
-                             : format("%ld runs per schedule:\n\n", range.count) +
+                             : count_of(range.count, "run", "runs") + " per schedule:\n\n" +
                                    sweep_table(results) + "\n" + tts_table(results) + "\n" +
                                    least_tts_line(results);
-    if (options.target) {
+    if (request.target) {
         report += '\n';
-        report += target_line(results, *options.target);
+        report += target_line(results, *request.target);
     }
     const std::string csv =
         study_csv(results, {static_cast<std::uint32_t>(range.seed), range.first, true});
@@ -308,6 +312,37 @@ int run_study(const study_options& options, const seed_range& range, report_outp
             return results.size() == 1 ? plot_study(path, results.front(), grid.space, last_runs)
                                        : plot_sweep(path, results);
         });
+}
+
+// The counts of a population's bins, in its CSV and picture: as many as a picture shows.
+constexpr int population_bins = 100;
+
+int run_population(const study_order& order, report_output& out) {
+    const study_command& options = order.command;
+    const study_case& study = order.plan.cases.front();
+    const std::int64_t trials = trials_per_run(study.schedule) * order.range.count;
+    const tabulated_space space(study_encoding(study.bits), options.request.jobs);
+    // A point of a level's equilibrium costs about what a trial does, on one thread.
+    const std::int64_t points = count_levels(study.schedule) * (space.grid_encoding().d_max + 1);
+    announce_work(
+        1, order.range.count, trials,
+        (static_cast<double>(trials) / options.request.jobs + static_cast<double>(points)) *
+            seconds_per_study_trial);
+    std::optional<population_study> population;
+    {
+        progress_line progress(trials + points, "trials and grid points");
+        const std::int64_t level_points = space.grid_encoding().d_max + 1;
+        population =
+            study_population(space, study, population_bins, order.range, options.request.jobs,
+                             {[&progress](std::int64_t done) { progress.update(done); },
+                              [&](std::int64_t levels_done) {
+                                  progress.update(trials + levels_done * level_points);
+                              }});
+    }
+    return write_outputs(
+        out, {population_csv(*population), options.csv_path}, population_report(*population),
+        options.plot_path,
+        [&population](const std::string& path) { return plot_population(path, *population); });
 }
 
 // What must hold before any work starts: gnuplot there if a picture is asked for, and every
@@ -328,40 +363,47 @@ std::optional<std::string> unready_reason(const std::string& csv_path,
 }
 
 // Prints what a command line that stops at once prints; its exit status.
-template <typename Command>
-int stop_at_once(const char* program, const Command& command) {
+int stop_at_once(const char* program, const early_exit& stop) {
     report_output out(true);
-    out.write(command.text);
-    if (!command.error.empty()) {
-        std::fprintf(stderr, "%s: %s\n", program, command.error.c_str());
+    out.write(stop.text);
+    if (!stop.error.empty()) {
+        std::fprintf(stderr, "%s: %s\n", program, stop.error.c_str());
     }
-    return out.finish(*command.exit_status);
+    return out.finish(stop.status);
+}
+
+int refuse(const char* program, const std::string& why) {
+    std::fprintf(stderr, "%s: %s\n", program, why.c_str());
+    return 2;
 }
 
 int merge_main(const std::vector<std::string>& args) {
-    const merge_command command = parse_merge_command_line(args);
-    if (command.exit_status) {
-        return stop_at_once("sa_study merge", command);
+    const char* const program = "sa_study merge";
+    const expected<merge_request, early_exit> command = parse_merge_command_line(args);
+    if (!command) {
+        return stop_at_once(program, command.error());
     }
-    const merge_request& request = command.request;
-    merged_study merged;
-    std::optional<std::string> refusal = unready_reason(request.csv_path, request.plot_path);
-    if (!refusal) {
-        refusal = merge_parts(request.parts, merged);
+    const merge_request& request = *command;
+    if (const auto reason = unready_reason(request.csv_path, request.plot_path)) {
+        return refuse(program, *reason);
     }
-    if (refusal) {
-        std::fprintf(stderr, "sa_study merge: %s\n", refusal->c_str());
-        return 2;
+    const expected<merged_study, std::string> whole = merge_parts(request);
+    if (!whole) {
+        return refuse(program, whole.error());
     }
+    const merged_study& merged = *whole;
     const std::vector<case_result>& results = merged.results;
     const std::string report =
-        format("seed %u\n\n%ld runs per schedule (runs %llu to %llu, from %zu parts):\n\n",
-               merged.origin.seed, results.front().summary.runs,
-               static_cast<unsigned long long>(merged.origin.first_run),
-               static_cast<unsigned long long>(merged.last_run), merged.parts) +
-        sweep_table(results) + "\n" + tts_table(results) + "\n" + least_tts_line(results) +
-        "\nThe median times are the parts' medians weighted by their runs, not the median of "
-        "the whole.\n";
+        format("seed %u\n\n", merged.origin.seed) +
+        count_of(results.front().summary.runs, "run", "runs") + " per schedule (" +
+        runs_text(merged.origin.first_run, merged.last_run) + ", from " +
+        count_of(static_cast<std::int64_t>(merged.parts), "part", "parts") + "):\n\n" +
+        sweep_table(results) + "\n" + tts_table(results) + "\n" + least_tts_line(results) + "\n" +
+        wrapped(
+            "The median times are the parts' medians weighted by their runs, not the median "
+            "of the whole.",
+            0) +
+        "\n";
     report_output out(!csv_to_output(request.csv_path));
     const std::string csv = study_csv(results, merged.origin);
     const int status =
@@ -377,28 +419,36 @@ int study_main(const std::vector<std::string>& args) {
     if (!args.empty() && args.front() == "merge") {
         return merge_main({args.begin() + 1, args.end()});
     }
+    const char* const program = "sa_study";
     const int cores = static_cast<int>(std::thread::hardware_concurrency());
-    const command_line command = parse_command_line(args, cores);
-    if (command.exit_status) {
-        return stop_at_once("sa_study", command);
+    const expected<study_command, early_exit> command = parse_command_line(args, cores);
+    if (!command) {
+        return stop_at_once(program, command.error());
     }
-    const study_options& options = command.options;
+    const study_command& options = *command;
+    // The clock second unless a seed is typed: automatic temperatures need it before the runs.
+    const std::uint32_t seed =
+        options.request.seed.value_or(static_cast<std::uint32_t>(std::time(nullptr)));
+    const expected<study_plan, std::string> plan = plan_command(options, seed);
+    if (!plan) {
+        return refuse(program, plan.error());
+    }
     if (const auto reason = unready_reason(options.csv_path, options.plot_path)) {
-        std::fprintf(stderr, "sa_study: %s\n", reason->c_str());
-        return 2;
+        return refuse(program, *reason);
     }
-    const std::uint32_t seed = options.seed;
     // With the CSV on standard output, the report gives way, and the seed goes to the side.
     report_output out(!csv_to_output(options.csv_path));
     if (csv_to_output(options.csv_path)) {
         std::fprintf(stderr, "sa_study: seed %u\n", seed);
     }
     out.write(format("seed %u\n\n", seed));
-    out.write(automatic_temperatures_text(options.automatic));
+    out.write(automatic_temperatures_text(plan->automatic));
     out.flush();
-    const seed_range range{seed, options.first_run, options.runs};
-    const int status =
-        options.trace ? run_trace(options, range, out) : run_study(options, range, out);
+    const study_order order{
+        options, *plan, {seed, options.request.first_run, options.request.runs}};
+    const int status = options.trace        ? run_trace(order, out)
+                       : options.population ? run_population(order, out)
+                                            : run_study(order, out);
     return out.finish(status);
 }
 

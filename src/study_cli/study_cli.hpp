@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,94 +16,60 @@
 
 namespace sa {
 
-// ---- What may be asked, and its limits
+// ---- The command line
 
-inline constexpr long max_runs = 10'000'000;
-inline constexpr std::uint64_t max_run_number = 4'294'967'295;  // seeds are clock seconds
-inline constexpr int max_jobs = 4096;
-inline constexpr std::size_t max_list_values = 10'000;  // so a mistyped step cannot exhaust memory
-inline constexpr std::size_t max_schedules = 10'000;
-inline constexpr int max_trials_per_level = 1'000'000;
-inline constexpr std::int64_t max_trials_per_run = 1'000'000'000;
-inline constexpr double max_temperature = 1e30;
-
-struct study_options {
-    std::vector<study_case> cases;                  // the sweep, expanded
-    std::vector<automatic_temperatures> automatic;  // for each grid, when asked for
-    long runs = 1000;
-    std::uint32_t seed = 0;  // the clock second when not given
-    std::uint64_t first_run = 0;
-    int jobs = 1;
+// What sa_study's command line asks for: a study, or one run traced instead, or the runs
+// followed level by level against the equilibrium, and its files.
+struct study_command {
+    study_request request;
+    std::vector<study_field> given;  // the fields given, in the order typed
     bool trace = false;
-    std::optional<double> target;  // percent of runs on the exact optimum
-    std::string csv_path;          // "-" for standard output
+    bool population = false;
+    std::string csv_path;  // "-" for standard output
     std::string plot_path;
 };
 
-// What the command line asks for: a study, or to stop at once with a status, after printing
-// `text` to standard output (help, version) or an error line to standard error.
-struct command_line {
-    study_options options;
-    std::optional<int> exit_status;
+// A command line that stops at once: its status, after `text` on standard output (help, the
+// version) or `error` on standard error.
+struct early_exit {
+    int status;
     std::string text;
     std::string error;
 };
 
 // Parses the arguments after the program name; `cores` is the default for --jobs. Values are
-// checked in the order the user typed them, and the first fault is the error.
-command_line parse_command_line(const std::vector<std::string>& args, int cores);
+// checked in the order the user typed them, and the first fault stops the command.
+expected<study_command, early_exit> parse_command_line(const std::vector<std::string>& args,
+                                                       int cores);
 
-// The schedules asked for, before they are expanded: the lists, and for T0 and the final T
-// chosen automatically the acceptance each is chosen for.
-struct schedule_request {
-    sweep_request sweep;
-    std::optional<double> auto_t0;
-    std::optional<double> auto_t_final;
-    bool alpha_given = false;
-    bool levels_given = false;
-};
+// The command's study planned with `seed`, which automatic temperatures are drawn with, and
+// checked as a whole: the plan, or the message of its first fault.
+expected<study_plan, std::string> plan_command(const study_command& command, std::uint32_t seed);
 
-// Expands the request into the options' cases, with automatic temperatures chosen from a
-// sample seeded with the options' seed, and checks what the cases would cost; an error
-// message, or nothing.
-std::string expand_schedules(const schedule_request& request, study_options& options);
+// The option that sets a field, such as "--t-final"; the field an option sets.
+const char* option_of(study_field field);
+std::optional<study_field> field_of_option(std::string_view option);
 
-// A value, or a comma-separated list of values and ranges start:stop:step: the values, or
-// what is wrong with the text (without the option's name).
-template <typename T>
-struct parsed_values {
-    std::vector<T> values;
-    std::string error;
-};
-parsed_values<double> parse_real_values(const std::string& text);
-parsed_values<std::int64_t> parse_whole_values(const std::string& text);
-
-// The comma-separated items of a list, empty ones included.
-std::vector<std::string_view> list_items(std::string_view text);
+// sa_study's words for a refused value, named by its option, or by `option` in its place (a
+// file's field, say).
+std::string message_of(const fault& refused);
+std::string message_of(const fault& refused, const std::string& option);
 
 // Whether two paths name one file: the same text, or the same file on disk.
 bool names_same_file(const std::string& a, const std::string& b);
-
-// `text` in single quotes for a message, cut to a readable length, control characters shown
-// as '?'.
-std::string quoted_value(const std::string& text);
 
 // ---- Merging studies split over machines with --first-run
 
 struct merge_request {
     std::vector<std::string> parts;  // their CSV files
+    std::uint64_t first_run = 0;     // the whole study's runs
+    long runs = 0;
     std::string csv_path;
     std::string plot_path;
 };
 
 // The command line after "merge", as parse_command_line reads the study's.
-struct merge_command {
-    merge_request request;
-    std::optional<int> exit_status;
-    std::string text;
-    std::string error;
-};
-merge_command parse_merge_command_line(const std::vector<std::string>& args);
+expected<merge_request, early_exit> parse_merge_command_line(const std::vector<std::string>& args);
 
 // The whole study the parts add up to.
 struct merged_study {
@@ -112,10 +79,16 @@ struct merged_study {
     std::size_t parts;
 };
 
-// Reads the parts and adds them up; why they do not add up to one study, or nothing.
-std::optional<std::string> merge_parts(const std::vector<std::string>& paths, merged_study& merged);
+// Reads the parts and adds them up to the whole study the request states: the whole study,
+// or why they do not add up to it. Every field of every part is checked as the command line
+// checks the value it stands for.
+expected<merged_study, std::string> merge_parts(const merge_request& request);
 
 // ---- Files that appear whole or not at all
+
+// The file that writing to `path` writes: through any links, also a link to a file that does
+// not exist yet, which writing creates. A path with no link is made absolute and plain.
+std::filesystem::path written_path(const std::string& path);
 
 // Why `path` cannot be written, or nothing: it must be writable, and a new file must be
 // creatable beside it. Creates nothing.
@@ -136,8 +109,8 @@ class output_file {
     const std::string& temporary_path() const { return temporary_; }
     std::FILE* stream() { return stream_; }
 
-    // Puts the file in place; an error message, or nothing.
-    std::string commit();
+    // Puts the file in place; why it could not, or nothing.
+    std::optional<std::string> commit();
 
   private:
     std::string target_;

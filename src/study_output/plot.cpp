@@ -1,15 +1,21 @@
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
 #include <set>
 #include <sstream>
-#include <string_view>
 
 #include "study_output/study_output.hpp"
 
@@ -17,18 +23,13 @@ namespace sa {
 
 namespace {
 
-// `text` in single quotes, each quote inside it written as `quote`.
-std::string single_quoted(const std::string& text, std::string_view quote) {
+// A gnuplot string, in single quotes, where a quote is written twice.
+std::string quoted(const std::string& text) {
     std::string result = "'";
     for (const char c : text) {
-        result += c == '\'' ? std::string(quote) : std::string(1, c);
+        result += c == '\'' ? std::string("''") : std::string(1, c);
     }
     return result + "'";
-}
-
-// A gnuplot string, where a quote is written twice.
-std::string quoted(const std::string& text) {
-    return single_quoted(text, "''");
 }
 
 std::string terminal(const std::string& path) {
@@ -39,14 +40,19 @@ std::string terminal(const std::string& path) {
     return "set terminal " + kind + "\nset output " + quoted(path) + "\n";
 }
 
-// A word the shell reads as it is, where a quote is written '\''.
-std::string shell_word(const std::string& text) {
-    return single_quoted(text, "'\\''");
-}
-
 std::string file_contents(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::string stream_contents(std::FILE* stream) {
+    std::rewind(stream);
+    std::string text;
+    std::array<char, 4096> buffer{};
+    for (std::size_t read = 0; (read = std::fread(buffer.data(), 1, buffer.size(), stream)) > 0;) {
+        text.append(buffer.data(), read);
+    }
+    return text;
 }
 
 // The first line of gnuplot's messages, which it prints even when it draws.
@@ -68,29 +74,124 @@ bool picture_complete(const std::string& path) {
     return picture.starts_with(png_signature) && picture.ends_with(png_end);
 }
 
-// Runs gnuplot on the script, which writes the picture to `path`; an error message, or
-// nothing when the picture is whole. gnuplot's messages are kept back: they mean something
-// only when it fails.
-std::string run_gnuplot(const std::ostringstream& script_text, const std::string& path) {
-    const std::string script = script_text.str();
-    std::string messages = (std::filesystem::temp_directory_path() / "sa_study-XXXXXX").string();
-    const int messages_fd = ::mkstemp(messages.data());
-    if (messages_fd < 0) {
+// The first gnuplot on the PATH, as the shell would find it; empty when there is none.
+std::string gnuplot_program() {
+    const char* path = std::getenv("PATH");
+    std::istringstream folders(path == nullptr ? "" : path);
+    std::string folder;
+    while (std::getline(folders, folder, ':')) {
+        std::string program = (folder.empty() ? "." : folder) + "/gnuplot";
+        if (::access(program.c_str(), X_OK) == 0) {
+            return program;
+        }
+    }
+    return {};
+}
+
+// The process group of the gnuplot drawing now, led by gnuplot itself; 0 when none. Read by a
+// signal handler, on whichever thread the signal lands.
+std::atomic<pid_t> drawing_group = 0;
+static_assert(std::atomic<pid_t>::is_always_lock_free);
+
+// The actions and attributes of a gnuplot started in its own process group, reading its
+// script from `script_fd`, its messages going to `messages_fd`, with the signals' default
+// actions and none blocked (this program ignores SIGPIPE, and that would be inherited).
+class gnuplot_spawn {
+  public:
+    gnuplot_spawn(int script_fd, int messages_fd) {
+        posix_spawn_file_actions_init(&actions_);
+        posix_spawn_file_actions_adddup2(&actions_, script_fd, STDIN_FILENO);
+        posix_spawn_file_actions_addopen(&actions_, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions_, messages_fd, STDERR_FILENO);
+        posix_spawnattr_init(&attributes_);
+        sigset_t signals;
+        sigemptyset(&signals);
+        posix_spawnattr_setsigmask(&attributes_, &signals);
+        for (const int signal_number : {SIGINT, SIGTERM, SIGHUP, SIGPIPE}) {
+            sigaddset(&signals, signal_number);
+        }
+        posix_spawnattr_setsigdefault(&attributes_, &signals);
+        posix_spawnattr_setpgroup(&attributes_, 0);
+        posix_spawnattr_setflags(
+            &attributes_, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    }
+    gnuplot_spawn(const gnuplot_spawn&) = delete;
+    gnuplot_spawn& operator=(const gnuplot_spawn&) = delete;
+    ~gnuplot_spawn() {
+        posix_spawn_file_actions_destroy(&actions_);
+        posix_spawnattr_destroy(&attributes_);
+    }
+
+    // gnuplot's process id, or none with the reason it could not start.
+    std::optional<pid_t> start(int& error) {
+        std::string program = gnuplot_program();
+        std::array<char*, 2> argv{program.data(), nullptr};
+        pid_t child = 0;
+        error = program.empty() ? ENOENT
+                                : posix_spawn(&child, program.c_str(), &actions_, &attributes_,
+                                              argv.data(), environ);
+        return error == 0 ? std::optional<pid_t>(child) : std::nullopt;
+    }
+
+  private:
+    posix_spawn_file_actions_t actions_{};
+    posix_spawnattr_t attributes_{};
+};
+
+// Writes the script to gnuplot and waits for it to end; whether it ended well. While it
+// draws, an interrupt ends it before the picture is removed.
+bool draw_with_gnuplot(const std::string& script, std::FILE* messages) {
+    // Both ends closed in gnuplot once it starts, where the reading end is its input.
+    std::array<int, 2> pipe_ends{};
+    if (::pipe2(pipe_ends.data(), O_CLOEXEC) != 0) {
+        return false;
+    }
+    int error = 0;
+    const std::optional<pid_t> child = gnuplot_spawn(pipe_ends[0], fileno(messages)).start(error);
+    ::close(pipe_ends[0]);
+    if (!child) {
+        ::close(pipe_ends[1]);
+        std::fprintf(messages, "%s", std::strerror(error));
+        return false;
+    }
+    drawing_group = *child;
+    std::FILE* script_stream = ::fdopen(pipe_ends[1], "w");
+    bool written = script_stream != nullptr &&
+                   std::fwrite(script.data(), 1, script.size(), script_stream) == script.size();
+    written =
+        (script_stream == nullptr ? ::close(pipe_ends[1]) : std::fclose(script_stream)) == 0 &&
+        written;
+    // Waited for without being reaped, so that its process id stays its own until the group
+    // is forgotten: an interrupt meanwhile still ends it, and nothing else.
+    siginfo_t ended{};
+    while (::waitid(P_PID, static_cast<id_t>(*child), &ended, WEXITED | WNOWAIT) != 0 &&
+           errno == EINTR) {
+    }
+    drawing_group = 0;
+    int status = 0;
+    return ::waitpid(*child, &status, 0) == *child && written && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+// Runs gnuplot on the script, which writes the picture to `path`; why it failed, or nothing
+// when the picture is whole. gnuplot's messages are kept back, in a file without a name that
+// vanishes when closed: they mean something only when it fails.
+std::optional<std::string> run_gnuplot(const std::ostringstream& script_text,
+                                       const std::string& path) {
+    std::FILE* messages = std::tmpfile();
+    if (messages == nullptr) {
         return "cannot make a temporary file for gnuplot's messages";
     }
-    ::close(messages_fd);
-    FILE* pipe = popen(("gnuplot >/dev/null 2>" + shell_word(messages)).c_str(), "w");
-    bool drawn = pipe != nullptr;
-    if (drawn) {
-        drawn = std::fwrite(script.data(), 1, script.size(), pipe) == script.size();
-        drawn = pclose(pipe) == 0 && drawn;
-    }
-    const std::string said = first_line(file_contents(messages));
-    std::remove(messages.c_str());
+    const bool drawn = draw_with_gnuplot(script_text.str(), messages);
+    const std::string said = first_line(stream_contents(messages));
+    std::fclose(messages);
     if (!drawn) {
         return "gnuplot could not draw the picture" + said;
     }
-    return picture_complete(path) ? "" : "gnuplot drew no whole picture" + said;
+    if (picture_complete(path)) {
+        return std::nullopt;
+    }
+    return "gnuplot drew no whole picture" + said;
 }
 
 // The axes a sweep may vary, in the order that decides which one names the lines.
@@ -99,7 +200,7 @@ struct sweep_axis {
     double (*value)(const study_case&);
 };
 const std::vector<sweep_axis> sweep_axes = {
-    {"alpha", [](const study_case& c) { return c.schedule.alpha; }},
+    {"alpha", [](const study_case& c) { return alpha_of(c.schedule.law); }},
     {"final T", [](const study_case& c) { return c.schedule.t_final; }},
     {"T0", [](const study_case& c) { return c.schedule.t0; }},
     {"bits", [](const study_case& c) { return static_cast<double>(c.bits); }},
@@ -126,21 +227,21 @@ bool plot_format_supported(const std::string& path) {
     return path.ends_with(".svg") || path.ends_with(".png");
 }
 
-bool gnuplot_available() {
-    const char* path = std::getenv("PATH");
-    std::istringstream folders(path == nullptr ? "" : path);
-    std::string folder;
-    while (std::getline(folders, folder, ':')) {
-        const std::string program = (folder.empty() ? "." : folder) + "/gnuplot";
-        if (::access(program.c_str(), X_OK) == 0) {
-            return true;
-        }
+void stop_drawing() {
+    const pid_t group = drawing_group;
+    if (group > 0) {
+        ::kill(-group, SIGKILL);
+        ::waitpid(group, nullptr, 0);
     }
-    return false;
 }
 
-std::string plot_study(const std::string& path, const case_result& result,
-                       const tabulated_space& space, const std::vector<run_outcome>& runs) {
+bool gnuplot_available() {
+    return !gnuplot_program().empty();
+}
+
+std::optional<std::string> plot_study(const std::string& path, const case_result& result,
+                                      const tabulated_space& space,
+                                      const std::vector<run_outcome>& runs) {
     const encoding& grid = space.grid_encoding();
     std::ostringstream script;
     script << terminal(path) << "$f << EOD\n";
@@ -185,9 +286,10 @@ namespace {
 // else one per value of the axis that varies first.
 std::map<std::string, std::vector<const case_result*>> sweep_lines(
     const std::vector<case_result>& results) {
-    std::set<std::pair<cooling_law, double>> coolings;
+    std::set<std::pair<std::size_t, double>> coolings;
     for (const case_result& result : results) {
-        coolings.insert({result.study.schedule.law, result.study.schedule.alpha});
+        const cooling& law = result.study.schedule.law;
+        coolings.insert({law.index(), alpha_of(law)});
     }
     const sweep_axis* axis = coolings.size() > 1 ? nullptr : line_axis(results);
     std::map<std::string, std::vector<const case_result*>> lines;
@@ -195,13 +297,13 @@ std::map<std::string, std::vector<const case_result*>> sweep_lines(
         const schedule_params& s = result.study.schedule;
         std::ostringstream title;
         if (coolings.size() > 1) {
-            if (s.law == cooling_law::geometric) {
-                title << "alpha = " << static_cast<float>(s.alpha);
+            if (takes_alpha(s.law)) {
+                title << "alpha = " << shortest(alpha_of(s.law));
             } else {
-                title << (s.law == cooling_law::linear ? "linear" : "Lundy-Mees");
+                title << spelling_of(s.law).title;
             }
         } else if (axis != nullptr) {
-            title << axis->label << " = " << static_cast<float>(axis->value(result.study));
+            title << axis->label << " = " << shortest(axis->value(result.study));
         } else {
             title << "schedule";
         }
@@ -223,7 +325,8 @@ std::optional<double> tts99_trials(const case_result& result) {
 
 }  // namespace
 
-std::string plot_sweep(const std::string& path, const std::vector<case_result>& results) {
+std::optional<std::string> plot_sweep(const std::string& path,
+                                      const std::vector<case_result>& results) {
     std::ostringstream script;
     script << terminal(path);
     std::string shares;
@@ -271,8 +374,92 @@ std::string plot_sweep(const std::string& path, const std::vector<case_result>& 
     return run_gnuplot(script, path);
 }
 
-std::string plot_trace(const std::string& path, const study_case& study,
-                       const std::vector<level_summary>& levels) {
+namespace {
+
+// Levels a population's picture shows at most, evenly spaced: more rows than it has pixels.
+constexpr std::size_t pictured_levels = 400;
+
+// A density over x and level: a row per pictured level, a value per bin, each the share of
+// that level's runs (or mass) in the bin, as gnuplot's image takes it.
+template <typename Share>
+std::string density_rows(const population_study& population, std::size_t every,
+                         const Share& share_in) {
+    const encoding enc = study_encoding(population.study.bits);
+    std::ostringstream rows;
+    for (std::size_t l = 0; l < population.levels.size(); l += every) {
+        const population_level& level = population.levels[l];
+        const std::size_t bins = level.bin_runs.size();
+        const double width =
+            (static_cast<double>(enc.x_max) - enc.x_min) / static_cast<double>(bins);
+        for (std::size_t bin = 0; bin < bins; ++bin) {
+            rows << enc.x_min + (static_cast<double>(bin) + 0.5) * width << ' ' << level.level
+                 << ' ' << share_in(level, bin) << '\n';
+        }
+    }
+    return rows.str();
+}
+
+}  // namespace
+
+std::optional<std::string> plot_population(const std::string& path,
+                                           const population_study& population) {
+    const std::vector<population_level>& levels = population.levels;
+    const std::size_t every =
+        std::max<std::size_t>(1, (levels.size() + pictured_levels - 1) / pictured_levels);
+    const auto runs = static_cast<double>(population.runs);
+    std::ostringstream script;
+    script << terminal(path) << "$runs << EOD\n"
+           << density_rows(population, every,
+                           [runs](const population_level& level, std::size_t bin) {
+                               return static_cast<double>(level.bin_runs[bin]) / runs;
+                           })
+           << "EOD\n$equilibrium << EOD\n"
+           << density_rows(population, every,
+                           [](const population_level& level, std::size_t bin) {
+                               return level.bin_mass[bin];
+                           })
+           << "EOD\n$levels << EOD\n";
+    for (const population_level& level : levels) {
+        script << level.level << ' ' << static_cast<double>(level.hill_runs[0]) / runs << ' '
+               << level.hill_mass[0] << ' ' << static_cast<double>(level.hill_runs[1]) / runs << ' '
+               << level.hill_mass[1] << ' ' << level.tv_distance << '\n';
+    }
+    const std::int64_t last = levels.back().level;
+    script << "EOD\n"
+           << "set multiplot title "
+           << quoted(std::to_string(population.runs) +
+                     " runs against the equilibrium: " + describe_case(population.study))
+           << " font ',11'\n"
+           // The shares are drawn on a log scale, where an empty bin has no colour.
+           << "set logscale cb\nset cbrange [1e-4:1]\nset format cb '10^{%L}'\n"
+           << "set palette defined (0 '#f7fbff', 1 '#6baed6', 2 '#08306b')\n"
+           // Level 0 at the top, each pictured level a row as high as the levels it stands for.
+           << "set xrange [-2:2]\nset yrange ["
+           << static_cast<double>(last) + static_cast<double>(every) / 2.0 << ":"
+           << -static_cast<double>(every) / 2.0 << "]\n"
+           << "set xlabel 'x'\nset ylabel 'level'\n"
+           << "set size 0.5,0.52\nset origin 0,0.42\nunset colorbox\n"
+           << "set title 'runs: share of them in each bin of x' font ',10'\n"
+           << "plot $runs using 1:2:3 with image notitle\n"
+           << "set origin 0.5,0.42\nset colorbox\nunset ylabel\n"
+           << "set title 'equilibrium: exp(f(x) / T), its mass in each bin' font ',10'\n"
+           << "plot $equilibrium using 1:2:3 with image notitle\n"
+           << "set size 1,0.42\nset origin 0,0\nset xrange [0:" << std::max<std::int64_t>(last, 1)
+           << "]\nset yrange [0:1]\nset xlabel 'level'\nset ylabel 'share'\n"
+           << "set title 'on the hills of the highest and second highest peaks, and the distance "
+              "between runs and equilibrium' font ',10'\n"
+           << "set key outside right\nset grid\n"
+           << "plot $levels using 1:2 with lines linewidth 2 linecolor 1 title 'runs, global', "
+              "'' using 1:3 with lines dashtype 2 linecolor 1 title 'equilibrium, global', "
+              "'' using 1:4 with lines linewidth 2 linecolor 2 title 'runs, second', "
+              "'' using 1:5 with lines dashtype 2 linecolor 2 title 'equilibrium, second', "
+              "'' using 1:6 with lines linewidth 2 linecolor 'black' title 'distance'\n"
+           << "unset multiplot\n";
+    return run_gnuplot(script, path);
+}
+
+std::optional<std::string> plot_trace(const std::string& path, const study_case& study,
+                                      const std::vector<level_summary>& levels) {
     std::ostringstream script;
     script << terminal(path) << "$levels << EOD\n";
     for (const level_summary& level : levels) {

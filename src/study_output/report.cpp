@@ -15,8 +15,10 @@ const std::vector<table_column> sweep_columns = after_schedule_columns({{5, "exa
                                                                         {8, "mean", "best"},
                                                                         {6, "median", "us"}});
 
+// A hill that falls between two grid points is said to, rather than given a range of points.
 std::string range_text(const peak_range& hill) {
-    return hill.first < 0 ? "none" : format("decoded %d..%d", hill.first, hill.last);
+    return hill.first < 0 ? "the grid has no point on it"
+                          : format("decoded %d..%d", hill.first, hill.last);
 }
 
 std::string summary_text(const study_summary& summary, const grid_landmarks& landmarks) {
@@ -44,21 +46,22 @@ std::string automatic_temperatures_text(const std::vector<automatic_temperatures
     std::string text;
     for (const automatic_temperatures& grid : chosen) {
         const chosen_temperature& sample = grid.t0 ? *grid.t0 : *grid.t_final;
-        text += format(
-            "Temperatures chosen for %d bits from %d random moves, %d of them "
-            "worsening:\n",
-            grid.bits, sample.moves_drawn, sample.worsening_moves);
+        text += format("Temperatures chosen for %d bits from %d random moves, %d worsening:\n",
+                       grid.bits, sample.moves_drawn, sample.worsening_moves);
         if (grid.t0) {
             text += format(
-                "  T0 %s: worsening moves accepted %.4g of the time on average "
-                "(%s of Ben-Ameur's iteration)\n",
+                "  T0 %s: worsening moves accepted %.4g of the time on average\n"
+                "    (%s of Ben-Ameur's iteration)\n",
                 shortest(static_cast<float>(grid.t0->temperature)).c_str(), grid.t0->acceptance,
                 count_of(grid.t0->iterations, "step", "steps").c_str());
         }
         if (grid.t_final) {
-            text += format("  final T %s: the smallest worsening seen accepted %.4g of the time\n",
-                           shortest(static_cast<float>(grid.t_final->temperature)).c_str(),
-                           grid.t_final->acceptance);
+            text += wrapped(format("  final T %s: the smallest worsening seen accepted %.4g of the "
+                                   "time",
+                                   shortest(static_cast<float>(grid.t_final->temperature)).c_str(),
+                                   grid.t_final->acceptance),
+                            4) +
+                    '\n';
         }
     }
     return text.empty() ? text : text + "\n";
@@ -67,18 +70,22 @@ std::string automatic_temperatures_text(const std::vector<automatic_temperatures
 std::string single_report(const case_result& result, const tabulated_grid& grid,
                           const std::vector<run_outcome>& runs, const seed_range& range) {
     const grid_landmarks& landmarks = result.landmarks;
-    std::string text = "schedule: " + describe_case(result.study) + "\n          " +
-                       describe_cost(result.study) + "\n\n";
+    std::string text = schedule_heading(result.study) + "\n";
     text += format("Exact optimum over all %d grid points (%.1f ms):\n",
                    grid.space.grid_encoding().d_max + 1, grid.seconds * 1e3);
-    text += format("  x = %.6f   f(x) = %.6Lf   decoded value %d\n\n",
+    text += format("  x = %.6f   f(x) = %.6Lf   decoded value %d\n",
                    static_cast<double>(landmarks.optimum_x), landmarks.optimum_value,
                    landmarks.optimum_d);
-    text += format("%ld runs", result.summary.runs);
+    // On a coarse grid every point on the global peak can lie below one on another hill.
+    if (!landmarks.global_peak.contains(landmarks.optimum_d)) {
+        text += "  on a lower hill: every grid point on the global peak lies lower\n";
+    }
+    text += "\n";
+    text += count_of(result.summary.runs, "run", "runs");
     if (range.first > 0) {
-        text += format(" (runs %llu to %llu)", static_cast<unsigned long long>(range.first),
-                       static_cast<unsigned long long>(range.first) +
-                           static_cast<unsigned long long>(range.count) - 1);
+        text += " (" +
+                runs_text(range.first, range.first + static_cast<std::uint64_t>(range.count) - 1) +
+                ")";
     }
     text += ":\n" + summary_text(result.summary, landmarks) + tts_lines(result) + "\n";
     return text + text_charts(grid.space, runs);
@@ -116,14 +123,12 @@ std::optional<std::size_t> cheapest_reaching(const std::vector<case_result>& res
 std::string target_line(const std::vector<case_result>& results, double percent) {
     const auto cheapest = cheapest_reaching(results, percent);
     std::string text =
-        cheapest
-            ? format(
-                  "Cheapest schedule reaching %.2f %% exact optimum (%.2f %%):\n  %s\n  %s\n",
-                  percent,
-                  share(results[*cheapest].summary.exact_optimum, results[*cheapest].summary.runs),
-                  describe_case(results[*cheapest].study).c_str(),
-                  describe_cost(results[*cheapest].study).c_str())
-            : format("No schedule reaches %.2f %% exact optimum.\n", percent);
+        cheapest ? format("Cheapest schedule reaching %.2f %% exact optimum (%.2f %%):\n", percent,
+                          share(results[*cheapest].summary.exact_optimum,
+                                results[*cheapest].summary.runs)) +
+                       described_case(results[*cheapest].study) + "  " +
+                       describe_cost(results[*cheapest].study) + "\n"
+                 : format("No schedule reaches %.2f %% exact optimum.\n", percent);
     const double target = percent / 100.0;
     const auto least =
         least_time_to_solution(results, success_measure::exact_optimum, target, tts_unit::trials);
@@ -133,11 +138,18 @@ std::string target_line(const std::vector<case_result>& results, double percent)
     }
     const auto tts =
         estimate_time_to_solution(results[*least], success_measure::exact_optimum, target);
-    return text + format(
-                      "Least time to reach %.2f %% exact optimum with restarts:\n  %s\n  "
-                      "%.3g runs, %.0f trials\n",
-                      percent, describe_case(results[*least].study).c_str(), tts.expected->runs,
-                      tts.expected->trials);
+    return text + format("Least time to reach %.2f %% exact optimum with restarts:\n", percent) +
+           described_case(results[*least].study) + "  " + runs_count(tts.expected->runs) +
+           format(", %.0f trials\n", tts.expected->trials);
+}
+
+std::string schedule_heading(const study_case& study) {
+    return wrapped("schedule: " + describe_case(study), 10, ", ") + "\n          " +
+           describe_cost(study) + "\n";
+}
+
+std::string described_case(const study_case& study) {
+    return wrapped("  " + describe_case(study), 2, ", ") + "\n";
 }
 
 std::string trace_heading(const trace_start& start) {
@@ -149,16 +161,21 @@ std::string trace_heading(const trace_start& start) {
 std::string trace_line(const level_summary& level) {
     const int accepted = level.improving + level.worsening;
     const double rate = level.trials > 0 ? static_cast<double>(accepted) / level.trials : 0.0;
-    return format("%5lld %10.5f %5d/%-3d %6.3f %10.6f %9.6f %9.6f\n",
-                  static_cast<long long>(level.level), level.temperature, level.improving,
+    // A temperature too large for five decimals in its column, in as many digits as fit.
+    constexpr table_column temperature{10, "", "T"};
+    return format("%5lld %10s %5d/%-3d %6.3f %10.6f %9.6f %9.6f\n",
+                  static_cast<long long>(level.level),
+                  fit(level.temperature, "%.5f", temperature).c_str(), level.improving,
                   level.worsening, rate, static_cast<double>(level.x),
                   static_cast<double>(level.fo), static_cast<double>(level.best_fo));
 }
 
 std::string trace_ending(const run_report& report) {
-    return format("\nbest: x = %.6f   reported %.6f   f(x) = %.6Lf   after %s\n",
-                  static_cast<double>(report.best_x), static_cast<double>(report.best_fo),
-                  objective(report.best_x), count_of(report.analysed, "trial", "trials").c_str());
+    const std::string ending =
+        format("best: x = %.6f   reported %.6f   f(x) = %.6Lf   after %s",
+               static_cast<double>(report.best_x), static_cast<double>(report.best_fo),
+               objective(report.best_x), count_of(report.analysed, "trial", "trials").c_str());
+    return format("\n%s\n", wrapped(ending, 6, "   ").c_str());
 }
 
 }  // namespace sa

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "study/study.hpp"
@@ -15,13 +16,6 @@
 namespace sa {
 
 // ---- Texts every output shares
-
-// printf into a std::string.
-__attribute__((format(printf, 1, 2))) std::string format(const char* pattern, ...);
-
-// The shortest text that reads back as the same float, as the user would have typed it.
-std::string shortest(float value);
-std::string shortest(double widened_float);
 
 // A column of a text table: its width and its two heading lines.
 struct table_column {
@@ -34,13 +28,23 @@ struct table_column {
 std::string table_text(std::span<const table_column> columns,
                        const std::vector<std::vector<std::string>>& rows);
 
+// Every line of a report fits this many columns.
+constexpr int report_width = 80;
+
+// `line` broken after an occurrence of `break_after` wherever it would pass the report's width,
+// each line after the first indented by `indent` spaces.
+std::string wrapped(std::string_view line, int indent, std::string_view break_after = " ");
+
+// "run 5", "runs 5 to 9".
+std::string runs_text(std::uint64_t first, std::uint64_t last);
+
 // A number within the column's width: whole if it fits, else with fewer digits.
 std::string fit(double value, const table_column& within);
 
 // The number in `pattern` where that fits the column, else as fit() has it.
 std::string fit(double value, const char* pattern, const table_column& within);
 
-// The columns that name a case at the left of both sweep tables, 44 characters: T0, alpha (or
+// The columns that name a case at the left of both sweep tables, 46 characters: T0, alpha (or
 // the cooling law), final T, trials per level, bits, levels and trials per run.
 inline constexpr std::array<table_column, 7> schedule_columns = {{{6, "", "T0"},
                                                                   {7, "", "alpha"},
@@ -54,17 +58,22 @@ std::vector<std::string> schedule_cells(const study_case& study);
 // The schedule's columns followed by `more`.
 std::vector<table_column> after_schedule_columns(std::initializer_list<table_column> more);
 
-// "1 trial", "2 trials".
-std::string count_of(std::int64_t count, const char* singular, const char* plural);
-
-// The schedule and encoding in one line, and what they cost.
-std::string describe_case(const study_case& study);
+// What a case costs: "227 levels, 1816 trials per run".
 std::string describe_cost(const study_case& study);
 
 // ---- The text report
 
 // The temperatures chosen for each grid, and how; nothing when none was.
 std::string automatic_temperatures_text(const std::vector<automatic_temperatures>& chosen);
+
+// The schedule of a case and what it costs, as a report and a trace begin.
+std::string schedule_heading(const study_case& study);
+
+// The schedule of a case on lines of its own, indented by two.
+std::string described_case(const study_case& study);
+
+// "1 run", "18.4 runs": runs needed, not rounded to whole runs.
+std::string runs_count(double runs);
 
 // The report of a single case: its grid's optimum, the summary and the two text charts.
 std::string single_report(const case_result& result, const tabulated_grid& grid,
@@ -108,20 +117,40 @@ struct study_origin {
 
 std::string study_csv(const std::vector<case_result>& results, const study_origin& origin);
 
-// A row of a study's CSV read back: the case and its summary (no landmarks), its origin and
-// the version that wrote it. None for a text that is no such CSV.
+// A row of a study's CSV read back: the case and its summary (no landmarks), and its origin.
 struct study_csv_row {
     case_result result;
     study_origin origin;
-    std::string version;
 };
-std::optional<std::vector<study_csv_row>> read_study_csv(const std::string& text);
+
+// Why a text is no study's CSV by this program: where, and what is wrong there: a value that
+// the request's rules refuse, for a front end to put into words, or else words that follow
+// the place (after a colon where a column is named).
+struct csv_fault {
+    std::size_t line;    // from 1; 0 for the text as a whole
+    std::string column;  // the field's column; empty for the line or the text
+    std::optional<fault> refused;
+    std::string words;
+};
+
+// The rows of a study's CSV, each field checked as the command line checks the value it
+// stands for, and each that follows from the others checked against them.
+expected<std::vector<study_csv_row>, csv_fault> read_study_csv(std::string_view text);
 std::string trace_csv_heading();
 std::string trace_csv_row(const level_summary& level);
 
+// ---- Runs followed level by level against the equilibrium (sa_study --population)
+
+// A few levels' lines and where the runs end against the equilibrium, within 80 columns.
+std::string population_report(const population_study& population);
+
+// A row per level: where the runs stand on the hills of f's two highest peaks, the
+// equilibrium's mass there, and the distance between the two over all the hills.
+std::string population_csv(const population_study& population);
+
 // ---- Text charts, 80 columns wide: f, and where the runs ended beneath it
 
-constexpr int chart_width = 80;
+constexpr int chart_width = report_width;
 constexpr int chart_margin = 8;  // room for the value labels on the left
 constexpr int chart_columns = chart_width - chart_margin;
 
@@ -134,7 +163,7 @@ std::string plot_bars(const std::vector<long>& counts, int rows);
 std::string bar_counts(const std::vector<long>& counts, float x_min, float x_max);
 
 // ---- Pictures drawn by gnuplot, which reads a script with its data on a pipe. Each drawing
-// returns an error message, or nothing when the file holds a whole picture.
+// returns why it failed, or nothing when the file holds a whole picture.
 
 // Whether gnuplot can write a picture of this file's kind (.svg or .png).
 bool plot_format_supported(const std::string& path);
@@ -142,15 +171,26 @@ bool plot_format_supported(const std::string& path);
 // Whether a gnuplot program is on the PATH.
 bool gnuplot_available();
 
+// Ends a gnuplot still drawing, with whatever it started, and waits for it, so that nothing
+// writes the picture once it is removed; safe in a signal handler.
+void stop_drawing();
+
 // f over the interval, with the histogram of where the runs' best x lie beneath it.
-std::string plot_study(const std::string& path, const case_result& result,
-                       const tabulated_space& space, const std::vector<run_outcome>& runs);
+std::optional<std::string> plot_study(const std::string& path, const case_result& result,
+                                      const tabulated_space& space,
+                                      const std::vector<run_outcome>& runs);
 
 // Exact-optimum share against trials per run, one line per value of what varies most.
-std::string plot_sweep(const std::string& path, const std::vector<case_result>& results);
+std::optional<std::string> plot_sweep(const std::string& path,
+                                      const std::vector<case_result>& results);
+
+// The runs as a density over x and level beside the equilibrium's, and the shares of the two
+// highest hills and the distance against the level.
+std::optional<std::string> plot_population(const std::string& path,
+                                           const population_study& population);
 
 // Temperature, current value and best value, at the levels given.
-std::string plot_trace(const std::string& path, const study_case& study,
-                       const std::vector<level_summary>& levels);
+std::optional<std::string> plot_trace(const std::string& path, const study_case& study,
+                                      const std::vector<level_summary>& levels);
 
 }  // namespace sa

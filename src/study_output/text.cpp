@@ -1,46 +1,71 @@
-#include <algorithm>
-#include <array>
-#include <charconv>
-#include <cstdarg>
-#include <cstdio>
+#include <optional>
 #include <span>
+#include <string>
 
 #include "study_output/study_output.hpp"
 
 namespace sa {
 
-std::string format(const char* pattern, ...) {
-    va_list args;
-    va_start(args, pattern);
-    va_list again;
-    va_copy(again, args);
-    const int length = std::vsnprintf(nullptr, 0, pattern, args);
-    va_end(args);
-    std::string text(static_cast<std::size_t>(std::max(length, 0)) + 1, '\0');
-    std::vsnprintf(text.data(), text.size(), pattern, again);
-    va_end(again);
-    text.pop_back();
+std::string wrapped(std::string_view line, int indent, std::string_view break_after) {
+    std::string text;
+    std::string current;
+    bool started = false;  // whether the current line holds a piece yet
+    for (std::size_t start = 0; start < line.size();) {
+        const std::size_t found = line.find(break_after, start);
+        const std::size_t end =
+            found == std::string_view::npos ? line.size() : found + break_after.size();
+        const std::string_view piece = line.substr(start, end - start);
+        const std::string_view shown = piece.substr(0, piece.find_last_not_of(' ') + 1);
+        if (started && static_cast<int>(current.size() + shown.size()) > report_width) {
+            text += current.substr(0, current.find_last_not_of(' ') + 1) + '\n';
+            current.assign(static_cast<std::size_t>(indent), ' ');
+        }
+        current += piece;
+        started = true;
+        start = end;
+    }
+    return text + current;
+}
+
+std::string runs_text(std::uint64_t first, std::uint64_t last) {
+    const auto from = static_cast<unsigned long long>(first);
+    const auto to = static_cast<unsigned long long>(last);
+    return first == last ? format("run %llu", from) : format("runs %llu to %llu", from, to);
+}
+
+namespace {
+
+// "1e+06" as "1e6", "1.5e-07" as "1.5e-7": for a number no usual form fits.
+std::string compact_exponent(std::string text) {
+    const std::size_t e = text.find('e');
+    if (e == std::string::npos) {
+        return text;
+    }
+    std::size_t digits = e + 1;
+    if (text[digits] == '+') {
+        text.erase(digits, 1);
+    } else if (text[digits] == '-') {
+        ++digits;
+    }
+    while (digits + 1 < text.size() && text[digits] == '0') {
+        text.erase(digits, 1);
+    }
     return text;
 }
 
-std::string shortest(float value) {
-    std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
-    return {buffer.data(), result.ptr};
-}
-
-std::string shortest(double widened_float) {
-    return shortest(static_cast<float>(widened_float));
-}
+}  // namespace
 
 std::string fit(double value, const table_column& within) {
-    for (int digits = 7; digits > 1; --digits) {
-        std::string text = format("%.*g", digits, value);
-        if (static_cast<int>(text.size()) <= within.width) {
-            return text;
+    for (const bool compact : {false, true}) {
+        for (int digits = 7; digits >= 1; --digits) {
+            const std::string general = format("%.*g", digits, value);
+            std::string text = compact ? compact_exponent(general) : general;
+            if (static_cast<int>(text.size()) <= within.width) {
+                return text;
+            }
         }
     }
-    return format("%.1g", value);
+    return compact_exponent(format("%.1g", value));
 }
 
 std::string fit(double value, const char* pattern, const table_column& within) {
@@ -67,14 +92,57 @@ std::string table_text(std::span<const table_column> columns,
     return text;
 }
 
+namespace {
+
+// A cooling factor near 1 as 1 - m e-k ("1-6e-8" for 0.99999994), in as few digits as read
+// back as the same float; none when no such text fits the column.
+std::optional<std::string> below_one_text(float alpha, const table_column& within) {
+    // 1 - alpha is exact in double for a float alpha between 0.5 and 1.
+    const double below_one = 1.0 - static_cast<double>(alpha);
+    for (int digits = 1; digits <= within.width; ++digits) {
+        // "1.8e-07" becomes "18e-8".
+        const std::string scientific = format("%.*e", digits - 1, below_one);
+        const std::size_t e = scientific.find('e');
+        std::string mantissa = scientific.substr(0, e);
+        std::erase(mantissa, '.');
+        const int exponent = std::stoi(scientific.substr(e + 1)) - (digits - 1);
+        const std::string rest = mantissa + "e" + std::to_string(exponent);
+        const std::string text = "1-" + rest;
+        if (static_cast<int>(text.size()) > within.width) {
+            return std::nullopt;
+        }
+        if (static_cast<float>(1.0 - std::stod(rest)) == alpha) {
+            return text;
+        }
+    }
+    return std::nullopt;
+}
+
+// A cooling factor as it reads back: its shortest text where that fits, else near 1 as the
+// distance below 1, else in as many digits as fit.
+std::string factor_cell(double widened_float, const table_column& within) {
+    const auto alpha = static_cast<float>(widened_float);
+    std::string text = shortest(alpha);
+    if (static_cast<int>(text.size()) <= within.width) {
+        return text;
+    }
+    if (alpha > 0.5F) {
+        if (std::optional<std::string> below = below_one_text(alpha, within)) {
+            return *below;
+        }
+    }
+    return fit(widened_float, within);
+}
+
+}  // namespace
+
 std::vector<std::string> schedule_cells(const study_case& study) {
     const schedule_params& s = study.schedule;
     const auto& c = schedule_columns;
-    const std::string cooling = s.law == cooling_law::geometric ? fit(s.alpha, c[1])
-                                : s.law == cooling_law::linear  ? "linear"
-                                                                : "L-M";
+    const std::string law =
+        takes_alpha(s.law) ? factor_cell(alpha_of(s.law), c[1]) : spelling_of(s.law).label;
     return {fit(s.t0, c[0]),
-            cooling,
+            law,
             fit(s.t_final, c[2]),
             fit(s.trials_per_level, c[3]),
             fit(study.bits, c[4]),
@@ -86,20 +154,6 @@ std::vector<table_column> after_schedule_columns(std::initializer_list<table_col
     std::vector<table_column> columns(schedule_columns.begin(), schedule_columns.end());
     columns.insert(columns.end(), more);
     return columns;
-}
-
-std::string count_of(std::int64_t count, const char* singular, const char* plural) {
-    return format("%lld %s", static_cast<long long>(count), count == 1 ? singular : plural);
-}
-
-std::string describe_case(const study_case& study) {
-    const schedule_params& s = study.schedule;
-    const std::string cooling = s.law == cooling_law::geometric ? "alpha " + shortest(s.alpha)
-                                : s.law == cooling_law::linear  ? "linear cooling"
-                                                                : "Lundy-Mees cooling";
-    return format("T0 %s, %s, final T %s, %s per level, %d bits", shortest(s.t0).c_str(),
-                  cooling.c_str(), shortest(s.t_final).c_str(),
-                  count_of(s.trials_per_level, "trial", "trials").c_str(), study.bits);
 }
 
 std::string describe_cost(const study_case& study) {

@@ -18,11 +18,12 @@ std::string seconds_text(double seconds) {
     return seconds < 1.0 ? format("%.3g ms", seconds * 1e3) : format("%.3g s", seconds);
 }
 
-// "R99 18.5 runs, TTS99 16311 trials (95 %: 13576 to 19912), 231 us", or why there is none.
-std::string estimate_text(const tts_estimate& estimate) {
+// "R99 18.5 runs, TTS99 16311 trials, 231 us" and beneath it, after `indent`, "95 %: 13576
+// to 19912 trials"; or why there is none. Two lines, so that each fits the report's width.
+std::string estimate_text(const tts_estimate& estimate, const std::string& indent) {
     if (!estimate.expected) {
-        return estimate.shortest ? "no run succeeded: TTS99 - (95 %: at least " +
-                                       trials_text(estimate.shortest->trials) + " trials)"
+        return estimate.shortest ? "no run succeeded: TTS99 -\n" + indent + "95 %: at least " +
+                                       trials_text(estimate.shortest->trials) + " trials"
                                  : "no run: TTS99 -";
     }
     const time_to_solution& expected = *estimate.expected;
@@ -30,15 +31,14 @@ std::string estimate_text(const tts_estimate& estimate) {
                                      ? trials_text(estimate.shortest->trials) + " to " +
                                            trials_text(estimate.longest->trials)
                                      : "at least " + trials_text(estimate.shortest->trials);
-    return format("R99 %s, TTS99 %s trials (95 %%: %s), %s",
-                  expected.runs == 1.0 ? "1 run" : format("%.3g runs", expected.runs).c_str(),
-                  trials_text(expected.trials).c_str(), interval.c_str(),
-                  seconds_text(expected.seconds).c_str());
+    return format("R99 %s, TTS99 %s trials, %s\n", runs_count(expected.runs).c_str(),
+                  trials_text(expected.trials).c_str(), seconds_text(expected.seconds).c_str()) +
+           indent + "95 %: " + interval + " trials";
 }
 
-// The columns right of the schedule's own, 36 characters: 80 in all.
+// The columns right of the schedule's own, 34 characters with a space before each: 80 in all.
 const std::vector<table_column> tts_columns = after_schedule_columns(
-    {{6, "", "R99"}, {9, "TTS99", "trials"}, {8, "TTS99", "ms"}, {9, "peak", "TTS99"}});
+    {{6, "", "R99"}, {9, "TTS99", "trials"}, {7, "TTS99", "ms"}, {8, "peak", "TTS99"}});
 
 // A cell in `pattern` where it fits, else in as many digits as fit; "-" without a time.
 std::string cell(const std::optional<time_to_solution>& tts, double value, const char* pattern,
@@ -48,11 +48,18 @@ std::string cell(const std::optional<time_to_solution>& tts, double value, const
 
 }  // namespace
 
+std::string runs_count(double runs) {
+    return runs == 1.0 ? "1 run" : format("%.3g runs", runs);
+}
+
 std::string tts_lines(const case_result& result) {
+    const std::string indent(19, ' ');
     return "  time to solution, 99 %, with restarts:\n    exact optimum  " +
-           estimate_text(estimate_time_to_solution(result, success_measure::exact_optimum)) +
+           estimate_text(estimate_time_to_solution(result, success_measure::exact_optimum),
+                         indent) +
            "\n    global peak    " +
-           estimate_text(estimate_time_to_solution(result, success_measure::global_peak)) + "\n";
+           estimate_text(estimate_time_to_solution(result, success_measure::global_peak), indent) +
+           "\n";
 }
 
 std::string tts_table(const std::vector<case_result>& results) {
@@ -70,8 +77,8 @@ std::string tts_table(const std::vector<case_result>& results) {
                                cell(peak.expected, p.trials, "%.0f", tts_columns[10])});
         rows.push_back(row);
     }
-    return "Time to solution with restarts: R99 runs reach the exact optimum with 99 % "
-           "probability.\n\n" +
+    return "Time to solution with restarts:\n"
+           "R99 runs reach the exact optimum with 99 % probability.\n\n" +
            table_text(tts_columns, rows);
 }
 
@@ -82,8 +89,9 @@ std::string least_tts_line(const std::vector<case_result>& results) {
         return "No run of any schedule reached the exact optimum: no finite TTS99.\n";
     }
     const case_result& result = results[*least];
-    return "Least TTS99 on the exact optimum:\n  " + describe_case(result.study) + "\n  " +
-           estimate_text(estimate_time_to_solution(result, success_measure::exact_optimum)) + "\n";
+    return "Least TTS99 on the exact optimum:\n" + described_case(result.study) + "  " +
+           estimate_text(estimate_time_to_solution(result, success_measure::exact_optimum), "  ") +
+           "\n";
 }
 
 }  // namespace sa

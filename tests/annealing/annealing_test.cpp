@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "reference_run.hpp"
@@ -25,7 +26,6 @@ TEST(Annealing, TheDemoScheduleRuns227LevelsAnd1816Trials) {
 // the final T itself for linear and Lundy-Mees, which run exactly L levels. The geometric
 // values are exact: every figure the demo prints depends on each of their bits.
 TEST(Annealing, EachCoolingLawsLevelsCountAndEnd) {
-    using law = sa::cooling_law;
     struct law_case {
         sa::schedule_params schedule;
         std::vector<double> first_levels;
@@ -39,20 +39,25 @@ TEST(Annealing, EachCoolingLawsLevelsCountAndEnd) {
                       227,
                       0x1.96f483cf71a7ep-4,
                       0.0},
-             law_case{{10.0, 1.0, 0.0, 2, law::linear, 9}, {10.0, 9.0, 8.0, 7.0}, 9, 1.0, 0.0},
-             law_case{{100.0, 0.1, 0.0, 8, law::linear, 1000}, {100.0, 99.9001}, 1000, 0.1, 1e-12},
-             law_case{{1.0, 0.25, 0.0, 2, law::lundy_mees, 3}, {1.0, 0.5, 1.0 / 3.0}, 3, 0.25, 0.0},
-             law_case{{100.0, 0.1, 0.0, 8, law::lundy_mees, 1000},
-                      {100.0, 100.0 / 1.999},
-                      1000,
-                      0.1,
-                      1e-12},
-             law_case{{5.0, 1.0, 0.0, 4, law::lundy_mees, 0}, {}, 0, 5.0, 0.0},
+             law_case{{10.0, 1.0, sa::linear{9}, 2}, {10.0, 9.0, 8.0, 7.0}, 9, 1.0, 0.0},
+             law_case{{100.0, 0.1, sa::linear{1000}, 8}, {100.0, 99.9001}, 1000, 0.1, 1e-12},
+             law_case{{1.0, 0.25, sa::lundy_mees{3}, 2}, {1.0, 0.5, 1.0 / 3.0}, 3, 0.25, 0.0},
+             law_case{
+                 {100.0, 0.1, sa::lundy_mees{1000}, 8}, {100.0, 100.0 / 1.999}, 1000, 0.1, 1e-12},
+             law_case{{5.0, 1.0, sa::lundy_mees{0}, 4}, {}, 0, 5.0, 0.0},
+             // Rounding would take the last 240 of these levels below the final T.
+             law_case{{static_cast<double>(1.0000001F), 1.0, sa::lundy_mees{1'000'000}, 1},
+                      {static_cast<double>(1.0000001F)},
+                      1'000'000,
+                      1.0,
+                      0.0},
          }) {
         const auto levels = sa::levels_of(test.schedule);
         auto level = levels.begin();
         std::int64_t count = 0;
+        std::int64_t below_final = 0;
         for (; level != levels.end(); ++level, ++count) {
+            below_final += *level < test.schedule.t_final ? 1 : 0;
             if (count < static_cast<std::int64_t>(test.first_levels.size())) {
                 EXPECT_NEAR(*level, test.first_levels[static_cast<std::size_t>(count)],
                             1e-13 * *level)
@@ -60,6 +65,7 @@ TEST(Annealing, EachCoolingLawsLevelsCountAndEnd) {
             }
         }
         EXPECT_EQ(count, test.levels);
+        EXPECT_EQ(below_final, 0) << test.levels << " levels";
         EXPECT_EQ(sa::count_levels(test.schedule), test.levels);
         EXPECT_EQ(sa::trials_per_run(test.schedule), test.levels * test.schedule.trials_per_level);
         EXPECT_NEAR(*level, test.after_last, test.relative_tolerance * test.after_last)
@@ -68,16 +74,15 @@ TEST(Annealing, EachCoolingLawsLevelsCountAndEnd) {
 }
 
 // Every run, from random starts and under several schedules, must match the plainly written
-// run bit for bit: the same solution, report and value, and the engine left in the same
-// state.
+// run bit for bit: the same solution, report and value, the moves each level accepted, and
+// the engine left in the same state.
 TEST(Annealing, MatchesThePlainStepByStepRun) {
-    const std::vector<sa::schedule_params> schedules = {
-        demo_schedule,
-        {1.0, 1e-5, 0.9, 17},
-        {1e3, 1e2, 0.5, 3},
-        {5.0, 1.0, 0.8, 0},
-        {1.0, 1e-4, 0.0, 8, sa::cooling_law::linear, 300},
-        {2.0, 1e-5, 0.0, 17, sa::cooling_law::lundy_mees, 150}};
+    const std::vector<sa::schedule_params> schedules = {demo_schedule,
+                                                        {1.0, 1e-5, sa::geometric{0.9}, 17},
+                                                        {1e3, 1e2, sa::geometric{0.5}, 3},
+                                                        {5.0, 1.0, sa::geometric{0.8}, 0},
+                                                        {1.0, 1e-4, sa::linear{300}, 8},
+                                                        {2.0, 1e-5, sa::lundy_mees{150}, 17}};
     for (unsigned seed = 1; seed <= 300; ++seed) {
         const sa::schedule_params& schedule = schedules[seed % schedules.size()];
         sa::random_engine start_engine(seed);
@@ -85,10 +90,16 @@ TEST(Annealing, MatchesThePlainStepByStepRun) {
 
         sa::solution expected = start;
         sa::random_engine expected_engine(seed * 7919U);
-        const sa::run_report want = reference_run(demo, schedule, expected, expected_engine);
+        std::vector<reference_level> want_levels;
+        const sa::run_report want =
+            reference_run(demo, schedule, expected, expected_engine, &want_levels);
         sa::solution cur = start;
         sa::random_engine engine(seed * 7919U);
-        const sa::run_report got = sa::anneal(demo, schedule, cur, engine);
+        std::vector<reference_level> got_levels;
+        const sa::run_report got =
+            sa::anneal(demo, schedule, cur, engine, [&got_levels](const sa::level_summary& level) {
+                got_levels.push_back({level.improving, level.worsening});
+            });
         ASSERT_EQ(cur.bits, expected.bits) << "seed " << seed;
         ASSERT_EQ(cur.fo, expected.fo) << "seed " << seed;
         ASSERT_EQ(got.start_x, want.start_x);
@@ -96,9 +107,60 @@ TEST(Annealing, MatchesThePlainStepByStepRun) {
         ASSERT_EQ(got.best_fo, want.best_fo);
         ASSERT_EQ(got.analysed, want.analysed);
         ASSERT_EQ(engine, expected_engine) << "seed " << seed;
+        ASSERT_EQ(got_levels.size(), want_levels.size()) << "seed " << seed;
+        for (std::size_t level = 0; level < want_levels.size(); ++level) {
+            ASSERT_EQ(got_levels[level].improving, want_levels[level].improving) << level;
+            ASSERT_EQ(got_levels[level].worsening, want_levels[level].worsening) << level;
+        }
         ASSERT_EQ(want.best_fo, expected.fo);
         ASSERT_EQ(want.best_x, sa::x_at(sa::decode_bits(expected.bits), demo));
     }
+}
+
+// A run taken a trial at a time and a level at a time, in turn, closes the same levels as
+// anneal() and ends where it ends, its engine in the same state.
+TEST(Annealing, ARunSteppedByTrialsAndLevelsIsTheSameRun) {
+    for (const sa::schedule_params& schedule :
+         {demo_schedule, sa::schedule_params{1.0, 1e-4, sa::lundy_mees{40}, 3}}) {
+        sa::random_engine engine(5);
+        sa::solution cur = sa::random_solution(demo, engine);
+        const sa::solution start = cur;
+        sa::random_engine stepped_engine = engine;
+        std::vector<sa::level_summary> levels;
+        const sa::run_report report =
+            sa::anneal(demo, schedule, cur, engine,
+                       [&levels](const sa::level_summary& level) { levels.push_back(level); });
+
+        sa::scheduled_run run(demo, schedule, start);
+        std::vector<sa::level_summary> stepped;
+        while (!run.finished()) {
+            if (stepped.size() % 2 == 0) {
+                stepped.push_back(run.level(stepped_engine));
+                continue;
+            }
+            sa::trial_step step{};
+            for (int trial = 1; !step.closed_level; ++trial) {
+                step = run.trial(stepped_engine);
+                EXPECT_EQ(step.level.trials, trial);
+            }
+            stepped.push_back(step.level);
+        }
+        EXPECT_EQ(stepped, levels);
+        EXPECT_EQ(run.state().best().bits, cur.bits);
+        EXPECT_EQ(run.report().best_fo, report.best_fo);
+        EXPECT_EQ(run.trials_made(), report.analysed);
+        EXPECT_EQ(stepped_engine, engine);
+    }
+}
+
+// Each law is found by its name, and by no other spelling.
+TEST(Annealing, EachCoolingLawIsFoundByItsName) {
+    for (const sa::cooling& law : sa::every_law()) {
+        EXPECT_EQ(sa::law_named(sa::spelling_of(law).name), law);
+    }
+    EXPECT_EQ(std::string(sa::spelling_of(sa::lundy_mees{}).name), "lundy-mees");
+    EXPECT_FALSE(sa::law_named("Linear"));
+    EXPECT_FALSE(sa::law_named("lundy_mees"));
 }
 
 TEST(Annealing, ZeroChangeIsAlwaysAccepted) {
@@ -115,7 +177,8 @@ TEST(Annealing, ColdRunFromThePeakRejectsEveryMove) {
     sa::random_engine engine(3);
     const sa::solution start{peak, 1.5F};
     sa::solution cur = start;
-    const sa::run_report report = sa::anneal(demo, {1e-30, 1e-31, 0.5, 50}, cur, engine);
+    const sa::run_report report =
+        sa::anneal(demo, {1e-30, 1e-31, sa::geometric{0.5}, 50}, cur, engine);
     EXPECT_EQ(cur.bits, start.bits);
     EXPECT_EQ(cur.fo, start.fo);
     EXPECT_EQ(report.best_fo, start.fo);

@@ -18,8 +18,9 @@ const sa::encoding demo = sa::encoding_for(sa::demo_problem);
 const sa::schedule_params demo_schedule = sa::demo_schedule(demo);
 
 // Every tabulated point must be what the extended evaluation gives on the spot: its x, and f
-// rounded and unrounded, on every grid the study accepts. Optimised builds check them all, 33.5
-// million points; the slower instrumented builds the grids up to 16 bits.
+// rounded and unrounded, on every grid the study accepts; the points are counted, once each, as
+// two threads tabulate them. Optimised builds check them all, 33.5 million points; the slower
+// instrumented builds the grids up to 16 bits.
 #if defined(NDEBUG)
 constexpr int widest_checked_grid = 24;
 #else
@@ -29,7 +30,10 @@ constexpr int widest_checked_grid = 16;
 TEST(Batch, TabulatedPointsAreTheEvaluatedOnes) {
     for (int bits = 2; bits <= widest_checked_grid; ++bits) {
         const sa::encoding enc = sa::encoding_with(bits, -2.0F, 2.0F);
-        const sa::tabulated_space space(enc, 2);
+        std::int64_t counted = 0;
+        const sa::tabulated_space space(enc, 2,
+                                        [&counted](std::int64_t points) { counted += points; });
+        ASSERT_EQ(counted, enc.d_max + 1) << bits << " bits";
         for (int d = 0; d <= enc.d_max; ++d) {
             const float x = sa::x_at(d, enc);
             const long double f = sa::objective(x);
@@ -217,11 +221,12 @@ TEST(Batch, LockstepRunsEndWhereSingleRunsEnd) {
         sa::schedule_params schedule;
         unsigned runs;
     };
-    for (const lockstep_case& test :
-         {lockstep_case{17, demo_schedule, 203}, lockstep_case{17, {1.0, 1e-5, 0.9, 17}, 41},
-          lockstep_case{3, {5.0, 0.01, 0.8, 3}, 6}, lockstep_case{21, {0.5, 1e-4, 0.95, 10}, 25},
-          lockstep_case{17, {1.0, 1e-5, 0.0, 8, sa::cooling_law::linear, 200}, 37},
-          lockstep_case{12, {3.0, 1e-4, 0.0, 6, sa::cooling_law::lundy_mees, 120}, 29}}) {
+    for (const lockstep_case& test : {lockstep_case{17, demo_schedule, 203},
+                                      lockstep_case{17, {1.0, 1e-5, sa::geometric{0.9}, 17}, 41},
+                                      lockstep_case{3, {5.0, 0.01, sa::geometric{0.8}, 3}, 6},
+                                      lockstep_case{21, {0.5, 1e-4, sa::geometric{0.95}, 10}, 25},
+                                      lockstep_case{17, {1.0, 1e-5, sa::linear{200}, 8}, 37},
+                                      lockstep_case{12, {3.0, 1e-4, sa::lundy_mees{120}, 6}, 29}}) {
         const sa::encoding enc = sa::encoding_with(test.bits, -2.0F, 2.0F);
         const sa::tabulated_space space(enc);
         std::vector<sa::lockstep_run> runs;

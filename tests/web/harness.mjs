@@ -5,7 +5,7 @@ import { spawnSync } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
-import { pathToFileURL } from 'node:url';
+import { fileURLToPath, pathToFileURL } from 'node:url';
 import puppeteer from 'puppeteer-core';
 
 // Parses --name value pairs against `options` ({name: {value, help}}); answers --help, and
@@ -88,4 +88,15 @@ export function nativeStudy(saStudy, args) {
   } finally {
     rmSync(folder, { recursive: true, force: true });
   }
+}
+
+// What axe-core finds wrong in the page as it stands: each violation's rule, and the elements.
+const axeSource = new URL('./node_modules/axe-core/axe.min.js', import.meta.url);
+export async function axeViolations(page) {
+  if (!(await page.evaluate(() => 'axe' in window))) {
+    await page.addScriptTag({ path: fileURLToPath(axeSource) });
+  }
+  // No preload: a page opened from disk may not fetch its own stylesheet again.
+  const violations = await page.evaluate(async () => (await window.axe.run(document, { preload: false })).violations);
+  return violations.map((v) => `${v.id} (${v.impact}): ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`);
 }

@@ -1,7 +1,8 @@
 // The web page in Debian's headless Chromium, held against the native sa_demo and sa_study
-// built from the same checkout: sessions, studies and traces must be the same to the byte,
-// bad schedule values must bring sa_study's own messages, and the controls must step the run
-// they show. Usage: node suite.mjs --help
+// built from the same checkout: sessions, studies, traces, populations and sweeps must be the
+// same to the byte, bad values must bring sa_study's own messages, the controls and keys must
+// step the run they show, a link must restore its experiment in either language, and axe-core
+// must find nothing wrong. Usage: node suite.mjs --help
 
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
@@ -10,7 +11,7 @@ import { createServer } from 'node:http';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
-import { fileUrl, launchBrowser, nativeStudy, openPage, parseArguments } from './harness.mjs';
+import { axeViolations, fileUrl, launchBrowser, nativeStudy, openPage, parseArguments } from './harness.mjs';
 
 const options = parseArguments('suite.mjs', 'Tests the built web page in headless Chromium.', {
   page: { help: "the built page's index.html" },
@@ -21,9 +22,10 @@ const options = parseArguments('suite.mjs', 'Tests the built web page in headles
   screenshots: { help: 'folder for the screenshots' },
 });
 
-// sa_study's option for each of the page's fields.
+// sa_study's option for each of the page's params; the page's fields are named as the options.
 const optionOf = { seed: 'seed', runs: 'runs', t0: 't0', alpha: 'alpha', tFinal: 't-final', trials: 'trials', bits: 'bits' };
 const argumentsOf = (params) => Object.entries(params).map(([field, value]) => `--${optionOf[field]}=${value}`);
+const portuguese = { decimalPoint: ',', listSeparator: ';' };
 
 // sa_demo started in clock second `second`, its input on a pipe.
 function nativeSession(second, input) {
@@ -44,18 +46,30 @@ function nativeRefusal(args) {
 }
 
 const csvLines = (csv) => csv.trimEnd().split('\n');
-// A study's CSV as rows of named fields, less those that time the runs.
+// A CSV's rows of named fields, less those that time the runs.
 function withoutTimings(csv) {
   const [heading, ...lines] = csvLines(csv).map((line) => line.split(','));
   return lines.map((fields) => Object.fromEntries(fields
     .map((value, i) => [heading[i], value])
-    .filter(([name]) => !/(_us|_seconds)$/.test(name))));
+    .filter(([name]) => !/(_us|_seconds|_ms)$/.test(name))));
 }
+// A CSV's rows as window.sa gives them: numbers as numbers, an empty field as null, less the
+// timings.
+const rowsOfCsv = (csv) => withoutTimings(csv).map((row) => Object.fromEntries(Object.entries(row)
+  .map(([name, value]) => [name, value === '' ? null : Number.isNaN(Number(value)) ? value : Number(value)])));
 
 let browser;
 let page;
 const messages = [];  // console messages and errors of every page opened
 const requests = [];  // what the page on disk loaded
+
+// The page on disk at `query`, its run loaded.
+async function openAt(query, viewport = undefined) {
+  const opened = await openPage(browser, fileUrl(options.page) + query, viewport);
+  messages.push(opened.messages);
+  await opened.page.waitForFunction(() => document.querySelector('#run-status').textContent !== '');
+  return opened.page;
+}
 
 before(async () => {
   for (const program of ['sa-demo', 'sa-study']) {
@@ -64,7 +78,7 @@ before(async () => {
   }
   mkdirSync(options.screenshots, { recursive: true });
   browser = await launchBrowser(options.browser);
-  const opened = await openPage(browser, fileUrl(options.page), undefined, requests);
+  const opened = await openPage(browser, `${fileUrl(options.page)}?lang=en`, undefined, requests);
   page = opened.page;
   messages.push(opened.messages);
   await page.waitForFunction(() => document.querySelector('#run-status').textContent.startsWith('Seed'));
@@ -76,31 +90,35 @@ after(async () => {
 
 // ---- Helpers that work the page as a user does
 
-async function typeInto(selector, text) {
-  await page.$eval(selector, (input) => {
+async function typeInto(selector, text, on = page) {
+  await on.$eval(selector, (input) => {
     input.value = '';
   });
-  await page.type(selector, text);
+  await on.type(selector, text);
 }
 
 // Types the fields, the schedule's others left empty for the demo's values, and waits until
 // sa_study has checked them.
-async function fillFields(params) {
-  await page.click('#demo-schedule');
+async function fillFields(params, on = page) {
+  await on.click('#demo-schedule');
   for (const [field, value] of Object.entries(params)) {
-    await typeInto(`[name=${field}]`, String(value));
+    await typeInto(`[name=${optionOf[field]}]`, String(value), on);
   }
-  await page.waitForSelector('#schedule-form[aria-busy=false]');
+  await on.waitForSelector('#schedule-form[aria-busy=false]');
 }
 
 // A schedule, and the run restarted on it.
-async function chooseSchedule(params) {
-  await fillFields({ runs: 1000, ...params });
-  await page.waitForFunction((seed) => document.querySelector('#run-status').textContent.startsWith(`Seed ${seed}:`), {}, params.seed);
+async function chooseSchedule(params, on = page) {
+  await fillFields({ runs: 1000, ...params }, on);
+  await on.waitForFunction((seed) => document.querySelector('#run-status').textContent.startsWith(`Seed ${seed}:`), {}, params.seed);
 }
 
-const text = (selector) => page.$eval(selector, (element) => element.textContent);
+const blur = () => page.evaluate(() => document.activeElement.blur());
+const text = (selector, on = page) => on.$eval(selector, (element) => element.textContent);
 const levelRows = () => page.$$eval('#levels tbody tr', (rows) => rows.map((row) => row.dataset.csv));
+// Whether window.sa has a call yet: the population and the sweep come with the page's interface.
+const hasCall = (name) => page.evaluate((n) => typeof window.sa[n] === 'function', name);
+const waiting = (name) => `waits for window.sa.${name}, which the page's interface has not yet`;
 
 // ---- The tests
 
@@ -162,7 +180,7 @@ describe("sa_demo's sessions", () => {
     assert.deepEqual(differing, []);
   });
 
-  test('typed into the console pane, print what sa_demo prints', async () => {
+  test('typed into the console pane, print what sa_demo prints; a bad clock second keeps the session', async () => {
     const second = 1765123456;
     await typeInto('[name=second]', String(second));
     await page.click('#console-second button');
@@ -178,6 +196,23 @@ describe("sa_demo's sessions", () => {
     const printed = await page.$$eval('#console-output .printed', (spans) => spans.map((s) => s.textContent).join(''));
     assert.equal(printed, nativeSession(second, '1\n2\nx\n2\n0\n'));
     assert.equal(await page.$eval('#console-line', (input) => input.disabled), true);
+    // The session has ended: the focus moves on from the field that closed, to Start again.
+    assert.equal(await page.evaluate(() => document.activeElement.textContent), 'Start again');
+
+    for (const bad of ['not a second', '4294967296', '']) {
+      const shown = await text('#console-output');
+      await typeInto('[name=second]', bad);
+      await page.click('#console-second button');
+      if (bad === '') {
+        // Empty means now, as a seed left out does.
+        await page.waitForFunction(() => !document.querySelector('#console-line').disabled);
+        assert.equal(await text('#console-error'), '');
+        continue;
+      }
+      const message = nativeRefusal([`--seed=${bad}`]).replace('--seed', 'Clock second');
+      await page.waitForFunction((m) => document.querySelector('#console-error').textContent === m, {}, message);
+      assert.equal(await text('#console-output'), shown);
+    }
   });
 });
 
@@ -195,22 +230,32 @@ describe("sa_study's studies", () => {
     });
   }
 
-  test('run from the page, can be cancelled, and the next one still counts right', async () => {
-    await chooseSchedule({ seed: 11 });
-    await typeInto('[name=runs]', '100000');
-    await page.waitForFunction(() => !document.querySelector('#study-start').disabled);
+  test('run from the page, can be cancelled, leave nothing outdated on show, and the next one counts right', async () => {
+    await chooseSchedule({ seed: 11, runs: 100000 });
     await page.click('#study-start');
     await page.waitForFunction(() => document.querySelector('#study-progress').value > 0);
+    // The pressed Start disables itself: the focus goes to Cancel, not to the page.
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'study-cancel');
     await page.click('#study-cancel');
     await page.waitForFunction(() => document.querySelector('#study-status').textContent.startsWith('Cancelled'));
     assert.equal(await page.$eval('#study-cancel', (b) => b.disabled), true);
+    assert.equal(await text('#result-runs'), '–');
 
     await typeInto('[name=runs]', '300');
+    await page.waitForSelector('#schedule-form[aria-busy=false]');
     await page.waitForFunction(() => !document.querySelector('#study-start').disabled);
     await page.click('#study-start');
     await page.waitForFunction(() => document.querySelector('#study-status').textContent.startsWith('Done'), { timeout: 60000 });
     assert.deepEqual(withoutTimings(await text('#study-csv')),
       withoutTimings(nativeStudy(options['sa-study'], ['--seed=11', '--runs=300'])));
+    // Rough figures for a rough clock: two significant digits at most.
+    assert.match(await text('#result-time'), /^about (\d\.\d|[1-9]\d?0*) µs \(median\)$/);
+
+    await typeInto('[name=bits]', '8');
+    await page.waitForSelector('#schedule-form[aria-busy=false]');
+    assert.equal(await text('#result-runs'), '–');
+    assert.equal(await text('#study-csv'), '');
+    assert.match(await text('#study-status'), /^The fields have changed/);
   });
 });
 
@@ -225,13 +270,41 @@ describe('bad schedule values', () => {
       const fields = { seed: '5', runs: '1000', [field]: value };
       await fillFields(fields);
       const message = nativeRefusal(argumentsOf(fields));
-      assert.equal((await text('#schedule-error')) + (await text('#study-error')), message);
+      assert.equal((await text('#schedule-error')) + (await text('#runs-error')), message);
       if (message.startsWith(`--${optionOf[field]}`)) {
-        assert.equal(await page.$eval(`[name=${field}]`, (input) => input.getAttribute('aria-invalid')), 'true');
+        const input = `[name=${optionOf[field]}]`;
+        assert.equal(await page.$eval(input, (i) => i.getAttribute('aria-invalid')), 'true');
+        const describedBy = await page.$eval(input, (i) => i.getAttribute('aria-describedby'));
+        assert.equal(await text(`#${describedBy}`), message);
       }
       assert.equal(await page.$eval('#study-start', (b) => b.disabled), true);
     });
   }
+
+  test('in the runs and in the schedule are told both, and leave the run marked as not theirs', async () => {
+    await chooseSchedule({ seed: 5 });
+    await fillFields({ seed: '5', t0: '-1', runs: '0' });
+    assert.equal(await text('#schedule-error'), nativeRefusal(['--seed=5', '--t0=-1']));
+    assert.equal(await text('#runs-error'), nativeRefusal(['--seed=5', '--runs=0']));
+    assert.equal(await page.$eval('#run-stale', (p) => p.hidden), false);
+    assert.equal(await page.$eval('#play', (b) => b.disabled), true);
+    await fillFields({ seed: '5', runs: '0' });
+    // The run needs only the schedule.
+    assert.equal(await page.$eval('#run-stale', (p) => p.hidden), true);
+    assert.equal(await page.$eval('#play', (b) => b.disabled), false);
+  });
+
+  test('come to scripts as faults, and reject a study or trace with the same words', async () => {
+    const fields = { seed: '5', bits: '30' };
+    const message = nativeRefusal(argumentsOf(fields));
+    const checked = await page.evaluate((f) => window.sa.check(f), fields);
+    assert.equal(checked.error, message);
+    assert.deepEqual(checked.fault, { kind: 'out_of_range', field: 'bits', value: '30', shown: '30', limit: 'from 2 to 24' });
+    for (const call of ['study', 'trace']) {
+      const refusal = await page.evaluate((c, f) => window.sa[c](f).catch((e) => ({ message: e.message, fault: e.fault })), call, fields);
+      assert.deepEqual(refusal, { message, fault: checked.fault });
+    }
+  });
 });
 
 describe('the run', () => {
@@ -244,51 +317,257 @@ describe('the run', () => {
     }
   });
 
-  test('steps as its controls say, through the levels of sa_study --trace', async () => {
+  test('steps as its controls and keys say, through the levels of sa_study --trace, its CSV kept up', async () => {
     const params = { seed: 1765000000, t0: 1, alpha: 0.95, tFinal: 0.0001, trials: 3, bits: 10 };
     const [, ...native] = csvLines(nativeStudy(options['sa-study'], ['--trace', ...argumentsOf(params)]));
     const total = native.length * params.trials;
     await chooseSchedule(params);
     assert.equal(await text('#live-trial'), '–');
+    await page.click('#trace-details summary');
 
-    // One trial at a time through the first level: the level's accepted moves are the verdicts.
+    // One trial at a time through the first level, by button and by key: the level's accepted
+    // moves are the verdicts, and its worse moves taken and tried are counted apart.
     let accepted = 0;
+    let worseTried = 0;
     for (let trial = 1; trial <= params.trials; ++trial) {
-      await page.click('#step-trial');
+      if (trial === 1) {
+        await page.click('#step-trial');
+      } else {
+        await blur();
+        await page.keyboard.press('ArrowRight');
+      }
       assert.equal(await text('#live-trial'), `${trial} of ${total}`);
       accepted += (await text('#live-verdict')) === 'accepted' ? 1 : 0;
+      worseTried += (await text('#live-probability')).startsWith('1: a better move') ? 0 : 1;
     }
     const [first] = await levelRows();
     assert.equal(first, native[0]);
     const [, , improving, worsening] = first.split(',').map(Number);
     assert.equal(improving + worsening, accepted);
+    assert.equal(await page.$eval('#levels tbody td:nth-child(4)', (cell) => cell.textContent), `${worsening} / ${worseTried}`);
 
-    await page.click('#step-level');
+    await page.keyboard.press('PageDown');
     await page.waitForFunction(() => document.querySelectorAll('#levels tbody tr').length === 2);
     assert.equal(await text('#live-trial'), `6 of ${total}`);
+    assert.deepEqual(csvLines(await text('#trace-csv')).slice(1), native.slice(0, 2));
 
-    // Play, then pause: the run goes on, then stands still.
+    // Play, then pause, by key: the run goes on, then stands still; Space typed in a field
+    // is the field's.
     await page.$eval('#speed', (speed) => {
       speed.value = speed.max;
       speed.dispatchEvent(new Event('input'));
     });
-    await page.click('#play');
+    assert.equal(await page.$eval('#speed', (s) => s.getAttribute('aria-valuetext')), '1,000 trials per second');
+    await page.keyboard.press(' ');
     await page.waitForFunction(() => document.querySelectorAll('#levels tbody tr').length >= 4);
-    await page.click('#play');
+    await page.keyboard.press(' ');
     const paused = await text('#live-trial');
+    await page.focus('[name=sweep-t0]');
+    await page.keyboard.press('End');
+    await page.keyboard.press(' ');
     await new Promise((resolve) => setTimeout(resolve, 300));
     assert.equal(await text('#live-trial'), paused);
     assert.equal(await page.$eval('#play', (b) => b.getAttribute('aria-pressed')), 'false');
+    assert.equal(await page.$eval('[name=sweep-t0]', (input) => input.value), '1 ');
+    await page.keyboard.press('Backspace');
 
-    await page.click('#to-end');
+    await page.focus('#to-end');
+    await page.keyboard.press('End');
     await page.waitForFunction(() => document.querySelector('#run-status').textContent.startsWith('Finished'));
     assert.equal(await text('#live-trial'), `${total} of ${total}`);
     assert.deepEqual(await levelRows(), native);
+    assert.deepEqual(csvLines(await text('#trace-csv')).slice(1), native);
     assert.equal(await page.$eval('#step-trial', (b) => b.disabled), true);
+    // To the end disabled itself: the focus went on to Restart.
+    assert.equal(await page.evaluate(() => document.activeElement.id), 'restart');
 
-    await page.click('#restart');
+    await page.keyboard.press('Home');
     await page.waitForFunction(() => document.querySelectorAll('#levels tbody tr').length === 0);
     assert.equal(await text('#live-trial'), '–');
+    await page.click('#trace-details summary');
+  });
+
+  test("shows x's digits as sa_demo lists them, v[0] first", async () => {
+    const seed = 1765000000;
+    await chooseSchedule({ seed });
+    const listed = [...nativeSession(seed, '1\n0\n').matchAll(/v\[\d+\]=(\d)/g)].map((match) => match[1]).join('');
+    assert.equal(await page.$$eval('#digits .digit', (cells) => cells.map((c) => c.textContent).join('')), listed);
+    await page.click('#step-trial');
+    const position = Number((await text('#live-move')).match(/v\[(\d+)\]/)[1]);
+    assert.deepEqual(await page.$$eval('#digits li.flipped', (cells) => cells.map((c) => c.textContent)), [
+      `${(await page.$$eval('#digits .digit', (cells) => cells.map((c) => c.textContent)))[position]}v[${position}]`]);
+  });
+
+  test('runs and draws on grids of 2 and 3 bits, which have one hill', async () => {
+    for (const bits of [2, 3]) {
+      await chooseSchedule({ seed: 9, bits });
+      await page.waitForSelector(`#run-plot[data-bits="${bits}"]`);
+      await page.click('#to-end');
+      await page.waitForFunction(() => document.querySelector('#run-status').textContent.startsWith('Finished'));
+      assert.equal(await page.$$eval('#digits li', (cells) => cells.length), bits);
+    }
+  });
+
+  test('tabulates a grid of 24 bits with a way to stop', async (t) => {
+    const cancellable = await page.evaluate(() => {
+      const aborted = new AbortController();
+      aborted.abort();
+      return window.sa.landscape(2, 10, { signal: aborted.signal }).then(() => false, () => true);
+    });
+    if (!cancellable) {
+      t.skip("waits for a landscape that the page's interface can stop");
+      return;
+    }
+    await fillFields({ seed: 3, bits: 24 });
+    await page.waitForFunction(() => !document.querySelector('#landscape-cancel').hidden);
+    assert.match(await text('#landscape-status'), /^Tabulating f at 16,777,216 grid points/);
+    await page.click('#landscape-cancel');
+    await page.waitForFunction(() => document.querySelector('#landscape-cancel').hidden);
+    assert.equal(await text('#landscape-status'), 'Tabulation stopped: change Bits to draw another grid.');
+    await fillFields({ seed: 3, bits: 10 });
+    await page.waitForSelector('#run-plot[data-bits="10"]');
+    assert.equal(await text('#landscape-status'), '');
+  });
+
+  test('offers a Stop with the time left for a long step', async () => {
+    await chooseSchedule({ seed: 3, trials: 1000000 });
+    await page.click('#step-level');
+    await page.waitForFunction(() => !document.querySelector('#run-stop').hidden);
+    await page.waitForFunction(() => /^Stop \(about [\d,]+ s left\)$/.test(document.querySelector('#run-stop').textContent));
+    await page.click('#run-stop');
+    const stopped = await text('#live-trial');
+    await new Promise((resolve) => setTimeout(resolve, 300));
+    assert.equal(await text('#live-trial'), stopped);
+    assert.equal(await page.$eval('#run-stop', (b) => b.hidden), true);
+  });
+});
+
+describe('the lesson', () => {
+  test("states the figures its experiment got: the quench's shares are sa_study's", async () => {
+    const cue = await text('#lesson .cue');
+    assert.ok(cue.includes(await text('#lesson-run')), 'the first screen says what to press');
+    await page.click('#lesson-steps li:nth-child(3) button');
+    assert.match(page.url(), /[?&]step=3(&|$)/);
+    await page.click('#lesson-run');
+    await page.waitForFunction(() => document.querySelector('#lesson-result').textContent !== '', { timeout: 60000 });
+    const [row] = withoutTimings(nativeStudy(options['sa-study'], ['--seed=1', '--runs=1000', '--alpha=0.5']));
+    const share = (count) => `${(Number(count) / 10).toFixed(1)} %`;
+    const other = 1000 - Number(row.global_peak_runs) - Number(row.second_peak_runs);
+    assert.equal(await text('#lesson-result'), `${share(row.global_peak_runs)} on the global peak, ` +
+      `${share(row.second_peak_runs)} on the second peak, ${share(other)} on other hills.`);
+  });
+});
+
+describe('links and languages', () => {
+  const params = { seed: 42, runs: 500, t0: 1, alpha: 0.9, tFinal: 0.001, trials: 4, bits: 12 };
+  const query = '?t0=1&alpha=0.9&t-final=0.001&trials=4&bits=12&seed=42&runs=500&lang=en&step=4';
+
+  test('a link restores its experiment and follows the fields as they change', async () => {
+    const linked = await openAt(query);
+    await linked.waitForSelector('#schedule-form[aria-busy=false]');
+    const expected = await linked.evaluate((p) => window.sa.check(p), params);
+    const { seed, runs, t0, alpha, tFinal, trials, bits } = expected;
+    assert.deepEqual(await linked.evaluate(() => window.sa.experiment()),
+      { seed, runs, t0, alpha, tFinal, trials, bits, lang: 'en' });
+    assert.equal(await linked.$eval('[aria-current=step]', (button) => button.textContent), "4. The demo's schedule");
+
+    await typeInto('[name=alpha]', '0.95', linked);
+    await linked.waitForSelector('#schedule-form[aria-busy=false]');
+    const changed = linked.url();
+    assert.match(changed, /[?&]alpha=0\.95(&|$)/);
+    const reopened = await openAt(new URL(changed).search);
+    assert.deepEqual(await reopened.evaluate(() => window.sa.experiment()),
+      { ...(await linked.evaluate(() => window.sa.experiment())) });
+    await reopened.close();
+    await linked.close();
+  });
+
+  test('every text of the page is in both languages, and the language follows the switch', async () => {
+    const tables = await page.evaluate(() => {
+      const { texts, messages } = window.saPage;
+      return { en: Object.keys(texts.en), pt: Object.keys(texts.pt), lessons: [texts.en.lesson.length, texts.pt.lesson.length],
+        faults: [Object.keys(messages.english.kinds), Object.keys(messages.portuguese.kinds)] };
+    });
+    assert.deepEqual(tables.pt.sort(), tables.en.sort());
+    assert.equal(tables.lessons[1], tables.lessons[0]);
+    assert.deepEqual(tables.faults[0].filter((kind) => !tables.faults[1].includes(kind)), []);
+    for (const lang of ['pt', 'en']) {
+      await page.click(`[data-lang=${lang}]`);
+      assert.equal(await page.$eval('html', (html) => html.lang), lang);
+      assert.match(page.url(), new RegExp(`[?&]lang=${lang}(&|$)`));
+      const empty = await page.$$eval('[data-i18n]', (elements) => elements.filter((e) => e.textContent.trim() === '')
+        .map((e) => e.dataset.i18n));
+      assert.deepEqual(empty.filter((key) => key !== 'loading'), []);
+    }
+  });
+
+  test('in Portuguese the fields take a decimal comma, and the study is the same', async (t) => {
+    const style = await page.evaluate((s) => window.sa.check({ alpha: '0,9' }, { numberStyle: s }), portuguese);
+    if (style.fault) {
+      t.skip("waits for numberStyle in the page's interface");
+      return;
+    }
+    const linked = await openAt(query.replace('lang=en', 'lang=pt'));
+    await linked.waitForSelector('#schedule-form[aria-busy=false]');
+    assert.equal(await linked.$eval('html', (html) => html.lang), 'pt');
+    assert.equal(await linked.$eval('[name=alpha]', (input) => input.value), '0,9');
+    assert.equal((await linked.evaluate(() => window.sa.experiment())).alpha,
+      (await linked.evaluate((p) => window.sa.check(p), params)).alpha);
+    await linked.click('#study-start');
+    await linked.waitForFunction(() => document.querySelector('#study-status').textContent.startsWith('Feito'), { timeout: 60000 });
+    assert.deepEqual(withoutTimings(await text('#study-csv', linked)),
+      withoutTimings(nativeStudy(options['sa-study'], argumentsOf(params))));
+    await linked.close();
+  });
+});
+
+describe('many runs and many schedules', () => {
+  test("the population view plays the levels of sa_study --population", async (t) => {
+    if (!(await hasCall('population'))) {
+      t.skip(waiting('population'));
+      return;
+    }
+    const params = { seed: 1, runs: 300, t0: 1, alpha: 0.9, tFinal: 0.001 };
+    const native = rowsOfCsv(nativeStudy(options['sa-study'], ['--population', ...argumentsOf(params)]));
+    await chooseSchedule(params);
+    await page.click('#population-start');
+    await page.waitForFunction(() => document.querySelector('#population-status').textContent.startsWith('Done'), { timeout: 60000 });
+    for (const at of [0, Math.floor(native.length / 2), native.length - 1]) {
+      await page.$eval('#population-level', (slider, value) => {
+        slider.value = String(value);
+        slider.dispatchEvent(new Event('input'));
+      }, at);
+      const level = native[at];
+      const percent = (share) => `${(100 * share).toFixed(1)} %`;
+      assert.deepEqual(await page.$$eval('#population .readout dd', (cells) => cells.map((c) => c.textContent)), [
+        `${level.level}, T = ${level.temperature.toPrecision(4)}`,
+        `${percent(level.share_global_peak)} (equilibrium ${percent(level.boltzmann_global_peak)})`,
+        `${percent(level.share_second_peak)} (equilibrium ${percent(level.boltzmann_second_peak)})`,
+        level.tv_distance.toFixed(3)]);
+    }
+    // README's picture of the view.
+    await (await page.$('#population')).screenshot({ path: path.join(options.screenshots, 'population.png') });
+  });
+
+  test('the sweep view names the least TTS99 of sa_study --csv', async (t) => {
+    if (!(await hasCall('sweep'))) {
+      t.skip(waiting('sweep'));
+      return;
+    }
+    const lists = { seed: 1, runs: 300, t0: '1', alpha: '0.8,0.9', tFinal: '0.1,0.001,0.00001' };
+    const native = rowsOfCsv(nativeStudy(options['sa-study'], argumentsOf(lists)));
+    await chooseSchedule({ seed: 1, runs: 300 });
+    for (const [name, value] of [['sweep-t0', '1'], ['sweep-alpha', '0.8,0.9'], ['sweep-t-final', '0.1,0.001,0.00001']]) {
+      await typeInto(`[name=${name}]`, value);
+    }
+    await page.click('#sweep-start');
+    await page.waitForFunction(() => document.querySelector('#sweep-status').textContent.startsWith('Done'), { timeout: 60000 });
+    assert.equal(await page.$$eval('#sweep-table tbody tr', (rows) => rows.length), native.length);
+    const least = native.filter((row) => row.tts99_trials !== null)
+      .reduce((best, row) => (best === null || row.tts99_trials < best.tts99_trials ? row : best), null);
+    const named = `alpha ${least.alpha}, final T ${least.t_final}, ${least.trials_per_level} trials per level, ` +
+      `${least.bits} bits: ${Math.round(least.tts99_trials).toLocaleString('en')} trials`;
+    assert.ok((await text('#sweep-least')).includes(named), `${await text('#sweep-least')} does not name ${named}`);
   });
 });
 
@@ -304,12 +583,12 @@ describe('look and use', () => {
 
     await page.focus('body');
     const reached = new Set();
-    for (let i = 0; i < 40; ++i) {
+    for (let i = 0; i < 70; ++i) {
       await page.keyboard.press('Tab');
       reached.add(await page.evaluate(() => document.activeElement.id || document.activeElement.name));
     }
-    for (const control of ['t0', 'bits', 'seed', 'demo-schedule', 'play', 'step-trial', 'step-level', 'to-end',
-      'restart', 'speed', 'runs', 'study-start', 'second', 'console-line']) {
+    for (const control of ['lesson-run', 't0', 'bits', 'seed', 'runs', 'demo-schedule', 'play', 'step-trial', 'step-level',
+      'to-end', 'restart', 'speed', 'study-start', 'population-start', 'sweep-alpha', 'second', 'console-line']) {
       assert.ok(reached.has(control), `${control} is not reached by Tab`);
     }
     await page.focus('#step-trial');
@@ -317,26 +596,69 @@ describe('look and use', () => {
     assert.equal(await text('#live-trial'), '1 of 1,816');
   });
 
-  test('fits 1280 × 800 and a 390 px phone, as the screenshots show', async () => {
-    await chooseSchedule({ seed: 1765000000 });
-    for (let level = 0; level < 12; ++level) {
-      await page.click('#step-level');
+  test('axe-core finds nothing at load and once the views have been used, in both languages', async () => {
+    for (const lang of ['en', 'pt']) {
+      const used = await openAt(`?lang=${lang}`);
+      assert.deepEqual(await axeViolations(used), [], `at load, ${lang}`);
+      await used.evaluate(() => {
+        for (const details of document.querySelectorAll('details')) {
+          details.open = true;
+        }
+      });
+      await used.click('#step-level');
+      await used.click('#study-start');
+      await used.waitForFunction(() => document.querySelector('#study-results dd').textContent !== '–', { timeout: 60000 });
+      await used.type('#console-line', '1');
+      await used.keyboard.press('Enter');
+      await used.waitForFunction(() => document.querySelectorAll('#console-output .typed').length === 1);
+      assert.deepEqual(await axeViolations(used), [], `once used, ${lang}`);
+      // The focus outline stands out 3:1 from white, from the panels and from the terminal.
+      await used.focus('[name=seed]');
+      const outline = await used.$eval('[name=seed]', (input) => getComputedStyle(input).outlineColor);
+      for (const background of [[255, 255, 255], [243, 244, 246], [17, 24, 39]]) {
+        assert.ok(contrast(outline.match(/\d+/g).map(Number), background) >= 3, `${outline} against ${background}`);
+      }
+      await used.close();
     }
-    await page.waitForFunction(() => document.querySelectorAll('#levels tbody tr').length === 12);
-    await page.waitForSelector('#run-plot[data-bits]');
-    await page.$eval('#run', (section) => section.scrollIntoView());
-    await page.screenshot({ path: path.join(options.screenshots, 'page-1280.png') });
+  });
 
-    const phone = await openPage(browser, fileUrl(options.page), { width: 390, height: 844, deviceScaleFactor: 2 });
-    messages.push(phone.messages);
-    await phone.page.waitForSelector('#study-plot[data-bits]');
-    await phone.page.screenshot({ path: path.join(options.screenshots, 'page-390.png'), fullPage: true });
-    const width = await phone.page.evaluate(() => document.documentElement.scrollWidth);
-    await phone.page.close();
-    assert.ok(width <= 390, `the page is ${width} px wide on a 390 px screen`);
+  test('fits 390, 1280 and 1920 px in both languages, as the screenshots show', async () => {
+    for (const lang of ['en', 'pt']) {
+      for (const [width, height] of [[390, 844], [1280, 800], [1920, 1080]]) {
+        const shown = await openAt(`?lang=${lang}&seed=1765000000`, { width, height, deviceScaleFactor: width === 390 ? 2 : 1 });
+        await shown.waitForSelector('#run-plot[data-bits]');
+        for (let level = 0; level < 12; ++level) {
+          await shown.click('#step-level');
+        }
+        await shown.waitForFunction(() => document.querySelectorAll('#levels tbody tr').length === 12);
+        await shown.evaluate(() => window.scrollTo(0, 0));
+        await shown.screenshot({ path: path.join(options.screenshots, `page-${lang}-${width}.png`), fullPage: width === 390 });
+        const wide = await shown.evaluate(() => document.documentElement.scrollWidth);
+        assert.ok(wide <= width, `the page is ${wide} px wide on a ${width} px screen`);
+        if (width === 1920) {
+          const plot = await shown.$eval('#run-plot', (canvas) => canvas.clientWidth);
+          assert.ok(plot >= 800, `the run's plot is ${plot} px wide on 1920`);
+        }
+        await shown.close();
+      }
+    }
   });
 
   test('no page logged an error or a warning', () => {
     assert.deepEqual(messages.flat().filter((m) => ['error', 'warn', 'warning', 'pageerror'].includes(m.type)), []);
   });
 });
+
+// WCAG's contrast ratio of two sRGB colours.
+function contrast(one, other) {
+  const luminance = (rgb) => {
+    const [r, g, b] = rgb.slice(0, 3).map((c) => {
+      const s = c / 255;
+      return s <= 0.03928 ? s / 12.92 : ((s + 0.055) / 1.055) ** 2.4;
+    });
+    return 0.2126 * r + 0.7152 * g + 0.0722 * b;
+  };
+  const [dark, light] = [luminance(one), luminance(other)].sort((a, b) => a - b);
+  return (light + 0.05) / (dark + 0.05);
+}
+

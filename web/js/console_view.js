@@ -5,13 +5,18 @@
 // the program printed beyond what it had shown, after the line the user typed, as a terminal
 // would echo it. The session stops where the input runs out, which is where sa_demo would wait.
 (function () {
+  const { language } = window.saPage;
+  const { describe, tables } = window.saPage.messages;
+
   class ConsoleView {
     constructor({ secondForm, output, form, error }) {
       this.second = secondForm.elements.second;
+      this.againButton = secondForm.querySelector('button');
       this.line = form.elements.line;
       this.enterButton = form.querySelector('button');
       this.output = output;
       this.error = error;
+      this.fault = null;
       this.second.value = String(Math.floor(Date.now() / 1000));
       secondForm.addEventListener('submit', (event) => {
         event.preventDefault();
@@ -21,21 +26,28 @@
         event.preventDefault();
         this.enter(this.line.value);
       });
+      language.onChange(() => this.showFault());
     }
 
+    // A new session in the clock second typed, checked as sa_study checks a seed (empty for
+    // now); a second refused leaves the session on show as it is.
     async restart() {
+      const checked = await window.sa.check({ seed: this.second.value }, { numberStyle: language.numberStyle() });
+      this.fault = checked.fault;
+      this.showFault();
+      if (checked.fault) {
+        return;
+      }
       this.input = '';
       this.printed = '';
       this.output.replaceChildren();
-      this.error.textContent = '';
-      this.setOpen(false);
-      const second = Number(this.second.value.trim() === '' ? NaN : this.second.value);
-      try {
-        this.session = second;
-        await this.update();
-      } catch (failure) {
-        this.error.textContent = failure.message;
-      }
+      this.session = checked.seed;
+      await this.update();
+    }
+
+    showFault() {
+      this.error.textContent = this.fault ? describe(this.fault, tables[language.current], language.t('secondName')) : '';
+      this.second.setAttribute('aria-invalid', String(this.fault !== null));
     }
 
     async enter(line) {
@@ -43,7 +55,7 @@
       this.input += `${line}\n`;
       this.append(`${line}\n`, 'typed');
       await this.update();
-      this.line.focus();
+      (this.line.disabled ? this.againButton : this.line).focus();
     }
 
     async update() {
@@ -59,7 +71,7 @@
       if (result.awaitingInput) {
         this.setOpen(true);
       } else {
-        this.append(`\n[sa_demo has ended with status ${result.status}: start again for a new session]\n`, 'ended');
+        this.append(`\n${language.t('ended', result.status)}\n`, 'ended');
       }
       this.output.scrollTop = this.output.scrollHeight;
     }

@@ -2,11 +2,19 @@
 
 // window.sa, the page's interface for scripts and tests (doc/web.md), and saPage.core, what
 // the page's own views need beside it. Sessions and stepped runs use the module on the page
-// itself, since each takes milliseconds; checking a schedule, reading a grid, tracing and
-// studying go to workers, since any of them can take seconds on a long schedule or a large
-// grid, and the page must never wait.
+// itself, since each takes milliseconds; checking a schedule, reading a grid, tracing, studying,
+// following a population and sweeping go to workers, since any of them can take seconds on a
+// long schedule or a large grid, and the page must never wait.
 (function () {
   const onPage = createSaModule();
+  const { describe } = window.saPage.messages;
+
+  // What the module throws when its C++ fails past all checks (a number, the exception's
+  // address), as an Error that says so.
+  const moduleFailure = 'the page\'s module failed (it may have run out of memory)';
+  function asError(thrown) {
+    return thrown instanceof Error ? thrown : new Error(moduleFailure);
+  }
 
   // A worker's script: the module's factory and saWorkerMain, from their own text.
   let workerUrl = null;
@@ -14,7 +22,7 @@
     if (workerUrl === null) {
       const source =
         `'use strict';\nvar _scriptDir;\nvar createSaModule = ${createSaModule.toString()};\n` +
-        `${saWorkerMain.toString()}\nsaWorkerMain(self, createSaModule);\n`;
+        `${saWorkerMain.toString()}\nsaWorkerMain(self, createSaModule, ${JSON.stringify(moduleFailure)});\n`;
       workerUrl = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
     }
     return workerUrl;
@@ -48,9 +56,14 @@
         return;
       }
       this.pending.delete(id);
+      request.reject(reason);
+      this.restart();
+    }
+
+    // A new worker for the requests still pending.
+    restart() {
       this.worker.terminate();
       this.worker = null;
-      request.reject(reason);
       for (const other of this.pending.keys()) {
         this.post(other);
       }
@@ -66,7 +79,7 @@
       this.worker.postMessage({ id, kind, payload });
     }
 
-    receive({ id, result, error, progress }) {
+    receive({ id, result, fault, error, progress, broken }) {
       const request = this.pending.get(id);
       if (!request) {
         return;
@@ -78,10 +91,16 @@
         return;
       }
       this.pending.delete(id);
-      if (error !== undefined) {
+      if (fault !== undefined) {
+        request.reject(Object.assign(new Error(describe(fault)), { fault }));
+      } else if (error !== undefined) {
         request.reject(new Error(error));
       } else {
         request.resolve(result);
+      }
+      // A module that failed past its checks is not trusted with the next request.
+      if (broken) {
+        this.restart();
       }
     }
 
@@ -94,20 +113,129 @@
     }
   }
 
-  const lanes = { check: new Lane(), grid: new Lane(), study: new Lane() };
+  const lanes = {
+    check: new Lane(), grid: new Lane(), study: new Lane(), population: new Lane(), sweep: new Lane(),
+  };
 
-  // sa_study's fields as text, as the user would type them; absent ones are left out, so that
-  // sa_study's defaults apply.
+  // ---- The interface's own arguments, each checked before anything runs: a TypeError for a
+  // value of the wrong type or an unknown name, a RangeError for one outside its range.
+
+  // A value as a message names it: text as text, so that '5' is not taken for 5.
+  function named(value) {
+    if (typeof value === 'string') {
+      return `the text ${JSON.stringify(value)}`;
+    }
+    if (typeof value === 'number' || typeof value === 'bigint' || typeof value === 'boolean') {
+      return String(value);
+    }
+    return value === null ? 'null' : Array.isArray(value) ? 'an array' : `a ${typeof value}`;
+  }
+
+  const isPlainObject = (value) => typeof value === 'object' && value !== null && !Array.isArray(value);
+
+  // `value`, an object whose names are all among `known`; undefined stands for {}.
+  function objectOf(what, value, known) {
+    if (value === undefined) {
+      return {};
+    }
+    if (!isPlainObject(value)) {
+      throw new TypeError(`${what} must be an object, not ${named(value)}`);
+    }
+    for (const name of Object.keys(value)) {
+      if (!known.includes(name)) {
+        throw new TypeError(`${what} has no '${name}': it takes ${known.join(', ')}`);
+      }
+    }
+    return value;
+  }
+
+  // The ranges the module's arguments lie in, from the module itself.
+  const limits = onPage.then((module) => module.argumentLimits());
+
+  // A whole number within the module's range for `name`.
+  function whole(name, value, range) {
+    const stated = `${name} must be a whole number from ${range.low} to ${range.high}`;
+    if (typeof value !== 'number') {
+      throw new TypeError(`${stated}, not ${named(value)}`);
+    }
+    if (!Number.isInteger(value) || value < range.low || value > range.high) {
+      throw new RangeError(`${stated}, not ${value}`);
+    }
+    return value;
+  }
+
+  // How the fields write numbers: a decimal point and a list separator, '.' and ',' unless
+  // told otherwise (the page's Portuguese uses ',' and ';').
+  const decimalPoints = ['.', ','];
+  const listSeparators = [',', ';'];
+  function styleOf(numberStyle) {
+    const given = objectOf('numberStyle', numberStyle, ['decimalPoint', 'listSeparator']);
+    const style = { decimalPoint: '.', listSeparator: ',', ...given };
+    for (const [name, allowed] of [['decimalPoint', decimalPoints], ['listSeparator', listSeparators]]) {
+      if (!allowed.includes(style[name])) {
+        const choices = allowed.map((c) => `'${c}'`).join(' or ');
+        const error = typeof style[name] === 'string' ? RangeError : TypeError;
+        throw new error(`numberStyle.${name} must be ${choices}, not ${named(style[name])}`);
+      }
+    }
+    if (style.decimalPoint === style.listSeparator) {
+      throw new RangeError(`numberStyle's decimal point and list separator must differ, not both '${style.decimalPoint}'`);
+    }
+    return style;
+  }
+
+  // The fields as text, as the user would type them in `style`; absent or empty ones are left
+  // out, so that sa_study's defaults apply.
   const fieldNames = ['seed', 'runs', 't0', 'alpha', 'tFinal', 'trials', 'bits'];
-  function fieldsOf(params = {}) {
+  function fieldsOf(params, style) {
+    const given = objectOf('params', params, fieldNames);
     const fields = {};
-    for (const name of fieldNames) {
-      if (params[name] !== undefined && params[name] !== null && params[name] !== '') {
-        fields[name] = String(params[name]);
+    for (const [name, value] of Object.entries(given)) {
+      if (value === undefined || value === null || value === '') {
+        continue;
+      }
+      if (typeof value === 'number') {
+        fields[name] = String(value).replace('.', style.decimalPoint);
+      } else if (typeof value === 'string') {
+        fields[name] = value;
+      } else {
+        throw new TypeError(`params.${name} must be a number or text, not ${named(value)}`);
       }
     }
     return fields;
   }
+
+  // The options of a call, of those names, and the checks each name's value meets.
+  const optionChecks = {
+    onProgress: (value) => {
+      if (typeof value !== 'function') {
+        throw new TypeError(`onProgress must be a function, not ${named(value)}`);
+      }
+    },
+    signal: (value) => {
+      if (!(value instanceof AbortSignal)) {
+        throw new TypeError(`signal must be an AbortSignal, not ${named(value)}`);
+      }
+    },
+  };
+  function optionsOf(options, known) {
+    const given = objectOf('options', options, known);
+    for (const [name, value] of Object.entries(given)) {
+      if (value !== undefined && optionChecks[name]) {
+        optionChecks[name](value);
+      }
+    }
+    return given;
+  }
+
+  // A call's params and options checked: the fields as text, and the options.
+  function request(params, options, known) {
+    const given = optionsOf(options, known);
+    const style = styleOf(given.numberStyle);
+    return { fields: fieldsOf(params, style), style, options: given };
+  }
+
+  // ---- Calls
 
   // The rows of a CSV file as objects keyed by its heading: numbers as numbers, other text as
   // text, an empty field as null.
@@ -122,21 +250,50 @@
   }
 
   function clockSecond(second) {
-    if (!Number.isInteger(second) || second < 0 || second > 0xffffffff) {
-      throw new RangeError(`a clock second is a whole number in 0..4294967295, not ${second}`);
-    }
-    return second;
+    return whole('a clock second', second, { low: 0, high: 0xffffffff });
   }
 
   function abortError() {
-    return new DOMException('the study was cancelled', 'AbortError');
+    return new DOMException('the call was cancelled', 'AbortError');
+  }
+
+  // A job on a lane that `signal` can cancel: its promise rejects with an AbortError at once.
+  async function cancellable(lane, kind, payload, { onProgress, signal }) {
+    if (signal && signal.aborted) {
+      throw abortError();
+    }
+    const running = lane.call(kind, payload, onProgress);
+    const abort = () => lane.stop(running.id, abortError());
+    if (signal) {
+      signal.addEventListener('abort', abort, { once: true });
+    }
+    try {
+      return await running;
+    } finally {
+      if (signal) {
+        signal.removeEventListener('abort', abort);
+      }
+    }
   }
 
   async function runSession(second, input) {
+    clockSecond(second);
+    if (typeof input !== 'string') {
+      throw new TypeError(`a session's input must be text, not ${named(input)}`);
+    }
     const module = await onPage;
-    const result = module.session(clockSecond(second), String(input));
+    let result;
+    try {
+      result = module.session(second, input);
+    } catch (thrown) {
+      throw asError(thrown);
+    }
     if (result.error !== undefined) {
       throw new Error(result.error);
+    }
+    if (result.overflow !== undefined) {
+      throw new RangeError(`the session prints more than ${result.overflow / 2 ** 20} MiB, more than ` +
+        'the page holds: give it less input');
     }
     return result;
   }
@@ -148,37 +305,49 @@
       return (await runSession(second, input)).text;
     },
 
-    check(params) {
-      return lanes.check.call('check', fieldsOf(params));
+    async check(params, options) {
+      const { fields, style } = request(params, options, ['numberStyle']);
+      const checked = await lanes.check.call('check', { fields, style });
+      return checked.fault
+        ? { error: describe(checked.fault), fault: checked.fault }
+        : { error: '', fault: null, ...checked };
     },
 
-    landscape(bits, columns = 1000) {
-      return lanes.grid.call('landscape', { bits, columns });
+    async landscape(bits, columns = 1000, options) {
+      const given = optionsOf(options, ['onProgress', 'signal']);
+      const range = await limits;
+      whole('bits', bits, range.bits);
+      whole('columns', columns, range.columns);
+      return cancellable(lanes.grid, 'landscape', { bits, columns }, given);
     },
 
-    async trace(params) {
-      return rowsOf(await lanes.grid.call('trace', fieldsOf(params)));
+    async trace(params, options) {
+      const { fields, style } = request(params, options, ['numberStyle']);
+      return rowsOf(await lanes.grid.call('trace', { fields, style }));
     },
 
-    async study(params, { bins = 100, onProgress, signal } = {}) {
-      if (signal && signal.aborted) {
-        throw abortError();
-      }
-      const lane = lanes.study;
-      const running = lane.call('study', { fields: fieldsOf(params), bins }, onProgress);
-      const abort = () => lane.stop(running.id, abortError());
-      if (signal) {
-        signal.addEventListener('abort', abort, { once: true });
-      }
-      try {
-        const result = await running;
-        return { ...rowsOf(result.csv)[0], csv: result.csv, seed: result.seed,
-                 histogram: result.histogram, seconds: result.seconds };
-      } finally {
-        if (signal) {
-          signal.removeEventListener('abort', abort);
-        }
-      }
+    async study(params, options) {
+      const { fields, style, options: given } =
+        request(params, options, ['bins', 'onProgress', 'signal', 'numberStyle']);
+      const bins = whole('bins', given.bins ?? 100, (await limits).bins);
+      const result = await cancellable(lanes.study, 'study', { fields, style, bins }, given);
+      return { ...rowsOf(result.csv)[0], csv: result.csv, seed: result.seed,
+               histogram: result.histogram, seconds: result.seconds };
+    },
+
+    async population(params, options) {
+      const { fields, style, options: given } =
+        request(params, options, ['bins', 'onProgress', 'signal', 'numberStyle']);
+      const bins = whole('bins', given.bins ?? 100, (await limits).bins);
+      const result = await cancellable(lanes.population, 'population', { fields, style, bins }, given);
+      return rowsOf(result.csv).map((row, i) =>
+        ({ ...row, histogram: result.histogram[i], boltzmann: result.boltzmann[i] }));
+    },
+
+    async sweep(params, options) {
+      const { fields, style, options: given } =
+        request(params, options, ['onProgress', 'signal', 'numberStyle']);
+      return rowsOf(await cancellable(lanes.sweep, 'sweep', { fields, style }, given));
     },
   };
 
@@ -189,7 +358,11 @@
     // A run to step through, from what sa.check returned for its schedule.
     async newRun(checked) {
       const module = await onPage;
-      return new module.SteppedRun(checked, checked.seed);
+      try {
+        return new module.SteppedRun(checked, checked.seed);
+      } catch (thrown) {
+        throw asError(thrown);
+      }
     },
     // The first line of sa_study --trace --csv.
     traceHeading: () => onPage.then((module) => module.traceCsvHeading()),

@@ -1,109 +1,320 @@
 'use strict';
 
-// The page's state is the schedule that checked out last: the run and the landscape follow it,
-// and the study runs it. This file only wires the views together.
+// The page's state is the experiment in its fields and address: the run and the landscape
+// follow the schedule that checked out last, and the study, the population and the sweep run
+// it; results of other fields are cleared. This file wires the views together, restores an
+// address, takes the run's keys, and adds sa.experiment to window.sa.
 (function () {
   const byId = (id) => document.getElementById(id);
-  const { Plot, ScheduleForm, RunView, StudyView, ConsoleView } = window.saPage;
+  const page = window.saPage;
+  const { language, address } = page;
+  const { t, format } = language;
 
-  const runPlot = new Plot(byId('run-plot'));
-  const studyPlot = new Plot(byId('study-plot'));
+  const plots = {
+    run: new page.Plot(byId('run-plot')),
+    study: new page.Plot(byId('study-plot')),
+    population: new page.Plot(byId('population-plot')),
+  };
 
-  // The landscape of the latest bits asked for; an older answer is dropped.
+  // ---- The landscape of the latest bits asked for, with its progress; an older one is stopped.
+
+  const landscapeCancel = byId('landscape-cancel');
   let landscapeBits = null;
+  let tabulation = null;
+  landscapeCancel.addEventListener('click', () => tabulation && tabulation.abort());
+
+  const landscapeStatus = byId('landscape-status');
+  function noticeOnPlots(text) {
+    for (const plot of Object.values(plots)) {
+      plot.setNotice(text);
+    }
+    landscapeStatus.textContent = text;
+  }
+
   async function showLandscape(bits) {
     if (bits === landscapeBits) {
       return;
     }
     landscapeBits = bits;
-    const notice = `Tabulating f at ${(2 ** bits).toLocaleString('en')} grid points…`;
-    runPlot.setNotice(notice);
-    studyPlot.setNotice(notice);
-    const landscape = await window.sa.landscape(bits);
-    if (bits === landscapeBits) {
-      runPlot.setLandscape(landscape);
-      studyPlot.setLandscape(landscape);
+    if (tabulation) {
+      tabulation.abort();
+    }
+    const controller = new AbortController();
+    tabulation = controller;
+    const points = format.whole(2 ** bits);
+    noticeOnPlots(t('tabulating', points));
+    const offer = setTimeout(() => {
+      landscapeCancel.hidden = false;
+    }, 300);
+    try {
+      const landscape = await window.sa.landscape(bits, 1000, {
+        signal: controller.signal,
+        onProgress: (progress) => {
+          const [done] = Object.keys(progress).filter((key) => key.endsWith('Done'));
+          noticeOnPlots(t('tabulatingShare', points, format.percent(progress[done] / progress[done.slice(0, -4)], 0)));
+        },
+      });
+      if (bits === landscapeBits) {
+        for (const plot of Object.values(plots)) {
+          plot.setLandscape(landscape);
+        }
+        landscapeStatus.textContent = '';
+      }
+    } catch (failure) {
+      if (failure.name !== 'AbortError') {
+        throw failure;
+      }
+      if (bits === landscapeBits) {
+        landscapeBits = null;
+        noticeOnPlots(t('tabulationStopped'));
+      }
+    } finally {
+      clearTimeout(offer);
+      if (tabulation === controller) {
+        tabulation = null;
+        landscapeCancel.hidden = true;
+      }
     }
   }
 
-  const runView = new RunView({
-    plot: runPlot,
+  // ---- The views
+
+  let form = null;
+  const checked = () => form.checked;
+  const fields = () => form.fields();
+  const jobOf = (name) => ({
+    start: byId(`${name}-start`), cancel: byId(`${name}-cancel`),
+    progress: byId(`${name}-progress`), status: byId(`${name}-status`),
+  });
+
+  const runView = new page.RunView({
+    plot: plots.run,
+    charts: byId('run-charts'),
     controls: {
-      play: byId('play'),
-      trial: byId('step-trial'),
-      level: byId('step-level'),
-      end: byId('to-end'),
-      restart: byId('restart'),
+      play: byId('play'), trial: byId('step-trial'), level: byId('step-level'), end: byId('to-end'), restart: byId('restart'),
     },
+    stop: byId('run-stop'),
     speed: byId('speed'),
     speedValue: byId('speed-value'),
-    live: {
-      level: byId('live-level'),
-      temperature: byId('live-temperature'),
-      trial: byId('live-trial'),
-      move: byId('live-move'),
-      delta: byId('live-delta'),
-      probability: byId('live-probability'),
-      draw: byId('live-draw'),
-      verdict: byId('live-verdict'),
-      value: byId('live-value'),
-      best: byId('live-best'),
-    },
+    live: Object.fromEntries(['level', 'temperature', 'trial', 'move', 'delta', 'probability', 'draw', 'verdict', 'value',
+      'best'].map((name) => [name, byId(`live-${name}`)])),
+    digits: byId('digits'),
     status: byId('run-status'),
+    stale: byId('run-stale'),
     table: byId('levels'),
     details: byId('trace-details'),
     csv: byId('trace-csv'),
   });
 
-  let form = null;
-  const studyView = new StudyView({
-    plot: studyPlot,
-    form: byId('study-form'),
-    start: byId('study-start'),
-    cancel: byId('study-cancel'),
-    progress: byId('study-progress'),
-    status: byId('study-status'),
+  const studyView = new page.StudyView({
+    plot: plots.study,
+    job: jobOf('study'),
     error: byId('study-error'),
-    results: {
-      runs: byId('result-runs'),
-      exact: byId('result-exact'),
-      global: byId('result-global'),
-      second: byId('result-second'),
-      mean: byId('result-mean'),
-      time: byId('result-time'),
-    },
+    results: Object.fromEntries(['runs', 'exact', 'global', 'second', 'mean', 'time'].map((name) => [name, byId(`result-${name}`)])),
     caption: byId('study-caption'),
     csv: byId('study-csv'),
-    fields: () => form.fields(),
-    checked: () => form.checked,
+    fields,
+    checked,
   });
+
+  const populationView = new page.PopulationView({
+    plot: plots.population,
+    chart: byId('population-chart'),
+    job: jobOf('population'),
+    error: byId('population-error'),
+    play: byId('population-play'),
+    level: byId('population-level'),
+    readout: Object.fromEntries(['at', 'global', 'second', 'distance'].map((name) => [name, byId(`population-${name}`)])),
+    fields,
+    checked,
+  });
+
+  const sweepView = new page.SweepView({
+    form: byId('sweep-form'),
+    chart: byId('sweep-chart'),
+    job: jobOf('sweep'),
+    error: byId('sweep-error'),
+    least: byId('sweep-least'),
+    table: byId('sweep-table'),
+    scheduleFields: () => {
+      const { seed, runs, trials, bits } = form.fields();
+      return { seed, runs, trials, bits };
+    },
+    onChange: () => writeAddress(),
+  });
+  const jobViews = [studyView, populationView, sweepView];
+
+  let lesson = null;
+  function writeAddress() {
+    if (lesson) {
+      address.write({ values: { ...form.values(), ...sweepView.values() }, lang: language.current, step: lesson.step });
+    }
+  }
 
   let shownSchedule = null;
-  form = new ScheduleForm({
+  let runLoaded = Promise.resolve();
+  form = new page.ScheduleForm({
     form: byId('schedule-form'),
-    runsForm: byId('study-form'),
     demoButton: byId('demo-schedule'),
     cost: byId('schedule-cost'),
-    error: byId('schedule-error'),
-    runsError: byId('study-error'),
-    onSchedule: (checked) => {
-      studyView.setReady(true);
-      const schedule = [checked.t0, checked.alpha, checked.tFinal, checked.trials, checked.bits, checked.seed].join();
-      if (schedule !== shownSchedule) {
-        shownSchedule = schedule;
-        showLandscape(checked.bits);
-        runView.load(checked);
+    errors: { schedule: byId('schedule-error'), runs: byId('runs-error') },
+    onSchedule: (schedule, studyReady) => {
+      for (const view of jobViews) {
+        view.setReady(studyReady);
+      }
+      const key = [schedule.t0, schedule.alpha, schedule.tFinal, schedule.trials, schedule.bits, schedule.seed].join();
+      if (key !== shownSchedule || runView.isStale) {
+        shownSchedule = key;
+        showLandscape(schedule.bits);
+        runLoaded = runView.load(schedule);
       }
     },
-    onInvalid: () => studyView.setReady(false),
+    onInvalid: () => {
+      runView.setStale(true);
+      for (const view of jobViews) {
+        view.setReady(false);
+      }
+    },
+    onChange: () => writeAddress(),
+  });
+  byId('schedule-form').addEventListener('input', () => {
+    for (const view of jobViews) {
+      view.setOutdated();
+    }
   });
 
-  const consoleView = new ConsoleView({
+  const consoleView = new page.ConsoleView({
     secondForm: byId('console-second'),
     output: byId('console-output'),
     form: byId('console-form'),
     error: byId('console-error'),
   });
+
+  // ---- The lesson: each step's experiment, and the figures it states
+
+  // What the views found, as the lesson's words take them, in the language of the moment.
+  const outcomes = {
+    async run() {
+      // From its start, even if the preset's run was on show already.
+      await runLoaded;
+      runLoaded = runView.load(form.schedule);
+      await runLoaded;
+      const summary = await runView.playThrough(4);
+      return summary && (() => ({
+        taken: format.whole(summary.worseTaken),
+        tried: format.whole(summary.worseTried),
+        share: format.percent(summary.worseTaken / summary.worseTried),
+      }));
+    },
+    async study() {
+      const result = await studyView.run();
+      const share = (count) => format.percent(count / result.runs);
+      return result && (() => ({
+        global: share(result.global_peak_runs),
+        second: share(result.second_peak_runs),
+        other: share(result.runs - result.global_peak_runs - result.second_peak_runs),
+        exact: share(result.exact_optimum_runs),
+      }));
+    },
+    async population() {
+      const levels = await populationView.run();
+      const last = levels && levels[levels.length - 1];
+      return last && (() => ({
+        level: format.whole(last.level),
+        temperature: format.precise(last.temperature, 3),
+        distance: format.fixed(last.tv_distance, 3),
+        share: format.percent(last.share_global_peak),
+        equilibrium: format.percent(last.boltzmann_global_peak),
+      }));
+    },
+    async sweep() {
+      const rows = await sweepView.run();
+      const least = rows && sweepView.leastRow();
+      return least && (() => ({
+        schedule: sweepView.describeRow(least),
+        tts: format.whole(least.tts99_trials),
+        runs: format.significant(least.r99, 3),
+      }));
+    },
+  };
+
+  lesson = new page.LessonView({
+    steps: byId('lesson-steps'),
+    card: byId('lesson-card'),
+    title: byId('lesson-step-title'),
+    question: byId('lesson-question'),
+    look: byId('lesson-look'),
+    runButton: byId('lesson-run'),
+    previous: byId('lesson-previous'),
+    next: byId('lesson-next'),
+    result: byId('lesson-result'),
+    onStep: () => writeAddress(),
+    runStep: async (view, values, sweepValues) => {
+      if (sweepValues) {
+        sweepView.setValues(sweepValues);
+      }
+      for (const view of jobViews) {
+        view.setOutdated();
+      }
+      await form.setValues(values);
+      writeAddress();
+      byId(view).scrollIntoView({ block: 'start' });
+      return form.checked ? outcomes[view]() : null;
+    },
+  });
+
+  // ---- Keys for the run, wherever the focus is but in a field or a scrolled region
+
+  document.addEventListener('keydown', (event) => {
+    const target = event.target;
+    const typing = target.closest('input, textarea, select, [contenteditable], [role=region], [role=log]');
+    const pressing = event.key === ' ' && target.closest('button, summary, a');
+    if (typing || pressing || event.ctrlKey || event.altKey || event.metaKey) {
+      return;
+    }
+    if (runView.handleKey(event.key)) {
+      event.preventDefault();
+    }
+  });
+
+  // ---- Languages
+
+  const allFields = () => [...byId('schedule-form').elements, ...byId('sweep-form').elements]
+    .filter((element) => element.tagName === 'INPUT');
+  for (const button of document.querySelectorAll('[data-lang]')) {
+    button.addEventListener('click', () => {
+      language.set(button.dataset.lang, allFields());
+      form.check();
+      writeAddress();
+    });
+  }
+
+  // ---- sa.experiment: the fields as the libraries read them, once checked
+
+  window.sa.experiment = async () => {
+    await form.whenSettled();
+    const fault = form.faults.schedule ?? form.faults.runs;
+    if (fault) {
+      throw Object.assign(new Error(page.messages.describe(fault)), { fault });
+    }
+    const { seed, t0, alpha, tFinal, trials, bits, runs } = form.checked;
+    return { seed, t0, alpha, tFinal, trials, bits, runs, lang: language.current };
+  };
+
+  // ---- The start: the address restored, or the browser's language
+
+  const restored = address.read();
+  language.set(language.chosen(restored.lang) ?? language.browserLanguage());
+  sweepView.setValues(restored.values);
+  for (const [name, value] of Object.entries(restored.values)) {
+    const input = byId('schedule-form').elements[name];
+    if (input instanceof HTMLInputElement) {
+      input.value = language.fromEnglish(value);
+    }
+  }
+  if (restored.step !== null) {
+    lesson.choose(restored.step);
+  }
 
   window.sa.ready.then(
     () => {
@@ -112,6 +323,6 @@
       consoleView.restart();
     },
     (failure) => {
-      byId('loading').textContent = `The program could not be loaded: ${failure}`;
+      byId('loading').textContent = t('loadFailed', failure);
     });
 })();

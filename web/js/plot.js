@@ -1,7 +1,7 @@
 'use strict';
 
 // A plot of f over the interval, drawn from a grid's landscape (the least and greatest f in
-// each column), with the grid's two highest hills marked. A view draws its own marks on top
+// each column), with the grid's two highest hills marked (a coarse grid may have one). A view draws its own marks on top
 // through `overlay`, and calls draw() whenever they change.
 (function () {
   const colors = {
@@ -16,6 +16,19 @@
   const margin = { left: 44, right: 12, top: 26, bottom: 30 };
   const xMin = -2;
   const xMax = 2;
+
+  // A canvas at the size the page gives it, in device pixels; its size in CSS pixels.
+  function fitCanvas(canvas, context) {
+    const ratio = window.devicePixelRatio || 1;
+    const width = Math.max(1, Math.round(canvas.clientWidth * ratio));
+    const height = Math.max(1, Math.round(canvas.clientHeight * ratio));
+    if (canvas.width !== width || canvas.height !== height) {
+      canvas.width = width;
+      canvas.height = height;
+    }
+    context.setTransform(ratio, 0, 0, ratio, 0, 0);
+    return { width: canvas.clientWidth, height: canvas.clientHeight };
+  }
 
   class Plot {
     constructor(canvas) {
@@ -43,19 +56,6 @@
       this.draw();
     }
 
-    // The canvas at the size the page gives it, in device pixels.
-    fit() {
-      const ratio = window.devicePixelRatio || 1;
-      const width = Math.max(1, Math.round(this.canvas.clientWidth * ratio));
-      const height = Math.max(1, Math.round(this.canvas.clientHeight * ratio));
-      if (this.canvas.width !== width || this.canvas.height !== height) {
-        this.canvas.width = width;
-        this.canvas.height = height;
-      }
-      this.context.setTransform(ratio, 0, 0, ratio, 0, 0);
-      return { width: this.canvas.clientWidth, height: this.canvas.clientHeight };
-    }
-
     scales(size) {
       const { low, high } = this.landscape;
       const finite = (values) => values.filter(Number.isFinite);
@@ -73,7 +73,7 @@
     }
 
     draw() {
-      const size = this.fit();
+      const size = fitCanvas(this.canvas, this.context);
       const c = this.context;
       c.clearRect(0, 0, size.width, size.height);
       c.font = '12px system-ui, sans-serif';
@@ -86,11 +86,15 @@
       if (this.underlay) {
         this.underlay(c, s);
       }
+      // A grid of 2 or 3 bits has no second peak. Each label leans away from the other hill, so
+      // that the two never overlap.
       const { globalPeak, secondPeak } = this.landscape;
-      // Each label leans away from the other hill, so that the two never overlap.
+      const { t } = window.saPage.language;
       const leftOf = (hill, other) => !other || hill.x <= other.x;
-      this.drawHill(s, secondPeak, colors.secondHill, colors.secondMark, 'second peak', leftOf(secondPeak, globalPeak));
-      this.drawHill(s, globalPeak, colors.globalHill, colors.peakMark, 'global peak', leftOf(globalPeak, secondPeak));
+      if (secondPeak) {
+        this.drawHill(s, secondPeak, colors.secondHill, colors.secondMark, t('chartShareSecond'), leftOf(secondPeak, globalPeak));
+      }
+      this.drawHill(s, globalPeak, colors.globalHill, colors.peakMark, t('chartShareGlobal'), leftOf(globalPeak, secondPeak));
       this.drawAxes(s);
       this.drawCurve(s);
       if (this.overlay) {
@@ -116,7 +120,7 @@
       c.textAlign = 'right';
       c.textBaseline = 'middle';
       for (let f = s.bottom; f <= s.top + 1e-9; f += 0.5) {
-        c.fillText(f.toFixed(1), s.left - 6, s.py(f));
+        c.fillText(window.saPage.language.format.fixed(f, 1), s.left - 6, s.py(f));
       }
       c.textAlign = 'left';
       c.textBaseline = 'alphabetic';
@@ -155,9 +159,6 @@
     }
 
     drawHill(s, hill, shade, mark, label, labelLeft) {
-      if (!hill) {
-        return;
-      }
       const c = this.context;
       c.fillStyle = shade;
       c.fillRect(s.px(hill.fromX), s.upper, Math.max(1, s.px(hill.toX) - s.px(hill.fromX)), s.lower - s.upper);
@@ -178,4 +179,5 @@
 
   window.saPage = window.saPage || {};
   window.saPage.Plot = Plot;
+  window.saPage.fitCanvas = fitCanvas;
 })();

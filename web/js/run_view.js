@@ -1,55 +1,61 @@
 'use strict';
 
 // The animated run: the current point, the candidate and the best so far on the landscape,
-// what decided each trial, and a line per level. The run is the library's, stepped a trial at
-// a time (saPage.core.newRun); the view only counts frames and draws. Stepping happens in
-// animation frames, a few milliseconds at a time, so the page never blocks.
+// what decided each trial, x's digits with the one flipped, a line per level, and curves of
+// the run over its levels. The run is the library's, stepped a trial at a time
+// (saPage.core.newRun); the view only counts and draws. Stepping happens in animation frames,
+// a few milliseconds at a time, so the page never blocks; a long step shows a Stop with the
+// time it has left.
 (function () {
+  const { language, Chart } = window.saPage;
   const speeds = [1, 3, 10, 30, 100, 300, 1000];  // trials per second
   const trailLength = 40;
   const frameBudget = 10;  // milliseconds of stepping in a frame
   const shownLevels = 500;  // rows kept in the table; the CSV keeps them all
+  const stopAfter = 400;  // milliseconds a step runs before it offers a Stop
   const colors = {
     current: '#c2410c',
     trail: '194, 65, 12',
     accepted: '#15803d',
     rejected: '#b91c1c',
     best: '#a16207',
+    temperature: '#7e22ce',
+    worse: '#b91c1c',
   };
 
-  const signed = (value, digits) => (value > 0 ? '+' : value < 0 ? '−' : '') + Math.abs(value).toPrecision(digits);
-  const fixed = (value) => value.toFixed(6).replace('-', '−');
-  const count = (value) => value.toLocaleString('en');
+  const { t, format } = language;
+  const fixed = (value) => format.fixed(value, 6);
+  const signed = (value) => (value > 0 ? '+' : '') + format.precise(value, 4);
 
   class RunView {
-    constructor({ plot, controls, speed, speedValue, live, status, table, details, csv }) {
-      this.plot = plot;
-      this.controls = controls;
-      this.speed = speed;
-      this.speedValue = speedValue;
-      this.live = live;
-      this.status = status;
-      this.table = table;
-      this.details = details;
-      this.csv = csv;
+    constructor({ plot, charts, controls, stop, speed, speedValue, live, digits, status, stale, table, details, csv }) {
+      Object.assign(this, { plot, controls, stop, speed, speedValue, live, digits, status, stale, table, details, csv });
+      this.charts = new Chart(charts);
       this.run = null;
       this.mode = 'idle';  // or 'play', 'level', 'end'
       this.frame = null;
       this.owed = 0;  // trials that play owes to the next frame
+      this.rate = null;  // trials per millisecond, as stepping has gone lately
       plot.overlay = (context, scales) => this.drawMarks(context, scales);
-      controls.play.addEventListener('click', () => this.setMode(this.mode === 'play' ? 'idle' : 'play'));
+      controls.play.addEventListener('click', () => this.togglePlay());
       controls.trial.addEventListener('click', () => this.stepOnce());
       controls.level.addEventListener('click', () => this.setMode('level'));
       controls.end.addEventListener('click', () => this.setMode('end'));
-      controls.restart.addEventListener('click', () => this.load(this.checked));
+      controls.restart.addEventListener('click', () => this.restart());
+      stop.addEventListener('click', () => {
+        this.setMode('idle');
+        controls.play.focus();
+      });
       speed.addEventListener('input', () => this.showSpeed());
       details.addEventListener('toggle', () => this.showCsv());
+      language.onChange(() => this.showAll());
       this.showSpeed();
     }
 
     // A new run of a schedule that sa.check accepted.
     async load(checked) {
       this.setMode('idle');
+      this.settle(null);
       const run = await window.saPage.core.newRun(checked);
       if (this.run) {
         this.run.delete();
@@ -58,38 +64,99 @@
       this.checked = checked;
       this.heading = await window.saPage.core.traceHeading();
       const start = run.start();
+      this.start = start;
       this.point = { x: start.x, f: start.f };
       this.best = { x: start.x, f: start.f };
       this.last = null;
       this.trail = [];
-      this.rows = [];
+      this.levels = [];  // each closed level, with the worse moves tried in it
+      this.worseTried = 0;
       this.table.tBodies[0].replaceChildren();
+      this.csv.textContent = '';
+      this.csvRows = 0;
       this.clearReadout();
-      this.status.textContent = `Seed ${checked.seed}: the run starts at x = ${fixed(start.x)}, ` +
-        `where f = ${fixed(start.value)}.`;
-      this.showCsv();
+      this.setStale(false);
+      this.showAll();
+    }
+
+    // Plays the run at speed `speed` (an index of the slider); resolves to the worse moves it
+    // took and tried once it ends, or to null if another run is loaded first.
+    playThrough(speed) {
+      this.speed.value = String(speed);
+      this.showSpeed();
+      this.setMode('play');
+      return new Promise((resolve) => {
+        this.whenDone = resolve;
+      });
+    }
+
+    settle(summary) {
+      if (this.whenDone) {
+        this.whenDone(summary);
+        this.whenDone = null;
+      }
+    }
+
+    restart() {
+      if (this.checked && !this.isStale) {
+        this.load(this.checked);
+      }
+    }
+
+    // Whether the fields have left this run behind: it stays to be looked at, but not run on.
+    setStale(stale) {
+      this.isStale = stale;
+      this.stale.hidden = !stale;
+      if (stale) {
+        this.setMode('idle');
+      }
       this.updateButtons();
-      this.plot.draw();
     }
 
     showSpeed() {
-      this.speedValue.textContent = `${speeds[this.speed.value]} trials/s`;
+      const shown = format.whole(speeds[this.speed.value]);
+      this.speedValue.textContent = t('speedValue', shown);
+      this.speed.setAttribute('aria-valuetext', t('speedText', shown));
+    }
+
+    togglePlay() {
+      this.setMode(this.mode === 'play' ? 'idle' : 'play');
     }
 
     setMode(mode) {
-      this.mode = this.run && !this.run.finished() ? mode : 'idle';
-      this.controls.play.textContent = this.mode === 'play' ? 'Pause' : 'Play';
+      this.mode = this.run && !this.run.finished() && !this.isStale ? mode : 'idle';
+      this.controls.play.textContent = t(this.mode === 'play' ? 'pause' : 'play');
       this.controls.play.setAttribute('aria-pressed', String(this.mode === 'play'));
       this.owed = 0;
       this.lastTime = null;
+      this.longSince = mode === 'level' || mode === 'end' ? performance.now() : null;
+      this.showStop();
       if (this.mode !== 'idle' && this.frame === null) {
         this.frame = requestAnimationFrame((time) => this.tick(time));
       }
     }
 
+    // The keys of the run, when the page has them: see the hint under the plot.
+    handleKey(key) {
+      const actions = {
+        ' ': () => this.togglePlay(),
+        ArrowRight: () => this.stepOnce(),
+        PageDown: () => this.setMode('level'),
+        End: () => this.setMode('end'),
+        Home: () => this.restart(),
+      };
+      if (!(key in actions) || !this.run) {
+        return false;
+      }
+      actions[key]();
+      return true;
+    }
+
     stepOnce() {
       this.setMode('idle');
-      this.advance(() => true, 1);
+      if (this.run && !this.run.finished() && !this.isStale) {
+        this.advance(() => true, 1);
+      }
     }
 
     tick(time) {
@@ -110,6 +177,7 @@
         if (this.advance((trial) => stopAtLevel && trial.levelDone !== undefined, Infinity)) {
           this.setMode('idle');
         }
+        this.showStop();
       }
       if (this.mode !== 'idle') {
         this.frame = requestAnimationFrame((next) => this.tick(next));
@@ -122,17 +190,23 @@
       const began = performance.now();
       const newLevels = [];
       let stopped = false;
-      for (let made = 0; made < limit && performance.now() - began < frameBudget; ++made) {
+      let made = 0;
+      while (made < limit && performance.now() - began < frameBudget) {
         const trial = this.run.step();
         if (trial === null) {
           stopped = true;
           break;
         }
+        ++made;
         this.record(trial, newLevels);
         if (stop(trial) || this.run.finished()) {
           stopped = true;
           break;
         }
+      }
+      const spent = performance.now() - began;
+      if (made > 100 && spent > 0) {
+        this.rate = this.rate === null ? made / spent : 0.8 * this.rate + (0.2 * made) / spent;
       }
       this.render(newLevels);
       return stopped;
@@ -145,30 +219,84 @@
           this.trail.shift();
         }
       }
+      if (!trial.improves) {
+        ++this.worseTried;
+      }
       this.last = trial;
       this.previous = this.point;
       this.point = { x: trial.x, f: trial.f };
       this.best = { x: trial.bestX, f: trial.bestF };
       if (trial.levelDone !== undefined) {
-        newLevels.push(trial.levelDone);
-        this.rows.push(trial.levelDone.csv);
+        newLevels.push({ ...trial.levelDone, worseTried: this.worseTried });
+        this.worseTried = 0;
       }
     }
 
     render(newLevels) {
-      this.showTrial(this.last);
+      this.levels.push(...newLevels);
       this.addRows(newLevels);
+      this.appendCsv(newLevels);
+      this.showTrial(this.last);
       if (this.run.finished()) {
         this.setMode('idle');
-        const t = this.last;
-        this.status.textContent = `Finished after ${count(t.trial)} trials: the best is x = ` +
-          `${fixed(t.bestX)}, with the value ${fixed(t.bestValue)} as sa_demo reports it.`;
+        const sum = (key) => this.levels.reduce((total, level) => total + level[key], 0);
+        this.settle({ worseTaken: sum('worsening'), worseTried: sum('worseTried') });
+      }
+      this.showStatus();
+      this.updateButtons();
+      this.showPlotLabel();
+      this.plot.draw();
+      this.drawCharts();
+    }
+
+    // Everything in the page's language, as it stands.
+    showAll() {
+      this.showSpeed();
+      this.setMode(this.mode);
+      this.showTrial(this.last);
+      this.showStatus();
+      this.updateButtons();
+      this.showPlotLabel();
+      if (this.levels) {
+        this.table.tBodies[0].replaceChildren();
+        this.addRows(this.levels.slice(-shownLevels));
         this.showCsv();
       }
-      this.updateButtons();
-      this.plot.canvas.setAttribute('aria-label', `f over the interval; the run is at x = ` +
-        `${fixed(this.point.x)}, its best so far at x = ${fixed(this.best.x)}`);
       this.plot.draw();
+      this.drawCharts();
+    }
+
+    showStatus() {
+      if (!this.run) {
+        return;
+      }
+      const last = this.last;
+      this.status.textContent = this.run.finished() && last
+        ? t('runFinished', t('trials', last.trial, format.whole(last.trial)), fixed(last.bestX), fixed(last.bestValue))
+        : t('runStart', this.checked.seed, fixed(this.start.x), fixed(this.start.value));
+    }
+
+    showPlotLabel() {
+      this.plot.canvas.setAttribute('aria-label', this.run && this.last
+        ? t('runPlotLabel', fixed(this.point.x), fixed(this.best.x)) : t('runPlotEmpty'));
+      this.charts.canvas.setAttribute('aria-label',
+        t('runChartsLabel', t('levels', this.levels?.length ?? 0, format.whole(this.levels?.length ?? 0))));
+    }
+
+    // The Stop of a long step, with the time it has left at the pace it has kept.
+    showStop() {
+      const long = this.longSince !== null && this.mode !== 'idle' && performance.now() - this.longSince > stopAfter;
+      this.stop.hidden = !long;
+      if (!long) {
+        return;
+      }
+      const last = this.last;
+      const left = this.mode === 'end'
+        ? this.checked.trialsPerRun - (last ? last.trial : 0)
+        : this.checked.trials - (last && last.levelDone === undefined ? last.trialInLevel : 0);
+      this.stop.textContent = this.rate
+        ? t('stop', t('seconds', format.whole(Math.max(1, left / this.rate / 1000))))
+        : t('stopSoon');
     }
 
     clearReadout() {
@@ -177,27 +305,55 @@
         field.removeAttribute('title');
         field.className = '';
       }
+      this.showDigits(null);
     }
 
-    showTrial(t) {
-      if (!t) {
+    showTrial(trial) {
+      if (!trial) {
+        this.showDigits(null);
         return;
       }
       const live = this.live;
-      live.level.textContent = `${t.level} (levels 0–${count(this.checked.levels - 1)})`;
-      live.temperature.textContent = t.temperature.toPrecision(4);
-      live.temperature.title = String(t.temperature);
-      live.trial.textContent = `${count(t.trial)} of ${count(this.checked.trialsPerRun)}`;
-      live.move.textContent = `digit ${t.position}: x ${fixed(t.fromX)} → ${fixed(t.candidateX)}`;
-      live.delta.textContent = signed(t.delta, 4);
-      live.delta.title = String(t.delta);
-      live.probability.textContent = t.improves ? '1: a better move is always taken' : t.probability.toFixed(6);
-      live.probability.title = String(t.probability);
-      live.draw.textContent = t.r === null ? 'none: no draw for a better move' : t.r.toFixed(4);
-      live.verdict.textContent = t.accepted ? 'accepted' : 'rejected';
-      live.verdict.className = t.accepted ? 'accepted' : 'rejected';
-      live.value.textContent = `${fixed(t.value)} at x = ${fixed(t.x)}`;
-      live.best.textContent = `${fixed(t.bestValue)} at x = ${fixed(t.bestX)}`;
+      live.level.textContent = t('levelOf', format.whole(trial.level), format.whole(this.checked.levels - 1));
+      live.temperature.textContent = format.precise(trial.temperature, 4);
+      live.temperature.title = String(trial.temperature);
+      live.trial.textContent = t('trialOf', format.whole(trial.trial), format.whole(this.checked.trialsPerRun));
+      live.move.textContent = t('move', trial.position, fixed(trial.fromX), fixed(trial.candidateX));
+      live.delta.textContent = signed(trial.delta);
+      live.delta.title = String(trial.delta);
+      live.probability.textContent = trial.improves ? t('alwaysTaken') : format.fixed(trial.probability, 6);
+      live.probability.title = String(trial.probability);
+      live.draw.textContent = trial.r === null ? t('noDraw') : format.fixed(trial.r, 4);
+      live.verdict.textContent = t(trial.accepted ? 'accepted' : 'rejected');
+      live.verdict.className = trial.accepted ? 'accepted' : 'rejected';
+      live.value.textContent = t('valueAt', fixed(trial.value), fixed(trial.x));
+      live.best.textContent = t('valueAt', fixed(trial.bestValue), fixed(trial.bestX));
+      this.showDigits(trial);
+    }
+
+    // x's digits after the trial, the one it flipped ringed, accepted or not.
+    showDigits(trial) {
+      if (!this.run) {
+        return;
+      }
+      const bits = this.checked.bits;
+      const digits = (trial ?? this.start).digits;
+      const cells = this.digits.children;
+      if (cells.length !== bits) {
+        this.digits.replaceChildren(...Array.from({ length: bits }, (_, k) => {
+          const cell = document.createElement('li');
+          cell.innerHTML = `<span class="digit"></span><span class="position">v[${k}]</span>`;
+          return cell;
+        }));
+      }
+      for (let k = 0; k < bits; ++k) {
+        const digit = digits[k];
+        const flipped = trial !== null && trial.position === k;
+        const cell = cells[k];
+        cell.firstChild.textContent = String(digit);
+        cell.className = flipped ? (trial.accepted ? 'flipped accepted' : 'flipped rejected') : '';
+        cell.setAttribute('aria-label', t('digitLabel', k, digit, flipped));
+      }
     }
 
     addRows(levels) {
@@ -205,9 +361,9 @@
       for (const level of levels) {
         const row = body.insertRow();
         row.dataset.csv = level.csv.trim();
-        const accepted = (level.improving + level.worsening) / level.trials;
-        for (const text of [count(level.level), level.temperature.toPrecision(5),
-          `${(100 * accepted).toFixed(0)} %`, fixed(level.x), fixed(level.value), fixed(level.bestValue)]) {
+        for (const text of [format.whole(level.level), format.precise(level.temperature, 5),
+          format.whole(level.improving), `${format.whole(level.worsening)} / ${format.whole(level.worseTried)}`,
+          fixed(level.x), fixed(level.value), fixed(level.bestValue)]) {
           row.insertCell().textContent = text;
         }
       }
@@ -219,17 +375,60 @@
       }
     }
 
+    // The trace's CSV, kept up with the run while it is open.
     showCsv() {
-      if (this.details.open && this.rows) {
-        this.csv.textContent = this.heading + this.rows.join('');
+      if (this.details.open && this.levels && this.csvRows === 0) {
+        this.csv.textContent = this.heading + this.levels.map((level) => level.csv).join('');
+        this.csvRows = this.levels.length;
       }
     }
 
+    appendCsv(levels) {
+      if (!this.details.open || levels.length === 0) {
+        return;
+      }
+      if (this.csvRows === 0) {
+        this.showCsv();
+      } else {
+        this.csv.append(levels.map((level) => level.csv).join(''));
+        this.csvRows += levels.length;
+      }
+      this.csv.scrollTop = this.csv.scrollHeight;
+    }
+
     updateButtons() {
-      const done = !this.run || this.run.finished();
+      const done = !this.run || this.run.finished() || this.isStale;
+      const focused = document.activeElement;
       for (const name of ['play', 'trial', 'level', 'end']) {
         this.controls[name].disabled = done;
       }
+      this.controls.restart.disabled = !this.run || this.isStale;
+      // A button that has just disabled itself hands the focus on, so that it is not lost.
+      if (focused && focused.disabled && Object.values(this.controls).includes(focused)) {
+        (this.controls.restart.disabled ? this.stale : this.controls.restart).focus();
+      }
+    }
+
+    drawCharts() {
+      if (!this.run) {
+        this.charts.show(null);
+        return;
+      }
+      const levels = this.levels;
+      const c = this.checked;
+      const series = (label, color, value, extra = {}) => ({ label, color, points: levels.map((l) => [l.level, value(l)]), ...extra });
+      this.charts.show({
+        x: { label: t('chartLevel'), min: 0, max: Math.max(1, c.levels - 1) },
+        panels: [
+          { label: t('chartT'), scale: 'log', min: c.tFinal, max: c.t0,
+            series: [series('', colors.temperature, (l) => l.temperature)] },
+          { label: t('chartWorse'), min: 0, max: 1, percent: true,
+            series: [series('', colors.worse, (l) => (l.worseTried ? l.worsening / l.worseTried : NaN))] },
+          { label: t('chartValue'),
+            series: [series(t('chartCurrent'), colors.current, (l) => l.value),
+              series(t('chartBest'), colors.best, (l) => l.bestValue, { dash: [5, 3] })] },
+        ],
+      });
     }
 
     drawMarks(c, s) {
@@ -245,18 +444,18 @@
         dot(point, 3);
         c.fill();
       });
-      const t = this.last;
-      if (t) {
-        const from = t.accepted ? this.previous : this.point;
-        c.strokeStyle = t.accepted ? colors.accepted : colors.rejected;
+      const last = this.last;
+      if (last) {
+        const from = last.accepted ? this.previous : this.point;
+        c.strokeStyle = last.accepted ? colors.accepted : colors.rejected;
         c.lineWidth = 2;
         c.setLineDash([4, 3]);
         c.beginPath();
         c.moveTo(s.px(from.x), s.py(from.f));
-        c.lineTo(s.px(t.candidateX), s.py(t.candidateF));
+        c.lineTo(s.px(last.candidateX), s.py(last.candidateF));
         c.stroke();
         c.setLineDash([]);
-        dot({ x: t.candidateX, f: t.candidateF }, 7);
+        dot({ x: last.candidateX, f: last.candidateF }, 7);
         c.stroke();
       }
       const x = s.px(this.best.x);

@@ -1,32 +1,37 @@
 'use strict';
 
-// The schedule's fields and the study's count of runs, checked as the user types by
-// sa_study's own command line (in a worker, through sa.check). The form shows sa_study's
-// message, or the levels and trials that the schedule costs, and hands every schedule that
-// checks out to `onSchedule`.
+// The experiment's fields, checked as the user types by the rules of sa_study's command line
+// (in a worker, through sa.check). The schedule and the count of runs are checked apart, so
+// that a fault in one never hides a fault in the other: the run needs only the schedule, a
+// study both. What is wrong shows beside the fields, tied to the field it lies in; a schedule
+// that checks out shows its cost and goes to `onSchedule`.
 (function () {
-  const scheduleNames = ['t0', 'alpha', 'tFinal', 'trials', 'bits'];
+  const { language } = window.saPage;
+  const { describe, tables } = window.saPage.messages;
+  // Each field's name is its key in the page's address, sa_study's option without dashes.
+  const paramOf = { seed: 'seed', runs: 'runs', t0: 't0', alpha: 'alpha', 't-final': 'tFinal', trials: 'trials', bits: 'bits' };
+  const scheduleNames = ['t0', 'alpha', 't-final', 'trials', 'bits'];
   const pause = 150;  // milliseconds of quiet typing before a check
 
   class ScheduleForm {
-    constructor({ form, runsForm, demoButton, cost, error, runsError, onSchedule, onInvalid }) {
+    constructor({ form, demoButton, cost, errors, onSchedule, onInvalid, onChange }) {
       this.inputs = {};
-      for (const input of [...form.elements, ...runsForm.elements]) {
-        if (input.name) {
-          this.inputs[input.name] = input;
-        }
+      for (const name of Object.keys(paramOf)) {
+        this.inputs[name] = form.elements[name];
       }
-      // Busy from the first keystroke until the answer for the latest fields is shown.
-      this.forms = [form, runsForm];
-      this.setBusy(false);
+      this.form = form;
       this.cost = cost;
-      this.error = error;
-      this.runsError = runsError;
+      this.errors = errors;  // {schedule, runs}: where each check's fault is told
       this.onSchedule = onSchedule;
       this.onInvalid = onInvalid;
+      this.onChange = onChange;
       this.asked = 0;
       this.timer = null;
-      this.checked = null;
+      this.checked = null;  // the schedule and runs, when both check out
+      this.schedule = null;  // the schedule, when it checks out
+      this.faults = { schedule: null, runs: null };
+      this.waiting = [];  // who waits for the fields to be checked
+      this.setBusy(false);
       this.inputs.seed.value = String(Math.floor(Date.now() / 1000));
       for (const input of Object.values(this.inputs)) {
         input.addEventListener('input', () => this.checkSoon());
@@ -38,71 +43,123 @@
         }
         this.check();
       });
+      language.onChange(() => this.showFaults());
     }
 
-    // The fields as typed, each an option of sa_study.
-    fields() {
-      const fields = {};
+    // The fields as sa.check and the other calls take them, as typed.
+    fields(names = Object.keys(paramOf)) {
+      return Object.fromEntries(names.map((name) => [paramOf[name], this.inputs[name].value]));
+    }
+
+    // The fields as the page's address holds them: English style, empty ones left out.
+    values() {
+      const values = {};
       for (const [name, input] of Object.entries(this.inputs)) {
-        fields[name] = input.value;
+        if (input.value.trim() !== '') {
+          values[name] = language.toEnglish(input.value);
+        }
       }
-      return fields;
+      return values;
     }
 
+    // Fills the fields from `values` (English style, keyed as values() keys them); a field left
+    // out is emptied, for the demo's value, but for the seed and runs, which are kept.
+    setValues(values) {
+      for (const [name, input] of Object.entries(this.inputs)) {
+        if (values[name] !== undefined) {
+          input.value = language.fromEnglish(String(values[name]));
+        } else if (scheduleNames.includes(name)) {
+          input.value = '';
+        }
+      }
+      return this.check();
+    }
+
+    // Busy from the first keystroke until the answer for the latest fields is shown.
     setBusy(busy) {
-      for (const form of this.forms) {
-        form.setAttribute('aria-busy', String(busy));
+      this.busy = busy;
+      this.form.setAttribute('aria-busy', String(busy));
+      if (!busy) {
+        for (const resolve of this.waiting.splice(0)) {
+          resolve();
+        }
       }
     }
 
     checkSoon() {
+      ++this.asked;  // an answer still coming is for fields that are no more
       this.setBusy(true);
+      this.onChange();
       clearTimeout(this.timer);
       this.timer = setTimeout(() => this.check(), pause);
     }
 
-    async check() {
-      this.setBusy(true);
+    // Checks the fields now; resolves once the fields as they stand have been checked.
+    check() {
       clearTimeout(this.timer);
+      this.timer = null;
+      this.checkNow();
+      return this.whenSettled();
+    }
+
+    // Resolves once the fields as they stand have been checked and the answer shown.
+    whenSettled() {
+      return this.busy ? new Promise((resolve) => this.waiting.push(resolve)) : Promise.resolve();
+    }
+
+    async checkNow() {
+      this.setBusy(true);
       const asked = ++this.asked;
-      this.cost.textContent = 'Checking…';
-      const checked = await window.sa.check(this.fields());
+      this.cost.textContent = language.t('checking');
+      const options = { numberStyle: language.numberStyle() };
+      const [schedule, runs] = await Promise.all([
+        window.sa.check(this.fields(['seed', ...scheduleNames]), options),
+        window.sa.check(this.fields(['runs']), options),
+      ]);
       if (asked !== this.asked) {
         return;  // the user typed on meanwhile
       }
-      this.show(checked.error);
-      this.setBusy(false);
-      if (checked.error) {
-        this.checked = null;
-        this.cost.textContent = '';
+      this.faults = { schedule: schedule.fault, runs: runs.fault };
+      this.schedule = schedule.fault ? null : schedule;
+      this.checked = schedule.fault || runs.fault ? null : { ...schedule, runs: runs.runs };
+      this.showFaults();
+      this.onChange();
+      if (schedule.fault) {
         this.onInvalid();
-        return;
+      } else {
+        this.onSchedule(schedule, this.checked !== null);
       }
-      this.checked = checked;
-      const number = (n) => n.toLocaleString('en');
-      this.cost.textContent = `${number(checked.levels)} levels × ${number(checked.trials)} ` +
-        `trials = ${number(checked.trialsPerRun)} trials per run, on ${number(2 ** checked.bits)} grid points`;
-      this.onSchedule(checked);
+      this.setBusy(false);
     }
 
-    // sa_study's message beside the fields it concerns, and the field it names marked.
-    show(message) {
-      let named = null;
-      let first = Infinity;
-      for (const input of Object.values(this.inputs)) {
-        const option = input.closest('label').querySelector('.option').textContent;
-        const at = message.search(new RegExp(`${option}(?![\\w-])`));
-        if (at >= 0 && at < first) {
-          named = input;
-          first = at;
+    // What is wrong beside the fields, and the field it lies in marked and tied to the words;
+    // or what the schedule costs.
+    showFaults() {
+      const table = tables[language.current];
+      const named = {};
+      for (const [part, fault] of Object.entries(this.faults)) {
+        this.errors[part].textContent = fault ? describe(fault, table) : '';
+        const name = fault && Object.keys(paramOf).find((key) => paramOf[key] === fault.field);
+        if (name) {
+          named[name] = this.errors[part].id;
         }
       }
-      for (const input of Object.values(this.inputs)) {
-        input.setAttribute('aria-invalid', String(input === named));
+      for (const [name, input] of Object.entries(this.inputs)) {
+        input.setAttribute('aria-invalid', String(name in named));
+        if (name in named) {
+          input.setAttribute('aria-describedby', named[name]);
+        } else {
+          input.removeAttribute('aria-describedby');
+        }
       }
-      const aboutRuns = named === this.inputs.runs;
-      this.error.textContent = aboutRuns ? '' : message;
-      this.runsError.textContent = aboutRuns ? message : '';
+      this.cost.textContent = this.schedule && !this.faults.schedule ? this.costText(this.schedule) : '';
+    }
+
+    costText(schedule) {
+      const { t, format } = language;
+      return t('cost', t('levels', schedule.levels, format.whole(schedule.levels)),
+        t('trials', schedule.trials, format.whole(schedule.trials)),
+        t('trials', schedule.trialsPerRun, format.whole(schedule.trialsPerRun)), format.whole(2 ** schedule.bits));
     }
   }
 

@@ -2,102 +2,108 @@
 
 // A study of the schedule in a worker (sa.study): its progress, a way to cancel it, and then
 // where the runs ended, as bars under the landscape, with the shares that sa_study reports.
+// Results stand only for the fields they were run with: once those change, or a study is
+// cancelled, the figures go, so that nothing outdated looks current.
 (function () {
+  const { language, Job } = window.saPage;
+  const { inWords } = window.saPage.messages;
   const bins = 100;
   const colors = { bars: 'rgba(37, 99, 235, 0.35)', barEdge: '#1d4ed8', text: '#1f2937' };
-  const percent = (count, runs) => `${((100 * count) / runs).toFixed(2)} %  (${count.toLocaleString('en')})`;
 
   class StudyView {
-    constructor({ plot, form, start, cancel, progress, status, error, results, caption, csv, fields, checked }) {
-      this.plot = plot;
-      this.start = start;
-      this.cancel = cancel;
-      this.progress = progress;
-      this.status = status;
-      this.error = error;
-      this.results = results;
-      this.caption = caption;
-      this.csv = csv;
-      this.fields = fields;
-      this.checked = checked;
-      this.histogram = null;
-      this.controller = null;
+    constructor({ plot, job, error, results, caption, csv, fields, checked }) {
+      Object.assign(this, { plot, error, results, caption, csv, fields, checked });
+      this.job = new Job(job);
+      this.shown = null;  // the result on show, and the schedule it is of
       plot.underlay = (context, scales) => this.drawBars(context, scales);
-      form.addEventListener('submit', (event) => {
-        event.preventDefault();
-        this.run();
-      });
-      cancel.addEventListener('click', () => this.controller && this.controller.abort());
+      job.start.addEventListener('click', () => this.run());
+      language.onChange(() => this.show());
+      this.show();
     }
 
-    // Whether the fields hold a schedule that can be studied.
+    // Whether the fields hold a schedule and runs that can be studied.
     setReady(ready) {
-      this.start.disabled = !ready || this.controller !== null;
+      this.job.setReady(ready);
     }
 
+    // The fields have changed: the figures on show, or on their way, are of other ones.
+    setOutdated() {
+      this.job.cancel();  // what it would find is of fields that are no more
+      if (this.shown) {
+        this.shown = null;
+        this.show();
+        this.job.status.textContent = language.t('outdated');
+      }
+    }
+
+    // Runs the study of the fields; resolves to its result, or null if it did not finish.
     async run() {
       const checked = this.checked();
-      if (!checked) {
-        return;
+      if (!checked || this.job.running) {
+        return null;
       }
-      this.controller = new AbortController();
-      this.start.disabled = true;
-      this.cancel.disabled = false;
+      const { t } = language;
       this.error.textContent = '';
-      this.progress.value = 0;
-      let done = 0;
-      this.status.textContent = `0 of ${checked.runs.toLocaleString('en')} runs`;
+      this.shown = null;
+      this.show();
       try {
-        const result = await window.sa.study(this.fields(), {
-          bins,
-          signal: this.controller.signal,
-          onProgress: ({ runsDone, runs }) => {
-            done = Math.floor(runsDone);
-            this.progress.value = runsDone / runs;
-            this.status.textContent = `${done.toLocaleString('en')} of ${runs.toLocaleString('en')} runs`;
-          },
+        const result = await this.job.run((signal, onProgress) => {
+          onProgress({ runsDone: 0, runs: checked.runs });
+          return window.sa.study(this.fields(), { bins, signal, onProgress, numberStyle: language.numberStyle() });
         });
-        this.show(result, checked);
-        this.status.textContent = `Done: ${result.runs.toLocaleString('en')} runs in ${result.seconds.toFixed(2)} s.`;
-        this.progress.value = 1;
-      } catch (failure) {
-        if (failure.name === 'AbortError') {
-          this.status.textContent = `Cancelled after ${done.toLocaleString('en')} runs.`;
-        } else {
-          this.error.textContent = failure.message;
-          this.status.textContent = '';
+        if (result === null) {
+          this.job.status.textContent = t('cancelled', this.job.done);
+          return null;
         }
-      } finally {
-        this.controller = null;
-        this.cancel.disabled = true;
-        this.setReady(this.checked() !== null);
+        this.shown = { result, checked };
+        this.show();
+        return result;
+      } catch (failure) {
+        this.error.textContent = failure.message;
+        return null;
       }
     }
 
-    show(result, checked) {
+    show() {
+      const { t, format } = language;
       const r = this.results;
-      r.runs.textContent = result.runs.toLocaleString('en');
-      r.exact.textContent = percent(result.exact_optimum_runs, result.runs);
-      r.global.textContent = percent(result.global_peak_runs, result.runs);
-      r.second.textContent = percent(result.second_peak_runs, result.runs);
-      r.mean.textContent = result.mean_best.toFixed(6);
-      r.time.textContent = `${result.median_run_us.toFixed(1)} µs (median)`;
-      this.caption.textContent = `${checked.description}; seed ${result.seed}.`;
+      this.plot.canvas.setAttribute('aria-label', t('studyPlotLabel'));
+      if (!this.shown) {
+        for (const field of Object.values(r)) {
+          field.textContent = '–';
+        }
+        this.caption.textContent = '';
+        this.csv.textContent = '';
+        this.plot.draw();
+        return;
+      }
+      const { result, checked } = this.shown;
+      const share = (count) => t('shareOf', format.percent(count / result.runs, 2), format.whole(count));
+      r.runs.textContent = format.whole(result.runs);
+      r.exact.textContent = share(result.exact_optimum_runs);
+      r.global.textContent = share(result.global_peak_runs);
+      r.second.textContent = share(result.second_peak_runs);
+      r.mean.textContent = format.fixed(result.mean_best, 6);
+      // The page's clock ticks in steps of several microseconds: two digits are all it tells.
+      r.time.textContent = t('medianTime', format.significant(result.median_run_us, 2));
+      this.caption.textContent = t('studyCaption', inWords(checked.description, language.current), result.seed);
       this.csv.textContent = result.csv;
-      this.histogram = result.histogram;
+      this.job.status.textContent = t('studyDone', t('runs', result.runs, format.whole(result.runs)),
+        format.fixed(result.seconds, 2));
       this.plot.draw();
     }
 
     drawBars(c, s) {
-      if (!this.histogram) {
+      if (!this.shown) {
         return;
       }
-      const tallest = Math.max(1, ...this.histogram);
-      const width = (s.right - s.left) / this.histogram.length;
+      const histogram = this.shown.result.histogram;
+      const tallest = Math.max(1, ...histogram);
+      const width = (s.right - s.left) / histogram.length;
       c.fillStyle = colors.bars;
       c.strokeStyle = colors.barEdge;
       c.lineWidth = 1;
-      this.histogram.forEach((runs, i) => {
+      histogram.forEach((runs, i) => {
         if (runs === 0) {
           return;
         }
@@ -105,10 +111,12 @@
         c.fillRect(s.left + i * width, s.lower - height, width, height);
         c.strokeRect(s.left + i * width, s.lower - height, width, height);
       });
-      const top = this.histogram.indexOf(tallest);
+      const top = histogram.indexOf(tallest);
+      const { t, format } = language;
+      const onLeft = top < histogram.length / 2;
       c.fillStyle = colors.text;
-      c.textAlign = top < this.histogram.length / 2 ? 'left' : 'right';
-      c.fillText(`${tallest.toLocaleString('en')} runs`, s.left + (top + (top < this.histogram.length / 2 ? 1.5 : -0.5)) * width,
+      c.textAlign = onLeft ? 'left' : 'right';
+      c.fillText(t('runs', tallest, format.whole(tallest)), s.left + (top + (onLeft ? 1.5 : -0.5)) * width,
         s.lower - (s.lower - s.upper) * 0.85 + 12);
       c.textAlign = 'left';
     }

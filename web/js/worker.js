@@ -2,17 +2,43 @@
 
 // The body of the page's workers. A page opened from disk may not start a worker from a file,
 // so interface.js builds each worker from this function's text and the module's.
-// Each request is {id, kind, payload}; the worker answers {id, result} or {id, error}, and a
-// study also {id, progress} between its chunks.
-function saWorkerMain(scope, createSaModule) {
+// Each request is {id, kind, payload}; the worker answers {id, result}, {id, fault} for fields
+// that the libraries refuse, or {id, error}, and a long job also {id, progress} as it goes.
+// Any other error (the module failed past its checks, or aborted) comes as {id, error,
+// broken: true}: the worker is then replaced.
+function saWorkerMain(scope, createSaModule, moduleFailure) {
   const loaded = createSaModule();
+
+  // Fields refused by the libraries, for the page to put into words.
+  class Refused {
+    constructor(fault) {
+      this.fault = fault;
+    }
+  }
+
+  // The schedule that the fields hold, checked; refused otherwise.
+  function checked(sa, { fields, style }) {
+    const schedule = sa.checkSchedule(fields, style);
+    if (schedule.fault) {
+      throw new Refused(schedule.fault);
+    }
+    return schedule;
+  }
+
+  // What a job that may be refused as a whole returns.
+  function accepted(result) {
+    if (result.fault) {
+      throw new Refused(result.fault);
+    }
+    return result;
+  }
 
   // Trials a study makes between two reports of its progress: a tenth of a second or so.
   const trialsPerChunk = 400000;
 
-  function runStudy(sa, { fields, bins }, report) {
+  function runStudy(sa, payload, report) {
     const began = performance.now();
-    const job = new sa.StudyJob(fields);
+    const job = new sa.StudyJob(checked(sa, payload));
     try {
       const runs = job.runs();
       const trialsPerRun = job.trialsPerRun();
@@ -23,7 +49,7 @@ function saWorkerMain(scope, createSaModule) {
         job.runChunk(runsPerChunk, (made) => report({ runsDone: before + made / trialsPerRun, runs }));
         report({ runsDone: job.runsDone(), runs });
       }
-      const result = job.result(bins);
+      const result = job.result(payload.bins);
       result.seed = job.seed();
       result.seconds = (performance.now() - began) / 1000;
       return result;
@@ -33,10 +59,13 @@ function saWorkerMain(scope, createSaModule) {
   }
 
   const handlers = {
-    check: (sa, fields) => sa.checkSchedule(fields),
-    landscape: (sa, { bits, columns }) => sa.landscape(bits, columns),
-    trace: (sa, fields) => sa.trace(fields),
+    check: (sa, { fields, style }) => sa.checkSchedule(fields, style),
+    landscape: (sa, { bits, columns }, report) => sa.landscape(bits, columns, report),
+    trace: (sa, payload) => sa.trace(checked(sa, payload)),
     study: runStudy,
+    population: (sa, payload, report) => accepted(sa.population(checked(sa, payload), payload.bins, report)),
+    sweep: (sa, { fields, style }, report) =>
+      accepted(sa.sweep(fields, style, (trialsDone, trials) => report({ trialsDone, trials }))).csv,
   };
 
   scope.onmessage = async (event) => {
@@ -46,7 +75,12 @@ function saWorkerMain(scope, createSaModule) {
       const report = (progress) => scope.postMessage({ id, progress });
       scope.postMessage({ id, result: handlers[kind](sa, payload, report) });
     } catch (error) {
-      scope.postMessage({ id, error: error instanceof Error ? error.message : String(error) });
+      if (error instanceof Refused) {
+        scope.postMessage({ id, fault: error.fault });
+      } else {
+        // A C++ exception comes as its address, a number, which says nothing.
+        scope.postMessage({ id, error: error instanceof Error ? error.message : moduleFailure, broken: true });
+      }
     }
   };
 }

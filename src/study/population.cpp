@@ -1,0 +1,238 @@
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <bit>
+#include <cmath>
+
+#include "study/study.hpp"
+
+// Many runs followed level by level: where they stand, against the Boltzmann distribution of
+// the grid at each level's temperature.
+
+namespace sa {
+
+namespace {
+
+// 1 / n! for n from 0 to 13, the Taylor coefficients of exp.
+constexpr std::array<double, 14> taylor_coefficients() {
+    std::array<double, 14> coefficients{};
+    double factorial = 1.0;
+    for (std::size_t n = 0; n < coefficients.size(); ++n) {
+        factorial *= n == 0 ? 1.0 : static_cast<double>(n);
+        coefficients[n] = 1.0 / factorial;
+    }
+    return coefficients;
+}
+constexpr std::array<double, 14> inverse_factorials = taylor_coefficients();
+
+// The grid cut into parts, each in one bin and one hill's basin, in the order of d: a point's
+// part is found by a search over them, and a level's equilibrium is summed part by part.
+struct grid_part {
+    int first;  // its first point; it runs to the next part's first
+    int bin;
+    int hill;
+};
+
+std::vector<grid_part> parts_of(const tabulated_space& space, const std::vector<hill>& hills,
+                                int bins) {
+    // The hills with points on the grid, by the first point of their basins.
+    std::vector<std::pair<int, int>> basins;
+    for (std::size_t h = 0; h < hills.size(); ++h) {
+        if (hills[h].basin.first >= 0) {
+            basins.emplace_back(hills[h].basin.first, static_cast<int>(h));
+        }
+    }
+    std::sort(basins.begin(), basins.end());
+    const encoding& enc = space.grid_encoding();
+    std::vector<grid_part> parts;
+    auto next_basin = basins.begin();
+    int hill = 0;
+    for (int d = 0; d <= enc.d_max; ++d) {
+        for (; next_basin != basins.end() && next_basin->first <= d; ++next_basin) {
+            hill = next_basin->second;
+        }
+        const grid_part part{d, bin_of(space.x_at(d), enc, bins), hill};
+        if (parts.empty() || parts.back().bin != part.bin || parts.back().hill != part.hill) {
+            parts.push_back(part);
+        }
+    }
+    return parts;
+}
+
+std::size_t part_of(const std::vector<grid_part>& parts, int d) {
+    const auto after =
+        std::upper_bound(parts.begin(), parts.end(), d,
+                         [](int point, const grid_part& part) { return point < part.first; });
+    return static_cast<std::size_t>(after - parts.begin()) - 1;
+}
+
+// The runs counted in each part at the end of each level, added to from every thread: the sums
+// do not depend on the order, so neither do they on the number of threads.
+class position_counts {
+  public:
+    position_counts(std::int64_t levels, std::size_t parts)
+        : parts_(parts), counts_(static_cast<std::size_t>(levels) * parts) {}
+
+    void add(std::int64_t level, std::size_t part) {
+        counts_[static_cast<std::size_t>(level) * parts_ + part].fetch_add(
+            1, std::memory_order_relaxed);
+    }
+    long at(std::int64_t level, std::size_t part) const {
+        return counts_[static_cast<std::size_t>(level) * parts_ + part].load(
+            std::memory_order_relaxed);
+    }
+
+  private:
+    std::size_t parts_;
+    std::vector<std::atomic<long>> counts_;
+};
+
+// Points whose equilibrium is found between two reports of progress.
+constexpr std::int64_t points_between_reports = std::int64_t{1} << 22U;
+
+// Each level's equilibrium at its temperature, by part: the weight exp((f(d) - f_max) / T) of
+// every point, summed part by part, the grid's highest point weighing 1 so that nothing
+// overflows (the log-sum-exp way).
+class equilibrium {
+  public:
+    explicit equilibrium(const tabulated_space& space) {
+        const int d_max = space.grid_encoding().d_max;
+        drops_.reserve(static_cast<std::size_t>(d_max) + 1);
+        for (int d = 0; d <= d_max; ++d) {
+            drops_.push_back(static_cast<double>(space.value_at(d).unrounded()));
+        }
+        const double highest = *std::max_element(drops_.begin(), drops_.end());
+        std::transform(drops_.begin(), drops_.end(), drops_.begin(),
+                       [highest](double f) { return f - highest; });
+    }
+
+    // The mass of each part at `temperature`, adding up to 1.
+    std::vector<double> masses(const std::vector<grid_part>& parts, double temperature) const {
+        const double inverse = 1.0 / temperature;
+        std::vector<double> weights(parts.size(), 0.0);
+        double total = 0.0;
+        for (std::size_t p = 0; p < parts.size(); ++p) {
+            const auto first = static_cast<std::size_t>(parts[p].first);
+            const std::size_t end =
+                p + 1 < parts.size() ? static_cast<std::size_t>(parts[p + 1].first) : drops_.size();
+            double weight = 0.0;
+            for (std::size_t d = first; d < end; ++d) {
+                weight += portable_exp(drops_[d] * inverse);
+            }
+            weights[p] = weight;
+            total += weight;
+        }
+        std::transform(weights.begin(), weights.end(), weights.begin(),
+                       [total](double weight) { return weight / total; });
+        return weights;
+    }
+
+    std::int64_t points() const { return static_cast<std::int64_t>(drops_.size()); }
+
+  private:
+    std::vector<double> drops_;  // f(d) less the grid's highest f, in double
+};
+
+// A level's figures from its counts and masses by part.
+population_level level_of(const cooling_step& step, const std::vector<grid_part>& parts,
+                          const position_counts& counts, const std::vector<double>& masses,
+                          const population_study& population, int bins) {
+    const std::size_t hills = population.hills.size();
+    population_level level{step.level,
+                           step.temperature,
+                           std::vector<long>(hills, 0),
+                           std::vector<double>(hills, 0.0),
+                           std::vector<long>(static_cast<std::size_t>(bins), 0),
+                           std::vector<double>(static_cast<std::size_t>(bins), 0.0),
+                           0.0};
+    for (std::size_t p = 0; p < parts.size(); ++p) {
+        const auto hill = static_cast<std::size_t>(parts[p].hill);
+        const auto bin = static_cast<std::size_t>(parts[p].bin);
+        const long runs = counts.at(step.level, p);
+        level.hill_runs[hill] += runs;
+        level.bin_runs[bin] += runs;
+        level.hill_mass[hill] += masses[p];
+        level.bin_mass[bin] += masses[p];
+    }
+    double distance = 0.0;
+    for (std::size_t h = 0; h < hills; ++h) {
+        const double runs_share =
+            static_cast<double>(level.hill_runs[h]) / static_cast<double>(population.runs);
+        distance += std::fabs(runs_share - level.hill_mass[h]);
+    }
+    level.tv_distance = distance / 2.0;
+    return level;
+}
+
+}  // namespace
+
+double portable_exp(double y) {
+    if (!(y >= -708.0)) {
+        return 0.0;
+    }
+    // y = k ln 2 + r with |r| <= ln 2 / 2 or so; ln 2 in two parts, the first short enough that
+    // k times it is exact (fdlibm's split).
+    constexpr double log2_e = 1.4426950408889634;
+    constexpr double ln2_high = 0x1.62e42fee00000p-1;
+    constexpr double ln2_low = 0x1.a39ef35793c76p-33;
+    const double k = std::floor(y * log2_e + 0.5);
+    const double r = (y - k * ln2_high) - k * ln2_low;
+    double sum = inverse_factorials.back();
+    for (std::size_t n = inverse_factorials.size() - 1; n-- > 0;) {
+        sum = sum * r + inverse_factorials[n];
+    }
+    // 2^k, k from -1022 up, built from its exponent bits.
+    const auto biased = static_cast<std::uint64_t>(static_cast<std::int64_t>(k) + 1023);
+    return sum * std::bit_cast<double>(biased << 52U);
+}
+
+std::optional<fault> population_fault(const study_case& study) {
+    const schedule_params& s = study.schedule;
+    // Estimated first, as a run's length is: counting 10^9 levels would take seconds.
+    const double estimate = estimated_trials_per_run(s) / s.trials_per_level;
+    const bool estimated = estimate > 1.01 * max_population_levels;
+    const double levels = estimated ? estimate : static_cast<double>(count_levels(s));
+    const int points = study_encoding(study.bits).d_max + 1;
+    if (levels > max_population_levels) {
+        return fault{fault_kind::population_too_large, std::nullopt, describe_case(study),
+                     format(estimated ? "about %.0f levels" : "%.0f levels", levels),
+                     "10,000 levels"};
+    }
+    if (levels * points > max_population_points) {
+        return fault{fault_kind::population_too_large, std::nullopt, describe_case(study),
+                     format("%.0f levels of %d grid points", levels, points),
+                     "10^9 grid points over all levels"};
+    }
+    return std::nullopt;
+}
+
+population_study study_population(const tabulated_space& space, const study_case& study, int bins,
+                                  const seed_range& runs, int jobs,
+                                  const population_progress& progress) {
+    population_study population{study, runs.count, hills_of(space), {}};
+    const std::vector<grid_part> parts = parts_of(space, population.hills, bins);
+    const std::int64_t levels = count_levels(study.schedule);
+    position_counts counts(levels, parts.size());
+    study_runs(space, study, runs, jobs, progress.trials,
+               [&parts, &counts](std::int64_t level, std::span<const int> current) {
+                   for (const int d : current) {
+                       counts.add(level, part_of(parts, d));
+                   }
+               });
+    const equilibrium grid(space);
+    population.levels.reserve(static_cast<std::size_t>(levels));
+    std::int64_t unreported = 0;
+    cooling_step step{0, study.schedule.t0};
+    for (; runs_level(study.schedule, step); step = next_level(study.schedule, step)) {
+        population.levels.push_back(
+            level_of(step, parts, counts, grid.masses(parts, step.temperature), population, bins));
+        unreported += grid.points();
+        if (progress.levels && (unreported >= points_between_reports || step.level + 1 == levels)) {
+            progress.levels(step.level + 1);
+            unreported = 0;
+        }
+    }
+    return population;
+}
+
+}  // namespace sa

@@ -1,0 +1,267 @@
+#include <cmath>
+
+#include "study/study.hpp"
+
+// The rules a request's values meet, each field read by them in the order its values are
+// typed, so that the first fault is the one reported.
+
+namespace sa {
+
+namespace {
+
+fault in_field(fault wrong, study_field field) {
+    wrong.field = field;
+    return wrong;
+}
+
+fault missing(study_field field) {
+    return {fault_kind::missing_value, field, "", "", ""};
+}
+
+// The range a whole number must lie in, as a message states it.
+struct whole_limits {
+    std::int64_t low;
+    std::int64_t high;
+    const char* shown;
+};
+
+std::optional<fault> outside(std::int64_t value, std::int64_t low, std::int64_t high,
+                             const std::string& limit) {
+    if (value >= low && value <= high) {
+        return std::nullopt;
+    }
+    const std::string typed = std::to_string(value);
+    return fault{fault_kind::out_of_range, std::nullopt, typed, typed, limit};
+}
+
+std::optional<fault> outside(study_field field, std::int64_t value, const whole_limits& limits) {
+    std::optional<fault> wrong = outside(value, limits.low, limits.high, limits.shown);
+    return wrong ? std::optional(in_field(*wrong, field)) : std::nullopt;
+}
+
+fault not_one(std::string_view text) {
+    return {fault_kind::not_one_number, std::nullopt, std::string(text), quoted_value(text), ""};
+}
+
+expected<std::int64_t> read_one_whole(study_field field, std::string_view text,
+                                      const whole_limits& limits, const number_style& style) {
+    const expected<std::int64_t> value =
+        read_whole_within(text, limits.low, limits.high, limits.shown, style);
+    return value ? value : expected<std::int64_t>(in_field(value.error(), field));
+}
+
+template <typename T>
+std::optional<fault> read_whole(study_field field, std::string_view text,
+                                const whole_limits& limits, const number_style& style, T& out) {
+    const expected<std::int64_t> value = read_one_whole(field, text, limits, style);
+    if (!value) {
+        return value.error();
+    }
+    out = static_cast<T>(*value);
+    return std::nullopt;
+}
+
+std::optional<fault> read_whole_list(study_field field, std::string_view text,
+                                     const whole_limits& limits, const number_style& style,
+                                     std::vector<int>& out) {
+    const expected<std::vector<std::int64_t>> values = read_wholes(text, style);
+    if (!values) {
+        return in_field(values.error(), field);
+    }
+    for (const std::int64_t value : *values) {
+        if (std::optional<fault> wrong = outside(field, value, limits)) {
+            return wrong;
+        }
+        out.push_back(static_cast<int>(value));
+    }
+    return std::nullopt;
+}
+
+// What a real value must be, as typed and once rounded to single precision: the fault's kind,
+// or none.
+using real_rule = std::optional<fault_kind> (*)(double value);
+
+std::optional<fault_kind> positive(double value) {
+    if (value <= 0.0) {
+        return fault_kind::not_positive;
+    }
+    return static_cast<float>(value) == 0.0F ? std::optional(fault_kind::rounds_to_zero)
+                                             : std::nullopt;
+}
+
+std::optional<fault_kind> cooling_factor(double value) {
+    if (value <= 0.0 || value >= 1.0) {
+        return fault_kind::not_a_factor;
+    }
+    const auto rounded = static_cast<float>(value);
+    if (rounded == 1.0F) {
+        return fault_kind::rounds_to_one;
+    }
+    return rounded == 0.0F ? std::optional(fault_kind::rounds_to_zero) : std::nullopt;
+}
+
+// A list of reals, rounded to single precision as sa_demo's own constants are.
+std::optional<fault> read_real_list(study_field field, std::string_view text, real_rule rule,
+                                    const number_style& style, std::vector<float>& out) {
+    const expected<std::vector<double>> values = read_reals(text, style);
+    if (!values) {
+        return in_field(values.error(), field);
+    }
+    for (const double value : *values) {
+        const std::string shown = shortest_double(value);
+        if (std::fabs(value) > max_temperature) {
+            return fault{fault_kind::too_large, field, shown, shown, "1e30"};
+        }
+        if (const std::optional<fault_kind> kind = rule(value)) {
+            const std::string largest_below_one = shortest(std::nextafter(1.0F, 0.0F));
+            return fault{*kind, field, shown, shown,
+                         *kind == fault_kind::rounds_to_one ? largest_below_one : ""};
+        }
+        out.push_back(static_cast<float>(value));
+    }
+    return std::nullopt;
+}
+
+// "auto" or "auto:CHI" asks for a temperature chosen where the acceptance is CHI.
+bool asks_automatic(std::string_view text) {
+    return text == "auto" || text.starts_with("auto:");
+}
+
+expected<double> automatic_acceptance(study_field field, std::string_view text, double fallback,
+                                      const number_style& style) {
+    if (text == "auto") {
+        return fallback;
+    }
+    const std::string_view chi = text.substr(5);
+    const expected<std::vector<double>> values = read_reals(chi, style);
+    if (!values || values->size() != 1 || values->front() <= 0.0 || values->front() >= 1.0) {
+        return fault{fault_kind::bad_acceptance, field, std::string(chi), quoted_value(chi), ""};
+    }
+    return values->front();
+}
+
+std::optional<fault> read_temperatures(study_field field, std::string_view text, double fallback,
+                                       const number_style& style, std::optional<double>& chi,
+                                       std::vector<float>& out) {
+    if (!asks_automatic(text)) {
+        return read_real_list(field, text, positive, style, out);
+    }
+    const expected<double> acceptance = automatic_acceptance(field, text, fallback, style);
+    if (!acceptance) {
+        return acceptance.error();
+    }
+    chi = *acceptance;
+    return std::nullopt;
+}
+
+std::optional<fault> read_laws(std::string_view text, const number_style& style,
+                               std::vector<cooling>& out) {
+    if (text.empty()) {
+        return missing(study_field::laws);
+    }
+    for (const std::string_view name : list_items(text, style)) {
+        if (name.empty()) {
+            return fault{fault_kind::empty_item, study_field::laws, std::string(text),
+                         quoted_value(text), ""};
+        }
+        const std::optional<cooling> law = law_named(name);
+        if (!law) {
+            return fault{fault_kind::unknown_law, study_field::laws, std::string(name),
+                         quoted_value(name),
+                         listed(spelled(every_law(), &law_spelling::name), " or ")};
+        }
+        out.push_back(*law);
+    }
+    return std::nullopt;
+}
+
+std::optional<fault> read_target(std::string_view text, const number_style& style,
+                                 std::optional<double>& out) {
+    if (text.empty()) {
+        return missing(study_field::target);
+    }
+    const expected<std::vector<double>> values = read_reals(text, style);
+    if (!values || values->size() != 1 || values->front() < 0.0 || values->front() > 100.0) {
+        return fault{fault_kind::out_of_range, study_field::target, std::string(text),
+                     quoted_value(text), "a percentage from 0 to 100"};
+    }
+    // -0 is 0, which a report prints without its sign.
+    out = values->front() + 0.0;
+    return std::nullopt;
+}
+
+constexpr whole_limits seed_limits{0, UINT32_MAX, "from 0 to 4294967295"};
+constexpr whole_limits runs_limits{1, max_runs, "from 1 to 10^7"};
+constexpr whole_limits first_run_limits{0, static_cast<std::int64_t>(max_run_number),
+                                        "from 0 to 4294967295"};
+constexpr whole_limits jobs_limits{1, max_jobs, "from 1 to 4096"};
+constexpr whole_limits trials_limits{1, max_trials_per_level, "from 1 to 10^6 trials per level"};
+constexpr whole_limits bits_limits{min_bits, max_bits, "from 2 to 24"};
+constexpr whole_limits levels_limits{1, max_trials_per_run, "from 1 to 10^9"};
+
+}  // namespace
+
+expected<std::int64_t> read_whole_within(std::string_view text, std::int64_t low, std::int64_t high,
+                                         const std::string& limit, const number_style& style) {
+    const expected<std::vector<std::int64_t>> values = read_wholes(text, style);
+    if (!values) {
+        return values.error();
+    }
+    if (values->size() != 1) {
+        return not_one(text);
+    }
+    if (std::optional<fault> wrong = outside(values->front(), low, high, limit)) {
+        return *wrong;
+    }
+    return values->front();
+}
+
+expected<double> read_one_real(std::string_view text, const number_style& style) {
+    const expected<std::vector<double>> values = read_reals(text, style);
+    if (!values) {
+        return values.error();
+    }
+    if (values->size() != 1) {
+        return not_one(text);
+    }
+    return values->front();
+}
+
+std::optional<fault> read_field(study_field field, std::string_view text, study_request& request,
+                                const number_style& style) {
+    switch (field) {
+        case study_field::seed: {
+            std::uint32_t seed = 0;
+            std::optional<fault> wrong = read_whole(field, text, seed_limits, style, seed);
+            request.seed = seed;
+            return wrong;
+        }
+        case study_field::runs:
+            return read_whole(field, text, runs_limits, style, request.runs);
+        case study_field::first_run:
+            return read_whole(field, text, first_run_limits, style, request.first_run);
+        case study_field::jobs:
+            return read_whole(field, text, jobs_limits, style, request.jobs);
+        case study_field::t0:
+            return read_temperatures(field, text, initial_acceptance, style, request.auto_t0,
+                                     request.t0);
+        case study_field::alpha:
+            return read_real_list(field, text, cooling_factor, style, request.alpha);
+        case study_field::t_final:
+            return read_temperatures(field, text, final_acceptance, style, request.auto_t_final,
+                                     request.t_final);
+        case study_field::trials:
+            return read_whole_list(field, text, trials_limits, style, request.trials);
+        case study_field::bits:
+            return read_whole_list(field, text, bits_limits, style, request.bits);
+        case study_field::laws:
+            return read_laws(text, style, request.laws);
+        case study_field::levels:
+            return read_whole_list(field, text, levels_limits, style, request.levels);
+        case study_field::target:
+            return read_target(text, style, request.target);
+    }
+    return std::nullopt;
+}
+
+}  // namespace sa

@@ -1,0 +1,84 @@
+#include <algorithm>
+
+#include "study_output/study_output.hpp"
+
+namespace sa {
+
+namespace {
+
+// The hills the report and the CSV name: those of f's two highest peaks.
+constexpr std::size_t global_hill = 0;
+constexpr std::size_t second_hill = 1;
+
+// Levels the report shows: about this many, evenly spaced, and the last.
+constexpr std::int64_t reported_levels = 10;
+
+// 60 columns, with single spaces between.
+constexpr std::array<table_column, 7> population_columns = {{{6, "", "level"},
+                                                             {10, "", "T"},
+                                                             {7, "global", "runs"},
+                                                             {7, "peak %", "equil."},
+                                                             {7, "second", "runs"},
+                                                             {7, "peak %", "equil."},
+                                                             {8, "TV", "distance"}}};
+
+double share_of(const population_level& level, std::size_t hill, long runs) {
+    return static_cast<double>(level.hill_runs[hill]) / static_cast<double>(runs);
+}
+
+std::vector<std::string> level_cells(const population_level& level, long runs) {
+    return {format("%lld", static_cast<long long>(level.level)),
+            fit(level.temperature, population_columns[1]),
+            format("%.1f", 100.0 * share_of(level, global_hill, runs)),
+            format("%.1f", 100.0 * level.hill_mass[global_hill]),
+            format("%.1f", 100.0 * share_of(level, second_hill, runs)),
+            format("%.1f", 100.0 * level.hill_mass[second_hill]),
+            format("%.3f", level.tv_distance)};
+}
+
+}  // namespace
+
+std::string population_report(const population_study& population) {
+    const std::vector<population_level>& levels = population.levels;
+    std::string text = "schedule: " + describe_case(population.study) + "\n          " +
+                       describe_cost(population.study) + "\n\n";
+    text += format(
+        "%s as each level ends: the shares on the hills of f's highest and second\n"
+        "highest peaks, beside the equilibrium's, and the total variation distance\n"
+        "between the runs and the equilibrium over all %zu hills:\n\n",
+        count_of(population.runs, "run", "runs").c_str(), population.hills.size());
+    const auto count = static_cast<std::int64_t>(levels.size());
+    const std::int64_t every = std::max<std::int64_t>(1, count / reported_levels);
+    std::vector<std::vector<std::string>> rows;
+    for (std::int64_t level = 0; level < count; level += every) {
+        if (level + every >= count) {
+            break;
+        }
+        rows.push_back(level_cells(levels[static_cast<std::size_t>(level)], population.runs));
+    }
+    const population_level& last = levels.back();
+    rows.push_back(level_cells(last, population.runs));
+    text += table_text(population_columns, rows);
+    text += format(
+        "\nAs the last level ends, at T %.4g: %.2f %% of the runs on the global peak,\n"
+        "where the equilibrium has %.2f %%; distance %.3f.\n",
+        last.temperature, 100.0 * share_of(last, global_hill, population.runs),
+        100.0 * last.hill_mass[global_hill], last.tv_distance);
+    return text;
+}
+
+std::string population_csv(const population_study& population) {
+    std::string text =
+        "level,temperature,runs,share_global_peak,boltzmann_global_peak,share_second_peak,"
+        "boltzmann_second_peak,tv_distance\n";
+    for (const population_level& level : population.levels) {
+        text += format("%lld,%.17g,%ld,%.9g,%.9g,%.9g,%.9g,%.9g\n",
+                       static_cast<long long>(level.level), level.temperature, population.runs,
+                       share_of(level, global_hill, population.runs), level.hill_mass[global_hill],
+                       share_of(level, second_hill, population.runs), level.hill_mass[second_hill],
+                       level.tv_distance);
+    }
+    return text;
+}
+
+}  // namespace sa

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "objective/objective.hpp"
+#include "study/study.hpp"
+
+namespace {
+
+struct reference_peak {
+    double x;
+    double value;
+};
+
+// f's peaks along [-2, 2] and the valleys between them, found on its formula with 40 digits
+// (mpmath's findroot on f'), apart from this program: both ends are peaks, at 0.4.
+const std::vector<reference_peak> peaks = {
+    {-2.0, 0.4},
+    {-1.6569739320974313, 0.50705624322079696},
+    {-1.1045007870799572, 0.65621791370712295},
+    {-0.50714966597485246, 1.5015639937218749},
+    {-0.014856987563215997, 1.4094617319775637},
+    {0.27200665226911397, 1.0086410366086241},
+    {0.67461713915467068, 1.2722132480620712},
+    {1.0896202824526629, 0.65855646430632927},
+    {1.4519353691546833, 0.41048455589713528},
+    {1.7034960953364561, 0.49042048519181952},
+    {2.0, 0.4},
+};
+const std::vector<double> valleys = {
+    -1.8892077027714259, -1.3357963955272251, -0.87549012968848099, -0.2447006023308279,
+    0.17252286126493743, 0.47483478606679118, 0.89872200127703898,  1.2823576435459899,
+    1.5399241401824332,  1.8985196420905586,
+};
+
+// The last point of the grid -2 + 4 d / d_max at or left of x.
+int last_point_up_to(double x, int d_max) {
+    return static_cast<int>(std::floor((x + 2.0) / 4.0 * d_max));
+}
+
+// Each hill holds the grid points of its basin, between the valleys on either side, and at
+// each valley one of the two points around it, shared with the hill beyond: which one, the
+// rounding of f decides. Its basin's points are those between the valleys alone, so that the
+// basins cut the grid into parts. A basin without a grid point is a hill the grid cannot show.
+TEST(Landscape, EveryHillOfFOnEveryGridFrom2To24Bits) {
+    std::vector<std::size_t> by_height(peaks.size());
+    for (std::size_t i = 0; i < peaks.size(); ++i) {
+        by_height[i] = i;
+    }
+    std::stable_sort(by_height.begin(), by_height.end(),
+                     [](std::size_t a, std::size_t b) { return peaks[a].value > peaks[b].value; });
+    for (int bits = 2; bits <= 24; ++bits) {
+        const sa::encoding enc = sa::study_encoding(bits);
+        const std::vector<sa::hill> hills =
+            sa::hills_of(enc, [&enc](int d) { return sa::objective(sa::x_at(d, enc)); });
+        ASSERT_EQ(hills.size(), peaks.size()) << bits << " bits";
+        int shared = 0;  // the point the last hill with points shares with the next
+        for (std::size_t i = 0; i < peaks.size(); ++i) {
+            const std::size_t rank = static_cast<std::size_t>(
+                std::find(by_height.begin(), by_height.end(), i) - by_height.begin());
+            const sa::hill& hill = hills[rank];
+            SCOPED_TRACE(testing::Message() << bits << " bits, the peak at " << peaks[i].x);
+            EXPECT_NEAR(hill.top_x, peaks[i].x, 1e-9);
+            EXPECT_NEAR(hill.top_value, peaks[i].value, 1e-9);
+            const int left = i == 0 ? -1 : last_point_up_to(valleys[i - 1], enc.d_max);
+            const int right =
+                i + 1 == peaks.size() ? enc.d_max : last_point_up_to(valleys[i], enc.d_max);
+            if (left == right) {
+                EXPECT_EQ(hill.range.first, -1);
+                EXPECT_EQ(hill.range.last, -1);
+                EXPECT_EQ(hill.basin.first, -1);
+                continue;
+            }
+            EXPECT_EQ(hill.basin.first, left + 1);
+            EXPECT_EQ(hill.basin.last, right);
+            EXPECT_EQ(hill.range.first, shared);
+            EXPECT_TRUE(hill.range.first == std::max(left, 0) || hill.range.first == left + 1);
+            EXPECT_TRUE(hill.range.last == right || hill.range.last == right + 1);
+            shared = hill.range.last;
+        }
+        EXPECT_EQ(shared, enc.d_max);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,106 @@
+'use strict';
+
+// The page's language: its words (texts.js), how it writes numbers, and how its fields take
+// them. English writes 0.97 and lists as 1,2; Portuguese 0,97 and 1;2, and the libraries read
+// the fields in that style. A view that shows words registers with onChange and shows them
+// again when the language changes.
+(function () {
+  const { texts } = window.saPage;
+  const styles = {
+    en: { decimalPoint: '.', listSeparator: ',' },
+    pt: { decimalPoint: ',', listSeparator: ';' },
+  };
+  const locales = { en: 'en', pt: 'pt-BR' };
+  const listeners = [];
+  let current = 'en';
+
+  // The first of the browser's languages that the page speaks, or English.
+  function browserLanguage() {
+    for (const tag of navigator.languages || [navigator.language || '']) {
+      const lang = tag.slice(0, 2).toLowerCase();
+      if (lang in texts) {
+        return lang;
+      }
+    }
+    return 'en';
+  }
+
+  // A field's text in another number style: decimal points and list separators swapped.
+  function restyle(text, from, to) {
+    const other = { [from.decimalPoint]: to.decimalPoint, [from.listSeparator]: to.listSeparator };
+    return [...text].map((c) => other[c] ?? c).join('');
+  }
+
+  function t(key, ...args) {
+    const entry = texts[current][key] ?? texts.en[key];
+    return typeof entry === 'function' ? entry(...args) : entry;
+  }
+
+  function showStaticTexts() {
+    for (const element of document.querySelectorAll('[data-i18n]')) {
+      element.innerHTML = t(element.dataset.i18n);
+    }
+    for (const element of document.querySelectorAll('[data-i18n-attr]')) {
+      for (const pair of element.dataset.i18nAttr.split(';')) {
+        const [attribute, key] = pair.split(':');
+        element.setAttribute(attribute, t(key));
+      }
+    }
+    for (const input of document.querySelectorAll('[data-placeholder]')) {
+      input.placeholder = restyle(input.dataset.placeholder, styles.en, styles[current]);
+    }
+    document.title = t('pageTitle');
+    for (const button of document.querySelectorAll('[data-lang]')) {
+      button.setAttribute('aria-pressed', String(button.dataset.lang === current));
+    }
+  }
+
+  // Numbers as the language writes them; a minus as a minus sign.
+  const withSign = (text) => text.replace('-', '−');
+  const format = {
+    // A whole number with its thousands grouped.
+    whole: (n) => Math.round(n).toLocaleString(locales[current]),
+    fixed: (n, digits) => withSign(n.toLocaleString(locales[current],
+      { minimumFractionDigits: digits, maximumFractionDigits: digits, useGrouping: false })),
+    // Rounded to `digits` significant digits, without an exponent: for figures of rough precision.
+    significant: (n, digits) => withSign(Number(n.toPrecision(digits)).toLocaleString(locales[current],
+      { maximumFractionDigits: 20 })),
+    precise: (n, digits) => withSign(n.toPrecision(digits).replace('.', styles[current].decimalPoint)),
+    percent: (share, digits = 1) => `${format.fixed(100 * share, digits)} %`,
+    // The shortest text that is the number, as a field takes it.
+    plain: (n) => restyle(String(n), styles.en, styles[current]),
+  };
+
+  const language = {
+    get current() {
+      return current;
+    },
+    t,
+    format,
+    // What the libraries need to read the fields: see doc/web.md.
+    numberStyle: () => ({ ...styles[current] }),
+    // A field's text from the language's style into English's, and back.
+    toEnglish: (text) => restyle(text, styles[current], styles.en),
+    fromEnglish: (text) => restyle(text, styles.en, styles[current]),
+    chosen: (lang) => (lang in texts ? lang : null),
+    browserLanguage,
+    onChange(listener) {
+      listeners.push(listener);
+    },
+    // Shows the page in `lang`; the fields keep their values, rewritten in its style.
+    set(lang, fields = []) {
+      const before = styles[current];
+      current = lang;
+      document.documentElement.lang = lang;
+      for (const input of fields) {
+        input.value = restyle(input.value, before, styles[lang]);
+      }
+      showStaticTexts();
+      for (const listener of listeners) {
+        listener(lang);
+      }
+    },
+  };
+
+  window.saPage.language = language;
+})();

@@ -1,0 +1,121 @@
+'use strict';
+
+// The page's words for a value that the libraries refused. A fault comes as a plain object
+// ({kind, field, value, shown, limit}, see doc/web.md) and is put into words by a table for
+// each language, keyed by the fault's kind; the strings in it are already shown as messages
+// show them. The English table says what sa_study says, and names a field by its option; the
+// Portuguese one says the same in Portuguese.
+(function () {
+  const english = {
+    fields: {
+      seed: '--seed', runs: '--runs', t0: '--t0', alpha: '--alpha', tFinal: '--t-final',
+      trials: '--trials', bits: '--bits', firstRun: '--first-run', jobs: '--jobs',
+      cooling: '--cooling', levels: '--levels', target: '--target',
+    },
+    kinds: {
+      missing_value: (f, name) => `${name} needs a value`,
+      empty_item: (f, name) => `${name}: an empty item in ${f.shown}`,
+      range_shape: (f, name) => `${name}: a range is start:stop:step in ${f.shown}`,
+      stop_below_start: (f, name) => `${name}: stop below start in ${f.shown}`,
+      bad_step: (f, name) => `${name}: step ${f.value} in ${f.shown}`,
+      too_many_values: (f, name) => `${name}: more than ${f.limit} values in ${f.shown}`,
+      not_a_number: (f, name) => `${name}: ${f.shown} is not a number`,
+      not_finite: (f, name) => `${name}: ${f.shown} is not a finite number`,
+      not_whole: (f, name) => `${name}: ${f.shown} is not a decimal whole number`,
+      unrepresentable: (f, name) => `${name}: ${f.shown} is out of range`,
+      too_large: (f, name) => `${name}: ${f.shown} is out of range (at most ${f.limit})`,
+      not_positive: (f, name) => `${name}: must be positive, not ${f.shown}`,
+      rounds_to_zero: (f, name) => `${name}: ${f.shown} rounds to 0 in single precision`,
+      not_a_factor: (f, name) => `${name}: must be between 0 and 1, not ${f.shown}`,
+      rounds_to_one: (f, name) =>
+        `${name}: ${f.shown} rounds to 1 in single precision (the largest below 1 is ${f.limit})`,
+      out_of_range: (f, name) => `${name} must be ${f.limit}, not ${f.shown}`,
+      not_one_number: (f, name) => `${name} takes one number, not ${f.shown}`,
+      bad_acceptance: (f, name) => `${name} auto:CHI needs an acceptance between 0 and 1, not ${f.shown}`,
+      unknown_law: (f, name) => `${name}: ${f.shown} is no cooling law (${f.limit})`,
+      alpha_without_law: (f, name) => `${name} sets ${f.limit} cooling, which --cooling leaves out`,
+      levels_without_law: (f, name) => `${name} sets ${f.limit} cooling, not ${f.shown} (see --cooling)`,
+      // The page's own cap is one schedule.
+      too_many_schedules: (f) => (f.limit === '1'
+        ? 'the page runs one schedule at a time: give one value, not a list'
+        : `the lists make ${f.shown} schedules, more than the ${f.limit} a sweep may hold`),
+      too_many_runs: (f, name) => `${name} must be at most ${f.limit} on this page`,
+      too_many_trials: (f) => `the schedules make ${f.shown} trials in all, more than the ${f.limit} this page makes at a time`,
+      no_level: (f) => `T0 must lie above the final T, so that the schedule has a level (T0 ${f.shown}, final T ${f.limit})`,
+      run_too_long: (f) => `${f.value}: about ${f.shown} trials per run, more than the ${f.limit} a run may make`,
+      no_worsening_move: (f) => `no move worsens the value in a sample of ${f.limit} moves on ${f.shown} bits, ` +
+        'so no temperature can be chosen from it',
+      past_last_run: (f) => `runs ${f.value} to ${f.shown} go past run ${f.limit}, after which the seeds repeat`,
+      population_too_large: (f) => `${f.value}: ${f.shown}, more than the ${f.limit} that --population follows`,
+    },
+  };
+
+  // The limits and schedules that faults carry come in sa_study's English; in Portuguese their
+  // words are translated and their numbers written with a decimal comma.
+  const portugueseWords = [
+    [/\bfrom (\S+) to (\S+)/g, 'de $1 a $2'], [/\btrials per level\b/g, 'tentativas por nível'],
+    [/\btrial per level\b/g, 'tentativa por nível'], [/\bfinal T\b/g, 'T final'], [/\balpha\b/g, 'alfa'],
+    [/\blinear cooling\b/g, 'arrefecimento linear'], [/\bLundy-Mees cooling\b/g, 'arrefecimento de Lundy-Mees'],
+    [/\bgeometric\b/g, 'geométrico'], [/\blinear\b/g, 'linear'], [/ or /g, ' ou '], [/ and /g, ' e '],
+    [/(\d)([.,])(?=\d)/g, (match, digit, mark) => digit + (mark === '.' ? ',' : '.')],
+  ];
+  const inPortuguese = (text) => portugueseWords.reduce((words, [pattern, to]) => words.replace(pattern, to), text);
+
+  const portuguese = {
+    fields: english.fields,
+    kinds: {
+      missing_value: (f, name) => `${name} precisa de um valor`,
+      empty_item: (f, name) => `${name}: um item vazio em ${f.shown}`,
+      range_shape: (f, name) => `${name}: um intervalo escreve-se início:fim:passo, em ${f.shown}`,
+      stop_below_start: (f, name) => `${name}: fim abaixo do início em ${f.shown}`,
+      bad_step: (f, name) => `${name}: passo ${f.value} em ${f.shown}`,
+      too_many_values: (f, name) => `${name}: mais de ${inPortuguese(f.limit)} valores em ${f.shown}`,
+      not_a_number: (f, name) => `${name}: ${f.shown} não é um número`,
+      not_finite: (f, name) => `${name}: ${f.shown} não é um número finito`,
+      not_whole: (f, name) => `${name}: ${f.shown} não é um número inteiro decimal`,
+      unrepresentable: (f, name) => `${name}: ${f.shown} está fora do intervalo`,
+      too_large: (f, name) => `${name}: ${f.shown} está fora do intervalo (no máximo ${f.limit})`,
+      not_positive: (f, name) => `${name}: tem de ser positivo, não ${f.shown}`,
+      rounds_to_zero: (f, name) => `${name}: ${f.shown} arredonda para 0 em precisão simples`,
+      not_a_factor: (f, name) => `${name}: tem de estar entre 0 e 1, não ${f.shown}`,
+      rounds_to_one: (f, name) =>
+        `${name}: ${f.shown} arredonda para 1 em precisão simples (o maior abaixo de 1 é ${inPortuguese(f.limit)})`,
+      out_of_range: (f, name) => `${name} tem de ir ${inPortuguese(f.limit)}, não ${f.shown}`,
+      not_one_number: (f, name) => `${name} leva um número, não ${f.shown}`,
+      bad_acceptance: (f, name) => `${name} auto:CHI precisa de uma aceitação entre 0 e 1, não ${f.shown}`,
+      unknown_law: (f, name) => `${name}: ${f.shown} não é uma lei de arrefecimento (${inPortuguese(f.limit)})`,
+      alpha_without_law: (f, name) => `${name} define o arrefecimento ${inPortuguese(f.limit)}, que --cooling deixa de fora`,
+      levels_without_law: (f, name) =>
+        `${name} define o ${inPortuguese(f.limit)}, não ${inPortuguese(f.shown)} (ver --cooling)`,
+      too_many_schedules: (f) => (f.limit === '1'
+        ? 'a página corre um esquema de cada vez: dê um valor, não uma lista'
+        : `as listas dão ${f.shown} esquemas, mais do que os ${inPortuguese(f.limit)} que uma varredura pode ter`),
+      too_many_runs: (f, name) => `${name} tem de ser no máximo ${f.limit} nesta página`,
+      too_many_trials: (f) => `os esquemas dão ${inPortuguese(f.shown)} tentativas ao todo, mais do que as ` +
+        `${inPortuguese(f.limit)} que esta página faz de cada vez`,
+      no_level: (f) => `T0 tem de estar acima da T final, para o esquema ter um nível (T0 ${inPortuguese(f.shown)}, ` +
+        `T final ${inPortuguese(f.limit)})`,
+      run_too_long: (f) => `${inPortuguese(f.value)}: cerca de ${inPortuguese(f.shown)} tentativas por execução, mais ` +
+        `do que as ${f.limit} que uma execução pode fazer`,
+      no_worsening_move: (f) => `nenhum movimento piora o valor numa amostra de ${f.limit} movimentos em ${f.shown} ` +
+        'bits, por isso nenhuma temperatura pode ser escolhida a partir dela',
+      past_last_run: (f) => `as execuções ${f.value} a ${f.shown} passam da execução ${f.limit}, após a qual as ` +
+        'sementes se repetem',
+      population_too_large: (f) => `${inPortuguese(f.value)}: ${inPortuguese(f.shown)}, mais do que as ` +
+        `${inPortuguese(f.limit)} que uma população acompanha`,
+    },
+  };
+
+  const tables = { en: english, pt: portuguese };
+  // A schedule or a limit as the libraries write it, in the words of `lang`.
+  const inWords = (text, lang) => (lang === 'pt' ? inPortuguese(text) : text);
+
+  // The fault in the words of `table`; `name` names its field in place of the table's name.
+  function describe(fault, table = english, name = undefined) {
+    const named = name ?? (fault.field === null ? '' : table.fields[fault.field]);
+    return table.kinds[fault.kind](fault, named);
+  }
+
+  window.saPage = window.saPage || {};
+  window.saPage.messages = { english, portuguese, tables, describe, inWords };
+})();

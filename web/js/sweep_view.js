@@ -1,0 +1,195 @@
+'use strict';
+
+// Schedules compared by their time to solution (sa.sweep): for lists of T0, cooling factors and
+// final temperatures, the share of runs on the exact optimum and TTS99 against the trials a run
+// makes, a line per cooling factor, the least named. The rows are sa_study's, as its CSV
+// writes them; the view only draws them and picks the least.
+(function () {
+  const { language, Job, Chart, palette } = window.saPage;
+  const { describe, tables } = window.saPage.messages;
+  const paramOf = { 'sweep-t0': 't0', 'sweep-alpha': 'alpha', 'sweep-t-final': 'tFinal' };
+  // README's sweep: T0 1 and five cooling factors, each cooled on to seven final temperatures.
+  const defaults = {
+    'sweep-t0': '1',
+    'sweep-alpha': '0.8,0.9,0.95,0.97,0.99',
+    'sweep-t-final': '0.1,0.01,0.001,0.0001,0.00001,0.000001,0.0000001',
+  };
+
+  class SweepView {
+    constructor({ form, chart, job, error, least, table, scheduleFields, onChange }) {
+      Object.assign(this, { form, error, least, table, scheduleFields, onChange });
+      this.chart = new Chart(chart);
+      this.job = new Job(job);
+      this.inputs = Object.fromEntries(Object.keys(paramOf).map((name) => [name, form.elements[name]]));
+      this.rows = null;
+      this.fault = null;
+      this.setValues({});
+      form.addEventListener('submit', (event) => {
+        event.preventDefault();
+        this.run();
+      });
+      for (const input of Object.values(this.inputs)) {
+        input.addEventListener('input', () => {
+          this.setOutdated();
+          this.onChange();
+        });
+      }
+      language.onChange(() => this.show());
+      this.show();
+    }
+
+    // The lists as the page's address holds them, in English style.
+    values() {
+      return Object.fromEntries(Object.keys(paramOf).map((name) => [name, language.toEnglish(this.inputs[name].value)]));
+    }
+
+    // The lists from `values`, README's sweep for those left out.
+    setValues(values) {
+      for (const [name, input] of Object.entries(this.inputs)) {
+        input.value = language.fromEnglish(values[name] ?? defaults[name]);
+      }
+      this.setOutdated();
+    }
+
+    setReady(ready) {
+      this.job.setReady(ready);
+    }
+
+    setOutdated() {
+      this.job.cancel();  // what it would find is of fields that are no more
+      if (this.rows) {
+        this.rows = null;
+        this.show();
+        this.job.status.textContent = language.t('outdated');
+      }
+    }
+
+    // Runs the sweep; resolves to its rows, or null.
+    async run() {
+      if (this.job.running) {
+        return null;
+      }
+      const { t, format } = language;
+      const params = { ...this.scheduleFields() };
+      for (const [name, input] of Object.entries(this.inputs)) {
+        params[paramOf[name]] = input.value;
+      }
+      this.rows = null;
+      this.fault = null;
+      this.error.textContent = '';
+      this.show();
+      const began = performance.now();
+      try {
+        const rows = await this.job.run((signal, onProgress) =>
+          window.sa.sweep(params, { signal, onProgress, numberStyle: language.numberStyle() }));
+        if (rows === null) {
+          this.job.status.textContent = t('cancelled', this.job.done);
+          return null;
+        }
+        this.rows = rows;
+        this.show();
+        this.job.status.textContent = t('sweepDone', t('schedules', rows.length, format.whole(rows.length)),
+          format.fixed((performance.now() - began) / 1000, 2));
+        return rows;
+      } catch (failure) {
+        this.fault = failure.fault ?? null;
+        this.error.textContent = failure.message;
+        this.show();
+        return null;
+      }
+    }
+
+    // The row with the least TTS99, or null when no run reached the exact optimum.
+    leastRow() {
+      const reached = (this.rows ?? []).filter((row) => row.tts99_trials !== null);
+      return reached.reduce((least, row) => (least === null || row.tts99_trials < least.tts99_trials ? row : least), null);
+    }
+
+    describeRow(row) {
+      const { t, format } = language;
+      return t('caseText', format.plain(row.t0), format.plain(row.alpha), format.plain(row.t_final),
+        t('trials', row.trials_per_level, format.whole(row.trials_per_level)), row.bits);
+    }
+
+    show() {
+      const { t, format } = language;
+      this.chart.canvas.setAttribute('aria-label', t('sweepChartLabel'));
+      this.showFault();
+      this.showTable();
+      if (!this.rows) {
+        this.least.textContent = '';
+        this.chart.hint = t('sweepHint');
+        this.chart.show(null);
+        return;
+      }
+      const least = this.leastRow();
+      this.least.textContent = least === null ? t('noSuccess')
+        : t('lessonLeast', this.describeRow(least), format.whole(least.tts99_trials),
+          format.significant(least.r99, 3), t('trials', least.trials_per_run, format.whole(least.trials_per_run)));
+      const lines = new Map();
+      const manyT0 = new Set(this.rows.map((row) => row.t0)).size > 1;
+      for (const row of this.rows) {
+        const key = `${row.t0} ${row.alpha} ${row.trials_per_level} ${row.bits}`;
+        if (!lines.has(key)) {
+          lines.set(key, { label: `${manyT0 ? `T0 ${format.plain(row.t0)}, ` : ''}α ${format.plain(row.alpha)}`, rows: [] });
+        }
+        lines.get(key).rows.push(row);
+      }
+      const series = (value) => [...lines.values()].map((line, i) => ({
+        label: line.label, color: palette[i % palette.length], dots: true,
+        points: line.rows.slice().sort((a, b) => a.trials_per_run - b.trials_per_run).map((row) => [row.trials_per_run, value(row)]),
+      }));
+      const perRun = this.rows.map((row) => row.trials_per_run);
+      this.chart.show({
+        x: { label: t('chartTrialsPerRun'), scale: 'log', min: Math.min(...perRun) / 1.5, max: Math.max(...perRun) * 1.5 },
+        panels: [
+          { label: t('chartSuccess'), min: 0, percent: true,
+            series: series((row) => row.exact_optimum_runs / row.runs) },
+          { label: t('chartTts'), scale: 'log', series: series((row) => row.tts99_trials ?? NaN),
+            marks: least ? [{ x: least.trials_per_run, y: least.tts99_trials, label: format.whole(least.tts99_trials) }] : [] },
+        ],
+      });
+    }
+
+    showFault() {
+      const named = this.fault && Object.keys(paramOf).find((name) => paramOf[name] === this.fault.field);
+      if (this.fault) {
+        this.error.textContent = describe(this.fault, tables[language.current]);
+      }
+      for (const [name, input] of Object.entries(this.inputs)) {
+        input.setAttribute('aria-invalid', String(name === named));
+        if (name === named) {
+          input.setAttribute('aria-describedby', this.error.id);
+        } else {
+          input.removeAttribute('aria-describedby');
+        }
+      }
+    }
+
+    // Every row, every column, as sa_study writes them.
+    showTable() {
+      const [head, body] = [this.table.tHead, this.table.tBodies[0]];
+      head.replaceChildren();
+      body.replaceChildren();
+      if (!this.rows || this.rows.length === 0) {
+        return;
+      }
+      const names = Object.keys(this.rows[0]);
+      const heading = head.insertRow();
+      for (const name of names) {
+        const cell = document.createElement('th');
+        cell.scope = 'col';
+        cell.textContent = name;
+        heading.append(cell);
+      }
+      for (const row of this.rows) {
+        const line = body.insertRow();
+        for (const name of names) {
+          line.insertCell().textContent = row[name] === null ? '' : String(row[name]);
+        }
+      }
+    }
+  }
+
+  window.saPage.SweepView = SweepView;
+})();

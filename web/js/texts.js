@@ -1,0 +1,531 @@
+'use strict';
+
+// Every word the page shows, in English and in Portuguese. A text is a string (it may hold
+// markup) or a function of figures that the caller has already written out in the language's
+// style. The lesson's steps are here with the rest; their presets are in lesson_view.js.
+(function () {
+  const plural = (n, one, many) => (n === 1 ? one : many);
+
+  const en = {
+    pageTitle: 'See it anneal: simulated annealing, trial by trial',
+    title: 'See it anneal',
+    languages: 'Language',
+    intro: 'Simulated annealing looks for the highest point of <span class="formula">f(x) = 0.4 + sinc(4x) + ' +
+      '1.1 sinc(4x+2) + 0.8 sinc(6x−2) + 0.7 sinc(6x−4)</span> on [−2,&nbsp;2]. A point wanders the whole ' +
+      'interval while the temperature is high and settles on a hill as it cools. Everything here is computed by ' +
+      'the same C++ as <code>sa_demo</code> and <code>sa_study</code>, compiled to WebAssembly: the numbers are ' +
+      'theirs, to the last digit.',
+    loading: 'Loading the program…',
+    loadFailed: (failure) => `The program could not be loaded: ${failure}`,
+
+    lessonTitle: 'A guided lesson in six experiments',
+    lessonCue: 'New here? Press <strong>Run this experiment</strong> below: each step sets a schedule, asks a ' +
+      'question and runs the experiment that answers it. Then change any value in the fields and see what follows.',
+    question: 'Question:',
+    lookFor: 'Look for:',
+    previous: 'Previous step',
+    next: 'Next step',
+    stepButton: (number, title) => `${number}. ${title}`,
+    runExperiment: 'Run this experiment',
+    lessonStepLabel: (number, count) => `Step ${number} of ${count}`,
+    lesson: [
+      {
+        title: 'A random walk',
+        question: 'When T is far above every change of f, is a worse move ever refused?',
+        look: 'The verdicts in the run: nearly all <em>accepted</em>. The point jumps over the whole interval, ' +
+          'hills or not, and the share of worse moves taken (the middle one of the run\'s curves) stays near 1.',
+        result: ({ taken, tried, share }) => `In this run ${taken} of ${tried} worse moves were taken: ${share}.`,
+      },
+      {
+        title: 'Hill climbing',
+        question: 'With T near 0 no worse move is ever taken: the search only climbs. Does it reach the highest peak?',
+        look: 'Where the bars stand: on several hills. A flip of a high digit jumps far (digit v[0] moves x by 2), ' +
+          'so even a pure climb lands on the global peak about half the time, and on the hill it started near the rest.',
+        result: ({ global, second, other }) =>
+          `${global} of the runs ended on the global peak, ${second} on the second peak, ${other} elsewhere.`,
+      },
+      {
+        title: 'A quench',
+        question: 'Cool fast: the factor 0.5 makes 10 levels instead of 227. Is that enough?',
+        look: 'Most runs still find the global peak, but many freeze on the second peak, and some on a third hill: ' +
+          'the temperature fell before they could cross the valleys.',
+        result: ({ global, second, other }) =>
+          `${global} on the global peak, ${second} on the second peak, ${other} on other hills.`,
+      },
+      {
+        title: "The demo's schedule",
+        question: "sa_demo's own schedule (T from 100 down to 0.1, factor 0.97): does every run find the top?",
+        look: 'Every run ends on the global peak, but few on its very top grid point: at T = 0.1 a step down by 0.01 ' +
+          'is still taken nine times in ten, so the run cannot choose between neighbours of the top.',
+        result: ({ global, exact }) => `${global} on the global peak, but only ${exact} on its top grid point.`,
+      },
+      {
+        title: 'Slow cooling against the equilibrium',
+        question: 'At temperature T a run that has settled visits x with probability proportional to exp(f(x)/T). ' +
+          'Do many runs cooled together keep up with that equilibrium as it sharpens onto the top?',
+        look: 'The bars (where the runs are) against the shaded equilibrium, level by level, and the distance ' +
+          'between them below. While T is high the runs keep up and the distance stays small. As T falls the ' +
+          'equilibrium moves its mass onto the global peak faster than a run on the second peak can cross the valley ' +
+          'by flipping single digits: the distance grows, then stays, the runs frozen. Cooling more slowly (α 0.995) ' +
+          'moves the freeze only a little lower; stop at a final T of 0.1 and the distance ends far smaller, ' +
+          'while the quench (α 0.5) leaves it large from its first levels.',
+        result: ({ level, temperature, distance, share, equilibrium }) =>
+          `At the last level (${level}, T = ${temperature}) the distance is ${distance}: ${share} of the runs on the ` +
+          `global peak, where the equilibrium holds ${equilibrium}.`,
+      },
+      {
+        title: 'The least time to solution',
+        question: 'A run that fails can be run again. Which schedule reaches the exact optimum soonest, restarts counted?',
+        look: 'Each line, one cooling factor, is U-shaped: short runs rarely succeed, long runs succeed more often than ' +
+          'their cost repays. The least TTS99 is marked.',
+        result: ({ schedule, tts, runs }) => `The least: ${schedule}, with TTS99 = ${tts} trials (${runs} runs).`,
+      },
+    ],
+
+    scheduleTitle: 'The schedule',
+    scheduleNote: 'A run starts at T0, makes a number of trials at each temperature, multiplies T by the cooling ' +
+      "factor, and stops once T is no longer above the final T. Each value is checked by the rules of sa_study's " +
+      "command line; leave one empty for the demo's value. The address of the page keeps them: copy it to hand the " +
+      'experiment on.',
+    fieldT0: 'Initial temperature',
+    fieldAlpha: 'Cooling factor',
+    fieldTFinal: 'Final temperature',
+    fieldTrials: 'Trials per level',
+    trialsDefault: 'bits / 2',
+    fieldBits: 'Bits',
+    fieldSeed: 'Seed: a clock second',
+    fieldRuns: 'Runs in a study',
+    demoSchedule: "The demo's schedule",
+    checking: 'Checking…',
+    cost: (levels, trials, perRun, points) => `${levels} × ${trials} = ${perRun} per run, on ${points} grid points`,
+    levels: (n, shown) => `${shown} ${plural(n, 'level', 'levels')}`,
+    trials: (n, shown) => `${shown} ${plural(n, 'trial', 'trials')}`,
+    runs: (n, shown) => `${shown} ${plural(n, 'run', 'runs')}`,
+    points: (n, shown) => `${shown} ${plural(n, 'point', 'points')}`,
+    of: (done, total) => `${done} of ${total}`,
+    tabulating: (points) => `Tabulating f at ${points} grid points…`,
+    tabulatingShare: (points, share) => `Tabulating f at ${points} grid points: ${share}`,
+    stopTabulating: 'Stop tabulating',
+    tabulationStopped: 'Tabulation stopped: change Bits to draw another grid.',
+
+    runTitle: 'A run, trial by trial',
+    runNote: 'Each trial flips one binary digit of x. A better candidate is always taken; a worse one when a uniform ' +
+      'draw r falls below exp(Δ/T). This is the run that <code>sa_study --trace</code> follows for the same seed ' +
+      'and schedule.',
+    runStale: 'The fields above hold no valid schedule: the run below is the last one that checked out. Mend the ' +
+      'fields to run the schedule they hold.',
+    keyCurrent: 'current point',
+    keyCandidate: 'candidate',
+    keyTrail: 'recent positions',
+    keyBest: 'best so far',
+    keysHint: 'Keys: <kbd>Space</kbd> plays and pauses, <kbd>→</kbd> makes one trial, <kbd>Page Down</kbd> one ' +
+      'level, <kbd>End</kbd> runs to the end, <kbd>Home</kbd> restarts.',
+    runChartsCaption: 'Level by level: the temperature, the share of worse moves taken (of those tried), and the ' +
+      'current and best value.',
+    runControls: 'Run controls',
+    play: 'Play',
+    pause: 'Pause',
+    oneTrial: 'One trial',
+    oneLevel: 'One level',
+    toEnd: 'To the end',
+    restart: 'Restart',
+    speed: 'Speed',
+    speedValue: (shown) => `${shown} trials/s`,
+    speedText: (shown) => `${shown} trials per second`,
+    stop: (left) => `Stop (${left} left)`,
+    stopSoon: 'Stop',
+    seconds: (shown) => `about ${shown} s`,
+    liveLevel: 'Level',
+    liveTrial: 'Trial',
+    liveMove: 'Move',
+    liveDraw: 'Draw r',
+    liveVerdict: 'Verdict',
+    liveValue: 'Current value',
+    liveBest: 'Best value',
+    levelOf: (level, last) => `${level} (levels 0–${last})`,
+    trialOf: (trial, total) => `${trial} of ${total}`,
+    move: (position, from, to) => `digit v[${position}]: x ${from} → ${to}`,
+    alwaysTaken: '1: a better move is always taken',
+    noDraw: 'none: no draw for a better move',
+    accepted: 'accepted',
+    rejected: 'rejected',
+    valueAt: (value, x) => `${value} at x = ${x}`,
+    digitsCaption: "x's digits, as sa_demo lists them v[0], v[1], …: v[0] is the most significant, so flipping it " +
+      'moves x by half the interval; the last moves it one grid step. The ringed digit is the one this trial flips.',
+    digitLabel: (position, digit, flipped) => `v[${position}] = ${digit}${flipped ? ', flipped by this trial' : ''}`,
+    runStart: (seed, x, value) => `Seed ${seed}: the run starts at x = ${x}, where f = ${value}.`,
+    runFinished: (trials, x, value) =>
+      `Finished after ${trials}: the best is x = ${x}, with the value ${value} as sa_demo reports it.`,
+    runPlotLabel: (x, best) => `f over the interval; the run is at x = ${x}, its best so far at x = ${best}`,
+    runPlotEmpty: "f over the interval, with the run's current point",
+    runChartsLabel: (levels) => `Temperature, share of worse moves taken, and current and best value over ${levels}`,
+    chartT: 'T',
+    chartWorse: 'worse taken',
+    chartValue: 'f',
+    chartCurrent: 'current',
+    chartBest: 'best',
+    chartLevel: 'level',
+    levelTable: 'Level by level',
+    levelTableLabel: 'The levels run so far',
+    colLevel: 'Level',
+    colBetter: 'better taken',
+    colWorse: 'worse taken / tried',
+    colValue: 'value',
+    colBest: 'best',
+    traceSummary: 'The levels as <code>sa_study --trace --csv</code> writes them',
+    traceLabel: 'The trace as CSV',
+
+    studyTitle: 'A study: many runs of the schedule',
+    studyNote: 'Run i starts from the clock second seed + i, as <code>sa_study --seed S --runs N</code> runs it. ' +
+      "The bars show where the runs' best points lie.",
+    studyStart: 'Run the study',
+    cancel: 'Cancel',
+    studyProgress: 'Runs done',
+    resultRuns: 'Runs',
+    resultExact: 'On the exact optimum',
+    resultGlobal: 'On the global peak',
+    resultSecond: 'On the second peak',
+    resultMean: 'Mean best value',
+    resultTime: 'Time per run',
+    studyCsvSummary: 'The study as <code>sa_study --csv</code> writes it',
+    studyCsvLabel: 'The study as CSV',
+    studyPlotLabel: 'f over the interval, with a histogram of where the runs ended',
+    timeLeft: (text, left) => `${text}, ${left} left`,
+    studyDone: (runs, seconds) => `Done: ${runs} in ${seconds} s.`,
+    cancelled: (done) => `Cancelled after ${done}: no results.`,
+    outdated: 'The fields have changed since: run it again for the schedule they hold.',
+    shareOf: (share, count) => `${share} (${count})`,
+    medianTime: (time) => `about ${time} µs (median)`,
+    studyCaption: (schedule, seed) => `${schedule}; seed ${seed}.`,
+
+    populationTitle: 'Many runs cooling together, against the equilibrium',
+    populationNote: 'All the runs of the study, cooled together: at the end of each level, where they are (the bars, ' +
+      'their current x) and where the Boltzmann distribution of the grid at that level\'s T, proportional to ' +
+      'exp(f(x)/T), would put them (shaded). A flip of a random digit is a symmetric move, so that distribution is ' +
+      'the equilibrium this very chain tends to. The distance is the total variation over the hills of f: 0 when ' +
+      'the runs hold each hill in its equilibrium share, 1 when they hold none of it.',
+    populationStart: 'Cool the runs together',
+    populationHint: 'Press “Cool the runs together”.',
+    populationProgress: 'Levels done',
+    populationControls: 'Population controls',
+    keyRuns: 'where the runs are',
+    keyEquilibrium: 'equilibrium at this T',
+    popGlobal: 'On the global peak',
+    popSecond: 'On the second peak',
+    popDistance: 'Distance',
+    populationDone: (levels, seconds) => `Done: ${levels} in ${seconds} s.`,
+    populationAt: (level, temperature) => `${level}, T = ${temperature}`,
+    againstEquilibrium: (share, equilibrium) => `${share} (equilibrium ${equilibrium})`,
+    populationPlotLabel: (level, distance) => `Where the runs are at level ${level}, against the equilibrium; distance ${distance}`,
+    populationChartLabel: 'Shares on the global and second peak and distance from the equilibrium, level by level',
+    chartShareGlobal: 'global peak',
+    chartShareSecond: 'second peak',
+    chartEquilibrium: 'equilibrium',
+    chartDistance: 'distance',
+    levelText: (level, temperature) => `level ${level}, T = ${temperature}`,
+
+    sweepTitle: 'Schedules compared: time to solution',
+    sweepNote: 'A run that fails can be run again, so the figure to choose a schedule by is the time to solution: ' +
+      'the trials needed to reach the exact optimum with 99 % probability when runs are restarted until one ' +
+      'succeeds. If a run succeeds with probability p, R99 = ln 0.01 / ln(1 − p) runs are needed, and TTS99 = R99 × ' +
+      'trials per run. Short runs are cheap but rarely succeed; long runs succeed often but cost more than their ' +
+      'success repays: in between lies the least. Each value below takes a list (0.8,0.9) or a range ' +
+      '(start:stop:step); trials per level, bits, seed and runs come from the schedule above.',
+    sweepHint: 'Press “Compare the schedules” to draw them here.',
+    sweepAlphas: 'Cooling factors',
+    sweepFinals: 'Final temperatures',
+    sweepStart: 'Compare the schedules',
+    sweepProgress: 'Runs done',
+    sweepCsvSummary: 'The rows of <code>sa_study --csv</code>',
+    sweepTableLabel: 'The schedules compared, as sa_study --csv writes them',
+    sweepDone: (schedules, seconds) => `Done: ${schedules} in ${seconds} s.`,
+    schedules: (n, shown) => `${shown} ${plural(n, 'schedule', 'schedules')}`,
+    sweepChartLabel: 'Share of runs on the exact optimum and TTS99 against trials per run, one line per cooling factor',
+    chartSuccess: 'exact optimum',
+    chartTts: 'TTS99 (trials)',
+    chartTrialsPerRun: 'trials per run',
+    lessonLeast: (schedule, tts, r99, perRun) => `The least TTS99: ${schedule}: ${tts} trials, R99 = ${r99} runs of ${perRun}.`,
+    noSuccess: 'No schedule reached the exact optimum: no time to solution.',
+    caseText: (t0, alpha, tFinal, trials, bits) => `T0 ${t0}, alpha ${alpha}, final T ${tFinal}, ${trials} per level, ${bits} bits`,
+
+    consoleTitle: 'sa_demo itself',
+    consoleNote: 'The program as it runs at a terminal, in Portuguese: 1 draws a random solution, 2 anneals it, 0 ' +
+      'leaves. Its random numbers are seeded with the clock second.',
+    clockSecond: 'Clock second',
+    startAgain: 'Start again',
+    consoleLabel: "sa_demo's output",
+    yourChoice: 'Your choice',
+    enter: 'Enter',
+    ended: (status) => `[sa_demo has ended with status ${status}: start again for a new session]`,
+    secondName: 'Clock second',
+
+    footer: 'sa_demo and sa_study: MIT licence. The page works opened from disk; it fetches nothing.',
+  };
+
+  const pt = {
+    pageTitle: 'Veja-o recozer: simulated annealing, tentativa a tentativa',
+    title: 'Veja-o recozer',
+    languages: 'Idioma',
+    intro: 'O simulated annealing procura o ponto mais alto de <span class="formula">f(x) = 0,4 + sinc(4x) + ' +
+      '1,1 sinc(4x+2) + 0,8 sinc(6x−2) + 0,7 sinc(6x−4)</span> em [−2;&nbsp;2]. Um ponto vagueia por todo o ' +
+      'intervalo enquanto a temperatura é alta e assenta numa colina ao arrefecer. Tudo aqui é calculado pelo ' +
+      'mesmo C++ de <code>sa_demo</code> e <code>sa_study</code>, compilado para WebAssembly: os números são os ' +
+      'deles, até ao último algarismo.',
+    loading: 'A carregar o programa…',
+    loadFailed: (failure) => `Não foi possível carregar o programa: ${failure}`,
+
+    lessonTitle: 'Uma lição guiada em seis experiências',
+    lessonCue: 'É a primeira vez? Carregue em <strong>Fazer esta experiência</strong>, abaixo: cada passo define um ' +
+      'esquema, faz uma pergunta e corre a experiência que lhe responde. Depois mude qualquer valor nos campos e ' +
+      'veja o que acontece.',
+    question: 'Pergunta:',
+    lookFor: 'Repare:',
+    previous: 'Passo anterior',
+    next: 'Passo seguinte',
+    stepButton: (number, title) => `${number}. ${title}`,
+    runExperiment: 'Fazer esta experiência',
+    lessonStepLabel: (number, count) => `Passo ${number} de ${count}`,
+    lesson: [
+      {
+        title: 'Um passeio aleatório',
+        question: 'Quando T está muito acima de qualquer variação de f, algum movimento pior é recusado?',
+        look: 'Os veredictos da execução: quase todos <em>aceite</em>. O ponto salta por todo o intervalo, haja ' +
+          'colinas ou não, e a fração de movimentos piores aceites (a curva do meio da execução) fica perto de 1.',
+        result: ({ taken, tried, share }) =>
+          `Nesta execução foram aceites ${taken} de ${tried} movimentos piores: ${share}.`,
+      },
+      {
+        title: 'Subida de encosta',
+        question: 'Com T perto de 0 nenhum movimento pior é aceite: a busca só sobe. Chega ao pico mais alto?',
+        look: 'Onde ficam as barras: em várias colinas. Trocar um dígito alto salta longe (o dígito v[0] move x de 2), ' +
+          'por isso mesmo uma subida pura chega ao pico global cerca de metade das vezes, e fica na colina onde ' +
+          'começou nas restantes.',
+        result: ({ global, second, other }) =>
+          `${global} das execuções acabaram no pico global, ${second} no segundo pico, ${other} noutro lado.`,
+      },
+      {
+        title: 'Uma têmpera',
+        question: 'Arrefeça depressa: o fator 0,5 dá 10 níveis em vez de 227. Chega?',
+        look: 'A maioria das execuções ainda encontra o pico global, mas muitas congelam no segundo pico, e algumas ' +
+          'numa terceira colina: a temperatura caiu antes de poderem atravessar os vales.',
+        result: ({ global, second, other }) =>
+          `${global} no pico global, ${second} no segundo pico, ${other} noutras colinas.`,
+      },
+      {
+        title: 'O esquema do demo',
+        question: 'O esquema do próprio sa_demo (T de 100 até 0,1, fator 0,97): todas as execuções encontram o topo?',
+        look: 'Todas acabam no pico global, mas poucas no seu ponto mais alto da grelha: a T = 0,1 um passo que desce ' +
+          '0,01 ainda é aceite nove vezes em dez, e a execução não consegue escolher entre os vizinhos do topo.',
+        result: ({ global, exact }) => `${global} no pico global, mas só ${exact} no seu ponto mais alto da grelha.`,
+      },
+      {
+        title: 'Arrefecimento lento contra o equilíbrio',
+        question: 'À temperatura T uma execução que assentou visita x com probabilidade proporcional a exp(f(x)/T). ' +
+          'Muitas execuções arrefecidas em conjunto acompanham esse equilíbrio enquanto ele se aperta sobre o topo?',
+        look: 'As barras (onde estão as execuções) contra o equilíbrio sombreado, nível a nível, e a distância entre ' +
+          'eles, por baixo. Enquanto T é alta as execuções acompanham-no e a distância fica pequena. Ao descer T, o ' +
+          'equilíbrio passa a sua massa para o pico global mais depressa do que uma execução no segundo pico consegue ' +
+          'atravessar o vale trocando um dígito de cada vez: a distância cresce e depois fica, as execuções congeladas. ' +
+          'Arrefecer mais devagar (α 0,995) só atrasa um pouco o congelamento; pare numa T final de 0,1 e a distância ' +
+          'acaba muito menor, enquanto a têmpera (α 0,5) a deixa grande desde os primeiros níveis.',
+        result: ({ level, temperature, distance, share, equilibrium }) =>
+          `No último nível (${level}, T = ${temperature}) a distância é ${distance}: ${share} das execuções no pico ` +
+          `global, onde o equilíbrio tem ${equilibrium}.`,
+      },
+      {
+        title: 'O menor tempo até à solução',
+        question: 'Uma execução que falha pode ser repetida. Que esquema chega mais cedo ao ótimo exato, contando os ' +
+          'recomeços?',
+        look: 'Cada linha, um fator de arrefecimento, tem a forma de um U: execuções curtas raramente acertam, ' +
+          'execuções longas acertam mais vezes do que o seu custo compensa. O menor TTS99 está marcado.',
+        result: ({ schedule, tts, runs }) => `O menor: ${schedule}, com TTS99 = ${tts} tentativas (${runs} execuções).`,
+      },
+    ],
+
+    scheduleTitle: 'O esquema de arrefecimento',
+    scheduleNote: 'Uma execução começa em T0, faz um certo número de tentativas a cada temperatura, multiplica T ' +
+      'pelo fator de arrefecimento e para quando T já não está acima da T final. Cada valor é verificado pelas ' +
+      'regras da linha de comando do sa_study; deixe um vazio para o valor do demo. O endereço da página guarda-os: ' +
+      'copie-o para passar a experiência a outra pessoa.',
+    fieldT0: 'Temperatura inicial',
+    fieldAlpha: 'Fator de arrefecimento',
+    fieldTFinal: 'Temperatura final',
+    fieldTrials: 'Tentativas por nível',
+    trialsDefault: 'bits / 2',
+    fieldBits: 'Bits',
+    fieldSeed: 'Semente: um segundo do relógio',
+    fieldRuns: 'Execuções num estudo',
+    demoSchedule: 'O esquema do demo',
+    checking: 'A verificar…',
+    cost: (levels, trials, perRun, points) => `${levels} × ${trials} = ${perRun} por execução, em ${points} pontos da grelha`,
+    levels: (n, shown) => `${shown} ${plural(n, 'nível', 'níveis')}`,
+    trials: (n, shown) => `${shown} ${plural(n, 'tentativa', 'tentativas')}`,
+    runs: (n, shown) => `${shown} ${plural(n, 'execução', 'execuções')}`,
+    points: (n, shown) => `${shown} ${plural(n, 'ponto', 'pontos')}`,
+    of: (done, total) => `${done} de ${total}`,
+    tabulating: (points) => `A tabelar f em ${points} pontos da grelha…`,
+    tabulatingShare: (points, share) => `A tabelar f em ${points} pontos da grelha: ${share}`,
+    stopTabulating: 'Parar o tabelamento',
+    tabulationStopped: 'Tabelamento interrompido: mude os Bits para desenhar outra grelha.',
+
+    runTitle: 'Uma execução, tentativa a tentativa',
+    runNote: 'Cada tentativa troca um dígito binário de x. Um candidato melhor é sempre aceite; um pior quando um ' +
+      'sorteio uniforme r fica abaixo de exp(Δ/T). É a execução que <code>sa_study --trace</code> segue com a mesma ' +
+      'semente e o mesmo esquema.',
+    runStale: 'Os campos acima não têm um esquema válido: a execução abaixo é a do último que foi aceite. Corrija os ' +
+      'campos para correr o esquema que eles têm.',
+    keyCurrent: 'ponto atual',
+    keyCandidate: 'candidato',
+    keyTrail: 'posições recentes',
+    keyBest: 'melhor até agora',
+    keysHint: 'Teclas: <kbd>Espaço</kbd> corre e pausa, <kbd>→</kbd> faz uma tentativa, <kbd>Page Down</kbd> um ' +
+      'nível, <kbd>End</kbd> vai até ao fim, <kbd>Home</kbd> recomeça.',
+    runChartsCaption: 'Nível a nível: a temperatura, a fração de movimentos piores aceites (dos tentados) e o valor ' +
+      'atual e o melhor.',
+    runControls: 'Controlos da execução',
+    play: 'Correr',
+    pause: 'Pausa',
+    oneTrial: 'Uma tentativa',
+    oneLevel: 'Um nível',
+    toEnd: 'Até ao fim',
+    restart: 'Recomeçar',
+    speed: 'Velocidade',
+    speedValue: (shown) => `${shown} tentativas/s`,
+    speedText: (shown) => `${shown} tentativas por segundo`,
+    stop: (left) => `Parar (faltam ${left})`,
+    stopSoon: 'Parar',
+    seconds: (shown) => `cerca de ${shown} s`,
+    liveLevel: 'Nível',
+    liveTrial: 'Tentativa',
+    liveMove: 'Movimento',
+    liveDraw: 'Sorteio r',
+    liveVerdict: 'Veredicto',
+    liveValue: 'Valor atual',
+    liveBest: 'Melhor valor',
+    levelOf: (level, last) => `${level} (níveis 0–${last})`,
+    trialOf: (trial, total) => `${trial} de ${total}`,
+    move: (position, from, to) => `dígito v[${position}]: x ${from} → ${to}`,
+    alwaysTaken: '1: um movimento melhor é sempre aceite',
+    noDraw: 'nenhum: não há sorteio para um movimento melhor',
+    accepted: 'aceite',
+    rejected: 'recusado',
+    valueAt: (value, x) => `${value} em x = ${x}`,
+    digitsCaption: 'Os dígitos de x, como o sa_demo os lista, v[0], v[1], …: v[0] é o mais significativo, e trocá-lo ' +
+      'move x de metade do intervalo; o último move-o um passo da grelha. O dígito rodeado é o que esta tentativa troca.',
+    digitLabel: (position, digit, flipped) => `v[${position}] = ${digit}${flipped ? ', trocado por esta tentativa' : ''}`,
+    runStart: (seed, x, value) => `Semente ${seed}: a execução começa em x = ${x}, onde f = ${value}.`,
+    runFinished: (trials, x, value) =>
+      `Terminou após ${trials}: o melhor é x = ${x}, com o valor ${value} tal como o sa_demo o indica.`,
+    runPlotLabel: (x, best) => `f no intervalo; a execução está em x = ${x}, o seu melhor até agora em x = ${best}`,
+    runPlotEmpty: 'f no intervalo, com o ponto atual da execução',
+    runChartsLabel: (levels) => `Temperatura, fração de movimentos piores aceites e valor atual e melhor ao longo de ${levels}`,
+    chartT: 'T',
+    chartWorse: 'piores aceites',
+    chartValue: 'f',
+    chartCurrent: 'atual',
+    chartBest: 'melhor',
+    chartLevel: 'nível',
+    levelTable: 'Nível a nível',
+    levelTableLabel: 'Os níveis corridos até agora',
+    colLevel: 'Nível',
+    colBetter: 'melhores aceites',
+    colWorse: 'piores aceites / tentados',
+    colValue: 'valor',
+    colBest: 'melhor',
+    traceSummary: 'Os níveis como <code>sa_study --trace --csv</code> os escreve',
+    traceLabel: 'O traço em CSV',
+
+    studyTitle: 'Um estudo: muitas execuções do esquema',
+    studyNote: 'A execução i começa no segundo do relógio semente + i, como <code>sa_study --seed S --runs N</code> ' +
+      'a corre. As barras mostram onde ficam os melhores pontos das execuções.',
+    studyStart: 'Fazer o estudo',
+    cancel: 'Cancelar',
+    studyProgress: 'Execuções feitas',
+    resultRuns: 'Execuções',
+    resultExact: 'No ótimo exato',
+    resultGlobal: 'No pico global',
+    resultSecond: 'No segundo pico',
+    resultMean: 'Melhor valor médio',
+    resultTime: 'Tempo por execução',
+    studyCsvSummary: 'O estudo como <code>sa_study --csv</code> o escreve',
+    studyCsvLabel: 'O estudo em CSV',
+    studyPlotLabel: 'f no intervalo, com um histograma de onde as execuções acabaram',
+    timeLeft: (text, left) => `${text}, faltam ${left}`,
+    studyDone: (runs, seconds) => `Feito: ${runs} em ${seconds} s.`,
+    cancelled: (done) => `Cancelado após ${done}: sem resultados.`,
+    outdated: 'Os campos mudaram desde então: corra de novo para o esquema que eles têm.',
+    shareOf: (share, count) => `${share} (${count})`,
+    medianTime: (time) => `cerca de ${time} µs (mediana)`,
+    studyCaption: (schedule, seed) => `${schedule}; semente ${seed}.`,
+
+    populationTitle: 'Muitas execuções a arrefecer juntas, contra o equilíbrio',
+    populationNote: 'Todas as execuções do estudo, arrefecidas juntas: no fim de cada nível, onde estão (as barras, o ' +
+      'seu x atual) e onde as poria a distribuição de Boltzmann da grelha à T desse nível, proporcional a ' +
+      'exp(f(x)/T) (sombreado). Trocar um dígito ao acaso é um movimento simétrico, por isso essa distribuição é o ' +
+      'equilíbrio para que esta mesma cadeia tende. A distância é a variação total sobre as colinas de f: 0 quando ' +
+      'as execuções ocupam cada colina na sua parte de equilíbrio, 1 quando não ocupam nada dela.',
+    populationStart: 'Arrefecer as execuções juntas',
+    populationHint: 'Carregue em “Arrefecer as execuções juntas”.',
+    populationProgress: 'Níveis feitos',
+    populationControls: 'Controlos da população',
+    keyRuns: 'onde estão as execuções',
+    keyEquilibrium: 'equilíbrio a esta T',
+    popGlobal: 'No pico global',
+    popSecond: 'No segundo pico',
+    popDistance: 'Distância',
+    populationDone: (levels, seconds) => `Feito: ${levels} em ${seconds} s.`,
+    populationAt: (level, temperature) => `${level}, T = ${temperature}`,
+    againstEquilibrium: (share, equilibrium) => `${share} (equilíbrio ${equilibrium})`,
+    populationPlotLabel: (level, distance) =>
+      `Onde estão as execuções no nível ${level}, contra o equilíbrio; distância ${distance}`,
+    populationChartLabel: 'Frações no pico global e no segundo pico e distância ao equilíbrio, nível a nível',
+    chartShareGlobal: 'pico global',
+    chartShareSecond: 'segundo pico',
+    chartEquilibrium: 'equilíbrio',
+    chartDistance: 'distância',
+    levelText: (level, temperature) => `nível ${level}, T = ${temperature}`,
+
+    sweepTitle: 'Esquemas comparados: tempo até à solução',
+    sweepNote: 'Uma execução que falha pode ser repetida, por isso o número pelo qual escolher um esquema é o tempo ' +
+      'até à solução: as tentativas necessárias para chegar ao ótimo exato com 99 % de probabilidade quando se ' +
+      'recomeça até uma execução acertar. Se uma execução acerta com probabilidade p, são precisas R99 = ln 0,01 / ' +
+      'ln(1 − p) execuções, e TTS99 = R99 × tentativas por execução. Execuções curtas são baratas mas raramente ' +
+      'acertam; as longas acertam muitas vezes mas custam mais do que o acerto compensa: entre elas fica o mínimo. ' +
+      'Cada valor abaixo aceita uma lista (0,8;0,9) ou um intervalo (início:fim:passo); as tentativas por nível, os ' +
+      'bits, a semente e as execuções vêm do esquema acima.',
+    sweepHint: 'Carregue em “Comparar os esquemas” para os desenhar aqui.',
+    sweepAlphas: 'Fatores de arrefecimento',
+    sweepFinals: 'Temperaturas finais',
+    sweepStart: 'Comparar os esquemas',
+    sweepProgress: 'Execuções feitas',
+    sweepCsvSummary: 'As linhas de <code>sa_study --csv</code>',
+    sweepTableLabel: 'Os esquemas comparados, como sa_study --csv os escreve',
+    sweepDone: (schedules, seconds) => `Feito: ${schedules} em ${seconds} s.`,
+    schedules: (n, shown) => `${shown} ${plural(n, 'esquema', 'esquemas')}`,
+    sweepChartLabel: 'Fração de execuções no ótimo exato e TTS99 contra as tentativas por execução, uma linha por fator',
+    chartSuccess: 'ótimo exato',
+    chartTts: 'TTS99 (tentativas)',
+    chartTrialsPerRun: 'tentativas por execução',
+    lessonLeast: (schedule, tts, r99, perRun) =>
+      `O menor TTS99: ${schedule}: ${tts} tentativas, R99 = ${r99} execuções de ${perRun}.`,
+    noSuccess: 'Nenhum esquema chegou ao ótimo exato: não há tempo até à solução.',
+    caseText: (t0, alpha, tFinal, trials, bits) =>
+      `T0 ${t0}, alfa ${alpha}, T final ${tFinal}, ${trials} por nível, ${bits} bits`,
+
+    consoleTitle: 'O próprio sa_demo',
+    consoleNote: 'O programa como corre num terminal: 1 sorteia uma solução, 2 recoze-a, 0 sai. Os seus números ' +
+      'aleatórios têm como semente o segundo do relógio.',
+    clockSecond: 'Segundo do relógio',
+    startAgain: 'Começar de novo',
+    consoleLabel: 'A saída do sa_demo',
+    yourChoice: 'A sua escolha',
+    enter: 'Enter',
+    ended: (status) => `[o sa_demo terminou com o estado ${status}: comece de novo para outra sessão]`,
+    secondName: 'Segundo do relógio',
+
+    footer: 'sa_demo e sa_study: licença MIT. A página funciona aberta do disco; não vai buscar nada.',
+  };
+
+  window.saPage = window.saPage || {};
+  window.saPage.texts = { en, pt };
+})();
