@@ -18,6 +18,8 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <numbers>
+#include <utility>
 
 #include "objective/objective.hpp"
 
@@ -49,7 +51,7 @@ constexpr halves halves_of(double c) {
     return {high, c - high};
 }
 
-constexpr double pi = 3.141592653589793;
+using std::numbers::pi;
 constexpr halves pi_halves = halves_of(pi);
 
 // The true pi in three parts, the first two of 33 bits, so that k times either is exact for any
@@ -132,6 +134,8 @@ struct point_lanes {
         doubles low;
     };
 
+    static doubles in_double(pair value) { return value.high + value.low; }
+
     // a + b exactly (Knuth's TwoSum).
     static pair two_sum(doubles a, doubles b) {
         const doubles sum = a + b;
@@ -191,30 +195,36 @@ struct point_lanes {
     }
 
     // RN64(RN64(sinc * weight) + sum), exactly, as the weighted sums of objective() form it.
-    // Rounding to 64 bits decides often here: a float times 1.1, 0.8 or 0.7, whose binary
-    // digits repeat, lands within 2^-60 of a midpoint between doubles one time in ten.
-    static pair weighted_sum(doubles sinc, double weight, halves weight_halves, doubles sum,
-                             masks& held) {
-        const pair product = exact_product(sinc, weight, weight_halves);
-        const doubles product_low = low_in_64_bits(product, held);
-        const pair high_sum = two_sum(product.high, sum);
-        const pair low_sum = two_sum(high_sum.low, product_low);
-        held &= low_sum.low == 0.0;  // so that the value is high_sum.high + low_sum.high
-        const pair value = two_sum(high_sum.high, low_sum.high);
-        return {value.high, low_in_64_bits(value, held)};
+    // Rounding to 64 bits decides often here: a float times a weight whose binary digits
+    // repeat, as 1.1's do, lands within 2^-60 of a midpoint between doubles one time in ten. A
+    // weight of 1 leaves the sinc as it is, with no product to round.
+    template <std::size_t term>
+    static pair weighted_sum(doubles sinc, doubles sum, masks& held) {
+        if constexpr (f_terms[term].weight == 1.0) {
+            const pair value = two_sum(sinc, sum);
+            return {value.high, low_in_64_bits(value, held)};
+        } else {
+            constexpr double weight = f_terms[term].weight;
+            constexpr halves weight_halves = halves_of(weight);
+            const pair product = exact_product(sinc, weight, weight_halves);
+            const doubles product_low = low_in_64_bits(product, held);
+            const pair high_sum = two_sum(product.high, sum);
+            const pair low_sum = two_sum(high_sum.low, product_low);
+            held &= low_sum.low == 0.0;  // so that the value is high_sum.high + low_sum.high
+            const pair value = two_sum(high_sum.high, low_sum.high);
+            return {value.high, low_in_64_bits(value, held)};
+        }
     }
 
-    // RN53(RN64(sinc + constant)), the first partial sum, which has no product to round.
-    static doubles first_sum(doubles sinc, double constant, masks& held) {
-        const pair value = two_sum(sinc, all(constant));
-        return value.high + low_in_64_bits(value, held);
-    }
-
-    // The same rounded on to double, as objective() keeps its partial sums.
-    static doubles partial_sum(doubles sinc, double weight, halves weight_halves, doubles sum,
-                               masks& held) {
-        const pair value = weighted_sum(sinc, weight, weight_halves, sum, held);
-        return value.high + value.low;
+    // f from its terms' sincs: the partial sums rounded on to double, as objective() keeps
+    // them, and the last sum as it is.
+    template <std::size_t... term>
+    static pair sum_of_terms(const std::array<doubles, f_terms.size()>& sincs, masks& held,
+                             std::index_sequence<term...> /*all but the last*/) {
+        doubles sum = all(f_base);
+        ((sum = in_double(weighted_sum<term>(sincs[term], sum, held))), ...);
+        constexpr std::size_t last = f_terms.size() - 1;
+        return weighted_sum<last>(sincs[last], sum, held);
     }
 
     // split(f) of an f held as high + low, low a multiple of f's 64-bit unit: the float nearest
@@ -238,17 +248,14 @@ struct point_lanes {
         std::memcpy(&x_floats, x_in, sizeof x_floats);
         const doubles x = __builtin_convertvector(x_floats, doubles);
         masks held = (x == 0.0) | ((abs(x) >= 0x1p-26) & (abs(x) <= 2.0));
-        const doubles sinc1 = sinc(x * 4.0, held);  // a float times 4 is a float
-        const doubles sinc2 = sinc(in_single_precision(x * 4.0 + 2.0), held);
-        const doubles sinc3 = sinc(in_single_precision(x * 6.0 - 2.0), held);
-        const doubles sinc4 = sinc(in_single_precision(x * 6.0 - 4.0), held);
-        constexpr halves w2 = halves_of(1.1);
-        constexpr halves w3 = halves_of(0.8);
-        constexpr halves w4 = halves_of(0.7);
-        const doubles sum1 = first_sum(sinc1, 0.4, held);
-        const doubles sum2 = partial_sum(sinc2, 1.1, w2, sum1, held);
-        const doubles sum3 = partial_sum(sinc3, 0.8, w3, sum2, held);
-        const pair f = weighted_sum(sinc4, 0.7, w4, sum3, held);
+        std::array<doubles, f_terms.size()> sincs{};
+        // Unrolled, so that the terms' long chains of operations overlap.
+#pragma GCC unroll 4
+        for (std::size_t i = 0; i < f_terms.size(); ++i) {
+            const sinc_term& term = f_terms[i];
+            sincs[i] = sinc(in_single_precision(x * term.factor + term.offset), held);
+        }
+        const pair f = sum_of_terms(sincs, held, std::make_index_sequence<f_terms.size() - 1>{});
         split_into(f, rounded, rest);
         std::memcpy(held_out, &held, sizeof held);
     }

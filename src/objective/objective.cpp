@@ -1,6 +1,9 @@
 #include "objective/objective.hpp"
 
+#include <array>
 #include <cmath>
+#include <cstddef>
+#include <numbers>
 
 #include "extended/extended.hpp"
 
@@ -8,15 +11,14 @@ namespace sa {
 
 namespace {
 
-constexpr double pi = 3.141592653589793;
+using std::numbers::pi;
 
-// factor * x (+ offset), formed in extended precision and rounded once to single.
-float sinc_argument(float x, float factor) {
-    return static_cast<float>(extended(static_cast<long double>(factor) * x));
-}
-float sinc_argument(float x, float factor, float offset) {
-    return static_cast<float>(extended(extended(static_cast<long double>(factor) * x) +
-                                       static_cast<long double>(offset)));
+// factor * x + offset, formed in extended precision and rounded once to single. An offset of
+// 0 is not added: that changes at most the sign of a zero, whose sinc is 1 either way.
+float sinc_argument(float x, const sinc_term& term) {
+    const long double product = extended(static_cast<long double>(term.factor) * x);
+    return static_cast<float>(
+        term.offset == 0.0F ? product : extended(product + static_cast<long double>(term.offset)));
 }
 
 // t * pi in extended precision.
@@ -35,10 +37,11 @@ float sinc_from_sine(float t, double sine) {
                      : static_cast<float>(extended(static_cast<long double>(sine) / pi_times(t)));
 }
 
-// weight * sinc + sum, each step in extended precision.
+// weight * sinc + sum, each step in extended precision; a weight of 1 multiplies by nothing.
 long double weighted_sum(float sinc, double weight, double sum) {
-    return extended(extended(static_cast<long double>(sinc) * weight) +
-                    static_cast<long double>(sum));
+    const long double product = weight == 1.0 ? static_cast<long double>(sinc)
+                                              : extended(static_cast<long double>(sinc) * weight);
+    return extended(product + static_cast<long double>(sum));
 }
 
 }  // namespace
@@ -48,23 +51,26 @@ float sinc(float t) {
 }
 
 long double objective(float x) {
-    const float t1 = sinc_argument(x, 4.0F);
-    const float t2 = sinc_argument(x, 4.0F, 2.0F);
-    const float t3 = sinc_argument(x, 6.0F, -2.0F);
-    const float t4 = sinc_argument(x, 6.0F, -4.0F);
-    // All four sines come before any quotient, so the slow extended divisions overlap
-    // the later sines instead of waiting between them.
-    const double sine1 = sine_of_pi_times(t1);
-    const double sine2 = sine_of_pi_times(t2);
-    const double sine3 = sine_of_pi_times(t3);
-    const double sine4 = sine_of_pi_times(t4);
-
+    // All the sines come before any quotient, so that the slow extended divisions overlap the
+    // later sines instead of waiting between them.
+    std::array<float, f_terms.size()> t{};
+    std::array<double, f_terms.size()> sine{};
+#pragma GCC unroll 4
+    for (std::size_t i = 0; i < f_terms.size(); ++i) {
+        t[i] = sinc_argument(x, f_terms[i]);
+    }
+#pragma GCC unroll 4
+    for (std::size_t i = 0; i < f_terms.size(); ++i) {
+        sine[i] = sine_of_pi_times(t[i]);
+    }
     // Each partial sum is rounded to double; the last one is returned unrounded.
-    auto sum = static_cast<double>(extended(static_cast<long double>(sinc_from_sine(t1, sine1)) +
-                                            static_cast<long double>(0.4)));
-    sum = static_cast<double>(weighted_sum(sinc_from_sine(t2, sine2), 1.1, sum));
-    sum = static_cast<double>(weighted_sum(sinc_from_sine(t3, sine3), 0.8, sum));
-    return weighted_sum(sinc_from_sine(t4, sine4), 0.7, sum);
+    double sum = f_base;
+#pragma GCC unroll 4
+    for (std::size_t i = 0; i + 1 < f_terms.size(); ++i) {
+        sum = static_cast<double>(
+            weighted_sum(sinc_from_sine(t[i], sine[i]), f_terms[i].weight, sum));
+    }
+    return weighted_sum(sinc_from_sine(t.back(), sine.back()), f_terms.back().weight, sum);
 }
 
 split_value split(long double f) {

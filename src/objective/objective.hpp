@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <span>
 
 #include "extended/extended.hpp"
@@ -8,6 +9,23 @@
 //   f(x) = 0.4 + sinc(4x) + 1.1 sinc(4x + 2) + 0.8 sinc(6x - 2) + 0.7 sinc(6x - 4).
 
 namespace sa {
+
+// One of f's terms: weight * sinc(factor * x + offset).
+struct sinc_term {
+    float factor;
+    float offset;
+    double weight;
+};
+
+// f(x) = f_base + the sum of f_terms, added in this order. Every evaluation of f reads them
+// here: the extended one, the one in double, and the smooth one that finds f's hills.
+inline constexpr double f_base = 0.4;
+inline constexpr std::array<sinc_term, 4> f_terms{{
+    {4.0F, 0.0F, 1.0},
+    {4.0F, 2.0F, 1.1},
+    {6.0F, -2.0F, 0.8},
+    {6.0F, -4.0F, 0.7},
+}};
 
 // Normalised sinc, sin(pi t) / (pi t), with sinc(0) = 1.
 float sinc(float t);

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <numbers>
 #include <numeric>
@@ -11,24 +10,9 @@ namespace sa {
 
 namespace {
 
-// ---- f as a smooth function: the sum of sincs that objective() rounds at every step, here in
-// double throughout. Its shape, not its rounded values, says where its hills are: near a flat
+// ---- f as a smooth function: the sum of f_terms that objective() rounds at every step, here
+// in double throughout. Its shape, not its rounded values, says where its hills are: near a flat
 // top or valley the rounded values wiggle, and a climb over them stops anywhere.
-
-struct sinc_term {
-    double weight;
-    double factor;
-    double offset;
-};
-
-// f(x) = 0.4 + the sum of weight * sinc(factor * x + offset).
-constexpr double f_base = 0.4;
-constexpr std::array<sinc_term, 4> f_terms{{
-    {1.0, 4.0, 0.0},
-    {1.1, 4.0, 2.0},
-    {0.8, 6.0, -2.0},
-    {0.7, 6.0, -4.0},
-}};
 
 using std::numbers::pi;
 
