@@ -281,17 +281,6 @@ sa::grid_cache& grids() {
     return cache;
 }
 
-// The highest point of a hill.
-int top_of(const sa::tabulated_space& space, const sa::peak_range& hill) {
-    int top = hill.first;
-    for (int d = hill.first; d <= hill.last; ++d) {
-        if (space.value_at(d).unrounded() > space.value_at(top).unrounded()) {
-            top = d;
-        }
-    }
-    return top;
-}
-
 val point(const sa::tabulated_space& space, int d) {
     val marked = val::object();
     marked.set("d", d);
@@ -308,7 +297,7 @@ void set_range(val& marked, const sa::tabulated_space& space, const sa::peak_ran
 
 // A hill as the grid has it: its highest point and its range.
 val grid_hill(const sa::tabulated_space& space, const sa::peak_range& range) {
-    val marked = point(space, top_of(space, range));
+    val marked = point(space, space.highest_in(range.first, range.last));
     set_range(marked, space, range);
     return marked;
 }
