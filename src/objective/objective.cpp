@@ -37,10 +37,12 @@ float sinc_from_sine(float t, double sine) {
                      : static_cast<float>(extended(static_cast<long double>(sine) / pi_times(t)));
 }
 
-// weight * sinc + sum, each step in extended precision; a weight of 1 multiplies by nothing.
-long double weighted_sum(float sinc, double weight, double sum) {
-    const long double product = weight == 1.0 ? static_cast<long double>(sinc)
-                                              : extended(static_cast<long double>(sinc) * weight);
+// sinc times the term's weight, plus sum, each step in extended precision; a weight of 1
+// multiplies by nothing.
+long double weighted_sum(float sinc, const sinc_term& term, double sum) {
+    const long double product = term.weight == 1.0
+                                    ? static_cast<long double>(sinc)
+                                    : extended(static_cast<long double>(sinc) * term.weight);
     return extended(product + static_cast<long double>(sum));
 }
 
@@ -67,10 +69,9 @@ long double objective(float x) {
     double sum = f_base;
 #pragma GCC unroll 4
     for (std::size_t i = 0; i + 1 < f_terms.size(); ++i) {
-        sum = static_cast<double>(
-            weighted_sum(sinc_from_sine(t[i], sine[i]), f_terms[i].weight, sum));
+        sum = static_cast<double>(weighted_sum(sinc_from_sine(t[i], sine[i]), f_terms[i], sum));
     }
-    return weighted_sum(sinc_from_sine(t.back(), sine.back()), f_terms.back().weight, sum);
+    return weighted_sum(sinc_from_sine(t.back(), sine.back()), f_terms.back(), sum);
 }
 
 split_value split(long double f) {
