@@ -442,6 +442,7 @@ class stepped_run {
         done.set("temperature", level.temperature);
         done.set("improving", level.improving);
         done.set("worsening", level.worsening);
+        done.set("worseTried", level.worse_tried());
         done.set("trials", level.trials);
         done.set("x", level.x);
         done.set("value", level.fo);
@@ -527,6 +528,9 @@ val sweep(const val& fields, const val& style, const val& on_trials) {
                      [&](std::int64_t done) { on_trials(static_cast<double>(done), trials); });
     val result = val::object();
     result.set("csv", sa::study_csv(made.results, {planned->seed, 0, true}));
+    const std::optional<std::size_t> least = sa::least_time_to_solution(
+        made.results, sa::success_measure::exact_optimum, sa::tts_target, sa::tts_unit::trials);
+    result.set("least", least ? val(static_cast<double>(*least)) : val::null());
     return result;
 }
 

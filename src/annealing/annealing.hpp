@@ -273,6 +273,10 @@ struct level_summary {
     float x;             // x of the current solution after the level
     float fo;            // its accumulated value
     float best_fo;       // the best accumulated value so far
+
+    // Moves tried that would not raise the value, taken or not: an improving move is always
+    // taken.
+    int worse_tried() const { return trials - improving; }
     bool operator==(const level_summary&) const = default;
 };
 using level_observer = std::function<void(const level_summary&)>;

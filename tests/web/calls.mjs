@@ -94,9 +94,14 @@ describe('sa.sweep', () => {
   ];
   for (const [name, params, style] of sweeps) {
     test(`gives sa_study --csv's rows in its order: ${name}`, async (t) => {
-      const rows = await page.evaluate((p, s) => window.sa.sweep(p, s ? { numberStyle: s } : {}), params, style);
+      const { rows, least } = await page.evaluate(async (p, s) => {
+        const found = await window.sa.sweep(p, s ? { numberStyle: s } : {});
+        return { rows: [...found], least: found.least };
+      }, params, style);
       const native = rowsOf(nativeStudy(options['sa-study'], argumentsOf(params, style)));
       assert.deepEqual(rows.map(withoutTimings), native.map(withoutTimings));
+      const times = native.map((row) => row.tts99_trials ?? Infinity);
+      assert.equal(least, times.indexOf(Math.min(...times)));
       t.diagnostic(`${rows.length} schedules, ${sum(rows.map((row) => Object.keys(withoutTimings(row)).length))} fields compared with sa_study --csv`);
     });
   }

@@ -69,8 +69,7 @@
       this.best = { x: start.x, f: start.f };
       this.last = null;
       this.trail = [];
-      this.levels = [];  // each closed level, with the worse moves tried in it
-      this.worseTried = 0;
+      this.levels = [];  // each closed level
       this.table.tBodies[0].replaceChildren();
       this.csv.textContent = '';
       this.csvRows = 0;
@@ -219,16 +218,12 @@
           this.trail.shift();
         }
       }
-      if (!trial.improves) {
-        ++this.worseTried;
-      }
       this.last = trial;
       this.previous = this.point;
       this.point = { x: trial.x, f: trial.f };
       this.best = { x: trial.bestX, f: trial.bestF };
       if (trial.levelDone !== undefined) {
-        newLevels.push({ ...trial.levelDone, worseTried: this.worseTried });
-        this.worseTried = 0;
+        newLevels.push(trial.levelDone);
       }
     }
 

@@ -3,7 +3,7 @@
 // Schedules compared by their time to solution (sa.sweep): for lists of T0, cooling factors and
 // final temperatures, the share of runs on the exact optimum and TTS99 against the trials a run
 // makes, a line per cooling factor, the least named. The rows are sa_study's, as its CSV
-// writes them; the view only draws them and picks the least.
+// writes them; the view only draws them.
 (function () {
   const { language, Job, Chart, palette } = window.saPage;
   const { describe, tables } = window.saPage.messages;
@@ -99,10 +99,10 @@
       }
     }
 
-    // The row with the least TTS99, or null when no run reached the exact optimum.
+    // The row with the least TTS99, as the study names it, or null when no run reached the
+    // exact optimum.
     leastRow() {
-      const reached = (this.rows ?? []).filter((row) => row.tts99_trials !== null);
-      return reached.reduce((least, row) => (least === null || row.tts99_trials < least.tts99_trials ? row : least), null);
+      return this.rows?.least == null ? null : this.rows[this.rows.least];
     }
 
     describeRow(row) {

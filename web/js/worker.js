@@ -65,7 +65,7 @@ function saWorkerMain(scope, createSaModule, moduleFailure) {
     study: runStudy,
     population: (sa, payload, report) => accepted(sa.population(checked(sa, payload), payload.bins, report)),
     sweep: (sa, { fields, style }, report) =>
-      accepted(sa.sweep(fields, style, (trialsDone, trials) => report({ trialsDone, trials }))).csv,
+      accepted(sa.sweep(fields, style, (trialsDone, trials) => report({ trialsDone, trials }))),
   };
 
   scope.onmessage = async (event) => {
