@@ -83,12 +83,12 @@ std::optional<std::string> read_option(const std::string& name, const std::strin
         command.given.push_back(*field);
         return read_request_field(*field, text, command.request);
     }
-    if (name == "--trace") {
-        return std::nullopt;  // CLI11 reads a flag's value
+    if (name == "--csv" || name == "--plot") {
+        std::string& path = name == "--csv" ? command.csv_path : command.plot_path;
+        path = text;
+        return path_fault(name, text);
     }
-    std::string& path = name == "--csv" ? command.csv_path : command.plot_path;
-    path = text;
-    return path_fault(name, text);
+    return std::nullopt;  // a flag, --trace or --population, whose value CLI11 reads
 }
 
 // What only a trace or a population refuses: a sweep, each other, and the options of a study

@@ -32,9 +32,10 @@ head -1 trace.csv | grep -qx 'level,temperature,accepted_improving,accepted_wors
 [ "$(wc -l <trace.csv)" -eq 228 ] || fail "the demo's trace should have 227 levels"
 "$study" --trace --seed 5 --csv - 2>/dev/null | cmp -s - trace.csv || fail "--csv - is not the trace's CSV"
 
-# A population is the same at any --jobs, a CSV row per level.
+# A population is the same at any --jobs, a CSV row per level, and writes no other file.
 pop="--population --seed 3 --runs 500 --t0 1 --alpha 0.9 --t-final 0.001"
-"$study" $pop --jobs 1 --csv pop1.csv >pop.txt
+mkdir alone && (cd alone && "$study" $pop --jobs 1 --csv ../pop1.csv >../pop.txt)
+[ -z "$(ls -A alone)" ] || fail "--population without --plot wrote $(ls -A alone)"
 "$study" $pop --jobs 2 --csv pop2.csv >/dev/null
 head -1 pop1.csv | grep -qx 'level,temperature,runs,share_global_peak,boltzmann_global_peak,share_second_peak,boltzmann_second_peak,tv_distance' ||
   fail "the population's CSV heading is wrong"
