@@ -80,5 +80,22 @@
     }
   }
 
+  // A view whose figures a Job finds from the schedule's fields: `clear()` takes them off and
+  // says whether there were any.
+  class JobView {
+    setReady(ready) {
+      this.job.setReady(ready);
+    }
+
+    // The fields have changed: the figures on show, or on their way, are of other ones.
+    setOutdated() {
+      this.job.cancel();
+      if (this.clear()) {
+        this.job.status.textContent = language.t('outdated');
+      }
+    }
+  }
+
   window.saPage.Job = Job;
+  window.saPage.JobView = JobView;
 })();

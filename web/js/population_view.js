@@ -5,7 +5,7 @@
 // landscape, with the shares on the two highest peaks and the distance from the equilibrium
 // drawn as the levels go by. Every figure is the batch engine's; the view only draws.
 (function () {
-  const { language, Job, Chart } = window.saPage;
+  const { language, Job, JobView, Chart } = window.saPage;
   const bins = 100;
   const levelTime = 10000;  // milliseconds that playing every level takes, at most
   const colors = {
@@ -13,8 +13,9 @@
     equilibriumEdge: '#15803d', global: '#1d4ed8', second: '#7e22ce', distance: '#111827',
   };
 
-  class PopulationView {
+  class PopulationView extends JobView {
     constructor({ plot, chart, job, error, play, level, readout, fields, checked }) {
+      super();
       Object.assign(this, { plot, error, play, level, readout, fields, checked });
       this.chart = new Chart(chart);
       this.job = new Job(job);
@@ -32,18 +33,14 @@
       this.showLevel(0);
     }
 
-    setReady(ready) {
-      this.job.setReady(ready);
-    }
-
-    setOutdated() {
-      this.job.cancel();  // what it would find is of fields that are no more
-      if (this.levels) {
-        this.levels = null;
-        this.setPlaying(false);
-        this.showLevel(0);
-        this.job.status.textContent = language.t('outdated');
+    clear() {
+      if (!this.levels) {
+        return false;
       }
+      this.levels = null;
+      this.setPlaying(false);
+      this.showLevel(0);
+      return true;
     }
 
     // Cools the runs of the fields together; resolves to the levels, or null.

@@ -5,13 +5,14 @@
 // Results stand only for the fields they were run with: once those change, or a study is
 // cancelled, the figures go, so that nothing outdated looks current.
 (function () {
-  const { language, Job } = window.saPage;
+  const { language, Job, JobView } = window.saPage;
   const { inWords } = window.saPage.messages;
   const bins = 100;
   const colors = { bars: 'rgba(37, 99, 235, 0.35)', barEdge: '#1d4ed8', text: '#1f2937' };
 
-  class StudyView {
+  class StudyView extends JobView {
     constructor({ plot, job, error, results, caption, csv, fields, checked }) {
+      super();
       Object.assign(this, { plot, error, results, caption, csv, fields, checked });
       this.job = new Job(job);
       this.shown = null;  // the result on show, and the schedule it is of
@@ -21,19 +22,13 @@
       this.show();
     }
 
-    // Whether the fields hold a schedule and runs that can be studied.
-    setReady(ready) {
-      this.job.setReady(ready);
-    }
-
-    // The fields have changed: the figures on show, or on their way, are of other ones.
-    setOutdated() {
-      this.job.cancel();  // what it would find is of fields that are no more
-      if (this.shown) {
-        this.shown = null;
-        this.show();
-        this.job.status.textContent = language.t('outdated');
+    clear() {
+      if (!this.shown) {
+        return false;
       }
+      this.shown = null;
+      this.show();
+      return true;
     }
 
     // Runs the study of the fields; resolves to its result, or null if it did not finish.

@@ -5,7 +5,7 @@
 // makes, a line per cooling factor, the least named. The rows are sa_study's, as its CSV
 // writes them; the view only draws them.
 (function () {
-  const { language, Job, Chart, palette } = window.saPage;
+  const { language, Job, JobView, Chart, palette } = window.saPage;
   const { describe, tables } = window.saPage.messages;
   const paramOf = { 'sweep-t0': 't0', 'sweep-alpha': 'alpha', 'sweep-t-final': 'tFinal' };
   // README's sweep: T0 1 and five cooling factors, each cooled on to seven final temperatures.
@@ -15,8 +15,9 @@
     'sweep-t-final': '0.1,0.01,0.001,0.0001,0.00001,0.000001,0.0000001',
   };
 
-  class SweepView {
+  class SweepView extends JobView {
     constructor({ form, chart, job, error, least, table, scheduleFields, onChange }) {
+      super();
       Object.assign(this, { form, error, least, table, scheduleFields, onChange });
       this.chart = new Chart(chart);
       this.job = new Job(job);
@@ -51,17 +52,13 @@
       this.setOutdated();
     }
 
-    setReady(ready) {
-      this.job.setReady(ready);
-    }
-
-    setOutdated() {
-      this.job.cancel();  // what it would find is of fields that are no more
-      if (this.rows) {
-        this.rows = null;
-        this.show();
-        this.job.status.textContent = language.t('outdated');
+    clear() {
+      if (!this.rows) {
+        return false;
       }
+      this.rows = null;
+      this.show();
+      return true;
     }
 
     // Runs the sweep; resolves to its rows, or null.
