@@ -1,5 +1,5 @@
 // The libraries as the page sees them, through embind: sa_demo's session, a schedule checked
-// by the study's own rules, a run stepped trial by trial, a study run in chunks, a sweep, many
+// by the request's own rules, a run stepped trial by trial, a study run in chunks, a sweep, many
 // runs followed level by level against the equilibrium, and the grid they run on. Every number
 // the page shows, and every fault it finds in a value, comes from here; the page only draws
 // and puts faults into words.
@@ -18,6 +18,7 @@
 
 #include "console/console.hpp"
 #include "objective/objective.hpp"
+#include "request/request.hpp"
 #include "study/study.hpp"
 #include "study_output/study_output.hpp"
 

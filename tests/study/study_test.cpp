@@ -43,11 +43,10 @@ TEST(StudyRequest, ListsAndRangesSweepEveryCombinationInAFixedOrder) {
     EXPECT_EQ(cases[5].schedule.t_final, static_cast<double>(0.3F));
     EXPECT_EQ(cases[5].schedule.trials_per_level, 6);  // bits / 2, as the demo has it
     EXPECT_EQ(cases[5].bits, 12);
-    EXPECT_EQ(*sa::read_wholes("2:8:3"), (std::vector<std::int64_t>{2, 5, 8}));
 }
 
-// A front end's caps refuse with the same rules, and a number style reads a decimal comma.
-TEST(StudyRequest, CapsAndNumberStylesAreParametersOfTheSameRules) {
+// A front end's caps refuse with the same rules.
+TEST(StudyRequest, CapsAreParametersOfTheSameRules) {
     using enum sa::study_field;
     const sa::study_caps page{100'000, 1};
     const auto two = sa::plan_study(request_of({{alpha, "0.9,0.95"}}), 1, page);
@@ -64,15 +63,6 @@ TEST(StudyRequest, CapsAndNumberStylesAreParametersOfTheSameRules) {
     ASSERT_FALSE(costly);
     EXPECT_EQ(costly.error().kind, sa::fault_kind::too_many_trials);
     EXPECT_EQ(costly.error().shown, "1.8e+06");  // 1000 runs of 1816 trials
-
-    const sa::number_style comma{',', ';'};
-    EXPECT_EQ(request_of({{t0, "0,5;1,5:2,5:0,5"}}, comma).t0,
-              (std::vector<float>{0.5F, 1.5F, 2.0F, 2.5F}));
-    sa::study_request request;
-    const std::optional<sa::fault> dot = sa::read_field(t0, "0.5", request, comma);
-    ASSERT_TRUE(dot);
-    EXPECT_EQ(dot->kind, sa::fault_kind::not_a_number);
-    EXPECT_EQ(dot->field, t0);
 }
 
 // Run i is what sa_demo prints for choices 1 and 2 when started in clock second seed + i.

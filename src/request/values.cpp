@@ -2,7 +2,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "study/study.hpp"
+#include "request/request.hpp"
 
 // The grammar of a field's values, the same for every front end: a value, or a list of values
 // and ranges start:stop:step.

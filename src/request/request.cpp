@@ -1,6 +1,6 @@
-#include <cmath>
+#include "request/request.hpp"
 
-#include "study/study.hpp"
+#include <cmath>
 
 // The rules a request's values meet, each field read by them in the order its values are
 // typed, so that the first fault is the one reported.

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <type_traits>
 
-#include "study/study.hpp"
+#include "request/request.hpp"
 
 namespace sa {
 
@@ -80,19 +80,6 @@ std::string listed(const std::vector<std::string>& words, const char* last) {
         text += words[i];
     }
     return text;
-}
-
-encoding study_encoding(int bits) {
-    return encoding_with(bits, demo_problem.x_min, demo_problem.x_max);
-}
-
-std::string describe_case(const study_case& study) {
-    const schedule_params& s = study.schedule;
-    const std::string law = takes_alpha(s.law) ? "alpha " + shortest(alpha_of(s.law))
-                                               : std::string(spelling_of(s.law).title) + " cooling";
-    return format("T0 %s, %s, final T %s, %s per level, %d bits", shortest(s.t0).c_str(),
-                  law.c_str(), shortest(s.t_final).c_str(),
-                  count_of(s.trials_per_level, "trial", "trials").c_str(), study.bits);
 }
 
 namespace {
