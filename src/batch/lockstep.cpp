@@ -13,8 +13,8 @@ namespace sa {
 
 namespace {
 
-// Runs advanced together on one thread: enough to overlap one run's table reads and
-// arithmetic with the others'. More only lengthens each step through them.
+// Runs advanced together on one thread: on a table the caches hold, enough to overlap one
+// run's table reads and arithmetic with the others'; more only lengthens each step through them.
 constexpr std::size_t group_width = 4;
 
 // The standard's recurrence for std::mt19937 (Matsumoto and Nishimura), written as whole-state
@@ -233,10 +233,13 @@ template <bool far_table>
 void anneal_all(const tabulated_space& space, const schedule_params& schedule,
                 std::span<lockstep_run> runs, const trial_counter& count,
                 const level_positions& observe) {
+    // On a table too large for the caches, twice as many runs go together, so that twice as
+    // many of their fetches are on their way at once.
+    constexpr std::size_t width = far_table ? 2 * group_width : group_width;
     std::size_t i = 0;
-    for (; i + group_width <= runs.size(); i += group_width) {
-        anneal_group<group_width, far_table>(space, schedule, runs.subspan(i).first<group_width>(),
-                                             count, observe);
+    for (; i + width <= runs.size(); i += width) {
+        anneal_group<width, far_table>(space, schedule, runs.subspan(i).first<width>(), count,
+                                       observe);
     }
     for (; i < runs.size(); ++i) {
         anneal_group<1, far_table>(space, schedule, runs.subspan(i).first<1>(), count, observe);

@@ -99,6 +99,10 @@ grid_x::grid_x(const encoding& enc)
           enc.n_bits < 29),
       line_{enc.x_min, static_cast<double>(enc.x_min) - enc.x_max, 1.0 / enc.d_max} {}
 
+// Four points at a time where the processor has AVX2.
+#if defined(__x86_64__)
+[[gnu::target_clones("avx2", "default")]]
+#endif
 void grid_x::fill(int first, std::span<float> x) const {
     std::array<std::uint32_t, block_size> certain{};
     float* const out = x.data();
