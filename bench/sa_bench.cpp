@@ -17,7 +17,7 @@
 namespace {
 
 const sa::encoding demo_encoding = sa::encoding_for(sa::demo_problem);
-const sa::schedule_params demo_schedule = sa::demo_schedule(demo_encoding);
+const sa::cooling_schedule demo_schedule = sa::demo_schedule(demo_encoding);
 const std::int64_t trials_per_run = sa::trials_per_run(demo_schedule);
 // Walks the grid in a stride that visits every region of the interval in turn.
 constexpr int grid_stride = 7919;

@@ -18,46 +18,46 @@ long double literal_bits_to_x(const sa::bit_vector& v, const sa::encoding& enc) 
 }
 
 // Lowers `temperature`, that of level k - 1, to that of level k, as each law defines it.
-void lower_to_level(const sa::schedule_params& schedule, int k, double& temperature) {
-    const double t0 = schedule.t0;
-    const double t_final = schedule.t_final;
-    if (const auto* linear = std::get_if<sa::linear>(&schedule.law)) {
+void lower_to_level(const sa::cooling_schedule& schedule, int k, double& temperature) {
+    const double t0 = schedule.t0();
+    const double t_final = schedule.t_final();
+    if (const auto* linear = std::get_if<sa::linear>(&schedule.law())) {
         const int L = linear->levels;
         temperature = t0 - k * (t0 - t_final) / L;
-    } else if (const auto* lundy_mees = std::get_if<sa::lundy_mees>(&schedule.law)) {
+    } else if (const auto* lundy_mees = std::get_if<sa::lundy_mees>(&schedule.law())) {
         const int L = lundy_mees->levels;
         const double beta = (t0 - t_final) / (L * t0 * t_final);
         temperature = std::max(t_final, temperature / (1 + beta * temperature));
     } else {
-        const double alpha = std::get<sa::geometric>(schedule.law).alpha;
+        const double alpha = std::get<sa::geometric>(schedule.law()).alpha;
         temperature = static_cast<double>(static_cast<long double>(temperature) * alpha);
     }
 }
 
 // Geometric cooling goes on while T is above the final T, the other laws for L levels.
-bool goes_on(const sa::schedule_params& schedule, int levels, double temperature) {
-    if (const auto* linear = std::get_if<sa::linear>(&schedule.law)) {
+bool goes_on(const sa::cooling_schedule& schedule, int levels, double temperature) {
+    if (const auto* linear = std::get_if<sa::linear>(&schedule.law())) {
         return levels < linear->levels;
     }
-    if (const auto* lundy_mees = std::get_if<sa::lundy_mees>(&schedule.law)) {
+    if (const auto* lundy_mees = std::get_if<sa::lundy_mees>(&schedule.law())) {
         return levels < lundy_mees->levels;
     }
-    return temperature > schedule.t_final;
+    return temperature > schedule.t_final();
 }
 
 }  // namespace
 
-sa::run_report reference_run(const sa::encoding& enc, const sa::schedule_params& schedule,
+sa::run_report reference_run(const sa::encoding& enc, const sa::cooling_schedule& schedule,
                              sa::solution& cur, sa::random_engine& engine,
                              std::vector<reference_level>* levels_seen) {
     sa::solution best = cur;
     const auto start_x = static_cast<float>(literal_bits_to_x(cur.bits, enc));
     float best_x = start_x;
-    double temperature = schedule.t0;
+    double temperature = schedule.t0();
     int levels = 0;
     while (goes_on(schedule, levels, temperature)) {
         reference_level accepted{0, 0};
-        for (int trial = 0; trial < schedule.trials_per_level; ++trial) {
+        for (int trial = 0; trial < schedule.trials_per_level(); ++trial) {
             const int k = sa::random_int(engine, enc.n_bits);
             const auto x_old = static_cast<float>(literal_bits_to_x(cur.bits, enc));
             sa::flip_bit(cur.bits, k);
@@ -90,5 +90,5 @@ sa::run_report reference_run(const sa::encoding& enc, const sa::schedule_params&
     }
     cur = best;
     return {start_x, best_x, best.fo,
-            static_cast<std::int64_t>(levels) * schedule.trials_per_level};
+            static_cast<std::int64_t>(levels) * schedule.trials_per_level()};
 }

@@ -15,6 +15,6 @@ struct reference_level {
 };
 
 // The run; each level's accepted moves are appended to `levels` when it is given.
-sa::run_report reference_run(const sa::encoding& enc, const sa::schedule_params& schedule,
+sa::run_report reference_run(const sa::encoding& enc, const sa::cooling_schedule& schedule,
                              sa::solution& cur, sa::random_engine& engine,
                              std::vector<reference_level>* levels = nullptr);

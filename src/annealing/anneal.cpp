@@ -41,9 +41,9 @@ trial_outcome annealing_run::trial(double temperature, random_engine& engine) {
     return outcome;
 }
 
-scheduled_run::scheduled_run(const encoding& enc, const schedule_params& schedule,
+scheduled_run::scheduled_run(const encoding& enc, const cooling_schedule& schedule,
                              const solution& start)
-    : schedule_(schedule), run_(enc, start), step_{0, schedule.t0} {
+    : schedule_(schedule), run_(enc, start), step_{0, schedule.t0()} {
     open_level();
 }
 
@@ -72,14 +72,14 @@ level_summary scheduled_run::close_level() {
 trial_step scheduled_run::trial(random_engine& engine) {
     const trial_outcome outcome = run_.trial(step_.temperature, engine);
     count(outcome);
-    if (level_.trials < schedule_.trials_per_level) {
+    if (level_.trials < schedule_.trials_per_level()) {
         return {outcome, level_, false};
     }
     return {outcome, close_level(), true};
 }
 
 level_summary scheduled_run::level(random_engine& engine) {
-    while (level_.trials < schedule_.trials_per_level) {
+    while (level_.trials < schedule_.trials_per_level()) {
         count(run_.trial(step_.temperature, engine));
     }
     return close_level();
@@ -98,7 +98,7 @@ run_report scheduled_run::report() const {
     return {run_.start_x(), run_.best_x(), run_.best().fo, trials_made_};
 }
 
-run_report anneal(const encoding& enc, const schedule_params& schedule, solution& cur,
+run_report anneal(const encoding& enc, const cooling_schedule& schedule, solution& cur,
                   random_engine& engine, const level_observer& observe) {
     scheduled_run run(enc, schedule, cur);
     run.to_end(engine, observe);

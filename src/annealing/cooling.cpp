@@ -1,12 +1,38 @@
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 #include "annealing/annealing.hpp"
+#include "text/text.hpp"
 
 namespace sa {
 
 double cool(double temperature, double alpha) {
     return static_cast<double>(extended(static_cast<long double>(temperature) * alpha));
+}
+
+std::optional<fault> geometric::parameter_fault(double alpha) {
+    const std::string shown = shortest_double(alpha);
+    if (alpha <= 0.0 || alpha >= 1.0) {
+        return fault{fault_kind::not_a_factor, std::nullopt, shown, shown, ""};
+    }
+    const auto rounded = static_cast<float>(alpha);
+    if (rounded == 1.0F) {
+        return fault{fault_kind::rounds_to_one, std::nullopt, shown, shown,
+                     shortest(std::nextafter(1.0F, 0.0F))};
+    }
+    if (rounded == 0.0F) {
+        return fault{fault_kind::rounds_to_zero, std::nullopt, shown, shown, ""};
+    }
+    return std::nullopt;
+}
+
+std::optional<fault> fixed_levels::parameter_fault(std::int64_t levels) {
+    if (levels >= 1 && levels <= max_trials_per_run) {
+        return std::nullopt;
+    }
+    const std::string typed = std::to_string(levels);
+    return fault{fault_kind::out_of_range, std::nullopt, typed, typed, "from 1 to 10^9"};
 }
 
 double geometric::next(const cooling_step& step, const temperature_span& /*span*/) const {
@@ -57,6 +83,86 @@ std::optional<cooling> law_named(std::string_view name) {
         return spelling_of(law).name == name;
     });
     return named == laws.end() ? std::nullopt : std::optional<cooling>(*named);
+}
+
+std::optional<fault> law_fault(const cooling& law) {
+    return std::visit(
+        [](const auto& some_law) -> std::optional<fault> {
+            std::optional<fault> wrong = some_law.own_fault();
+            return wrong ? std::optional(in_field(*wrong, some_law.parameter)) : std::nullopt;
+        },
+        law);
+}
+
+std::int64_t levels_between(const cooling& law, const temperature_span& span) {
+    return std::visit([&span](const auto& some_law) { return some_law.exact_levels(span); }, law);
+}
+
+namespace {
+
+// A law with a cooling factor; a law with a number of levels.
+template <typename Law>
+concept with_alpha = requires(const Law& law) {
+    law.alpha;
+};
+template <typename Law>
+concept with_levels = requires(const Law& law) {
+    law.levels;
+};
+
+template <typename Value>
+using law_type = std::remove_cvref_t<Value>;
+
+}  // namespace
+
+bool takes_alpha(const cooling& law) {
+    return std::visit([](const auto& some_law) { return with_alpha<law_type<decltype(some_law)>>; },
+                      law);
+}
+
+bool takes_levels(const cooling& law) {
+    return std::visit(
+        [](const auto& some_law) { return with_levels<law_type<decltype(some_law)>>; }, law);
+}
+
+double alpha_of(const cooling& law) {
+    return std::visit(
+        [](const auto& some_law) {
+            if constexpr (with_alpha<law_type<decltype(some_law)>>) {
+                return some_law.alpha;
+            } else {
+                return 0.0;
+            }
+        },
+        law);
+}
+
+cooling law_with(cooling law, double alpha, int levels) {
+    std::visit(
+        [alpha, levels](auto& some_law) {
+            if constexpr (with_alpha<law_type<decltype(some_law)>>) {
+                some_law.alpha = alpha;
+            }
+            if constexpr (with_levels<law_type<decltype(some_law)>>) {
+                some_law.levels = levels;
+            }
+        },
+        law);
+    return law;
+}
+
+std::vector<cooling> laws_taking(bool (*takes)(const cooling&), bool taking) {
+    std::vector<cooling> laws = every_law();
+    std::erase_if(laws, [takes, taking](const cooling& law) { return takes(law) != taking; });
+    return laws;
+}
+
+std::vector<std::string> spelled(const std::vector<cooling>& laws,
+                                 const char* law_spelling::*word) {
+    std::vector<std::string> words(laws.size());
+    std::transform(laws.begin(), laws.end(), words.begin(),
+                   [word](const cooling& law) { return spelling_of(law).*word; });
+    return words;
 }
 
 }  // namespace sa

@@ -230,7 +230,7 @@ using level_positions = std::function<void(std::int64_t level, std::span<const i
 // Draws every run's start and anneals it under `schedule`: each starts where random_solution
 // starts with random_engine(seed) and ends on the best solution and value that anneal() then
 // finds.
-void anneal_lockstep(const tabulated_space& space, const schedule_params& schedule,
+void anneal_lockstep(const tabulated_space& space, const cooling_schedule& schedule,
                      std::span<lockstep_run> runs, const trial_counter& count = {},
                      const level_positions& observe = {});
 

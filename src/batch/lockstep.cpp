@@ -173,7 +173,7 @@ void tell_positions(const level_positions& observe, std::int64_t level,
 }
 
 template <std::size_t width, bool far_table>
-[[gnu::noinline]] void anneal_group(const tabulated_space& space, const schedule_params& schedule,
+[[gnu::noinline]] void anneal_group(const tabulated_space& space, const cooling_schedule& schedule,
                                     std::span<lockstep_run, width> runs, const trial_counter& count,
                                     const level_positions& observe) {
     const int n_bits = space.grid_encoding().n_bits;
@@ -198,12 +198,12 @@ template <std::size_t width, bool far_table>
     }
     level_context level{&space, remainder_by(static_cast<std::uint32_t>(n_bits)), n_bits, 0.0};
     const auto trials_per_level =
-        static_cast<std::int64_t>(schedule.trials_per_level) * static_cast<std::int64_t>(width);
+        static_cast<std::int64_t>(schedule.trials_per_level()) * static_cast<std::int64_t>(width);
     std::int64_t uncounted = 0;
     std::int64_t level_number = 0;
     for (const double temperature : levels_of(schedule)) {
         level.temperature = temperature;
-        for (int trial_number = 0; trial_number < schedule.trials_per_level; ++trial_number) {
+        for (int trial_number = 0; trial_number < schedule.trials_per_level(); ++trial_number) {
             // Spelled out for each run of the group, so that its state can stay in registers.
             [&]<std::size_t... i>(std::index_sequence<i...>) {
                 (trial(level, states[i], draws[i], std::bool_constant<far_table>{}), ...);
@@ -230,7 +230,7 @@ template <std::size_t width, bool far_table>
 }
 
 template <bool far_table>
-void anneal_all(const tabulated_space& space, const schedule_params& schedule,
+void anneal_all(const tabulated_space& space, const cooling_schedule& schedule,
                 std::span<lockstep_run> runs, const trial_counter& count,
                 const level_positions& observe) {
     // On a table too large for the caches, twice as many runs go together, so that twice as
@@ -297,7 +297,7 @@ void twister::next_block(std::span<std::uint32_t, block_size> out) {
     renew_and_temper(state_, out);
 }
 
-void anneal_lockstep(const tabulated_space& space, const schedule_params& schedule,
+void anneal_lockstep(const tabulated_space& space, const cooling_schedule& schedule,
                      std::span<lockstep_run> runs, const trial_counter& count,
                      const level_positions& observe) {
     // Past 2^20 points the table outgrows the second-level cache.

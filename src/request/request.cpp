@@ -9,11 +9,6 @@ namespace sa {
 
 namespace {
 
-fault in_field(fault wrong, study_field field) {
-    wrong.field = field;
-    return wrong;
-}
-
 fault missing(study_field field) {
     return {fault_kind::missing_value, field, "", "", ""};
 }
@@ -32,11 +27,6 @@ std::optional<fault> outside(std::int64_t value, std::int64_t low, std::int64_t 
     }
     const std::string typed = std::to_string(value);
     return fault{fault_kind::out_of_range, std::nullopt, typed, typed, limit};
-}
-
-std::optional<fault> outside(study_field field, std::int64_t value, const whole_limits& limits) {
-    std::optional<fault> wrong = outside(value, limits.low, limits.high, limits.shown);
-    return wrong ? std::optional(in_field(*wrong, field)) : std::nullopt;
 }
 
 fault not_one(std::string_view text) {
@@ -61,44 +51,31 @@ std::optional<fault> read_whole(study_field field, std::string_view text,
     return std::nullopt;
 }
 
-std::optional<fault> read_whole_list(study_field field, std::string_view text,
-                                     const whole_limits& limits, const number_style& style,
-                                     std::vector<int>& out) {
+// What a whole value of a list must be: its fault, or none. The fault names no field.
+using whole_rule = std::optional<fault> (*)(std::int64_t value);
+
+std::optional<fault> read_whole_list(study_field field, std::string_view text, whole_rule rule,
+                                     const number_style& style, std::vector<int>& out) {
     const expected<std::vector<std::int64_t>> values = read_wholes(text, style);
     if (!values) {
         return in_field(values.error(), field);
     }
     for (const std::int64_t value : *values) {
-        if (std::optional<fault> wrong = outside(field, value, limits)) {
-            return wrong;
+        if (std::optional<fault> wrong = rule(value)) {
+            return in_field(*wrong, field);
         }
         out.push_back(static_cast<int>(value));
     }
     return std::nullopt;
 }
 
-// What a real value must be, as typed and once rounded to single precision: the fault's kind,
-// or none.
-using real_rule = std::optional<fault_kind> (*)(double value);
-
-std::optional<fault_kind> positive(double value) {
-    if (value <= 0.0) {
-        return fault_kind::not_positive;
-    }
-    return static_cast<float>(value) == 0.0F ? std::optional(fault_kind::rounds_to_zero)
-                                             : std::nullopt;
+std::optional<fault> bits_fault(std::int64_t bits) {
+    return outside(bits, min_bits, max_bits, "from 2 to 24");
 }
 
-std::optional<fault_kind> cooling_factor(double value) {
-    if (value <= 0.0 || value >= 1.0) {
-        return fault_kind::not_a_factor;
-    }
-    const auto rounded = static_cast<float>(value);
-    if (rounded == 1.0F) {
-        return fault_kind::rounds_to_one;
-    }
-    return rounded == 0.0F ? std::optional(fault_kind::rounds_to_zero) : std::nullopt;
-}
+// What a real value must be, as typed and once rounded to single precision: its fault, or
+// none. The fault names no field.
+using real_rule = std::optional<fault> (*)(double value);
 
 // A list of reals, rounded to single precision as sa_demo's own constants are.
 std::optional<fault> read_real_list(study_field field, std::string_view text, real_rule rule,
@@ -108,14 +85,12 @@ std::optional<fault> read_real_list(study_field field, std::string_view text, re
         return in_field(values.error(), field);
     }
     for (const double value : *values) {
-        const std::string shown = shortest_double(value);
-        if (std::fabs(value) > max_temperature) {
-            return fault{fault_kind::too_large, field, shown, shown, "1e30"};
+        std::optional<fault> wrong = magnitude_fault(value);
+        if (!wrong) {
+            wrong = rule(value);
         }
-        if (const std::optional<fault_kind> kind = rule(value)) {
-            const std::string largest_below_one = shortest(std::nextafter(1.0F, 0.0F));
-            return fault{*kind, field, shown, shown,
-                         *kind == fault_kind::rounds_to_one ? largest_below_one : ""};
+        if (wrong) {
+            return in_field(*wrong, field);
         }
         out.push_back(static_cast<float>(value));
     }
@@ -144,7 +119,7 @@ std::optional<fault> read_temperatures(study_field field, std::string_view text,
                                        const number_style& style, std::optional<double>& chi,
                                        std::vector<float>& out) {
     if (!asks_automatic(text)) {
-        return read_real_list(field, text, positive, style, out);
+        return read_real_list(field, text, temperature_fault, style, out);
     }
     const expected<double> acceptance = automatic_acceptance(field, text, fallback, style);
     if (!acceptance) {
@@ -195,9 +170,6 @@ constexpr whole_limits runs_limits{1, max_runs, "from 1 to 10^7"};
 constexpr whole_limits first_run_limits{0, static_cast<std::int64_t>(max_run_number),
                                         "from 0 to 4294967295"};
 constexpr whole_limits jobs_limits{1, max_jobs, "from 1 to 4096"};
-constexpr whole_limits trials_limits{1, max_trials_per_level, "from 1 to 10^6 trials per level"};
-constexpr whole_limits bits_limits{min_bits, max_bits, "from 2 to 24"};
-constexpr whole_limits levels_limits{1, max_trials_per_run, "from 1 to 10^9"};
 
 }  // namespace
 
@@ -246,18 +218,19 @@ std::optional<fault> read_field(study_field field, std::string_view text, study_
             return read_temperatures(field, text, initial_acceptance, style, request.auto_t0,
                                      request.t0);
         case study_field::alpha:
-            return read_real_list(field, text, cooling_factor, style, request.alpha);
+            return read_real_list(field, text, geometric::parameter_fault, style, request.alpha);
         case study_field::t_final:
             return read_temperatures(field, text, final_acceptance, style, request.auto_t_final,
                                      request.t_final);
         case study_field::trials:
-            return read_whole_list(field, text, trials_limits, style, request.trials);
+            return read_whole_list(field, text, trials_fault, style, request.trials);
         case study_field::bits:
-            return read_whole_list(field, text, bits_limits, style, request.bits);
+            return read_whole_list(field, text, bits_fault, style, request.bits);
         case study_field::laws:
             return read_laws(text, style, request.laws);
         case study_field::levels:
-            return read_whole_list(field, text, levels_limits, style, request.levels);
+            return read_whole_list(field, text, fixed_levels::parameter_fault, style,
+                                   request.levels);
         case study_field::target:
             return read_target(text, style, request.target);
     }

@@ -9,12 +9,11 @@ encoding study_encoding(int bits) {
 }
 
 std::string describe_case(const study_case& study) {
-    const schedule_params& s = study.schedule;
-    const std::string law = takes_alpha(s.law) ? "alpha " + shortest(alpha_of(s.law))
-                                               : std::string(spelling_of(s.law).title) + " cooling";
-    return format("T0 %s, %s, final T %s, %s per level, %d bits", shortest(s.t0).c_str(),
-                  law.c_str(), shortest(s.t_final).c_str(),
-                  count_of(s.trials_per_level, "trial", "trials").c_str(), study.bits);
+    return on_grid(describe(study.schedule), study.bits);
+}
+
+std::string on_grid(const std::string& schedule, int bits) {
+    return format("%s, %d bits", schedule.c_str(), bits);
 }
 
 }  // namespace sa

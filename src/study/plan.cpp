@@ -22,7 +22,7 @@ T value_or(const std::vector<T>& values, std::size_t i, T fallback) {
 
 std::vector<cooling> laws_or_default(const study_request& request) {
     return request.laws.empty()
-               ? std::vector<cooling>{demo_schedule(encoding_for(demo_problem)).law}
+               ? std::vector<cooling>{demo_schedule(encoding_for(demo_problem)).law()}
                : request.laws;
 }
 
@@ -53,8 +53,9 @@ class sweep_axes {
                static_cast<double>(count_or_one(r.trials));
     }
 
-    // Case `index` of count(), on a grid with those temperatures chosen for it.
-    study_case at(std::size_t index, const std::vector<grid_temperatures>& chosen) const {
+    // Case `index` of count(), on a grid with those temperatures chosen for it, or why its
+    // schedule is refused: a run too long is named with its grid.
+    expected<study_case> at(std::size_t index, const std::vector<grid_temperatures>& chosen) const {
         const study_request& r = request_;
         const std::size_t trials_index = next_digit(index, count_or_one(r.trials));
         const std::size_t cooling_index = next_digit(index, static_cast<std::size_t>(coolings_));
@@ -62,16 +63,23 @@ class sweep_axes {
         const std::size_t t0_index = next_digit(index, t0s());
         const std::size_t bits_index = index;
         const int bits = value_or(r.bits, bits_index, encoding_for(demo_problem).n_bits);
-        const schedule_params demo = demo_schedule(study_encoding(bits));
+        const cooling_schedule demo = demo_schedule(study_encoding(bits));
         const grid_temperatures& grid = chosen[bits_index];
         // The demo's constants are floats widened to double, so narrowing them loses nothing.
-        schedule_params schedule{
-            grid.t0.value_or(value_or(r.t0, t0_index, static_cast<float>(demo.t0))),
-            grid.t_final.value_or(
-                value_or(r.t_final, t_final_index, static_cast<float>(demo.t_final))),
-            demo.law, value_or(r.trials, trials_index, demo.trials_per_level)};
-        schedule.law = cooling_at(cooling_index, schedule.span(), demo.law);
-        return {schedule, bits};
+        const double t0 = grid.t0.value_or(value_or(r.t0, t0_index, static_cast<float>(demo.t0())));
+        const double t_final = grid.t_final.value_or(
+            value_or(r.t_final, t_final_index, static_cast<float>(demo.t_final())));
+        const expected<cooling_schedule> schedule = cooling_schedule::make(
+            t0, t_final, cooling_at(cooling_index, {t0, t_final}, demo.law()),
+            value_or(r.trials, trials_index, demo.trials_per_level()));
+        if (!schedule) {
+            fault wrong = schedule.error();
+            if (wrong.kind == fault_kind::run_too_long) {
+                wrong.value = on_grid(wrong.value, bits);
+            }
+            return wrong;
+        }
+        return study_case{*schedule, bits};
     }
 
     std::size_t grids() const { return count_or_one(request_.bits); }
@@ -107,10 +115,8 @@ class sweep_axes {
         const float alpha = value_or(r.alpha, index, static_cast<float>(alpha_of(demo_law)));
         int level_count = 0;
         if (takes_levels(*law)) {
-            level_count =
-                r.levels.empty()
-                    ? static_cast<int>(count_levels({between.t0, between.t_final, demo_law, 1}))
-                    : r.levels[level_index];
+            level_count = r.levels.empty() ? static_cast<int>(levels_between(demo_law, between))
+                                           : r.levels[level_index];
         }
         return law_with(*law, takes_alpha(*law) ? alpha : 0.0, level_count);
     }
@@ -136,19 +142,6 @@ std::optional<fault> unused_list(const study_request& request) {
                      listed(spelled(laws_taking(takes_levels), &law_spelling::title), " and ")};
     }
     return std::nullopt;
-}
-
-// 10000 as "10,000".
-std::string with_thousands(std::size_t count) {
-    const std::string digits = std::to_string(count);
-    std::string text;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) {
-            text += ',';
-        }
-        text += digits[i];
-    }
-    return text;
 }
 
 std::optional<fault> over_caps(const study_request& request, const study_caps& caps) {
@@ -193,23 +186,6 @@ expected<std::vector<grid_temperatures>> choose_for_grids(
     return chosen;
 }
 
-// A run must have a level, and may not make more trials than a run may: they are estimated
-// first, since counting a schedule of 10^15 levels would never end.
-std::optional<fault> run_length_fault(const study_case& study) {
-    const schedule_params& s = study.schedule;
-    if (s.t0 <= s.t_final) {
-        return fault{fault_kind::no_level, study_field::t0, shortest(s.t0), shortest(s.t0),
-                     shortest(s.t_final)};
-    }
-    const double estimate = estimated_trials_per_run(s);
-    if (estimate > 1.01 * static_cast<double>(max_trials_per_run) ||
-        trials_per_run(s) > max_trials_per_run) {
-        return fault{fault_kind::run_too_long, std::nullopt, describe_case(study),
-                     format("%.2g", estimate), "10^9"};
-    }
-    return std::nullopt;
-}
-
 // The trials of every run of every case, in a double, which no plan can overflow.
 std::optional<fault> over_trials_cap(const study_plan& plan, long runs, const study_caps& caps) {
     const double trials = std::accumulate(
@@ -247,11 +223,11 @@ expected<study_plan> plan_study(const study_request& request, std::uint32_t seed
     const sweep_axes axes(request);
     const auto count = static_cast<std::size_t>(axes.count());
     for (std::size_t i = 0; i < count; ++i) {
-        const study_case study = axes.at(i, *chosen);
-        if (std::optional<fault> wrong = run_length_fault(study)) {
-            return *wrong;
+        const expected<study_case> study = axes.at(i, *chosen);
+        if (!study) {
+            return study.error();
         }
-        plan.cases.push_back(study);
+        plan.cases.push_back(*study);
     }
     if (std::optional<fault> wrong = over_trials_cap(plan, request.runs, caps)) {
         return *wrong;

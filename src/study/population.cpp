@@ -187,9 +187,9 @@ double portable_exp(double y) {
 }
 
 std::optional<fault> population_fault(const study_case& study) {
-    const schedule_params& s = study.schedule;
+    const cooling_schedule& s = study.schedule;
     // Estimated first, as a run's length is: counting 10^9 levels would take seconds.
-    const double estimate = estimated_trials_per_run(s) / s.trials_per_level;
+    const double estimate = estimated_trials_per_run(s) / s.trials_per_level();
     const bool estimated = estimate > 1.01 * max_population_levels;
     const double levels = estimated ? estimate : static_cast<double>(count_levels(s));
     const int points = study_encoding(study.bits).d_max + 1;
@@ -222,7 +222,7 @@ population_study study_population(const tabulated_space& space, const study_case
     const equilibrium grid(space);
     population.levels.reserve(static_cast<std::size_t>(levels));
     std::int64_t unreported = 0;
-    cooling_step step{0, study.schedule.t0};
+    cooling_step step{0, study.schedule.t0()};
     for (; runs_level(study.schedule, step); step = next_level(study.schedule, step)) {
         population.levels.push_back(
             level_of(step, parts, counts, grid.masses(parts, step.temperature), population, bins));

@@ -35,7 +35,7 @@ constexpr long runs_per_task = 8;
 // Choices 1 and 2 of the demo for runs first .. first + outcomes.size() - 1: each draws a
 // random solution from its own engine, then all anneal together. `group` is scratch space
 // kept between calls, since each engine's state is five kilobytes.
-void run_group(const tabulated_space& space, const schedule_params& schedule,
+void run_group(const tabulated_space& space, const cooling_schedule& schedule,
                const seed_range& runs, std::uint64_t first, std::span<run_outcome> outcomes,
                std::vector<lockstep_run>& group, const trial_counter& count,
                const level_positions& observe) {

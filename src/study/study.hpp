@@ -23,7 +23,7 @@ namespace sa {
 
 // One schedule of a study and the number of digits of the encoding it runs on.
 struct study_case {
-    schedule_params schedule;
+    cooling_schedule schedule;
     int bits;
     bool operator==(const study_case&) const = default;
 };
@@ -34,6 +34,9 @@ encoding study_encoding(int bits);
 // The schedule and encoding in one line: "T0 100, alpha 0.97, final T 0.1, 8 trials per
 // level, 17 bits", a law without a cooling factor named in its place.
 std::string describe_case(const study_case& study);
+
+// A schedule described, on the grid of `bits` digits.
+std::string on_grid(const std::string& schedule, int bits);
 
 // ---- The landscape: what the grid of an encoding holds
 

@@ -1,44 +1,9 @@
-#include <algorithm>
-#include <array>
-
 #include "study_cli/study_cli.hpp"
 
 namespace sa {
 
-namespace {
-
-constexpr std::array<std::pair<study_field, const char*>, 12> field_options = {{
-    {study_field::runs, "--runs"},
-    {study_field::seed, "--seed"},
-    {study_field::first_run, "--first-run"},
-    {study_field::jobs, "--jobs"},
-    {study_field::t0, "--t0"},
-    {study_field::t_final, "--t-final"},
-    {study_field::laws, "--cooling"},
-    {study_field::alpha, "--alpha"},
-    {study_field::levels, "--levels"},
-    {study_field::trials, "--trials"},
-    {study_field::bits, "--bits"},
-    {study_field::target, "--target"},
-}};
-
-}  // namespace
-
-const char* option_of(study_field field) {
-    const auto* named = std::find_if(field_options.begin(), field_options.end(),
-                                     [field](const auto& entry) { return entry.first == field; });
-    return named->second;
-}
-
-std::optional<study_field> field_of_option(std::string_view option) {
-    const auto* named =
-        std::find_if(field_options.begin(), field_options.end(),
-                     [option](const auto& entry) { return entry.second == option; });
-    return named == field_options.end() ? std::nullopt : std::optional(named->first);
-}
-
 std::string message_of(const fault& refused) {
-    return message_of(refused, refused.field ? option_of(*refused.field) : "");
+    return message_of(refused, refused.field ? names_of(*refused.field).option : "");
 }
 
 std::string message_of(const fault& refused, const std::string& option) {

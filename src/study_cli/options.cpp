@@ -108,7 +108,7 @@ std::optional<std::string> single_schedule_fault(const study_command& command,
     for (const study_field field : inapplicable) {
         if (std::find(command.given.begin(), command.given.end(), field) != command.given.end()) {
             return option + (command.trace ? " follows one run: " : " follows the runs' levels: ") +
-                   option_of(field) + " does not apply";
+                   names_of(field).option + " does not apply";
         }
     }
     const std::optional<fault> costly =
@@ -182,13 +182,13 @@ std::string law_choices(const cooling& demo_law) {
 void add_options(CLI::App& app, study_command& command) {
     const study_request& defaults = command.request;
     const encoding demo = encoding_for(demo_problem);
-    const schedule_params schedule = demo_schedule(demo);
+    const cooling_schedule schedule = demo_schedule(demo);
     const auto add = [&app](const char* name, const char* type, const std::string& description) {
         add_text_option(app, name, type, description);
     };
     const auto add_field = [&add](study_field field, const char* type,
                                   const std::string& description) {
-        add(option_of(field), type, description);
+        add(names_of(field).option, type, description);
     };
     using enum study_field;
     add_field(runs, "N",
@@ -197,12 +197,12 @@ void add_options(CLI::App& app, study_command& command) {
     add_field(first_run, "K", "study runs K to K+N-1 only, up to 4294967295 (default 0)");
     add_field(jobs, "J", "threads, 1 to 4096 (default: every core)");
     add_field(t0, "LIST",
-              "initial temperature, up to 1e30, or auto[:CHI]" + default_of(schedule.t0));
-    add_field(t_final, "LIST", "final temperature, or auto[:CHI]" + default_of(schedule.t_final));
-    add_field(laws, "LIST", law_choices(schedule.law));
+              "initial temperature, up to 1e30, or auto[:CHI]" + default_of(schedule.t0()));
+    add_field(t_final, "LIST", "final temperature, or auto[:CHI]" + default_of(schedule.t_final()));
+    add_field(laws, "LIST", law_choices(schedule.law()));
     add_field(alpha, "LIST",
               listed(spelled(laws_taking(takes_alpha), &law_spelling::name), " or ") +
-                  " cooling factor, between 0 and 1" + default_of(alpha_of(schedule.law)));
+                  " cooling factor, between 0 and 1" + default_of(alpha_of(schedule.law())));
     add_field(levels, "LIST", "levels L of " + levelled_laws() + " cooling, 1 to 10^9");
     add_field(trials, "LIST", "trials per level, 1 to 10^6 (default bits / 2)");
     add_field(bits, "LIST",

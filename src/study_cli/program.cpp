@@ -242,7 +242,7 @@ int run_trace(const study_order& order, report_output& out) {
                 (level.level % plot_every == 0 || level.level == levels - 1)) {
                 plotted.push_back(level);
             }
-            progress.update((level.level + 1) * study.schedule.trials_per_level);
+            progress.update((level.level + 1) * study.schedule.trials_per_level());
         });
     out.write(trace_ending(report));
     if (csv) {

@@ -46,10 +46,6 @@ expected<study_command, early_exit> parse_command_line(const std::vector<std::st
 // checked as a whole: the plan, or the message of its first fault.
 expected<study_plan, std::string> plan_command(const study_command& command, std::uint32_t seed);
 
-// The option that sets a field, such as "--t-final"; the field an option sets.
-const char* option_of(study_field field);
-std::optional<study_field> field_of_option(std::string_view option);
-
 // sa_study's words for a refused value, named by its option, or by `option` in its place (a
 // file's field, say).
 std::string message_of(const fault& refused);

@@ -106,16 +106,16 @@ std::string field(const std::optional<time_to_solution>& tts, double time_to_sol
 
 // The fields of a row as the writer writes them.
 row_of<std::string> written_fields(const case_result& result, const study_origin& origin) {
-    const schedule_params& s = result.study.schedule;
+    const cooling_schedule& s = result.study.schedule;
     const study_summary& summary = result.summary;
     const auto exact = estimate_time_to_solution(result, success_measure::exact_optimum);
     const auto peak = estimate_time_to_solution(result, success_measure::global_peak);
     row_of<std::string> f;
     using enum column;
-    f[t0] = shortest(s.t0);
-    f[alpha] = shortest(alpha_of(s.law));
-    f[t_final] = shortest(s.t_final);
-    f[trials_per_level] = std::to_string(s.trials_per_level);
+    f[t0] = shortest(s.t0());
+    f[alpha] = shortest(alpha_of(s.law()));
+    f[t_final] = shortest(s.t_final());
+    f[trials_per_level] = std::to_string(s.trials_per_level());
     f[bits] = std::to_string(result.study.bits);
     f[levels] = std::to_string(count_levels(s));
     f[trials_per_run] = std::to_string(sa::trials_per_run(s));
@@ -126,7 +126,7 @@ row_of<std::string> written_fields(const case_result& result, const study_origin
     f[mean_best] = format("%.9g", summary.mean_best);
     f[median_run_us] = format("%.3f", summary.median_seconds * 1e6);
     f[total_run_seconds] = format("%.6f", summary.total_seconds);
-    f[law] = spelling_of(s.law).name;
+    f[law] = spelling_of(s.law()).name;
     f[exact_share_low] = format("%.9g", exact.interval.low);
     f[exact_share_high] = format("%.9g", exact.interval.high);
     f[r99] = field(exact.expected, &time_to_solution::runs);
@@ -320,7 +320,7 @@ std::optional<csv_fault> check_derived(const text_row& f, std::size_t line,
     std::vector<column> derived = {
         trials_per_run, mean_best,        exact_share_low,   exact_share_high, r99,
         tts99_trials,   tts99_trials_low, tts99_trials_high, peak_r99,         peak_tts99_trials};
-    const sa::cooling& cooling = row.result.study.schedule.law;
+    const sa::cooling& cooling = row.result.study.schedule.law();
     if (!takes_alpha(cooling)) {
         derived.push_back(alpha);
     }

@@ -200,12 +200,12 @@ struct sweep_axis {
     double (*value)(const study_case&);
 };
 const std::vector<sweep_axis> sweep_axes = {
-    {"alpha", [](const study_case& c) { return alpha_of(c.schedule.law); }},
-    {"final T", [](const study_case& c) { return c.schedule.t_final; }},
-    {"T0", [](const study_case& c) { return c.schedule.t0; }},
+    {"alpha", [](const study_case& c) { return alpha_of(c.schedule.law()); }},
+    {"final T", [](const study_case& c) { return c.schedule.t_final(); }},
+    {"T0", [](const study_case& c) { return c.schedule.t0(); }},
     {"bits", [](const study_case& c) { return static_cast<double>(c.bits); }},
     {"trials per level",
-     [](const study_case& c) { return static_cast<double>(c.schedule.trials_per_level); }},
+     [](const study_case& c) { return static_cast<double>(c.schedule.trials_per_level()); }},
 };
 
 const sweep_axis* line_axis(const std::vector<case_result>& results) {
@@ -288,19 +288,19 @@ std::map<std::string, std::vector<const case_result*>> sweep_lines(
     const std::vector<case_result>& results) {
     std::set<std::pair<std::size_t, double>> coolings;
     for (const case_result& result : results) {
-        const cooling& law = result.study.schedule.law;
+        const cooling& law = result.study.schedule.law();
         coolings.insert({law.index(), alpha_of(law)});
     }
     const sweep_axis* axis = coolings.size() > 1 ? nullptr : line_axis(results);
     std::map<std::string, std::vector<const case_result*>> lines;
     for (const case_result& result : results) {
-        const schedule_params& s = result.study.schedule;
+        const cooling_schedule& s = result.study.schedule;
         std::ostringstream title;
         if (coolings.size() > 1) {
-            if (takes_alpha(s.law)) {
-                title << "alpha = " << shortest(alpha_of(s.law));
+            if (takes_alpha(s.law())) {
+                title << "alpha = " << shortest(alpha_of(s.law()));
             } else {
-                title << spelling_of(s.law).title;
+                title << spelling_of(s.law()).title;
             }
         } else if (axis != nullptr) {
             title << axis->label << " = " << shortest(axis->value(result.study));

@@ -137,14 +137,14 @@ std::string factor_cell(double widened_float, const table_column& within) {
 }  // namespace
 
 std::vector<std::string> schedule_cells(const study_case& study) {
-    const schedule_params& s = study.schedule;
+    const cooling_schedule& s = study.schedule;
     const auto& c = schedule_columns;
     const std::string law =
-        takes_alpha(s.law) ? factor_cell(alpha_of(s.law), c[1]) : spelling_of(s.law).label;
-    return {fit(s.t0, c[0]),
+        takes_alpha(s.law()) ? factor_cell(alpha_of(s.law()), c[1]) : spelling_of(s.law()).label;
+    return {fit(s.t0(), c[0]),
             law,
-            fit(s.t_final, c[2]),
-            fit(s.trials_per_level, c[3]),
+            fit(s.t_final(), c[2]),
+            fit(s.trials_per_level(), c[3]),
             fit(study.bits, c[4]),
             fit(static_cast<double>(count_levels(s)), c[5]),
             fit(static_cast<double>(trials_per_run(s)), c[6])};

@@ -11,11 +11,12 @@
 #include <vector>
 
 #include "objective/objective.hpp"
+#include "support/schedules.hpp"
 
 namespace {
 
 const sa::encoding demo = sa::encoding_for(sa::demo_problem);
-const sa::schedule_params demo_schedule = sa::demo_schedule(demo);
+const sa::cooling_schedule demo_schedule = sa::demo_schedule(demo);
 
 // Every tabulated point must be what the extended evaluation gives on the spot: its x, and f
 // rounded and unrounded, on every grid the study accepts; the points are counted, once each, as
@@ -218,15 +219,16 @@ TEST(Batch, TwisterDrawsWhatTheEngineDraws) {
 TEST(Batch, LockstepRunsEndWhereSingleRunsEnd) {
     struct lockstep_case {
         int bits;
-        sa::schedule_params schedule;
+        sa::cooling_schedule schedule;
         unsigned runs;
     };
-    for (const lockstep_case& test : {lockstep_case{17, demo_schedule, 203},
-                                      lockstep_case{17, {1.0, 1e-5, sa::geometric{0.9}, 17}, 41},
-                                      lockstep_case{3, {5.0, 0.01, sa::geometric{0.8}, 3}, 6},
-                                      lockstep_case{21, {0.5, 1e-4, sa::geometric{0.95}, 10}, 25},
-                                      lockstep_case{17, {1.0, 1e-5, sa::linear{200}, 8}, 37},
-                                      lockstep_case{12, {3.0, 1e-4, sa::lundy_mees{120}, 6}, 29}}) {
+    for (const lockstep_case& test :
+         {lockstep_case{17, demo_schedule, 203},
+          lockstep_case{17, schedule_of(1.0, 1e-5, sa::geometric{0.9}, 17), 41},
+          lockstep_case{3, schedule_of(5.0, 0.01, sa::geometric{0.8}, 3), 6},
+          lockstep_case{21, schedule_of(0.5, 1e-4, sa::geometric{0.95}, 10), 25},
+          lockstep_case{17, schedule_of(1.0, 1e-5, sa::linear{200}, 8), 37},
+          lockstep_case{12, schedule_of(3.0, 1e-4, sa::lundy_mees{120}, 6), 29}}) {
         const sa::encoding enc = sa::encoding_with(test.bits, -2.0F, 2.0F);
         const sa::tabulated_space space(enc);
         std::vector<sa::lockstep_run> runs;

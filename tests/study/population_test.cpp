@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "study/study.hpp"
+#include "support/schedules.hpp"
 
 namespace {
 
@@ -24,7 +25,7 @@ double sum(const std::vector<double>& values) {
 
 // A schedule as the front ends read it, its values in single precision.
 sa::study_case case_of(float t0, float alpha, float t_final, int bits) {
-    return {{t0, t_final, sa::geometric{alpha}, bits / 2}, bits};
+    return {schedule_of(t0, t_final, sa::geometric{alpha}, bits / 2), bits};
 }
 
 // The runs' counts at every level are where runs made one at a time by scheduled_run stand,

@@ -7,6 +7,7 @@
 #include <optional>
 #include <regex>
 
+#include "support/schedules.hpp"
 #include "support/stdio_capture.hpp"
 
 namespace {
@@ -36,12 +37,12 @@ TEST(StudyRequest, ListsAndRangesSweepEveryCombinationInAFixedOrder) {
     ASSERT_TRUE(plan);
     const std::vector<sa::study_case>& cases = plan->cases;
     ASSERT_EQ(cases.size(), 6U);
-    EXPECT_EQ(cases[0].schedule.law, sa::cooling(sa::geometric{0.9F}));
-    EXPECT_EQ(cases[1].schedule.law, sa::cooling(sa::geometric{0.97F}));
-    EXPECT_EQ(cases[1].schedule.t_final, static_cast<double>(0.1F));
-    EXPECT_EQ(cases[2].schedule.t_final, static_cast<double>(0.2F));
-    EXPECT_EQ(cases[5].schedule.t_final, static_cast<double>(0.3F));
-    EXPECT_EQ(cases[5].schedule.trials_per_level, 6);  // bits / 2, as the demo has it
+    EXPECT_EQ(cases[0].schedule.law(), sa::cooling(sa::geometric{0.9F}));
+    EXPECT_EQ(cases[1].schedule.law(), sa::cooling(sa::geometric{0.97F}));
+    EXPECT_EQ(cases[1].schedule.t_final(), static_cast<double>(0.1F));
+    EXPECT_EQ(cases[2].schedule.t_final(), static_cast<double>(0.2F));
+    EXPECT_EQ(cases[5].schedule.t_final(), static_cast<double>(0.3F));
+    EXPECT_EQ(cases[5].schedule.trials_per_level(), 6);  // bits / 2, as the demo has it
     EXPECT_EQ(cases[5].bits, 12);
 }
 
@@ -89,7 +90,7 @@ TEST(StudyRuns, EachRunIsTheDemosSessionForItsSecond) {
 TEST(StudyRuns, TheSameWhenSplitIntoParts) {
     const sa::tabulated_space space(demo);
     const sa::grid_landmarks landmarks = sa::find_landmarks(space);
-    const sa::study_case study{{10.0, 0.1, sa::geometric{0.9}, 8}, demo.n_bits};
+    const sa::study_case study{schedule_of(10.0, 0.1, sa::geometric{0.9}, 8), demo.n_bits};
     const auto whole = sa::study_runs(space, study, {7, 0, 200}, 2);
     auto parts = sa::study_runs(space, study, {7, 0, 120}, 2);
     const auto rest = sa::study_runs(space, study, {7, 120, 80}, 2);
@@ -196,7 +197,7 @@ TEST(TimeToSolution, WilsonIntervalAndTheTimesAtItsEnds) {
     EXPECT_EQ(sa::wilson_interval(10, 10).high, 1.0);
 
     // 22 of 100 runs of 880 trials each, 12.5 us a run: TTS99 is 18.53 runs.
-    sa::case_result result{{{1.0F, 0.00001F, sa::geometric{0.9F}, 8}, 17}, {}, {}};
+    sa::case_result result{{schedule_of(1.0F, 0.00001F, sa::geometric{0.9F}, 8), 17}, {}, {}};
     result.summary.runs = 100;
     result.summary.exact_optimum = 22;
     result.summary.global_peak = 0;
@@ -222,7 +223,7 @@ TEST(TimeToSolution, WilsonIntervalAndTheTimesAtItsEnds) {
 // may restart, and which is least depends on what a run costs.
 TEST(TimeToSolution, TheLeastIsTheCheapestWithRestarts) {
     const auto result_of = [](float alpha, long exact, double seconds) {
-        sa::case_result result{{{1.0F, 0.00001F, sa::geometric{alpha}, 8}, 17}, {}, {}};
+        sa::case_result result{{schedule_of(1.0F, 0.00001F, sa::geometric{alpha}, 8), 17}, {}, {}};
         result.summary.runs = 1000;
         result.summary.exact_optimum = exact;
         result.summary.global_peak = 1000;
@@ -261,10 +262,10 @@ TEST(StudyRequest, LawsExpandInTheirOrderEachWithItsOwnParameter) {
     ASSERT_EQ(cases.size(), 2 * each_final_t.size());
     EXPECT_EQ(sa::schedule_count(request), static_cast<double>(cases.size()));
     for (std::size_t i = 0; i < cases.size(); ++i) {
-        const sa::schedule_params& schedule = cases[i].schedule;
-        EXPECT_EQ(schedule.law, each_final_t[i % each_final_t.size()]) << i;
-        EXPECT_EQ(schedule.t_final, static_cast<double>(i < 6 ? 0.1F : 0.01F)) << i;
-        EXPECT_EQ(schedule.trials_per_level, 8) << i;
+        const sa::cooling_schedule& schedule = cases[i].schedule;
+        EXPECT_EQ(schedule.law(), each_final_t[i % each_final_t.size()]) << i;
+        EXPECT_EQ(schedule.t_final(), static_cast<double>(i < 6 ? 0.1F : 0.01F)) << i;
+        EXPECT_EQ(schedule.trials_per_level(), 8) << i;
     }
 
     request.laws = {sa::linear{}};
@@ -273,15 +274,16 @@ TEST(StudyRequest, LawsExpandInTheirOrderEachWithItsOwnParameter) {
     const auto linear = sa::plan_study(request, 1);
     ASSERT_TRUE(linear);
     for (const sa::study_case& study : linear->cases) {
-        sa::schedule_params geometric_cooling = study.schedule;
-        geometric_cooling.law = sa::demo_schedule(demo).law;
-        EXPECT_EQ(sa::trials_per_run(study.schedule), sa::trials_per_run(geometric_cooling));
+        const sa::cooling_schedule& s = study.schedule;
+        const sa::cooling_schedule geometric_cooling =
+            schedule_of(s.t0(), s.t_final(), sa::demo_schedule(demo).law(), s.trials_per_level());
+        EXPECT_EQ(sa::trials_per_run(s), sa::trials_per_run(geometric_cooling));
     }
     request.laws.clear();
     const auto demo_law = sa::plan_study(request, 1);
     ASSERT_TRUE(demo_law);
     for (const sa::study_case& study : demo_law->cases) {
-        EXPECT_EQ(study.schedule.law, sa::demo_schedule(demo).law);
+        EXPECT_EQ(study.schedule.law(), sa::demo_schedule(demo).law());
     }
 }
 

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "support/schedules.hpp"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -225,9 +227,9 @@ std::string with_field(const std::string& text, int line, const std::string& col
 // a.csv holds runs 0 to 49 and b.csv runs 50 to 99 of two schedules on a 10-bit grid; each row
 // changes b.csv (or both) and merges them as runs 0 to 99.
 TEST(StudyMerge, RefusesEveryPartThatIsNotOfTheStudy) {
-    const sa::study_case geometric{{1.0, 0.001, sa::geometric{0.9F}, 8}, 10};
-    const sa::study_case lundy_mees{{1.0, 0.001, sa::lundy_mees{100}, 8}, 10};
-    const sa::study_case coarse{{1.0, 0.001, sa::geometric{0.9F}, 8}, 2};
+    const sa::study_case geometric{schedule_of(1.0, 0.001, sa::geometric{0.9F}, 8), 10};
+    const sa::study_case lundy_mees{schedule_of(1.0, 0.001, sa::lundy_mees{100}, 8), 10};
+    const sa::study_case coarse{schedule_of(1.0, 0.001, sa::geometric{0.9F}, 8), 2};
     const std::string first = part_csv({geometric, lundy_mees}, 0);
     const std::string rest = part_csv({geometric, lundy_mees}, 50);
     const scratch_folder folder;
@@ -299,7 +301,7 @@ TEST(StudyMerge, RefusesEveryPartThatIsNotOfTheStudy) {
         {first, field("version", "0.9.9"),
          at + "version: '0.9.9' is not this program's version, " SA_DEMO_VERSION},
         {first, field("seed", "8"), at + "seed: 8, where " + a + " line 2 has 7"},
-        {first, part_csv({geometric, {{1.0, 0.001, sa::lundy_mees{90}, 8}, 10}}, 50),
+        {first, part_csv({geometric, {schedule_of(1.0, 0.001, sa::lundy_mees{90}, 8), 10}}, 50),
          b + " line 3 studies another schedule than " + a + " line 3"},
         {first, part_csv({geometric}, 50),
          b + " holds 1 schedule and " + a + " 2: they study different sweeps"},

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "support/schedules.hpp"
+
 namespace {
 
 const sa::encoding demo = sa::encoding_for(sa::demo_problem);
@@ -23,7 +25,9 @@ TEST(StudyReport, EveryLineFitsEightyColumnsAndTheTargetIsTheCheapest) {
     std::vector<sa::case_result> results;
     for (const float alpha : {0.8F, 0.99F, 0.9999F, 0.99999994F}) {
         sa::case_result result{
-            {{1.17549435e-38F, 1.1754942e-38F, sa::geometric{alpha}, 1'000'000}, 24}, {}, {}};
+            {schedule_of(1.17549435e-38F, 1.1754942e-38F, sa::geometric{alpha}, 1'000'000), 24},
+            {},
+            {}};
         result.summary.runs = 10'000'000;
         result.summary.exact_optimum = alpha > 0.9F ? 9'000'000 : 1;
         result.summary.global_peak = alpha > 0.9F ? 9'999'999 : 1;
@@ -46,7 +50,7 @@ TEST(StudyReport, EveryLineFitsEightyColumnsAndTheTargetIsTheCheapest) {
 // distance below it, which a rounded 0.99999994 and 0.9999999 would both show as 1.
 TEST(StudyReport, CoolingFactorsNearOneAreToldApart) {
     const auto cell = [](float alpha) {
-        return sa::schedule_cells({{1.0, 0.999, sa::geometric{alpha}, 8}, 17})[1];
+        return sa::schedule_cells({schedule_of(1.0, 0.999, sa::geometric{alpha}, 8), 17})[1];
     };
     EXPECT_EQ(cell(0.99999994F), "1-6e-8");
     EXPECT_EQ(cell(0.9999999F), "1-1e-7");
@@ -84,7 +88,7 @@ TEST(StudyCsv, ReadsBackWhatItWrote) {
     std::vector<sa::case_result> results;
     for (const sa::cooling& law : {sa::cooling(sa::geometric{0.9F}), sa::cooling(sa::linear{40}),
                                    sa::cooling(sa::lundy_mees{60})}) {
-        const sa::study_case study{{2.0F, 0.001F, law, 3}, 10};
+        const sa::study_case study{schedule_of(2.0F, 0.001F, law, 3), 10};
         const auto runs = sa::study_runs(space, study, {11, 0, 50}, 1);
         results.push_back({study, landmarks, sa::summarize(runs, landmarks)});
         // Times as the CSV holds them, to the microsecond.

@@ -1,11 +1,10 @@
+#include "text/text.hpp"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdarg>
 #include <cstdio>
-#include <type_traits>
-
-#include "request/request.hpp"
 
 namespace sa {
 
@@ -50,6 +49,18 @@ std::string count_of(std::int64_t count, const char* singular, const char* plura
     return format("%lld %s", static_cast<long long>(count), count == 1 ? singular : plural);
 }
 
+std::string with_thousands(std::size_t count) {
+    const std::string digits = std::to_string(count);
+    std::string text;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) {
+            text += ',';
+        }
+        text += digits[i];
+    }
+    return text;
+}
+
 std::string printable(std::string_view text) {
     std::string shown(text);
     for (char& c : shown) {
@@ -80,73 +91,6 @@ std::string listed(const std::vector<std::string>& words, const char* last) {
         text += words[i];
     }
     return text;
-}
-
-namespace {
-
-// A law with a cooling factor; a law with a number of levels.
-template <typename Law>
-concept with_alpha = requires(const Law& law) {
-    law.alpha;
-};
-template <typename Law>
-concept with_levels = requires(const Law& law) {
-    law.levels;
-};
-
-template <typename Value>
-using law_type = std::remove_cvref_t<Value>;
-
-}  // namespace
-
-bool takes_alpha(const cooling& law) {
-    return std::visit([](const auto& some_law) { return with_alpha<law_type<decltype(some_law)>>; },
-                      law);
-}
-
-bool takes_levels(const cooling& law) {
-    return std::visit(
-        [](const auto& some_law) { return with_levels<law_type<decltype(some_law)>>; }, law);
-}
-
-double alpha_of(const cooling& law) {
-    return std::visit(
-        [](const auto& some_law) {
-            if constexpr (with_alpha<law_type<decltype(some_law)>>) {
-                return some_law.alpha;
-            } else {
-                return 0.0;
-            }
-        },
-        law);
-}
-
-cooling law_with(cooling law, double alpha, int levels) {
-    std::visit(
-        [alpha, levels](auto& some_law) {
-            if constexpr (with_alpha<law_type<decltype(some_law)>>) {
-                some_law.alpha = alpha;
-            }
-            if constexpr (with_levels<law_type<decltype(some_law)>>) {
-                some_law.levels = levels;
-            }
-        },
-        law);
-    return law;
-}
-
-std::vector<cooling> laws_taking(bool (*takes)(const cooling&), bool taking) {
-    std::vector<cooling> laws = every_law();
-    std::erase_if(laws, [takes, taking](const cooling& law) { return takes(law) != taking; });
-    return laws;
-}
-
-std::vector<std::string> spelled(const std::vector<cooling>& laws,
-                                 const char* law_spelling::*word) {
-    std::vector<std::string> words(laws.size());
-    std::transform(laws.begin(), laws.end(), words.begin(),
-                   [word](const cooling& law) { return spelling_of(law).*word; });
-    return words;
 }
 
 }  // namespace sa
