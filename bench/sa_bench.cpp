@@ -70,14 +70,14 @@ template <typename Run>
 void runs_from_random_starts(benchmark::State& state, const Run& run) {
     sa::random_engine engine(1);
     for (auto _ : state) {
-        sa::solution cur = sa::random_solution(demo_encoding, engine);
+        sa::solution cur = sa::random_solution(sa::demo_landscape(), demo_encoding, engine);
         benchmark::DoNotOptimize(run(cur, engine));
     }
 }
 
 void annealing_run(benchmark::State& state) {
     runs_from_random_starts(state, [](sa::solution& cur, sa::random_engine& engine) {
-        return sa::anneal(demo_encoding, demo_schedule, cur, engine);
+        return sa::anneal(sa::demo_landscape(), demo_encoding, demo_schedule, cur, engine);
     });
 }
 BENCHMARK(annealing_run);
@@ -93,7 +93,7 @@ BENCHMARK(literal_annealing_run);
 // lockstep. One iteration is one run.
 void lockstep_annealing_runs(benchmark::State& state) {
     constexpr int group = 8;
-    const sa::tabulated_space space(demo_encoding);
+    const sa::tabulated_space space(sa::demo_landscape(), demo_encoding);
     std::vector<sa::lockstep_run> runs;
     std::uint32_t seed = 1;
     for (auto _ : state) {
@@ -114,7 +114,7 @@ BENCHMARK(lockstep_annealing_runs);
 void tabulated_grid(benchmark::State& state) {
     const sa::encoding enc = sa::encoding_with(static_cast<int>(state.range(0)), -2.0F, 2.0F);
     for (auto _ : state) {
-        const sa::tabulated_space space(enc);
+        const sa::tabulated_space space(sa::demo_landscape(), enc);
         benchmark::DoNotOptimize(space.value_at(0).rest);
     }
 }

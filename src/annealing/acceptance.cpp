@@ -1,7 +1,6 @@
 #include <cmath>
 
 #include "annealing/annealing.hpp"
-#include "objective/objective.hpp"
 
 namespace sa {
 
@@ -17,10 +16,10 @@ long double random_uniform(random_engine& engine, double a, double b) {
     return uniform_value(uniform_point_of(static_cast<std::uint32_t>(engine())), a, b);
 }
 
-solution random_solution(const encoding& enc, random_engine& engine) {
+solution random_solution(const landscape& f, const encoding& enc, random_engine& engine) {
     solution fresh{bit_vector(static_cast<std::size_t>(enc.n_bits))};
     fill_random_bits(fresh.bits, engine);
-    fresh.fo = static_cast<float>(objective(x_at(decode_bits(fresh.bits), enc)));
+    fresh.fo = static_cast<float>(f.value(x_at(decode_bits(fresh.bits), enc)));
     return fresh;
 }
 

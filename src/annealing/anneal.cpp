@@ -1,14 +1,14 @@
 #include "annealing/annealing.hpp"
-#include "objective/objective.hpp"
 
 namespace sa {
 
-annealing_run::annealing_run(const encoding& enc, const solution& start)
-    : enc_(enc),
+annealing_run::annealing_run(const landscape& f, const encoding& enc, const solution& start)
+    : f_(f),
+      enc_(enc),
       cur_(start),
       best_(start),
       d_(decode_bits(start.bits)),
-      f_(objective(x_at(d_, enc))),
+      value_(f.value(x_at(d_, enc))),
       start_x_(x_at(d_, enc)),
       best_x_(start_x_) {}
 
@@ -18,8 +18,8 @@ trial_outcome annealing_run::trial(double temperature, random_engine& engine) {
     // The candidate is the current solution with that digit flipped; the vector itself is
     // flipped only once the move is accepted.
     outcome.candidate_d = decoded_after_flip(d_, enc_.n_bits, outcome.position);
-    const long double f_candidate = objective(x_at(outcome.candidate_d, enc_));
-    outcome.delta = rounded_change(static_cast<float>(f_candidate), f_);
+    const long double f_candidate = f_.value(x_at(outcome.candidate_d, enc_));
+    outcome.delta = rounded_change(static_cast<float>(f_candidate), value_);
     if (improves(outcome.delta)) {
         outcome.accepted = true;
     } else {
@@ -31,7 +31,7 @@ trial_outcome annealing_run::trial(double temperature, random_engine& engine) {
     }
     flip_bit(cur_.bits, outcome.position);
     d_ = outcome.candidate_d;
-    f_ = f_candidate;
+    value_ = f_candidate;
     cur_.fo = add_change(cur_.fo, outcome.delta);
     // Only an improving move can lift the value above the best; ties never replace it.
     if (improves(outcome.delta) && cur_.fo > best_.fo) {
@@ -41,9 +41,9 @@ trial_outcome annealing_run::trial(double temperature, random_engine& engine) {
     return outcome;
 }
 
-scheduled_run::scheduled_run(const encoding& enc, const cooling_schedule& schedule,
-                             const solution& start)
-    : schedule_(schedule), run_(enc, start), step_{0, schedule.t0()} {
+scheduled_run::scheduled_run(const landscape& f, const encoding& enc,
+                             const cooling_schedule& schedule, const solution& start)
+    : schedule_(schedule), run_(f, enc, start), step_{0, schedule.t0()} {
     open_level();
 }
 
@@ -98,9 +98,9 @@ run_report scheduled_run::report() const {
     return {run_.start_x(), run_.best_x(), run_.best().fo, trials_made_};
 }
 
-run_report anneal(const encoding& enc, const cooling_schedule& schedule, solution& cur,
-                  random_engine& engine, const level_observer& observe) {
-    scheduled_run run(enc, schedule, cur);
+run_report anneal(const landscape& f, const encoding& enc, const cooling_schedule& schedule,
+                  solution& cur, random_engine& engine, const level_observer& observe) {
+    scheduled_run run(f, enc, schedule, cur);
     run.to_end(engine, observe);
     cur = run.state().best();
     return run.report();

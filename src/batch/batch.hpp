@@ -81,10 +81,12 @@ using point_counter = std::function<void(std::int64_t points)>;
 // four bytes a candidate.
 class tabulated_space {
   public:
-    // Tabulated on `jobs` threads: the table is the same for any number. `count` is told from
-    // the calling thread only.
-    explicit tabulated_space(const encoding& enc, int jobs = 1, const point_counter& count = {});
+    // f on the grid of `enc`, tabulated on `jobs` threads: the table is the same for any
+    // number. `count` is told from the calling thread only.
+    tabulated_space(const landscape& f, const encoding& enc, int jobs = 1,
+                    const point_counter& count = {});
 
+    const landscape& grid_landscape() const { return f_; }
     const encoding& grid_encoding() const { return enc_; }
     float x_at(int d) const { return x_(d); }
     split_value value_at(int d) const { return {rounded_at(d), rest_[index(d)]}; }
@@ -106,6 +108,7 @@ class tabulated_space {
     bool higher(int a, int b) const;
     std::int64_t tabulate_block(std::size_t block);  // the points it tabulated
 
+    landscape f_;
     encoding enc_;
     grid_x x_;
     // Arrays left unwritten until the threads tabulate them, so that each page is first

@@ -118,9 +118,10 @@ void grid_x::fill(int first, std::span<float> x) const {
     }
 }
 
-tabulated_space::tabulated_space(const encoding& enc, [[maybe_unused]] int jobs,
+tabulated_space::tabulated_space(const landscape& f, const encoding& enc, [[maybe_unused]] int jobs,
                                  const point_counter& count)
-    : enc_(enc),
+    : f_(f),
+      enc_(enc),
       x_(enc),
       rounded_(unwritten<float>(static_cast<std::size_t>(enc.d_max) + 1)),
       rest_(unwritten<double>(static_cast<std::size_t>(enc.d_max) + 1)),
@@ -149,8 +150,8 @@ std::int64_t tabulated_space::tabulate_block(std::size_t block) {
         std::min(block_size, static_cast<std::size_t>(enc_.d_max) + 1 - first);
     std::array<float, block_size> x{};
     x_.fill(static_cast<int>(first), std::span(x).first(count));
-    split_objective(std::span(x).first(count), std::span(rounded_.get() + first, count),
-                    std::span(rest_.get() + first, count));
+    f_.tabulate(std::span(x).first(count), std::span(rounded_.get() + first, count),
+                std::span(rest_.get() + first, count));
     int highest = static_cast<int>(first);
     for (auto d = static_cast<int>(first) + 1; d < static_cast<int>(first + count); ++d) {
         highest = higher(d, highest) ? d : highest;

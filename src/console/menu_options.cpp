@@ -31,7 +31,8 @@ void print_report(std::FILE* out, const run_report& report) {
 // Option 2 with a solution present: one run with the demo's schedule, then its report.
 void annealing_option(program_state& state, const terminal& term) {
     const float start_fo = state.cur.fo;
-    const run_report report = anneal(state.enc, demo_schedule(state.enc), state.cur, state.engine);
+    const run_report report =
+        anneal(demo_landscape(), state.enc, demo_schedule(state.enc), state.cur, state.engine);
     // The run prints nothing itself, so its starting line can be written once it is over.
     print_start(term.out, {.x = report.start_x, .fo = start_fo});
     print_report(term.out, report);
@@ -42,7 +43,7 @@ void annealing_option(program_state& state, const terminal& term) {
 }  // namespace
 
 void generate_solution(program_state& state, const terminal& term) {
-    state.cur = random_solution(state.enc, state.engine);
+    state.cur = random_solution(demo_landscape(), state.enc, state.engine);
     for (std::size_t i = 0; i < state.cur.bits.size(); ++i) {
         std::fprintf(term.out, "v[%zu]=%d\n", i, state.cur.bits[i]);
     }

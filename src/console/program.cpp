@@ -23,7 +23,7 @@ const char* const usage =
     "The manual: man sa_demo\n";
 
 int session(std::uint32_t seed, const terminal& term) {
-    program_state state{encoding_for(demo_problem), {}, random_engine(seed)};
+    program_state state{demo_landscape().grid(), {}, random_engine(seed)};
     int choice = 0;
     do {
         choice = read_menu_choice(term);

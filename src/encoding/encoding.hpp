@@ -21,6 +21,8 @@ struct problem_params {
     float x_min;
     float x_max;
     float precision;
+
+    bool operator==(const problem_params&) const = default;
 };
 
 // The function's interval [-2, 2], resolved to 0.00006.

@@ -47,6 +47,12 @@ struct split_value {
 // f in its two parts: f - rounded(f) is exact in double, being a few bits under a float's last.
 split_value split(long double f);
 
+// f as a smooth function, in double throughout, and its slope: their shape says where f's hills
+// are. And a bound on |f''|.
+double smooth_f(double x);
+double slope_of_f(double x);
+double curvature_bound_of_f();
+
 // How many points split_objective takes at a time: by default as many as suit the processor's
 // vectors, four with AVX2 or in WebAssembly; two on any processor, which the tests compare too.
 enum class vector_width { widest, two_points };

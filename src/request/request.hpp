@@ -76,7 +76,8 @@ struct study_request {
     std::optional<std::uint32_t> seed;  // none: the front end's clock
     std::uint64_t first_run = 0;
     int jobs = 1;
-    std::optional<double> target;  // percent of runs on the exact optimum
+    std::optional<double> target;                // percent of runs on the exact optimum
+    sa::landscape landscape = demo_landscape();  // searched by every case
 };
 
 // Reads one field's text into the request by the rules its values must meet, in the order

@@ -1,12 +1,9 @@
 #include "study/study.hpp"
+#include "text/text.hpp"
 
-// A case's grid and the line that names it in reports and messages.
+// The line that names a case in reports and messages.
 
 namespace sa {
-
-encoding study_encoding(int bits) {
-    return encoding_with(bits, demo_problem.x_min, demo_problem.x_max);
-}
 
 std::string describe_case(const study_case& study) {
     return on_grid(describe(study.schedule), study.bits);

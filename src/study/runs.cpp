@@ -96,7 +96,7 @@ plan_results run_plan(const std::vector<study_case>& cases, const seed_range& ru
     plan_results made;
     std::int64_t before = 0;
     for (const study_case& study : cases) {
-        const tabulated_grid& grid = grids.of(study.bits);
+        const tabulated_grid& grid = grids.of(study.landscape, study.bits);
         made.last_runs = study_runs(grid.space, study, runs, jobs, [&](std::int64_t done) {
             if (progress) {
                 progress(before + done);
@@ -111,11 +111,11 @@ plan_results run_plan(const std::vector<study_case>& cases, const seed_range& ru
 run_report trace_run(const study_case& study, const seed_range& runs,
                      const std::function<void(const trace_start&)>& started,
                      const level_observer& observe) {
-    const encoding enc = study_encoding(study.bits);
+    const encoding enc = study.grid();
     random_engine engine = engine_for_run(runs, 0);
-    solution cur = random_solution(enc, engine);
+    solution cur = random_solution(study.landscape, enc, engine);
     started({cur, x_at(decode_bits(cur.bits), enc)});
-    return anneal(enc, study.schedule, cur, engine, observe);
+    return anneal(study.landscape, enc, study.schedule, cur, engine, observe);
 }
 
 }  // namespace sa

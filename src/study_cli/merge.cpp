@@ -229,7 +229,7 @@ std::optional<std::string> counts_fault(const std::vector<study_part>& parts) {
             const case_result& result = part.rows[i].result;
             const int bits = result.study.bits;
             if (!grids.contains(bits)) {
-                grids.emplace(bits, landmarks_of_grid(bits));
+                grids.emplace(bits, landmarks_of_grid(result.study.landscape, bits));
             }
             if (auto wrong = impossible_counts(result.summary, grids.at(bits))) {
                 return place(part.name, i + 2) + ": " + *wrong;

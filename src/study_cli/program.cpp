@@ -244,7 +244,7 @@ int run_trace(const study_order& order, report_output& out) {
             }
             progress.update((level.level + 1) * study.schedule.trials_per_level());
         });
-    out.write(trace_ending(report));
+    out.write(trace_ending(study.landscape, report));
     if (csv) {
         if (std::optional<std::string> error = csv->commit()) {
             return fail(*error);
@@ -295,7 +295,8 @@ int run_study(const study_order& order, report_output& out) {
     const std::vector<case_result>& results = made.results;
     const std::vector<run_outcome>& last_runs = made.last_runs;
     // With a single case, the grid kept is that case's.
-    const tabulated_grid& grid = grids.of(order.plan.cases.back().bits);
+    const study_case& last = order.plan.cases.back();
+    const tabulated_grid& grid = grids.of(last.landscape, last.bits);
     std::string report = results.size() == 1
                              ? single_report(results.front(), grid, last_runs, range)
                              : count_of(range.count, "run", "runs") + " per schedule:\n\n" +
@@ -321,7 +322,7 @@ int run_population(const study_order& order, report_output& out) {
     const study_command& options = order.command;
     const study_case& study = order.plan.cases.front();
     const std::int64_t trials = trials_per_run(study.schedule) * order.range.count;
-    const tabulated_space space(study_encoding(study.bits), options.request.jobs);
+    const tabulated_space space(study.landscape, study.grid(), options.request.jobs);
     // A point of a level's equilibrium costs about what a trial does, on one thread.
     const std::int64_t points = count_levels(study.schedule) * (space.grid_encoding().d_max + 1);
     announce_work(

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "study/study.hpp"
+#include "plan/plan.hpp"
 #include "study_output/study_output.hpp"
 
 // The command line of sa_study: what it asks for, the files it writes, and the program that

@@ -384,7 +384,7 @@ constexpr std::size_t pictured_levels = 400;
 template <typename Share>
 std::string density_rows(const population_study& population, std::size_t every,
                          const Share& share_in) {
-    const encoding enc = study_encoding(population.study.bits);
+    const encoding enc = population.study.grid();
     std::ostringstream rows;
     for (std::size_t l = 0; l < population.levels.size(); l += every) {
         const population_level& level = population.levels[l];

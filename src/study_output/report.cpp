@@ -1,7 +1,6 @@
 #include <algorithm>
 #include <array>
 
-#include "objective/objective.hpp"
 #include "study_output/study_output.hpp"
 
 namespace sa {
@@ -170,11 +169,11 @@ std::string trace_line(const level_summary& level) {
                   static_cast<double>(level.fo), static_cast<double>(level.best_fo));
 }
 
-std::string trace_ending(const run_report& report) {
+std::string trace_ending(const landscape& f, const run_report& report) {
     const std::string ending =
         format("best: x = %.6f   reported %.6f   f(x) = %.6Lf   after %s",
                static_cast<double>(report.best_x), static_cast<double>(report.best_fo),
-               objective(report.best_x), count_of(report.analysed, "trial", "trials").c_str());
+               f.value(report.best_x), count_of(report.analysed, "trial", "trials").c_str());
     return format("\n%s\n", wrapped(ending, 6, "   ").c_str());
 }
 

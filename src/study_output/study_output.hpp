@@ -8,7 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "plan/plan.hpp"
+#include "population/population.hpp"
 #include "study/study.hpp"
+#include "text/text.hpp"
+#include "time_to_solution/time_to_solution.hpp"
 
 // What sa_study prints and writes: the text report, CSV files, text charts and pictures drawn
 // by gnuplot. Each is built from the study's results alone.
@@ -103,7 +107,7 @@ std::string least_tts_line(const std::vector<case_result>& results);
 // level, and where it ends.
 std::string trace_heading(const trace_start& start);
 std::string trace_line(const level_summary& level);
-std::string trace_ending(const run_report& report);
+std::string trace_ending(const landscape& f, const run_report& report);
 
 // ---- CSV files: one row per case, or one row per level of a traced run
 

@@ -32,7 +32,7 @@ TEST(Batch, TabulatedPointsAreTheEvaluatedOnes) {
     for (int bits = 2; bits <= widest_checked_grid; ++bits) {
         const sa::encoding enc = sa::encoding_with(bits, -2.0F, 2.0F);
         std::int64_t counted = 0;
-        const sa::tabulated_space space(enc, 2,
+        const sa::tabulated_space space(sa::demo_landscape(), enc, 2,
                                         [&counted](std::int64_t points) { counted += points; });
         ASSERT_EQ(counted, enc.d_max + 1) << bits << " bits";
         for (int d = 0; d <= enc.d_max; ++d) {
@@ -58,7 +58,7 @@ TEST(Batch, GridXIsXAtOnOtherIntervals) {
     for (const interval& grid : {interval{12, -1.7F, 2.3F}, interval{13, -1e-3F, 1e-3F},
                                  interval{11, 0.1F, 1e30F}, interval{14, -3.0F, 5.0F}}) {
         const sa::encoding enc = sa::encoding_with(grid.bits, grid.x_min, grid.x_max);
-        const sa::tabulated_space space(enc);
+        const sa::tabulated_space space(sa::demo_landscape(), enc);
         for (int d = 0; d <= enc.d_max; ++d) {
             ASSERT_EQ(std::bit_cast<std::uint32_t>(space.x_at(d)),
                       std::bit_cast<std::uint32_t>(sa::x_at(d, enc)))
@@ -71,7 +71,7 @@ TEST(Batch, GridXIsXAtOnOtherIntervals) {
 // within one block, across blocks and over the whole grid.
 TEST(Batch, HighestInARangeIsTheFirstHighestPoint) {
     const sa::encoding enc = sa::encoding_with(15, -2.0F, 2.0F);
-    const sa::tabulated_space space(enc);
+    const sa::tabulated_space space(sa::demo_landscape(), enc);
     sa::random_engine picks(15);
     for (int i = 0; i < 300; ++i) {
         int first = static_cast<int>(picks() % static_cast<std::uint32_t>(enc.d_max + 1));
@@ -95,7 +95,7 @@ TEST(Batch, HighestInARangeIsTheFirstHighestPoint) {
 // Each threshold is the least exponent whose exp exceeds its draw: exp of the next double
 // below does not. So the search for it never needs to step down from log(r).
 TEST(Batch, EveryThresholdIsTheLeastAcceptedExponent) {
-    const sa::tabulated_space space(demo);
+    const sa::tabulated_space space(sa::demo_landscape(), demo);
     for (int point = 0; point < sa::uniform_grid_points; ++point) {
         const auto r = static_cast<double>(sa::uniform_value(point, 0.0, 1.0));
         const double y = space.threshold(point).least;
@@ -109,7 +109,7 @@ TEST(Batch, EveryThresholdIsTheLeastAcceptedExponent) {
 // of the boundary, where exp's rounding decides; so must the quotient in double, where it
 // decides.
 TEST(Batch, ThresholdsDecideAsExpDoes) {
-    const sa::tabulated_space space(demo);
+    const sa::tabulated_space space(sa::demo_landscape(), demo);
     sa::random_engine picks(2026);
     std::uniform_real_distribution<double> log_temperature(-8.0, 3.0);
     int undecided = 0;
@@ -154,7 +154,7 @@ TEST(Batch, ThresholdsDecideAsExpDoes) {
 TEST(Batch, TabulatedChangeIsTheRoundedChangeBetweenEveryPairOfNeighbours) {
     for (int bits = 2; bits <= 18; ++bits) {
         const sa::encoding enc = sa::encoding_with(bits, -2.0F, 2.0F);
-        const sa::tabulated_space space(enc);
+        const sa::tabulated_space space(sa::demo_landscape(), enc);
         for (int d = 0; d <= enc.d_max; ++d) {
             const sa::split_value& f_old = space.value_at(d);
             for (int k = 0; k < bits; ++k) {
@@ -230,20 +230,20 @@ TEST(Batch, LockstepRunsEndWhereSingleRunsEnd) {
           lockstep_case{17, schedule_of(1.0, 1e-5, sa::linear{200}, 8), 37},
           lockstep_case{12, schedule_of(3.0, 1e-4, sa::lundy_mees{120}, 6), 29}}) {
         const sa::encoding enc = sa::encoding_with(test.bits, -2.0F, 2.0F);
-        const sa::tabulated_space space(enc);
+        const sa::tabulated_space space(sa::demo_landscape(), enc);
         std::vector<sa::lockstep_run> runs;
         std::vector<sa::solution> ends;
         for (unsigned seed = 1; seed <= test.runs; ++seed) {
             runs.push_back({seed});
             sa::random_engine engine(seed);
-            sa::solution cur = sa::random_solution(enc, engine);
-            sa::anneal(enc, test.schedule, cur, engine);
+            sa::solution cur = sa::random_solution(sa::demo_landscape(), enc, engine);
+            sa::anneal(sa::demo_landscape(), enc, test.schedule, cur, engine);
             ends.push_back(cur);
         }
         sa::anneal_lockstep(space, test.schedule, runs);
         for (std::size_t i = 0; i < runs.size(); ++i) {
             sa::random_engine engine(static_cast<std::uint32_t>(i + 1));
-            const sa::solution start = sa::random_solution(enc, engine);
+            const sa::solution start = sa::random_solution(sa::demo_landscape(), enc, engine);
             ASSERT_EQ(runs[i].start_d, sa::decode_bits(start.bits))
                 << test.bits << " bits, run " << i;
             ASSERT_EQ(runs[i].start_fo, start.fo) << test.bits << " bits, run " << i;

@@ -82,8 +82,8 @@ TEST(Chart, BarsAvoidTheAxisAndEveryCountIsListed) {
 // A study's CSV read back gives the cases and counts that write it again to the byte: the
 // merge adds up what it reads.
 TEST(StudyCsv, ReadsBackWhatItWrote) {
-    const sa::encoding enc = sa::study_encoding(10);
-    const sa::tabulated_space space(enc);
+    const sa::encoding enc = sa::demo_landscape().grid(10);
+    const sa::tabulated_space space(sa::demo_landscape(), enc);
     const sa::grid_landmarks landmarks = sa::find_landmarks(space);
     std::vector<sa::case_result> results;
     for (const sa::cooling& law : {sa::cooling(sa::geometric{0.9F}), sa::cooling(sa::linear{40}),

@@ -15,7 +15,7 @@ namespace {
 // The points of the grid of `bits` digits whose x or f differs from the extended evaluation.
 long differing_points(int bits) {
     const sa::encoding enc = sa::encoding_with(bits, -2.0F, 2.0F);
-    const sa::tabulated_space space(enc);
+    const sa::tabulated_space space(sa::demo_landscape(), enc);
     long differing = 0;
     for (int d = 0; d <= enc.d_max; ++d) {
         const float x = sa::x_at(d, enc);

@@ -2,8 +2,7 @@
 #include <cmath>
 #include <numeric>
 
-#include "objective/objective.hpp"
-#include "study/study.hpp"
+#include "plan/plan.hpp"
 
 namespace sa {
 
@@ -37,14 +36,15 @@ chosen_temperature choice_from(const move_sample& sample, double temperature, do
 
 }  // namespace
 
-move_sample sample_moves(const encoding& enc, random_engine& engine, int moves) {
+move_sample sample_moves(const landscape& f, const encoding& enc, random_engine& engine,
+                         int moves) {
     move_sample sample{moves, {}};
     for (int i = 0; i < moves; ++i) {
         const int d = random_int(engine, enc.d_max + 1);
         const int k = random_int(engine, enc.n_bits);
-        const long double start = objective(x_at(d, enc));
+        const long double start = f.value(x_at(d, enc));
         const auto candidate =
-            static_cast<float>(objective(x_at(decoded_after_flip(d, enc.n_bits, k), enc)));
+            static_cast<float>(f.value(x_at(decoded_after_flip(d, enc.n_bits, k), enc)));
         const float change = rounded_change(candidate, start);
         if (change < 0.0F) {
             sample.worsening.push_back({static_cast<float>(start), change});
@@ -103,10 +103,10 @@ std::optional<chosen_temperature> final_temperature(const move_sample& sample, d
     return choice_from(sample, temperature, std::exp(acceptance_exponent(smallest, temperature)));
 }
 
-automatic_temperatures choose_temperatures(std::uint32_t seed, const temperature_wishes& wishes,
-                                           int bits) {
+automatic_temperatures choose_temperatures(const landscape& f, std::uint32_t seed,
+                                           const temperature_wishes& wishes, int bits) {
     random_engine engine(seed);
-    const move_sample sample = sample_moves(study_encoding(bits), engine);
+    const move_sample sample = sample_moves(f, f.grid(bits), engine);
     automatic_temperatures chosen{bits, std::nullopt, std::nullopt};
     if (wishes.t0_chi) {
         chosen.t0 = initial_temperature(sample, *wishes.t0_chi);

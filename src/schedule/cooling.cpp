@@ -2,7 +2,8 @@
 #include <cmath>
 #include <type_traits>
 
-#include "annealing/annealing.hpp"
+#include "extended/extended.hpp"
+#include "schedule/schedule.hpp"
 #include "text/text.hpp"
 
 namespace sa {

@@ -1,6 +1,7 @@
+#include "schedule/schedule.hpp"
+
 #include <cmath>
 
-#include "annealing/annealing.hpp"
 #include "text/text.hpp"
 
 namespace sa {

@@ -1,10 +1,9 @@
+#include "landmarks/landmarks.hpp"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-
-#include "objective/objective.hpp"
-#include "study/study.hpp"
 
 namespace {
 
@@ -51,9 +50,9 @@ TEST(Landscape, EveryHillOfFOnEveryGridFrom2To24Bits) {
     std::stable_sort(by_height.begin(), by_height.end(),
                      [](std::size_t a, std::size_t b) { return peaks[a].value > peaks[b].value; });
     for (int bits = 2; bits <= 24; ++bits) {
-        const sa::encoding enc = sa::study_encoding(bits);
-        const std::vector<sa::hill> hills =
-            sa::hills_of(enc, [&enc](int d) { return sa::objective(sa::x_at(d, enc)); });
+        const sa::encoding enc = sa::demo_landscape().grid(bits);
+        const std::vector<sa::hill> hills = sa::hills_of(
+            sa::demo_landscape(), enc, [&enc](int d) { return sa::objective(sa::x_at(d, enc)); });
         ASSERT_EQ(hills.size(), peaks.size()) << bits << " bits";
         int shared = 0;  // the point the last hill with points shares with the next
         for (std::size_t i = 0; i < peaks.size(); ++i) {
@@ -81,6 +80,23 @@ TEST(Landscape, EveryHillOfFOnEveryGridFrom2To24Bits) {
         }
         EXPECT_EQ(shared, enc.d_max);
     }
+}
+
+TEST(Landmarks, TheDemoGridsOptimumAndItsTwoHills) {
+    const sa::grid_landmarks landmarks =
+        sa::find_landmarks(sa::tabulated_space(sa::demo_landscape(), sa::demo_landscape().grid()));
+    EXPECT_EQ(landmarks.optimum_d, 48917);
+    EXPECT_EQ(landmarks.global_peak.first, 36848);
+    EXPECT_EQ(landmarks.global_peak.last, 57517);
+    EXPECT_EQ(landmarks.second_peak.first, 57517);  // the valley the two hills share
+    EXPECT_TRUE(landmarks.second_peak.contains(65048));
+    EXPECT_TRUE(landmarks.second_peak.contains(65049));
+    // Found again without a table, by evaluating f at every point.
+    const sa::grid_landmarks untabulated = sa::landmarks_of_grid(sa::demo_landscape(), 17);
+    EXPECT_EQ(untabulated.optimum_d, landmarks.optimum_d);
+    EXPECT_EQ(untabulated.optimum_value, landmarks.optimum_value);
+    EXPECT_EQ(untabulated.global_peak.last, landmarks.global_peak.last);
+    EXPECT_EQ(untabulated.second_peak.last, landmarks.second_peak.last);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
+#include "plan/plan.hpp"
+
 #include <algorithm>
 #include <numeric>
-
-#include "study/study.hpp"
 
 // A request planned into cases: what its lists combine to, within the caps, with the
 // temperatures chosen for each grid and each run's cost checked.
@@ -22,7 +22,7 @@ T value_or(const std::vector<T>& values, std::size_t i, T fallback) {
 
 std::vector<cooling> laws_or_default(const study_request& request) {
     return request.laws.empty()
-               ? std::vector<cooling>{demo_schedule(encoding_for(demo_problem)).law()}
+               ? std::vector<cooling>{demo_schedule(request.landscape.grid()).law()}
                : request.laws;
 }
 
@@ -62,8 +62,8 @@ class sweep_axes {
         const std::size_t t_final_index = next_digit(index, t_finals());
         const std::size_t t0_index = next_digit(index, t0s());
         const std::size_t bits_index = index;
-        const int bits = value_or(r.bits, bits_index, encoding_for(demo_problem).n_bits);
-        const cooling_schedule demo = demo_schedule(study_encoding(bits));
+        const int bits = value_or(r.bits, bits_index, r.landscape.grid().n_bits);
+        const cooling_schedule demo = demo_schedule(r.landscape.grid(bits));
         const grid_temperatures& grid = chosen[bits_index];
         // The demo's constants are floats widened to double, so narrowing them loses nothing.
         const double t0 = grid.t0.value_or(value_or(r.t0, t0_index, static_cast<float>(demo.t0())));
@@ -79,7 +79,7 @@ class sweep_axes {
             }
             return wrong;
         }
-        return study_case{*schedule, bits};
+        return study_case{*schedule, bits, r.landscape};
     }
 
     std::size_t grids() const { return count_or_one(request_.bits); }
@@ -168,9 +168,9 @@ expected<std::vector<grid_temperatures>> choose_for_grids(
         return chosen;
     }
     for (std::size_t i = 0; i < chosen.size(); ++i) {
-        const int bits = value_or(request.bits, i, encoding_for(demo_problem).n_bits);
-        const automatic_temperatures grid =
-            choose_temperatures(seed, {request.auto_t0, request.auto_t_final}, bits);
+        const int bits = value_or(request.bits, i, request.landscape.grid().n_bits);
+        const automatic_temperatures grid = choose_temperatures(
+            request.landscape, seed, {request.auto_t0, request.auto_t_final}, bits);
         if ((request.auto_t0 && !grid.t0) || (request.auto_t_final && !grid.t_final)) {
             return fault{fault_kind::no_worsening_move, std::nullopt, "", std::to_string(bits),
                          std::to_string(temperature_sample_moves)};

@@ -1,9 +1,10 @@
+#include "population/population.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numeric>
 
-#include "study/study.hpp"
 #include "support/schedules.hpp"
 
 namespace {
@@ -35,7 +36,8 @@ TEST(Population, EveryLevelCountsTheRunsAsRunsMadeOneAtATimeStand) {
     constexpr int bins = 37;
     for (const auto& [study, seed] : {std::pair{case_of(1.0F, 0.9F, 0.001F, 10), 3U},
                                       std::pair{case_of(5.0F, 0.8F, 0.01F, 13), 1765000000U}}) {
-        const sa::tabulated_space space(sa::study_encoding(study.bits));
+        const sa::tabulated_space space(sa::demo_landscape(),
+                                        sa::demo_landscape().grid(study.bits));
         const sa::seed_range runs{seed, 0, 23};
         const sa::population_study population = sa::study_population(space, study, bins, runs, 2);
         const std::int64_t levels = sa::count_levels(study.schedule);
@@ -49,8 +51,8 @@ TEST(Population, EveryLevelCountsTheRunsAsRunsMadeOneAtATimeStand) {
         const sa::encoding& enc = space.grid_encoding();
         for (long i = 0; i < runs.count; ++i) {
             sa::random_engine engine(static_cast<std::uint32_t>(seed + i));
-            const sa::solution start = sa::random_solution(enc, engine);
-            sa::scheduled_run run(enc, study.schedule, start);
+            const sa::solution start = sa::random_solution(sa::demo_landscape(), enc, engine);
+            sa::scheduled_run run(sa::demo_landscape(), enc, study.schedule, start);
             for (std::size_t level = 0; !run.finished(); ++level) {
                 run.level(engine);
                 const int d = sa::decode_bits(run.state().current().bits);
@@ -82,7 +84,7 @@ TEST(Population, EveryLevelCountsTheRunsAsRunsMadeOneAtATimeStand) {
 // from it. (Cooled on below T 0.1, even slowly cooled runs stay on the second hill at x = 0+,
 // where any flip leads down or far away: the grid's middle, where the first digit changes.)
 TEST(Population, TheEquilibriumHotAndTheRunsCooledSlowlyOrQuenched) {
-    const sa::tabulated_space space(sa::study_encoding(12));
+    const sa::tabulated_space space(sa::demo_landscape(), sa::demo_landscape().grid(12));
     const sa::seed_range runs{1, 0, 400};
     const sa::population_study hot =
         sa::study_population(space, case_of(1e6F, 0.5F, 2e5F, 12), 10, runs, 1);

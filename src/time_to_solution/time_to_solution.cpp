@@ -1,7 +1,7 @@
+#include "time_to_solution/time_to_solution.hpp"
+
 #include <algorithm>
 #include <cmath>
-
-#include "study/study.hpp"
 
 namespace sa {
 

@@ -1,10 +1,12 @@
+#include "population/population.hpp"
+
 #include <algorithm>
 #include <array>
 #include <atomic>
 #include <bit>
 #include <cmath>
 
-#include "study/study.hpp"
+#include "text/text.hpp"
 
 // Many runs followed level by level: where they stand, against the Boltzmann distribution of
 // the grid at each level's temperature.
@@ -192,7 +194,7 @@ std::optional<fault> population_fault(const study_case& study) {
     const double estimate = estimated_trials_per_run(s) / s.trials_per_level();
     const bool estimated = estimate > 1.01 * max_population_levels;
     const double levels = estimated ? estimate : static_cast<double>(count_levels(s));
-    const int points = study_encoding(study.bits).d_max + 1;
+    const int points = study.grid().d_max + 1;
     if (levels > max_population_levels) {
         return fault{fault_kind::population_too_large, std::nullopt, describe_case(study),
                      format(estimated ? "about %.0f levels" : "%.0f levels", levels),

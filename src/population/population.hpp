@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "landmarks/landmarks.hpp"
+#include "study/study.hpp"
+#include "vocabulary/vocabulary.hpp"
+
+// Many runs cooling together, against the equilibrium they chase. At temperature T a run
+// that has settled stands on d with probability proportional to exp(f(d) / T): a move flips a
+// digit drawn at random, so it is as likely as the move back, and this Boltzmann distribution
+// is the equilibrium of the very chain the runs follow. Slow cooling keeps the runs close to
+// it as it sharpens onto the global peak; a quench leaves them frozen on lower hills.
+// Computes only.
+
+namespace sa {
+
+// exp(y) for y <= 0, by the same steps of double arithmetic on every target, where the
+// libraries' exp may differ in the last bit; within a few units of the last place of the true
+// value, and 0 below -708, where exp leaves the normal doubles.
+double portable_exp(double y);
+
+// What a population may cost: a level's equilibrium takes a pass over the grid, and each level
+// keeps the counts of every bin and hill.
+inline constexpr std::int64_t max_population_levels = 10'000;
+inline constexpr double max_population_points = 1e9;  // levels times grid points
+
+// Where the runs stand as one level ends, and the equilibrium at its temperature, by f's hills
+// (in the order of hills_of, each counting the points of its basin) and by bins of x.
+struct population_level {
+    std::int64_t level;
+    double temperature;
+    std::vector<long> hill_runs;    // runs whose current point lies in each hill's basin
+    std::vector<double> hill_mass;  // the equilibrium's mass there, adding up to 1
+    std::vector<long> bin_runs;     // runs whose current x lies in each bin
+    std::vector<double> bin_mass;   // the equilibrium's mass there
+    double tv_distance;             // between the runs' shares of the hills and their masses
+};
+
+// Runs of one case followed level by level.
+struct population_study {
+    study_case study;
+    long runs;
+    std::vector<hill> hills;
+    std::vector<population_level> levels;
+};
+
+// Told now and then how far the two stages have come: the trials the runs have made, then the
+// levels whose equilibrium is found.
+struct population_progress {
+    progress_report trials;
+    std::function<void(std::int64_t levels_done)> levels;
+};
+
+// The runs of a case, run as study_runs runs them (the same on any number of threads), and
+// the equilibrium of each of their levels, in `bins` (at least 1) equal parts of the interval.
+// The case must be within population_fault's bounds, and the space that of its encoding.
+population_study study_population(const tabulated_space& space, const study_case& study, int bins,
+                                  const seed_range& runs, int jobs,
+                                  const population_progress& progress = {});
+
+// Whether a population of the case's runs (study_population) stays within what it may cost.
+std::optional<fault> population_fault(const study_case& study);
+
+}  // namespace sa
