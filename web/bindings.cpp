@@ -17,41 +17,12 @@
 #include <vector>
 
 #include "console/console.hpp"
-#include "objective/objective.hpp"
-#include "request/request.hpp"
-#include "study/study.hpp"
+#include "page.hpp"
 #include "study_output/study_output.hpp"
 
 namespace {
 
 using emscripten::val;
-
-// ---- What the page's interface takes: each argument that is not a value of a request lies in
-// a range, which the interface checks before it calls here, with these figures.
-
-struct argument_range {
-    const char* name;
-    int low;
-    int high;
-};
-
-// Bins and columns: more than any screen shows would only cost memory.
-constexpr std::array<argument_range, 3> argument_ranges = {{
-    {"bits", sa::min_bits, sa::max_bits},
-    {"columns", 1, 10'000},
-    {"bins", 1, 1'000},
-}};
-
-val argument_limits() {
-    val limits = val::object();
-    for (const argument_range& range : argument_ranges) {
-        val bounds = val::object();
-        bounds.set("low", range.low);
-        bounds.set("high", range.high);
-        limits.set(range.name, bounds);
-    }
-    return limits;
-}
 
 // ---- sa_demo's session
 
@@ -109,68 +80,12 @@ val session(std::uint32_t second, std::string input) {
 
 // ---- The schedule, checked by the rules that sa_study's command line checks it by
 
-// Each field of a request as the page's script names it, the page's own fields first, in the
-// order they are read.
-constexpr std::array<std::pair<sa::study_field, const char*>, 12> field_names = {{
-    {sa::study_field::seed, "seed"},
-    {sa::study_field::runs, "runs"},
-    {sa::study_field::t0, "t0"},
-    {sa::study_field::alpha, "alpha"},
-    {sa::study_field::t_final, "tFinal"},
-    {sa::study_field::trials, "trials"},
-    {sa::study_field::bits, "bits"},
-    {sa::study_field::first_run, "firstRun"},
-    {sa::study_field::jobs, "jobs"},
-    {sa::study_field::laws, "cooling"},
-    {sa::study_field::levels, "levels"},
-    {sa::study_field::target, "target"},
-}};
-
-// Each kind of fault as the page's script names it, in the order they are declared.
-constexpr std::array<const char*, 29> fault_kind_names = {
-    "missing_value",
-    "empty_item",
-    "range_shape",
-    "stop_below_start",
-    "bad_step",
-    "too_many_values",
-    "not_a_number",
-    "not_finite",
-    "not_whole",
-    "unrepresentable",
-    "too_large",
-    "not_positive",
-    "rounds_to_zero",
-    "not_a_factor",
-    "rounds_to_one",
-    "out_of_range",
-    "not_one_number",
-    "bad_acceptance",
-    "unknown_law",
-    "alpha_without_law",
-    "levels_without_law",
-    "too_many_schedules",
-    "too_many_runs",
-    "too_many_trials",
-    "no_level",
-    "run_too_long",
-    "no_worsening_move",
-    "past_last_run",
-    "population_too_large",
-};
-static_assert(static_cast<std::size_t>(sa::fault_kind::population_too_large) + 1 ==
-              fault_kind_names.size());
-
 // A refused value as the page's script takes it, to put into words.
 val fault_object(const sa::fault& refused) {
     val shown = val::object();
-    shown.set("kind", std::string(fault_kind_names[static_cast<std::size_t>(refused.kind)]));
-    shown.set("field", val::null());
-    for (const auto& [field, name] : field_names) {
-        if (refused.field == field) {
-            shown.set("field", std::string(name));
-        }
-    }
+    shown.set("kind", std::string(sa::name_of(refused.kind)));
+    shown.set("field",
+              refused.field ? val(std::string(sa::names_of(*refused.field).param)) : val::null());
     shown.set("value", refused.value);
     shown.set("shown", refused.shown);
     shown.set("limit", refused.limit);
@@ -182,11 +97,6 @@ val refusal(const sa::fault& refused) {
     result.set("fault", fault_object(refused));
     return result;
 }
-
-// The page runs one schedule at a time, and up to this many runs of it; a sweep, up to 100
-// schedules and as many trials as take a minute or so in a browser.
-constexpr sa::study_caps page_caps{100'000, 1};
-constexpr sa::study_caps sweep_caps{100'000, 100, 1'000'000'000};
 
 // How the fields write numbers: {decimalPoint, listSeparator}, each one character, as the
 // interface has checked.
@@ -208,11 +118,11 @@ struct planned_request {
 sa::expected<planned_request> plan_fields(const val& fields, const val& style,
                                           const sa::study_caps& caps) {
     sa::study_request request;
-    for (const auto& [field, name] : field_names) {
-        const val value = fields[name];
+    for (const sa::field_names& names : sa::study_fields) {
+        const val value = fields[names.param];
         if (value.isString() && !value.as<std::string>().empty()) {
-            if (std::optional<sa::fault> wrong =
-                    sa::read_field(field, value.as<std::string>(), request, style_of(style))) {
+            if (std::optional<sa::fault> wrong = sa::read_field(
+                    names.field, value.as<std::string>(), request, style_of(style))) {
                 return *wrong;
             }
         }
@@ -229,41 +139,53 @@ sa::expected<planned_request> plan_fields(const val& fields, const val& style,
     return planned_request{request, std::move(*plan), seed};
 }
 
-// The schedule as the page shows it: why it is refused, or its values and cost.
+// Sets a field's value under its name in the page's interface.
+template <typename T>
+void set_field(val& result, sa::study_field field, T value) {
+    result.set(sa::names_of(field).param, value);
+}
+
+// The schedule as the page shows it: why it is refused, or its values and cost, and the plan
+// itself in `plan`, which the page hands back to run it.
 val check_schedule(const val& fields, const val& style) {
-    const sa::expected<planned_request> checked = plan_fields(fields, style, page_caps);
+    const sa::expected<planned_request> checked = plan_fields(fields, style, sa::page::single_caps);
     if (!checked) {
         return refusal(checked.error());
     }
     const sa::study_case& study = checked->plan.cases.front();
-    const sa::schedule_params& schedule = study.schedule;
+    const sa::cooling_schedule& schedule = study.schedule;
     val result = val::object();
-    result.set("seed", checked->seed);
-    result.set("runs", static_cast<double>(checked->request.runs));
-    result.set("t0", schedule.t0);
-    result.set("alpha", sa::alpha_of(schedule.law));
-    result.set("tFinal", schedule.t_final);
-    result.set("trials", schedule.trials_per_level);
-    result.set("bits", study.bits);
+    using enum sa::study_field;
+    set_field(result, seed, checked->seed);
+    set_field(result, runs, static_cast<double>(checked->request.runs));
+    set_field(result, t0, schedule.t0());
+    set_field(result, alpha, sa::alpha_of(schedule.law()));
+    set_field(result, t_final, schedule.t_final());
+    set_field(result, trials, schedule.trials_per_level());
+    set_field(result, bits, study.bits);
     result.set("levels", static_cast<double>(sa::count_levels(schedule)));
     result.set("trialsPerRun", static_cast<double>(sa::trials_per_run(schedule)));
     result.set("description", sa::describe_case(study));
+    result.set(
+        "plan",
+        sa::case_text({study, {checked->seed, checked->request.first_run, checked->request.runs}}));
     return result;
 }
 
-// The case that check_schedule returned values for; the page runs the demo's law with them.
-sa::study_case case_of(const val& checked) {
-    const int bits = checked["bits"].as<int>();
-    const sa::cooling law = sa::law_with(sa::demo_schedule(sa::study_encoding(bits)).law,
-                                         checked["alpha"].as<double>(), 0);
-    return {{checked["t0"].as<double>(), checked["tFinal"].as<double>(), law,
-             checked["trials"].as<int>()},
-            bits};
-}
-
-sa::seed_range runs_of(const val& checked) {
-    return {checked["seed"].as<std::uint32_t>(), 0,
-            static_cast<long>(checked["runs"].as<double>())};
+// The case and runs that check_schedule planned, from the plan it handed the page; a plan the
+// page did not have from there is an error of the page's script.
+sa::planned_case planned(const val& checked) {
+    const val plan = checked["plan"];
+    std::optional<sa::planned_case> read;
+    if (plan.isString()) {
+        read = sa::read_case_text(plan.as<std::string>());
+    }
+    if (!read) {
+        val::global("TypeError")
+            .new_(std::string("not a schedule that sa.check returned"))
+            .throw_();
+    }
+    return *read;
 }
 
 // ---- The grid: f at every point, drawn one column at a time
@@ -323,9 +245,10 @@ val every_hill(const sa::tabulated_space& space) {
 // sa_study cuts its histogram, and the grid's landmarks. `on_progress` is told now and then
 // the points tabulated so far, when the grid is new.
 val landscape(int bits, int columns, const val& on_progress) {
-    const auto points = static_cast<double>(sa::study_encoding(bits).d_max) + 1.0;
+    const sa::landscape& f = sa::demo_landscape();
+    const auto points = static_cast<double>(f.grid(bits).d_max) + 1.0;
     double done = 0.0;
-    const sa::tabulated_grid& grid = grids().of(bits, [&](std::int64_t tabulated) {
+    const sa::tabulated_grid& grid = grids().of(f, bits, [&](std::int64_t tabulated) {
         done += static_cast<double>(tabulated);
         on_progress(progress_of("pointsDone", done, "points", points));
     });
@@ -334,9 +257,9 @@ val landscape(int bits, int columns, const val& on_progress) {
     std::vector<float> high(static_cast<std::size_t>(columns), -INFINITY);
     for (int d = 0; d <= enc.d_max; ++d) {
         const auto column = static_cast<std::size_t>(sa::bin_of(grid.space.x_at(d), enc, columns));
-        const float f = grid.space.value_at(d).rounded();
-        low[column] = std::min(low[column], f);
-        high[column] = std::max(high[column], f);
+        const float value = grid.space.value_at(d).rounded();
+        low[column] = std::min(low[column], value);
+        high[column] = std::max(high[column], value);
     }
     val result = val::object();
     result.set("bits", bits);
@@ -357,9 +280,9 @@ val landscape(int bits, int columns, const val& on_progress) {
 
 std::string trace(const val& checked) {
     std::string csv = sa::trace_csv_heading();
+    const sa::planned_case traced = planned(checked);
     sa::trace_run(
-        case_of(checked), {checked["seed"].as<std::uint32_t>(), 0, 1},
-        [](const sa::trace_start& /*start*/) {},
+        traced.study, traced.runs, [](const sa::trace_start& /*start*/) {},
         [&csv](const sa::level_summary& level) { csv += sa::trace_csv_row(level); });
     return csv;
 }
@@ -373,14 +296,8 @@ val digits_of(const sa::bit_vector& bits) {
 
 class stepped_run {
   public:
-    // `checked` is what check_schedule returned; it is taken as it is, so that a schedule whose
-    // levels take long to count is counted once, away from the page.
-    stepped_run(const val& checked, std::uint32_t seed)
-        : study_(case_of(checked)),
-          enc_(sa::study_encoding(study_.bits)),
-          engine_(seed),
-          start_(sa::random_solution(enc_, engine_)),
-          run_(enc_, study_.schedule, start_) {}
+    // `checked` is what check_schedule returned: the run of its seed.
+    explicit stepped_run(const val& checked) : stepped_run(planned(checked)) {}
 
     bool finished() const { return run_.finished(); }
 
@@ -434,7 +351,16 @@ class stepped_run {
     }
 
   private:
-    float f_at(int d) const { return static_cast<float>(sa::objective(sa::x_at(d, enc_))); }
+    explicit stepped_run(const sa::planned_case& run)
+        : study_(run.study),
+          enc_(study_.grid()),
+          engine_(static_cast<std::uint32_t>(run.runs.seed + run.runs.first)),
+          start_(sa::random_solution(study_.landscape, enc_, engine_)),
+          run_(study_.landscape, enc_, study_.schedule, start_) {}
+
+    float f_at(int d) const {
+        return static_cast<float>(study_.landscape.value(sa::x_at(d, enc_)));
+    }
 
     // A closed level's line as sa_study --trace writes it, and its row of the CSV.
     static val level_shown(const sa::level_summary& level) {
@@ -464,13 +390,7 @@ class stepped_run {
 class study_job {
   public:
     // `checked` is what check_schedule returned.
-    explicit study_job(const val& checked)
-        : study_(case_of(checked)),
-          runs_(runs_of(checked)),
-          space_(sa::study_encoding(study_.bits)),
-          landmarks_(sa::find_landmarks(space_)) {
-        outcomes_.reserve(static_cast<std::size_t>(runs_.count));
-    }
+    explicit study_job(const val& checked) : study_job(planned(checked)) {}
 
     double seed() const { return static_cast<double>(runs_.seed); }
     double trials_per_run() const {
@@ -485,7 +405,7 @@ class study_job {
         const long done = static_cast<long>(outcomes_.size());
         const long chunk = std::min(static_cast<long>(count), runs_.count - done);
         const std::vector<sa::run_outcome> ran = sa::study_runs(
-            space_, study_, {runs_.seed, static_cast<std::uint64_t>(done), chunk}, 1,
+            space_, study_, {runs_.seed, runs_.first + static_cast<std::uint64_t>(done), chunk}, 1,
             [&on_trials](std::int64_t trials) { on_trials(static_cast<double>(trials)); });
         outcomes_.insert(outcomes_.end(), ran.begin(), ran.end());
         return runs_done();
@@ -496,8 +416,8 @@ class study_job {
     val result(int bins) const {
         const sa::case_result summed{study_, landmarks_, sa::summarize(outcomes_, landmarks_)};
         val result = val::object();
-        result.set("csv",
-                   sa::study_csv({summed}, {static_cast<std::uint32_t>(runs_.seed), 0, true}));
+        result.set("csv", sa::study_csv({summed}, {static_cast<std::uint32_t>(runs_.seed),
+                                                   runs_.first, true}));
         const std::vector<long> counts =
             sa::histogram_of_ends(outcomes_, space_.grid_encoding(), bins);
         result.set("histogram", val::array(std::vector<double>(counts.begin(), counts.end())));
@@ -505,6 +425,14 @@ class study_job {
     }
 
   private:
+    explicit study_job(const sa::planned_case& job)
+        : study_(job.study),
+          runs_(job.runs),
+          space_(study_.landscape, study_.grid()),
+          landmarks_(sa::find_landmarks(space_)) {
+        outcomes_.reserve(static_cast<std::size_t>(runs_.count));
+    }
+
     sa::study_case study_;
     sa::seed_range runs_;
     // Its own grid, tabulated for each study as sa_study tabulates it.
@@ -517,18 +445,18 @@ class study_job {
 
 // `on_trials` is told now and then the trials made so far and those planned.
 val sweep(const val& fields, const val& style, const val& on_trials) {
-    const sa::expected<planned_request> planned = plan_fields(fields, style, sweep_caps);
-    if (!planned) {
-        return refusal(planned.error());
+    const sa::expected<planned_request> swept = plan_fields(fields, style, sa::page::sweep_caps);
+    if (!swept) {
+        return refusal(swept.error());
     }
-    const sa::seed_range runs{planned->seed, 0, planned->request.runs};
-    const auto trials = static_cast<double>(sa::planned_trials(planned->plan, runs.count));
+    const sa::seed_range runs{swept->seed, 0, swept->request.runs};
+    const auto trials = static_cast<double>(sa::planned_trials(swept->plan, runs.count));
     sa::grid_cache sweep_grids;
     const sa::plan_results made =
-        sa::run_plan(planned->plan.cases, runs, 1, sweep_grids,
+        sa::run_plan(swept->plan.cases, runs, 1, sweep_grids,
                      [&](std::int64_t done) { on_trials(static_cast<double>(done), trials); });
     val result = val::object();
-    result.set("csv", sa::study_csv(made.results, {planned->seed, 0, true}));
+    result.set("csv", sa::study_csv(made.results, {swept->seed, 0, true}));
     const std::optional<std::size_t> least = sa::least_time_to_solution(
         made.results, sa::success_measure::exact_optimum, sa::tts_target, sa::tts_unit::trials);
     result.set("least", least ? val(static_cast<double>(*least)) : val::null());
@@ -552,15 +480,16 @@ val arrays(const std::vector<sa::population_level>& levels,
 // `on_progress` is told now and then the runs done, as a fraction of the whole when runs are
 // long, then the levels whose equilibrium is found.
 val population(const val& checked, int bins, const val& on_progress) {
-    const sa::study_case study = case_of(checked);
+    const sa::planned_case followed_case = planned(checked);
+    const sa::study_case& study = followed_case.study;
     if (std::optional<sa::fault> wrong = sa::population_fault(study)) {
         return refusal(*wrong);
     }
-    const sa::seed_range runs = runs_of(checked);
+    const sa::seed_range& runs = followed_case.runs;
     const auto trials_per_run = static_cast<double>(sa::trials_per_run(study.schedule));
     const auto levels = static_cast<double>(sa::count_levels(study.schedule));
     const sa::population_study followed = sa::study_population(
-        grids().of(study.bits).space, study, bins, runs, 1,
+        grids().of(study.landscape, study.bits).space, study, bins, runs, 1,
         {[&](std::int64_t trials) {
              on_progress(progress_of("runsDone", static_cast<double>(trials) / trials_per_run,
                                      "runs", static_cast<double>(runs.count)));
@@ -579,7 +508,6 @@ val population(const val& checked, int bins, const val& on_progress) {
 }  // namespace
 
 EMSCRIPTEN_BINDINGS(sa_web) {
-    emscripten::function("argumentLimits", &argument_limits);
     emscripten::function("session", &session);
     emscripten::function("checkSchedule", &check_schedule);
     emscripten::function("landscape", &landscape);
@@ -588,7 +516,7 @@ EMSCRIPTEN_BINDINGS(sa_web) {
     emscripten::function("sweep", &sweep);
     emscripten::function("population", &population);
     emscripten::class_<stepped_run>("SteppedRun")
-        .constructor<const val&, std::uint32_t>()
+        .constructor<const val&>()
         .function("finished", &stepped_run::finished)
         .function("start", &stepped_run::start)
         .function("step", &stepped_run::step);

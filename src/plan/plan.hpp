@@ -101,4 +101,20 @@ std::optional<fault> run_range_fault(const study_request& request);
 // The trials that `runs` runs of every case make in all.
 std::int64_t planned_trials(const study_plan& plan, long runs);
 
+// ---- A planned case handed back: a front end that checked it returns it as the request's own
+// fields, never rebuilt from loose numbers
+
+struct planned_case {
+    study_case study;
+    seed_range runs;
+};
+
+// "seed=1 runs=1000 first-run=0 t0=100 t-final=0.1 trials=8 bits=17 cooling=geometric
+// alpha=0.97": each field by its option without dashes, every value to its last bit.
+std::string case_text(const planned_case& planned);
+
+// The case and runs such a line plans to, read and planned by the request's rules; none for a
+// line of anything else, a value refused, or more than one case.
+std::optional<planned_case> read_case_text(std::string_view text);
+
 }  // namespace sa

@@ -33,28 +33,33 @@ enum class study_field {
     target,
 };
 
+// What a field is about: which runs (their seeds), the schedule they follow, or the study made
+// of them.
+enum class field_part { runs, schedule, study };
+
 // How the front ends name a field.
 struct field_names {
     study_field field;
     const char* option;  // sa_study's option; without its dashes, the key of the page's address
     const char* param;   // its name in the page's interface
     bool on_page;        // whether the page asks for it
+    field_part part;
 };
 
 // Every field, in the order of study_field, which is the order the page reads them in.
 inline constexpr std::array<field_names, 12> study_fields = {{
-    {study_field::seed, "--seed", "seed", true},
-    {study_field::runs, "--runs", "runs", true},
-    {study_field::first_run, "--first-run", "firstRun", false},
-    {study_field::jobs, "--jobs", "jobs", false},
-    {study_field::t0, "--t0", "t0", true},
-    {study_field::alpha, "--alpha", "alpha", true},
-    {study_field::t_final, "--t-final", "tFinal", true},
-    {study_field::trials, "--trials", "trials", true},
-    {study_field::bits, "--bits", "bits", true},
-    {study_field::laws, "--cooling", "cooling", false},
-    {study_field::levels, "--levels", "levels", false},
-    {study_field::target, "--target", "target", false},
+    {study_field::seed, "--seed", "seed", true, field_part::runs},
+    {study_field::runs, "--runs", "runs", true, field_part::study},
+    {study_field::first_run, "--first-run", "firstRun", false, field_part::runs},
+    {study_field::jobs, "--jobs", "jobs", false, field_part::study},
+    {study_field::t0, "--t0", "t0", true, field_part::schedule},
+    {study_field::alpha, "--alpha", "alpha", true, field_part::schedule},
+    {study_field::t_final, "--t-final", "tFinal", true, field_part::schedule},
+    {study_field::trials, "--trials", "trials", true, field_part::schedule},
+    {study_field::bits, "--bits", "bits", true, field_part::schedule},
+    {study_field::laws, "--cooling", "cooling", false, field_part::schedule},
+    {study_field::levels, "--levels", "levels", false, field_part::schedule},
+    {study_field::target, "--target", "target", false, field_part::study},
 }};
 
 constexpr const field_names& names_of(study_field field) {

@@ -170,3 +170,46 @@ TEST(AutoTemperature, EachReachesItsAcceptanceOnItsOwnSample) {
 }
 
 }  // namespace
+
+// A case handed on as text reads back as the same case and runs, whatever the law, the values
+// (the smallest and largest a schedule may hold, factors next to 1, temperatures chosen
+// automatically) and the runs; and nothing else reads as a case.
+TEST(CaseText, ReadsBackAsTheSameCaseAndNothingElseDoes) {
+    using enum sa::study_field;
+    const std::vector<std::vector<std::pair<sa::study_field, std::string>>> requests = {
+        {},
+        {{seed, "4294967295"}, {runs, "10000000"}, {t0, "1e30"}, {t_final, "1e-45"}},
+        {{alpha, "0.99999994,0.5,1e-30"}, {t0, "3.4e-30"}, {t_final, "1.4e-45"}, {trials, "1"}},
+        {{laws, "linear,lundy-mees"}, {levels, "1,1000000000"}, {trials, "1"}, {bits, "2,24"}},
+        {{seed, "7"}, {first_run, "4294966295"}, {runs, "1000"}, {t0, "auto"}, {t_final, "auto"}},
+    };
+    std::size_t cases = 0;
+    for (const auto& fields : requests) {
+        const sa::study_request request = request_of(fields);
+        const auto plan = sa::plan_study(request, request.seed.value_or(1));
+        ASSERT_TRUE(plan) << plan.error().shown;
+        for (const sa::study_case& study : plan->cases) {
+            const sa::planned_case planned{
+                study, {request.seed.value_or(1), request.first_run, request.runs}};
+            const std::string text = sa::case_text(planned);
+            const std::optional<sa::planned_case> read = sa::read_case_text(text);
+            ASSERT_TRUE(read) << text;
+            EXPECT_EQ(read->study, study) << text;
+            EXPECT_EQ(read->runs.seed, planned.runs.seed) << text;
+            EXPECT_EQ(read->runs.first, planned.runs.first) << text;
+            EXPECT_EQ(read->runs.count, planned.runs.count) << text;
+            ++cases;
+        }
+    }
+    EXPECT_EQ(cases, 1U + 1U + 3U + 8U + 1U);
+    EXPECT_EQ(
+        sa::case_text({sa::plan_study(request_of({{seed, "1"}}), 1)->cases.front(), {1, 0, 1000}}),
+        "seed=1 runs=1000 first-run=0 t0=100 t-final=0.1 trials=8 bits=17 cooling=geometric "
+        "alpha=0.97");
+    for (const char* other : {"", "seed=1 ", "t0=100", "seed=1 t0=x", "seed=1 bogus=1", "seed=1 t0",
+                              "seed=1 alpha=0.9,0.5", "seed=1 t0=0.1", "seed=1 runs=0",
+                              "seed=1 first-run=4294967295 runs=2",
+                              "seed=1 cooling=linear alpha=0.9", "seed=1  runs=5"}) {
+        EXPECT_FALSE(sa::read_case_text(other)) << other;
+    }
+}

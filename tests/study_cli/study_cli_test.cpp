@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <regex>
+#include <set>
 #include <sstream>
 
 #include "support/schedules.hpp"
@@ -226,6 +228,28 @@ std::string with_field(const std::string& text, int line, const std::string& col
 // names the file, the line and the field, with the value quoted as the command line quotes it.
 // a.csv holds runs 0 to 49 and b.csv runs 50 to 99 of two schedules on a 10-bit grid; each row
 // changes b.csv (or both) and merges them as runs 0 to 99.
+// sa_study takes every field of a request by the option the table of fields names, and no other
+// option of its sets one; every kind of fault has words of its own.
+TEST(StudyCommandLine, NamesEveryFieldAndFaultAsTheTablesDo) {
+    const auto help = parse({"--help"});
+    ASSERT_FALSE(help);
+    const std::string text = help.error().text;
+    const std::regex option_pattern("--[a-z0-9-]+");
+    std::set<std::string> options(
+        std::sregex_token_iterator(text.begin(), text.end(), option_pattern),
+        std::sregex_token_iterator());
+    for (const sa::field_names& names : sa::study_fields) {
+        EXPECT_EQ(options.erase(names.option), 1U) << names.option;
+        EXPECT_EQ(sa::field_of_option(names.option), names.field);
+    }
+    EXPECT_EQ(options, (std::set<std::string>{"--csv", "--help", "--plot", "--population",
+                                              "--trace", "--version"}));
+    for (const auto& [kind, name] : sa::fault_kinds) {
+        const std::string words = sa::message_of({kind, sa::study_field::t0, "v", "s", "l"});
+        EXPECT_NE(words, "--t0: s") << name;
+    }
+}
+
 TEST(StudyMerge, RefusesEveryPartThatIsNotOfTheStudy) {
     const sa::study_case geometric{schedule_of(1.0, 0.001, sa::geometric{0.9F}, 8), 10};
     const sa::study_case lundy_mees{schedule_of(1.0, 0.001, sa::lundy_mees{100}, 8), 10};

@@ -194,6 +194,35 @@ describe('the interface', () => {
     assert.equal(whole.split('Escolha:').length, 2002);
   });
 
+  test('names no field and no fault that the libraries lack, and lacks none they have', async () => {
+    const named = await page.evaluate(async () => {
+      const { vocabulary, messages: words } = window.saPage;
+      const inputs = (form) => [...document.getElementById(form).elements]
+        .filter((element) => element.tagName === 'INPUT').map((input) => input.name).sort();
+      const checked = await window.sa.check({ seed: 1 });
+      const field = (kind) => ({ kind, field: 't0', value: '1', shown: '1', limit: '2' });
+      return {
+        faults: [...vocabulary.faults].sort(),
+        english: Object.keys(words.english.kinds).sort(),
+        portuguese: Object.keys(words.portuguese.kinds).sort(),
+        unworded: vocabulary.faults.flatMap((kind) => [words.english, words.portuguese]
+          .map((table) => words.describe(field(kind), table))
+          .filter((text) => text === '' || text.includes('undefined'))),
+        pageKeys: vocabulary.fields.filter((f) => f.page).map((f) => f.key).sort(),
+        pageParams: vocabulary.fields.filter((f) => f.page).map((f) => f.param).sort(),
+        schedule: inputs('schedule-form'),
+        sweep: inputs('sweep-form').map((name) => name.replace(/^sweep-/, '')),
+        checked: Object.keys(checked).sort(),
+      };
+    });
+    assert.deepEqual(named.english, named.faults);
+    assert.deepEqual(named.portuguese, named.faults);
+    assert.deepEqual(named.unworded, []);
+    assert.deepEqual(named.schedule, named.pageKeys);
+    assert.ok(named.sweep.every((key) => named.pageKeys.includes(key)), named.sweep.join());
+    assert.ok(named.pageParams.every((param) => named.checked.includes(param)), named.checked.join());
+  });
+
   test('logged no error or warning', () => {
     assert.deepEqual(messages.filter((m) => ['error', 'warn', 'warning', 'pageerror'].includes(m.type)), []);
   });

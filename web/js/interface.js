@@ -7,6 +7,7 @@
 // long schedule or a large grid, and the page must never wait.
 (function () {
   const onPage = createSaModule();
+  const { vocabulary } = window.saPage;
   const { describe } = window.saPage.messages;
 
   // What the module throws when its C++ fails past all checks (a number, the exception's
@@ -149,8 +150,8 @@
     return value;
   }
 
-  // The ranges the module's arguments lie in, from the module itself.
-  const limits = onPage.then((module) => module.argumentLimits());
+  // The ranges the module's arguments lie in, from the libraries' own table.
+  const { limits } = vocabulary;
 
   // A whole number within the module's range for `name`.
   function whole(name, value, range) {
@@ -186,7 +187,7 @@
 
   // The fields as text, as the user would type them in `style`; absent or empty ones are left
   // out, so that sa_study's defaults apply.
-  const fieldNames = ['seed', 'runs', 't0', 'alpha', 'tFinal', 'trials', 'bits'];
+  const fieldNames = vocabulary.fields.filter((field) => field.page).map((field) => field.param);
   function fieldsOf(params, style) {
     const given = objectOf('params', params, fieldNames);
     const fields = {};
@@ -315,9 +316,8 @@
 
     async landscape(bits, columns = 1000, options) {
       const given = optionsOf(options, ['onProgress', 'signal']);
-      const range = await limits;
-      whole('bits', bits, range.bits);
-      whole('columns', columns, range.columns);
+      whole('bits', bits, limits.bits);
+      whole('columns', columns, limits.columns);
       return cancellable(lanes.grid, 'landscape', { bits, columns }, given);
     },
 
@@ -329,7 +329,7 @@
     async study(params, options) {
       const { fields, style, options: given } =
         request(params, options, ['bins', 'onProgress', 'signal', 'numberStyle']);
-      const bins = whole('bins', given.bins ?? 100, (await limits).bins);
+      const bins = whole('bins', given.bins ?? 100, limits.bins);
       const result = await cancellable(lanes.study, 'study', { fields, style, bins }, given);
       return { ...rowsOf(result.csv)[0], csv: result.csv, seed: result.seed,
                histogram: result.histogram, seconds: result.seconds };
@@ -338,7 +338,7 @@
     async population(params, options) {
       const { fields, style, options: given } =
         request(params, options, ['bins', 'onProgress', 'signal', 'numberStyle']);
-      const bins = whole('bins', given.bins ?? 100, (await limits).bins);
+      const bins = whole('bins', given.bins ?? 100, limits.bins);
       const result = await cancellable(lanes.population, 'population', { fields, style, bins }, given);
       return rowsOf(result.csv).map((row, i) =>
         ({ ...row, histogram: result.histogram[i], boltzmann: result.boltzmann[i] }));
@@ -361,7 +361,7 @@
     async newRun(checked) {
       const module = await onPage;
       try {
-        return new module.SteppedRun(checked, checked.seed);
+        return new module.SteppedRun(checked);
       } catch (thrown) {
         throw asError(thrown);
       }

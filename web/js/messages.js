@@ -2,16 +2,15 @@
 
 // The page's words for a value that the libraries refused. A fault comes as a plain object
 // ({kind, field, value, shown, limit}, see doc/web.md) and is put into words by a table for
-// each language, keyed by the fault's kind; the strings in it are already shown as messages
-// show them. The English table says what sa_study says, and names a field by its option; the
-// Portuguese one says the same in Portuguese.
+// each language, keyed by the fault's kind (js/vocabulary.js lists them); the strings in it are
+// already shown as messages show them. The English table says what sa_study says, and names a
+// field by its option; the Portuguese one says the same in Portuguese.
 (function () {
+  const { vocabulary } = window.saPage;
+  // A field's option, by its name in the interface.
+  const optionOf = Object.fromEntries(vocabulary.fields.map((field) => [field.param, field.option]));
+
   const english = {
-    fields: {
-      seed: '--seed', runs: '--runs', t0: '--t0', alpha: '--alpha', tFinal: '--t-final',
-      trials: '--trials', bits: '--bits', firstRun: '--first-run', jobs: '--jobs',
-      cooling: '--cooling', levels: '--levels', target: '--target',
-    },
     kinds: {
       missing_value: (f, name) => `${name} needs a value`,
       empty_item: (f, name) => `${name}: an empty item in ${f.shown}`,
@@ -62,7 +61,6 @@
   const inPortuguese = (text) => portugueseWords.reduce((words, [pattern, to]) => words.replace(pattern, to), text);
 
   const portuguese = {
-    fields: english.fields,
     kinds: {
       missing_value: (f, name) => `${name} precisa de um valor`,
       empty_item: (f, name) => `${name}: um item vazio em ${f.shown}`,
@@ -110,9 +108,9 @@
   // A schedule or a limit as the libraries write it, in the words of `lang`.
   const inWords = (text, lang) => (lang === 'pt' ? inPortuguese(text) : text);
 
-  // The fault in the words of `table`; `name` names its field in place of the table's name.
+  // The fault in the words of `table`; `name` names its field in place of its option.
   function describe(fault, table = english, name = undefined) {
-    const named = name ?? (fault.field === null ? '' : table.fields[fault.field]);
+    const named = name ?? (fault.field === null ? '' : optionOf[fault.field]);
     return table.kinds[fault.kind](fault, named);
   }
 

@@ -136,10 +136,8 @@
     error: byId('sweep-error'),
     least: byId('sweep-least'),
     table: byId('sweep-table'),
-    scheduleFields: () => {
-      const { seed, runs, trials, bits } = form.fields();
-      return { seed, runs, trials, bits };
-    },
+    // The experiment's fields, of which the sweep's own take the place of the schedule's.
+    scheduleFields: () => form.fields(),
     onChange: () => writeAddress(),
   });
   const jobViews = [studyView, populationView, sweepView];
@@ -162,9 +160,8 @@
       for (const view of jobViews) {
         view.setReady(studyReady);
       }
-      const key = [schedule.t0, schedule.alpha, schedule.tFinal, schedule.trials, schedule.bits, schedule.seed].join();
-      if (key !== shownSchedule || runView.isStale) {
-        shownSchedule = key;
+      if (schedule.plan !== shownSchedule || runView.isStale) {
+        shownSchedule = schedule.plan;
         showLandscape(schedule.bits);
         runLoaded = runView.load(schedule);
       }
@@ -297,8 +294,9 @@
     if (fault) {
       throw Object.assign(new Error(page.messages.describe(fault)), { fault });
     }
-    const { seed, t0, alpha, tFinal, trials, bits, runs } = form.checked;
-    return { seed, t0, alpha, tFinal, trials, bits, runs, lang: language.current };
+    const pageFields = page.vocabulary.fields.filter((field) => field.page);
+    const values = Object.fromEntries(pageFields.map((field) => [field.param, form.checked[field.param]]));
+    return { ...values, lang: language.current };
   };
 
   // ---- The start: the address restored, or the browser's language

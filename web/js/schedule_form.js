@@ -6,11 +6,17 @@
 // study both. What is wrong shows beside the fields, tied to the field it lies in; a schedule
 // that checks out shows its cost and goes to `onSchedule`.
 (function () {
-  const { language } = window.saPage;
+  const { language, vocabulary } = window.saPage;
   const { describe, tables } = window.saPage.messages;
-  // Each field's name is its key in the page's address, sa_study's option without dashes.
-  const paramOf = { seed: 'seed', runs: 'runs', t0: 't0', alpha: 'alpha', 't-final': 'tFinal', trials: 'trials', bits: 'bits' };
-  const scheduleNames = ['t0', 'alpha', 't-final', 'trials', 'bits'];
+  // The page's fields. Each input is named by the field's key in the page's address, sa_study's
+  // option without dashes, and the calls take it by its name in the interface.
+  const pageFields = vocabulary.fields.filter((field) => field.page);
+  const paramOf = Object.fromEntries(pageFields.map((field) => [field.key, field.param]));
+  const keysOf = (test) => pageFields.filter(test).map((field) => field.key);
+  // A run needs its seed and schedule; a study of many runs the rest too.
+  const runNames = keysOf((field) => field.part !== 'study');
+  const studyNames = keysOf((field) => field.part === 'study');
+  const scheduleNames = keysOf((field) => field.part === 'schedule');
   const pause = 150;  // milliseconds of quiet typing before a check
 
   class ScheduleForm {
@@ -27,9 +33,9 @@
       this.onChange = onChange;
       this.asked = 0;
       this.timer = null;
-      this.checked = null;  // the schedule and runs, when both check out
+      this.checked = null;  // the whole experiment, when the schedule and the runs check out
       this.schedule = null;  // the schedule, when it checks out
-      this.faults = { schedule: null, runs: null };
+      this.faults = { schedule: null, runs: null };  // the run's fault, and the study's
       this.waiting = [];  // who waits for the fields to be checked
       this.setBusy(false);
       this.inputs.seed.value = String(Math.floor(Date.now() / 1000));
@@ -113,15 +119,17 @@
       this.cost.textContent = language.t('checking');
       const options = { numberStyle: language.numberStyle() };
       const [schedule, runs] = await Promise.all([
-        window.sa.check(this.fields(['seed', ...scheduleNames]), options),
-        window.sa.check(this.fields(['runs']), options),
+        window.sa.check(this.fields(runNames), options),
+        window.sa.check(this.fields(studyNames), options),
       ]);
+      // Each part checks out alone, so the whole does: checked whole, the plan holds every field.
+      const whole = schedule.fault || runs.fault ? null : await window.sa.check(this.fields(), options);
       if (asked !== this.asked) {
         return;  // the user typed on meanwhile
       }
-      this.faults = { schedule: schedule.fault, runs: runs.fault };
+      this.faults = { schedule: schedule.fault, runs: runs.fault ?? whole?.fault ?? null };
       this.schedule = schedule.fault ? null : schedule;
-      this.checked = schedule.fault || runs.fault ? null : { ...schedule, runs: runs.runs };
+      this.checked = whole && !whole.fault ? whole : null;
       this.showFaults();
       this.onChange();
       if (schedule.fault) {

@@ -5,9 +5,12 @@
 // makes, a line per cooling factor, the least named. The rows are sa_study's, as its CSV
 // writes them; the view only draws them.
 (function () {
-  const { language, Job, JobView, Chart, palette } = window.saPage;
+  const { language, vocabulary, Job, JobView, Chart, palette } = window.saPage;
   const { describe, tables } = window.saPage.messages;
-  const paramOf = { 'sweep-t0': 't0', 'sweep-alpha': 'alpha', 'sweep-t-final': 'tFinal' };
+  // Each of the sweep's inputs is named 'sweep-' and the key of its field in the page's address;
+  // the calls take it by the field's name in the interface.
+  const paramOfKey = Object.fromEntries(vocabulary.fields.map((field) => [field.key, field.param]));
+  const paramOf = (name) => paramOfKey[name.slice('sweep-'.length)];
   // README's sweep: T0 1 and five cooling factors, each cooled on to seven final temperatures.
   const defaults = {
     'sweep-t0': '1',
@@ -21,7 +24,8 @@
       Object.assign(this, { form, error, least, table, scheduleFields, onChange });
       this.chart = new Chart(chart);
       this.job = new Job(job);
-      this.inputs = Object.fromEntries(Object.keys(paramOf).map((name) => [name, form.elements[name]]));
+      this.inputs = Object.fromEntries([...form.elements].filter((element) => element.tagName === 'INPUT')
+        .map((input) => [input.name, input]));
       this.rows = null;
       this.fault = null;
       this.setValues({});
@@ -41,7 +45,7 @@
 
     // The lists as the page's address holds them, in English style.
     values() {
-      return Object.fromEntries(Object.keys(paramOf).map((name) => [name, language.toEnglish(this.inputs[name].value)]));
+      return Object.fromEntries(Object.entries(this.inputs).map(([name, input]) => [name, language.toEnglish(input.value)]));
     }
 
     // The lists from `values`, README's sweep for those left out.
@@ -69,7 +73,7 @@
       const { t, format } = language;
       const params = { ...this.scheduleFields() };
       for (const [name, input] of Object.entries(this.inputs)) {
-        params[paramOf[name]] = input.value;
+        params[paramOf(name)] = input.value;
       }
       this.rows = null;
       this.fault = null;
@@ -149,7 +153,7 @@
     }
 
     showFault() {
-      const named = this.fault && Object.keys(paramOf).find((name) => paramOf[name] === this.fault.field);
+      const named = this.fault && Object.keys(this.inputs).find((name) => paramOf(name) === this.fault.field);
       if (this.fault) {
         this.error.textContent = describe(this.fault, tables[language.current]);
       }

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <array>
+
+#include "request/request.hpp"
+
+// What the page takes beside the request's own values, for the bindings and for the table of
+// names the page's scripts read (web/vocabulary.cpp).
+
+namespace sa::page {
+
+// An argument of the page's interface that is not a value of a request, and the range it lies
+// in, which the interface checks before it calls the module.
+struct argument_range {
+    const char* name;
+    int low;
+    int high;
+};
+
+// Bins and columns: more than any screen shows would only cost memory.
+inline constexpr std::array<argument_range, 3> argument_ranges = {{
+    {"bits", min_bits, max_bits},
+    {"columns", 1, 10'000},
+    {"bins", 1, 1'000},
+}};
+
+// The page runs one schedule at a time, and up to this many runs of it; a sweep, up to 100
+// schedules and as many trials as take a minute or so in a browser.
+inline constexpr study_caps single_caps{100'000, 1};
+inline constexpr study_caps sweep_caps{100'000, 100, 1'000'000'000};
+
+}  // namespace sa::page

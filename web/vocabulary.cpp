@@ -1,0 +1,67 @@
+// Writes js/vocabulary.js, the names the page's scripts take from the libraries: each field of a
+// request with its option, address key and name in the interface, each kind of fault, and the
+// ranges of the interface's own arguments. The build runs it, so that no script lists them.
+
+#include <cstdio>
+#include <string>
+
+#include "page.hpp"
+
+namespace {
+
+const char* part_name(sa::field_part part) {
+    switch (part) {
+        case sa::field_part::runs:
+            return "runs";
+        case sa::field_part::schedule:
+            return "schedule";
+        case sa::field_part::study:
+            return "study";
+    }
+    return "";
+}
+
+void print_fields() {
+    std::puts("  fields: [");
+    for (const sa::field_names& names : sa::study_fields) {
+        const std::string option = names.option;
+        std::printf("    { option: '%s', key: '%s', param: '%s', page: %s, part: '%s' },\n",
+                    option.c_str(), option.substr(2).c_str(), names.param,
+                    names.on_page ? "true" : "false", part_name(names.part));
+    }
+    std::puts("  ],");
+}
+
+void print_faults() {
+    std::puts("  faults: [");
+    for (const auto& [kind, name] : sa::fault_kinds) {
+        std::printf("    '%s',\n", name);
+    }
+    std::puts("  ],");
+}
+
+void print_limits() {
+    std::puts("  limits: {");
+    for (const sa::page::argument_range& range : sa::page::argument_ranges) {
+        std::printf("    %s: { low: %d, high: %d },\n", range.name, range.low, range.high);
+    }
+    std::puts("  },");
+}
+
+}  // namespace
+
+int main() {
+    std::puts("'use strict';\n");
+    std::puts("// Written by the build from the libraries' own tables (web/vocabulary.cpp): every");
+    std::puts(
+        "// field of a request as each front end names it, every kind of fault, and the ranges");
+    std::puts(
+        "// of the interface's own arguments. The page's scripts name nothing that is not here.");
+    std::puts("window.saPage = window.saPage || {};");
+    std::puts("window.saPage.vocabulary = Object.freeze({");
+    print_fields();
+    print_faults();
+    print_limits();
+    std::puts("});");
+    return std::ferror(stdout) != 0 ? 1 : 0;
+}
