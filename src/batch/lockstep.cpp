@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "batch/batch.hpp"
+#include "processor/processor.hpp"
 
 namespace sa {
 
@@ -18,12 +19,9 @@ namespace {
 constexpr std::size_t group_width = 4;
 
 // The standard's recurrence for std::mt19937 (Matsumoto and Nishimura), written as whole-state
-// passes. Where the processor has AVX2 they go eight words at a time instead of four.
-#if defined(__x86_64__)
-[[gnu::target_clones("avx2", "default")]]
-#endif
-void renew_and_temper(std::array<std::uint32_t, twister::block_size>& s,
-                      std::span<std::uint32_t, twister::block_size> out) {
+// passes.
+void renewal_passes(std::array<std::uint32_t, twister::block_size>& s,
+                    std::span<std::uint32_t, twister::block_size> out) {
     constexpr std::size_t size = twister::block_size;
     constexpr std::size_t shift = 397;
     constexpr std::uint32_t upper = 0x8000'0000U;
@@ -49,6 +47,12 @@ void renew_and_temper(std::array<std::uint32_t, twister::block_size>& s,
         y ^= (y << 15U) & 0xEFC6'0000U;
         out[i] = y ^ (y >> 18U);
     }
+}
+
+// The passes eight words at a time where the processor has AVX2, four elsewhere.
+void renew_and_temper(std::array<std::uint32_t, twister::block_size>& s,
+                      std::span<std::uint32_t, twister::block_size> out) {
+    with_widest_vectors([&](auto /*lanes*/) { renewal_passes(s, out); });
 }
 
 // A run's draws, taken from its engine a block at a time. A trial takes one draw or two,

@@ -5,11 +5,7 @@
 #include <limits>
 
 #include "batch/batch.hpp"
-#include "objective/objective.hpp"
-
-#if defined(_OPENMP)
-#include <omp.h>
-#endif
+#include "processor/processor.hpp"
 
 namespace sa {
 
@@ -76,15 +72,6 @@ std::size_t blocks_of(const encoding& enc) {
 // Points tabulated between two counts: a few milliseconds of work.
 constexpr std::int64_t points_between_counts = 1 << 16;
 
-// The thread that made the table, of those that tabulate it.
-bool on_calling_thread() {
-#if defined(_OPENMP)
-    return omp_get_thread_num() == 0;
-#else
-    return true;
-#endif
-}
-
 }  // namespace
 
 grid_x::grid_x(const encoding& enc)
@@ -99,18 +86,20 @@ grid_x::grid_x(const encoding& enc)
           enc.n_bits < 29),
       line_{enc.x_min, static_cast<double>(enc.x_min) - enc.x_max, 1.0 / enc.d_max} {}
 
-// Four points at a time where the processor has AVX2.
-#if defined(__x86_64__)
-[[gnu::target_clones("avx2", "default")]]
-#endif
+void grid_x::form_in_double(line grid, int first, int count, float* x, std::uint32_t* certain) {
+    for (int i = 0; i < count; ++i) {
+        certain[i] = formed_in_double(grid, first + i, x[i]);
+    }
+}
+
 void grid_x::fill(int first, std::span<float> x) const {
     std::array<std::uint32_t, block_size> certain{};
     float* const out = x.data();
     const line grid = line_;
     const auto count = static_cast<int>(x.size());
-    for (int i = 0; i < count; ++i) {
-        certain[static_cast<std::size_t>(i)] = formed_in_double(grid, first + i, out[i]);
-    }
+    // Four points at a time where the processor has AVX2.
+    with_widest_vectors(
+        [&](auto /*lanes*/) { form_in_double(grid, first, count, out, certain.data()); });
     for (int i = 0; i < count; ++i) {
         if (certain[static_cast<std::size_t>(i)] == 0 || !in_double_) [[unlikely]] {
             out[i] = sa::x_at(first + i, enc_);
@@ -134,7 +123,7 @@ tabulated_space::tabulated_space(const landscape& f, const encoding& enc, [[mayb
 #pragma omp parallel for num_threads(jobs) schedule(dynamic)
     for (long block = 0; block < blocks; ++block) {
         const std::int64_t now = done += tabulate_block(static_cast<std::size_t>(block));
-        if (count && on_calling_thread() && now - told >= points_between_counts) {
+        if (count && on_first_thread() && now - told >= points_between_counts) {
             count(now - told);
             told = now;
         }

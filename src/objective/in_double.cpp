@@ -22,6 +22,7 @@
 #include <utility>
 
 #include "objective/objective.hpp"
+#include "processor/processor.hpp"
 
 // The compilers note that vectors wider than the target's registers would be passed differently
 // with AVX; the four-point ones are compiled for AVX2 alone, into one function.
@@ -300,34 +301,17 @@ struct point_lanes {
     }
 };
 
-#if defined(__x86_64__)
-// Four points at a time where the processor has AVX2: the same operations, twice as wide, all
-// compiled into this one function.
-[[gnu::target("avx2"), gnu::flatten]] void split_all_avx2(std::span<const float> x,
-                                                          std::span<float> rounded,
-                                                          std::span<double> rest) {
-    point_lanes<4>::split_all(x, rounded, rest);
-}
-#endif
-
 }  // namespace
 
+// Four points at a time with AVX2, the same operations twice as wide; and in WebAssembly, whose
+// vectors hold four floats but two doubles, so that the floats stay in one vector.
 void split_objective(std::span<const float> x, std::span<float> rounded, std::span<double> rest,
-                     [[maybe_unused]] vector_width width) {
-#if defined(__x86_64__)
-    if (width == vector_width::widest && __builtin_cpu_supports("avx2")) {
-        split_all_avx2(x, rounded, rest);
+                     vector_width width) {
+    if (width == vector_width::two_points) {
+        point_lanes<2>::split_all(x, rounded, rest);
         return;
     }
-#elif defined(__wasm_simd128__)
-    // WebAssembly's vectors hold four floats but two doubles: four points at a time keep the
-    // floats in one vector instead of taking them apart.
-    if (width == vector_width::widest) {
-        point_lanes<4>::split_all(x, rounded, rest);
-        return;
-    }
-#endif
-    point_lanes<2>::split_all(x, rounded, rest);
+    with_widest_vectors([&](auto points) { point_lanes<points()>::split_all(x, rounded, rest); });
 }
 
 }  // namespace sa

@@ -2,23 +2,12 @@
 #include <atomic>
 #include <span>
 
+#include "processor/processor.hpp"
 #include "study/study.hpp"
-
-#if defined(_OPENMP)
-#include <omp.h>
-#endif
 
 namespace sa {
 
 namespace {
-
-bool on_main_thread() {
-#if defined(_OPENMP)
-    return omp_get_thread_num() == 0;
-#else
-    return true;
-#endif
-}
 
 // The clock second sa_demo seeds its engine from for run i.
 std::uint32_t seed_for_run(const seed_range& runs, std::uint64_t i) {
@@ -71,7 +60,7 @@ std::vector<run_outcome> study_runs(const tabulated_space& space, const study_ca
     // count of trials made; the main thread reports it.
     const trial_counter count = [&trials_done, &progress](std::int64_t trials) {
         const std::int64_t done = trials_done += trials;
-        if (progress && on_main_thread()) {
+        if (progress && on_first_thread()) {
             progress(done);
         }
     };
