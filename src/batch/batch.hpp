@@ -60,9 +60,10 @@ class grid_x {
             std::bit_cast<std::uint32_t>(static_cast<float>(x + margin)));
     }
 
-    // formed_in_double for `count` points from `first`, into x and certain: taking values, so
-    // that nothing the loop writes can change its bounds, and it is vectorised.
-    static void form_in_double(line grid, int first, int count, float* x, std::uint32_t* certain);
+    // formed_in_double for `count` points from `first`, into x and certain: its bounds taken as
+    // values, so that nothing the loop writes can change them, and it is vectorised.
+    static void form_in_double(const line& grid, int first, int count, float* x,
+                               std::uint32_t* certain);
 
     encoding enc_;
     bool in_double_;  // width d is exact in double

@@ -86,7 +86,8 @@ grid_x::grid_x(const encoding& enc)
           enc.n_bits < 29),
       line_{enc.x_min, static_cast<double>(enc.x_min) - enc.x_max, 1.0 / enc.d_max} {}
 
-void grid_x::form_in_double(line grid, int first, int count, float* x, std::uint32_t* certain) {
+void grid_x::form_in_double(const line& grid, int first, int count, float* x,
+                            std::uint32_t* certain) {
     for (int i = 0; i < count; ++i) {
         certain[i] = formed_in_double(grid, first + i, x[i]);
     }
