@@ -1,14 +1,16 @@
+#include <utility>
+
 #include "annealing/annealing.hpp"
 
 namespace sa {
 
-annealing_run::annealing_run(const landscape& f, const encoding& enc, const solution& start)
-    : f_(f),
+annealing_run::annealing_run(landscape f, const encoding& enc, const solution& start)
+    : f_(std::move(f)),
       enc_(enc),
       cur_(start),
       best_(start),
       d_(decode_bits(start.bits)),
-      value_(f.value(x_at(d_, enc))),
+      value_(f_.value(x_at(d_, enc))),
       start_x_(x_at(d_, enc)),
       best_x_(start_x_) {}
 

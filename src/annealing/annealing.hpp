@@ -91,7 +91,7 @@ struct trial_outcome {
 // again at the next trial.
 class annealing_run {
   public:
-    annealing_run(const landscape& f, const encoding& enc, const solution& start);
+    annealing_run(landscape f, const encoding& enc, const solution& start);
 
     // Draw a position, flip it, decode, evaluate; accept if better, or else with probability
     // exp(delta / T) (the Metropolis acceptance rule); keep the best.

@@ -88,7 +88,7 @@ class tabulated_space {
   public:
     // f on the grid of `enc`, tabulated on `jobs` threads: the table is the same for any
     // number. `count` is told from the calling thread only.
-    tabulated_space(const landscape& f, const encoding& enc, int jobs = 1,
+    tabulated_space(landscape f, const encoding& enc, int jobs = 1,
                     const point_counter& count = {});
 
     const landscape& grid_landscape() const { return f_; }

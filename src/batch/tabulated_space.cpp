@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "batch/batch.hpp"
 #include "processor/processor.hpp"
@@ -108,9 +109,9 @@ void grid_x::fill(int first, std::span<float> x) const {
     }
 }
 
-tabulated_space::tabulated_space(const landscape& f, const encoding& enc, [[maybe_unused]] int jobs,
+tabulated_space::tabulated_space(landscape f, const encoding& enc, [[maybe_unused]] int jobs,
                                  const point_counter& count)
-    : f_(f),
+    : f_(std::move(f)),
       enc_(enc),
       x_(enc),
       rounded_(unwritten<float>(static_cast<std::size_t>(enc.d_max) + 1)),

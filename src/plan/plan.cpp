@@ -69,9 +69,10 @@ class sweep_axes {
         const double t0 = grid.t0.value_or(value_or(r.t0, t0_index, static_cast<float>(demo.t0())));
         const double t_final = grid.t_final.value_or(
             value_or(r.t_final, t_final_index, static_cast<float>(demo.t_final())));
-        const expected<cooling_schedule> schedule = cooling_schedule::make(
-            t0, t_final, cooling_at(cooling_index, {t0, t_final}, demo.law()),
-            value_or(r.trials, trials_index, demo.trials_per_level()));
+        const temperature_span span{t0, t_final};
+        const expected<cooling_schedule> schedule =
+            cooling_schedule::make(span, cooling_at(cooling_index, span, demo.law()),
+                                   value_or(r.trials, trials_index, demo.trials_per_level()));
         if (!schedule) {
             fault wrong = schedule.error();
             if (wrong.kind == fault_kind::run_too_long) {

@@ -16,7 +16,7 @@ using lanes = std::integral_constant<std::size_t, count>;
 #if defined(__x86_64__)
 // Whether the processor has AVX2, asked once.
 inline bool processor_has_avx2() {
-    static const bool has = __builtin_cpu_supports("avx2") != 0;
+    static const bool has = __builtin_cpu_supports("avx2");
     return has;
 }
 

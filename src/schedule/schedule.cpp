@@ -54,8 +54,10 @@ std::optional<fault> trials_fault(std::int64_t trials_per_level) {
                     "from 1 to 10^6 trials per level");
 }
 
-expected<cooling_schedule> cooling_schedule::make(double t0, double t_final, cooling law,
+expected<cooling_schedule> cooling_schedule::make(const temperature_span& span, const cooling& law,
                                                   int trials_per_level) {
+    const double t0 = span.t0;
+    const double t_final = span.t_final;
     if (std::optional<fault> wrong = temperature_fault(t0)) {
         return in_field(*wrong, study_field::t0);
     }
@@ -72,7 +74,7 @@ expected<cooling_schedule> cooling_schedule::make(double t0, double t_final, coo
     if (std::optional<fault> wrong = trials_fault(trials_per_level)) {
         return in_field(*wrong, study_field::trials);
     }
-    cooling_schedule schedule(t0, t_final, law, trials_per_level);
+    cooling_schedule schedule(span, law, trials_per_level);
     const double estimate = estimated_trials_per_run(schedule);
     if (estimate > 1.01 * static_cast<double>(max_trials_per_run) ||
         (near_the_cap(estimate) && trials_per_run(schedule) > max_trials_per_run)) {
@@ -96,7 +98,7 @@ cooling_schedule demo_schedule(const encoding& enc) {
     constexpr float t0 = 100.0F;
     constexpr float t_final = 0.1F;
     constexpr float alpha = 0.97F;
-    return *cooling_schedule::make(t0, t_final, geometric{alpha}, enc.n_bits / 2);
+    return *cooling_schedule::make({t0, t_final}, geometric{alpha}, enc.n_bits / 2);
 }
 
 bool runs_level(const cooling_schedule& schedule, const cooling_step& step) {

@@ -156,8 +156,8 @@ std::vector<std::string> spelled(const std::vector<cooling>& laws, const char* l
 // 10^9 trials.
 class cooling_schedule {
   public:
-    // The schedule, or the first of its values refused.
-    static expected<cooling_schedule> make(double t0, double t_final, cooling law,
+    // The schedule between the temperatures of `span`, or the first of its values refused.
+    static expected<cooling_schedule> make(const temperature_span& span, const cooling& law,
                                            int trials_per_level);
 
     // The temperature of the first level.
@@ -173,8 +173,8 @@ class cooling_schedule {
     bool operator==(const cooling_schedule&) const = default;
 
   private:
-    cooling_schedule(double t0, double t_final, cooling law, int trials_per_level)
-        : t0_(t0), t_final_(t_final), law_(law), trials_per_level_(trials_per_level) {}
+    cooling_schedule(const temperature_span& span, const cooling& law, int trials_per_level)
+        : t0_(span.t0), t_final_(span.t_final), law_(law), trials_per_level_(trials_per_level) {}
 
     double t0_;
     double t_final_;

@@ -131,7 +131,8 @@ TEST(Schedule, ASchedulesValuesMeetTheirLimits) {
         {1e30, 1e-45, sa::geometric{0.99999994F}, 1, run_too_long, {}, "2.9e+09"},
     };
     for (const limit_case& test : cases) {
-        const auto made = sa::cooling_schedule::make(test.t0, test.t_final, test.law, test.trials);
+        const auto made =
+            sa::cooling_schedule::make({test.t0, test.t_final}, test.law, test.trials);
         ASSERT_EQ(made.has_value(), !test.kind) << test.t0 << " " << test.t_final;
         if (test.kind) {
             EXPECT_EQ(made.error().kind, *test.kind) << test.shown;
@@ -150,10 +151,11 @@ TEST(Schedule, ASchedulesValuesMeetTheirLimits) {
         return *t;
     };
     const sa::cooling law = sa::geometric{0.9999F};
-    const auto at_cap = sa::cooling_schedule::make(1e20, level_temperature(1'000'000), law, 1000);
+    const auto at_cap = sa::cooling_schedule::make({1e20, level_temperature(1'000'000)}, law, 1000);
     ASSERT_TRUE(at_cap);
     EXPECT_EQ(sa::trials_per_run(*at_cap), 1'000'000'000);
-    const auto past_cap = sa::cooling_schedule::make(1e20, level_temperature(1'000'001), law, 1000);
+    const auto past_cap =
+        sa::cooling_schedule::make({1e20, level_temperature(1'000'001)}, law, 1000);
     ASSERT_FALSE(past_cap);
     EXPECT_EQ(past_cap.error().kind, run_too_long);
     EXPECT_EQ(past_cap.error().shown, "1e+09");

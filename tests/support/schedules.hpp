@@ -5,5 +5,5 @@
 // A schedule that a test takes to meet every limit: one refused throws, failing that test.
 inline sa::cooling_schedule schedule_of(double t0, double t_final, const sa::cooling& law,
                                         int trials_per_level) {
-    return *sa::cooling_schedule::make(t0, t_final, law, trials_per_level);
+    return *sa::cooling_schedule::make({t0, t_final}, law, trials_per_level);
 }
