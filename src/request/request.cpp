@@ -1,5 +1,6 @@
 #include "request/request.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 // The rules a request's values meet, each field read by them in the order its values are
@@ -119,6 +120,11 @@ std::optional<fault> read_temperatures(study_field field, std::string_view text,
                                        const number_style& style, std::optional<double>& chi,
                                        std::vector<float>& out) {
     if (!asks_automatic(text)) {
+        const std::vector<std::string_view> items = list_items(text, style);
+        if (std::any_of(items.begin(), items.end(), asks_automatic)) {
+            return fault{fault_kind::automatic_in_list, field, std::string(text),
+                         quoted_value(text), ""};
+        }
         return read_real_list(field, text, temperature_fault, style, out);
     }
     const expected<double> acceptance = automatic_acceptance(field, text, fallback, style);

@@ -1,6 +1,10 @@
 #include <algorithm>
+#include <bit>
+#include <cfloat>
 #include <cmath>
+#include <cstdint>
 #include <type_traits>
+#include <utility>
 
 #include "extended/extended.hpp"
 #include "schedule/schedule.hpp"
@@ -9,7 +13,54 @@
 namespace sa {
 
 double cool(double temperature, double alpha) {
+#if LDBL_MANT_DIG == 64
     return static_cast<double>(extended(static_cast<long double>(temperature) * alpha));
+#else
+    return cool_in_double(temperature, alpha);
+#endif
+}
+
+namespace {
+
+// a * b exactly: the double nearest it, and the rest (Dekker). Each factor is split into
+// halves of 26 and 27 bits, whose products are exact.
+struct exact_product {
+    double nearest;
+    double rest;
+};
+
+exact_product product_of(double a, double b) {
+    const auto halves = [](double c) {
+        constexpr double veltkamp = 0x1p27 + 1.0;
+        const double gamma = veltkamp * c;
+        const double high = gamma - (gamma - c);
+        return std::pair{high, c - high};
+    };
+    const auto [a_high, a_low] = halves(a);
+    const auto [b_high, b_low] = halves(b);
+    const double nearest = a * b;
+    const double rest =
+        (((a_high * b_high - nearest) + a_high * b_low) + a_low * b_high) + a_low * b_low;
+    return {nearest, rest};
+}
+
+}  // namespace
+
+// Rounding the exact product to 64 bits and then to double gives the nearest double, but where
+// the first rounding lands on a midpoint between doubles: a rest within half a 64-bit unit of
+// half the spacing rounds up to it, and the tie then goes to the even neighbour, away from an odd
+// nearest double. An exact tie never has an odd nearest.
+double cool_in_double(double temperature, double alpha) {
+    const exact_product p = product_of(temperature, alpha);
+    const bool odd = (std::bit_cast<std::uint64_t>(p.nearest) & 1U) != 0;
+    if (!odd || p.rest == 0.0) {
+        return p.nearest;
+    }
+    const double toward = p.rest > 0.0 ? INFINITY : 0.0;
+    const double neighbour = std::nextafter(p.nearest, toward);
+    const double half = std::fabs(neighbour - p.nearest) / 2.0;
+    const bool on_midpoint = std::fabs(p.rest) >= half - half * 0x1p-11;
+    return on_midpoint ? neighbour : p.nearest;
 }
 
 std::optional<fault> geometric::parameter_fault(double alpha) {
@@ -42,6 +93,14 @@ double geometric::next(const cooling_step& step, const temperature_span& /*span*
 
 double geometric::estimated_levels(const temperature_span& span) const {
     return std::ceil(std::log(span.t_final / span.t0) / std::log(alpha));
+}
+
+// Each level's temperature is rounded to 64 bits and then to double, off by under 1.0002 * 2^-53
+// of itself, so that after L levels the logarithm of T has drifted by under L times that: L
+// 2^-52 / |ln alpha| levels, with room to spare for a walk of up to twice the estimate. The
+// ceiling, and the estimate's own logarithms and quotient, move it by under three more.
+double geometric::estimate_error(const temperature_span& span) const {
+    return 3.0 + (std::fabs(estimated_levels(span)) + 3.0) * 0x1p-51 / std::fabs(std::log(alpha));
 }
 
 std::int64_t geometric::exact_levels(const temperature_span& span) const {

@@ -13,15 +13,6 @@ fault of_value(fault_kind kind, const std::string& shown, std::string limit = ""
     return {kind, std::nullopt, shown, shown, std::move(limit)};
 }
 
-// Whether a number of trials a run makes may pass the cap: the estimate of a geometric law's
-// levels is then too close to it to decide, and the levels are counted. Counting them
-// elsewhere would walk up to 10^9 levels for nothing: the count drifts from the estimate by a
-// few levels at most (each level's temperature is off by under 2^-52 of itself), a few times
-// 10^6 trials, well within the 1 % margin.
-bool near_the_cap(double estimated_trials) {
-    return estimated_trials > 0.99 * static_cast<double>(max_trials_per_run);
-}
-
 }  // namespace
 
 std::optional<fault> magnitude_fault(double value) {
@@ -56,17 +47,15 @@ std::optional<fault> trials_fault(std::int64_t trials_per_level) {
 
 expected<cooling_schedule> cooling_schedule::make(const temperature_span& span, const cooling& law,
                                                   int trials_per_level) {
-    const double t0 = span.t0;
-    const double t_final = span.t_final;
-    if (std::optional<fault> wrong = temperature_fault(t0)) {
+    if (std::optional<fault> wrong = temperature_fault(span.t0)) {
         return in_field(*wrong, study_field::t0);
     }
-    if (std::optional<fault> wrong = temperature_fault(t_final)) {
+    if (std::optional<fault> wrong = temperature_fault(span.t_final)) {
         return in_field(*wrong, study_field::t_final);
     }
-    if (t0 <= t_final) {
-        return fault{fault_kind::no_level, study_field::t0, shortest(t0), shortest(t0),
-                     shortest(t_final)};
+    if (span.t0 <= span.t_final) {
+        return fault{fault_kind::no_level, study_field::t0, shortest(span.t0), shortest(span.t0),
+                     shortest(span.t_final)};
     }
     if (std::optional<fault> wrong = law_fault(law)) {
         return *wrong;
@@ -74,10 +63,14 @@ expected<cooling_schedule> cooling_schedule::make(const temperature_span& span, 
     if (std::optional<fault> wrong = trials_fault(trials_per_level)) {
         return in_field(*wrong, study_field::trials);
     }
+    // The levels are walked only where their estimate cannot say on which side of the cap the
+    // run lies: a walk of 10^9 levels takes seconds.
     cooling_schedule schedule(span, law, trials_per_level);
     const double estimate = estimated_trials_per_run(schedule);
-    if (estimate > 1.01 * static_cast<double>(max_trials_per_run) ||
-        (near_the_cap(estimate) && trials_per_run(schedule) > max_trials_per_run)) {
+    const double error = trials_estimate_error(schedule);
+    const auto cap = static_cast<double>(max_trials_per_run);
+    if (estimate - error > cap ||
+        (estimate + error > cap && trials_per_run(schedule) > max_trials_per_run)) {
         return fault{fault_kind::run_too_long, std::nullopt, describe(schedule),
                      format("%.2g", estimate), "10^9"};
     }
@@ -118,6 +111,12 @@ std::int64_t count_levels(const cooling_schedule& schedule) {
 
 std::int64_t trials_per_run(const cooling_schedule& schedule) {
     return count_levels(schedule) * schedule.trials_per_level();
+}
+
+double trials_estimate_error(const cooling_schedule& schedule) {
+    const double levels = std::visit(
+        [&](const auto& law) { return law.estimate_error(schedule.span()); }, schedule.law());
+    return levels * schedule.trials_per_level();
 }
 
 double estimated_trials_per_run(const cooling_schedule& schedule) {

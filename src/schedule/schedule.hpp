@@ -75,8 +75,10 @@ struct geometric {
         return step.temperature > span.t_final;
     }
     double next(const cooling_step& step, const temperature_span& span) const;
-    // Its levels before they are walked: walking 10^15 of them would never end.
+    // Its levels before they are walked: walking 10^15 of them would never end. The walk ends
+    // within estimate_error levels of the estimate.
     double estimated_levels(const temperature_span& span) const;
+    double estimate_error(const temperature_span& span) const;
     std::int64_t exact_levels(const temperature_span& span) const;
     bool operator==(const geometric&) const = default;
 };
@@ -97,6 +99,7 @@ struct fixed_levels {
         return step.level < levels;
     }
     double estimated_levels(const temperature_span& /*span*/) const { return levels; }
+    static double estimate_error(const temperature_span& /*span*/) { return 0.0; }
     std::int64_t exact_levels(const temperature_span& /*span*/) const {
         return levels > 0 ? levels : 0;
     }
@@ -189,8 +192,14 @@ cooling_schedule demo_schedule(const encoding& enc);
 // a cooling factor named in its place.
 std::string describe(const cooling_schedule& schedule);
 
-// The geometric step: the temperature of the level after one at `temperature`.
+// The geometric step: the temperature of the level after one at `temperature`, the product
+// formed in extended precision and rounded to double.
 double cool(double temperature, double alpha);
+
+// The same step in double arithmetic alone, for targets without the 80-bit format, where
+// extended precision is done in software: the same value for every positive temperature and
+// factor whose product is a normal double.
+double cool_in_double(double temperature, double alpha);
 
 // The schedule's law as a policy: whether a level is run, and the level after it.
 bool runs_level(const cooling_schedule& schedule, const cooling_step& step);
@@ -238,5 +247,7 @@ inline temperature_levels levels_of(const cooling_schedule& schedule) {
 std::int64_t count_levels(const cooling_schedule& schedule);
 std::int64_t trials_per_run(const cooling_schedule& schedule);
 double estimated_trials_per_run(const cooling_schedule& schedule);
+// How far the trials per run may lie from their estimate.
+double trials_estimate_error(const cooling_schedule& schedule);
 
 }  // namespace sa

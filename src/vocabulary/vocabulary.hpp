@@ -92,6 +92,7 @@ enum class fault_kind {
     out_of_range,        // --bits must be from 2 to 24, not 30
     not_one_number,      // --seed takes one number, not '1,2'
     bad_acceptance,      // --t0 auto:CHI needs an acceptance between 0 and 1, not '1'
+    automatic_in_list,   // --t0: auto chooses one temperature alone, not in a list: 'auto,10'
     unknown_law,         // --cooling: 'cubic' is no cooling law (the names of the laws)
     alpha_without_law,   // --alpha sets (its laws) cooling, which --cooling leaves out
     levels_without_law,  // --levels sets (its laws) cooling, not (the others) (see --cooling)
@@ -107,7 +108,7 @@ enum class fault_kind {
 };
 
 // Every kind's name, by which the page keys its words, in the order of fault_kind.
-inline constexpr std::array<std::pair<fault_kind, const char*>, 29> fault_kinds = {{
+inline constexpr std::array<std::pair<fault_kind, const char*>, 30> fault_kinds = {{
     {fault_kind::missing_value, "missing_value"},
     {fault_kind::empty_item, "empty_item"},
     {fault_kind::range_shape, "range_shape"},
@@ -126,6 +127,7 @@ inline constexpr std::array<std::pair<fault_kind, const char*>, 29> fault_kinds 
     {fault_kind::out_of_range, "out_of_range"},
     {fault_kind::not_one_number, "not_one_number"},
     {fault_kind::bad_acceptance, "bad_acceptance"},
+    {fault_kind::automatic_in_list, "automatic_in_list"},
     {fault_kind::unknown_law, "unknown_law"},
     {fault_kind::alpha_without_law, "alpha_without_law"},
     {fault_kind::levels_without_law, "levels_without_law"},
