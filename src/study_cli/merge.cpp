@@ -18,8 +18,9 @@ namespace {
 // most schedules a sweep holds is no part, and is not read into memory.
 constexpr std::size_t part_size_limit = (max_schedules + 1) * 1024;
 
-// One study read back from its CSV file.
+// One study read back from its CSV file, or its first row alone.
 struct study_part {
+    std::string path;
     std::string name;  // its path as a message shows it
     std::vector<study_csv_row> rows;
 
@@ -47,10 +48,22 @@ std::string message_in(const std::string& name, const csv_fault& wrong) {
     return where + (wrong.column.empty() ? " " : ": ") + wrong.words;
 }
 
-// Reads what a part's file holds into `text`: a regular file, no larger than a part can be.
-// Opened without waiting, so that a pipe with no writer is refused rather than waited on.
-// Why it cannot, or nothing.
-std::optional<std::string> read_part_file(const std::string& path, std::string& text) {
+// How much of a part to read: its first two lines, its heading and first row, which say which
+// runs it holds; or the whole of it.
+enum class extent { head, whole };
+
+// Whether the text holds its first two lines whole.
+bool holds_head(const std::string& text) {
+    const std::size_t heading_end = text.find('\n');
+    return heading_end != std::string::npos &&
+           text.find('\n', heading_end + 1) != std::string::npos;
+}
+
+// Reads what a part's file holds into `text`, or as much as `wanted` asks: a regular file, no
+// larger than a part can be. Opened without waiting, so that a pipe with no writer is refused
+// rather than waited on. Why it cannot, or nothing.
+std::optional<std::string> read_part_file(const std::string& path, extent wanted,
+                                          std::string& text) {
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (descriptor < 0) {
         return "cannot read " + printable(path) + ": " + std::strerror(errno);
@@ -61,9 +74,11 @@ std::optional<std::string> read_part_file(const std::string& path, std::string& 
         error = std::strerror(errno);
     } else if (!S_ISREG(status.st_mode)) {
         error = S_ISDIR(status.st_mode) ? std::strerror(EISDIR) : "not a regular file";
+    } else if (static_cast<std::size_t>(status.st_size) > part_size_limit) {
+        error = format("larger than any part, more than %zu bytes", part_size_limit);
     }
     std::array<char, 65536> buffer{};
-    while (error.empty()) {
+    while (error.empty() && !(wanted == extent::head && holds_head(text))) {
         const ssize_t got = ::read(descriptor, buffer.data(), buffer.size());
         if (got < 0 && errno != EINTR) {
             error = std::strerror(errno);
@@ -93,11 +108,14 @@ std::optional<std::string> differs(const std::string& where, const char* column,
            std::to_string(expected_value);
 }
 
-expected<study_part, std::string> read_part(const std::string& path) {
-    study_part part{printable(path), {}};
+expected<study_part, std::string> read_part(const std::string& path, extent wanted) {
+    study_part part{path, printable(path), {}};
     std::string text;
-    if (std::optional<std::string> error = read_part_file(path, text)) {
+    if (std::optional<std::string> error = read_part_file(path, wanted, text)) {
         return *error;
+    }
+    if (wanted == extent::head && holds_head(text)) {
+        text.resize(text.find('\n', text.find('\n') + 1) + 1);
     }
     expected<std::vector<study_csv_row>, csv_fault> rows = read_study_csv(text);
     if (!rows) {
@@ -121,26 +139,25 @@ expected<study_part, std::string> read_part(const std::string& path) {
     return part;
 }
 
-// Why the parts are not parts of one study: another seed in any row, or other schedules.
-std::optional<std::string> foreign_part(const std::vector<study_part>& parts) {
-    const study_part& first = parts.front();
+// Why a part is no part of the study whose cases the parts before it hold: another seed in any
+// row, or other schedules.
+std::optional<std::string> foreign_part(const study_part& part, const study_part& first,
+                                        const std::vector<case_result>& cases) {
     const std::uint32_t seed = first.rows.front().origin.seed;
     const std::string first_row = place(first.name, 2);
-    for (const study_part& part : parts) {
-        if (part.rows.size() != first.rows.size()) {
-            return part.name + " holds " +
-                   count_of(static_cast<std::int64_t>(part.rows.size()), "schedule", "schedules") +
-                   " and " + first.name + " " + std::to_string(first.rows.size()) +
-                   ": they study different sweeps";
+    if (part.rows.size() != cases.size()) {
+        return part.name + " holds " +
+               count_of(static_cast<std::int64_t>(part.rows.size()), "schedule", "schedules") +
+               " and " + first.name + " " + std::to_string(cases.size()) +
+               ": they study different sweeps";
+    }
+    for (std::size_t i = 0; i < part.rows.size(); ++i) {
+        const std::string where = place(part.name, i + 2);
+        if (auto wrong = differs(where, "seed", part.rows[i].origin.seed, first_row, seed)) {
+            return *wrong;
         }
-        for (std::size_t i = 0; i < part.rows.size(); ++i) {
-            const std::string where = place(part.name, i + 2);
-            if (auto wrong = differs(where, "seed", part.rows[i].origin.seed, first_row, seed)) {
-                return *wrong;
-            }
-            if (!(part.rows[i].result.study == first.rows[i].result.study)) {
-                return where + " studies another schedule than " + place(first.name, i + 2);
-            }
+        if (!(part.rows[i].result.study == cases[i].study)) {
+            return where + " studies another schedule than " + place(first.name, i + 2);
         }
     }
     return std::nullopt;
@@ -221,32 +238,93 @@ std::optional<std::string> impossible_counts(const study_summary& s, const grid_
     return std::nullopt;
 }
 
-// The counts of every row checked on its grid, each grid's landmarks found once.
-std::optional<std::string> counts_fault(const std::vector<study_part>& parts) {
-    std::map<int, grid_landmarks> grids;
-    for (const study_part& part : parts) {
-        for (std::size_t i = 0; i < part.rows.size(); ++i) {
-            const case_result& result = part.rows[i].result;
-            const int bits = result.study.bits;
-            if (!grids.contains(bits)) {
-                grids.emplace(bits, landmarks_of_grid(result.study.landscape, bits));
+// The counts of every row of a part checked on its grid, each grid's landmarks found once.
+std::optional<std::string> counts_fault(const study_part& part,
+                                        std::map<int, grid_landmarks>& grids) {
+    for (std::size_t i = 0; i < part.rows.size(); ++i) {
+        const case_result& result = part.rows[i].result;
+        const int bits = result.study.bits;
+        if (!grids.contains(bits)) {
+            grids.emplace(bits, landmarks_of_grid(result.study.landscape, bits));
+        }
+        if (auto wrong = impossible_counts(result.summary, grids.at(bits))) {
+            return place(part.name, i + 2) + ": " + *wrong;
+        }
+    }
+    return std::nullopt;
+}
+
+// Why the command would lose a file: a part given twice (by its name, or by a path or link to
+// the same file), or an output that would be written over a part.
+std::optional<std::string> repeated_file(const merge_request& request) {
+    const std::vector<std::string>& parts = request.parts;
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        for (const auto& [option, path] :
+             {std::pair{"--csv", &request.csv_path}, std::pair{"--plot", &request.plot_path}}) {
+            if (names_same_file(parts[i], *path)) {
+                return std::string(option) + " names " + quoted_value(parts[i]) +
+                       ", one of the parts to merge";
             }
-            if (auto wrong = impossible_counts(result.summary, grids.at(bits))) {
-                return place(part.name, i + 2) + ": " + *wrong;
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (parts[i] == parts[j]) {
+                return printable(parts[i]) + " is given twice";
+            }
+            if (names_same_file(parts[i], parts[j])) {
+                return printable(parts[j]) + " and " + printable(parts[i]) + " name the same file";
             }
         }
     }
     return std::nullopt;
 }
 
-std::vector<case_result> merged_results(const std::vector<study_part>& parts) {
-    std::vector<case_result> results;
-    for (std::size_t i = 0; i < parts.front().rows.size(); ++i) {
-        case_result result = parts.front().rows[i].result;
-        for (std::size_t p = 1; p < parts.size(); ++p) {
-            result.summary = merged_summary(result.summary, parts[p].rows[i].result.summary);
+// The runs each part holds, from its first row: read before any part is read whole, so that
+// parts that overlap or leave runs out are refused at once.
+expected<std::vector<study_part>, std::string> heads_of(const std::vector<std::string>& paths) {
+    std::vector<study_part> heads;
+    for (const std::string& path : paths) {
+        expected<study_part, std::string> head = read_part(path, extent::head);
+        if (!head) {
+            return head.error();
         }
-        results.push_back(result);
+        heads.push_back(std::move(*head));
+    }
+    std::stable_sort(heads.begin(), heads.end(), [](const study_part& a, const study_part& b) {
+        return a.first() < b.first();
+    });
+    return heads;
+}
+
+// Each part read whole, one at a time, checked against the first and added to the sum: the
+// memory of one part and the sum, however many parts.
+expected<std::vector<case_result>, std::string> sum_of(const std::vector<study_part>& heads) {
+    std::vector<case_result> results;
+    std::optional<study_part> first;
+    std::map<int, grid_landmarks> grids;
+    for (const study_part& head : heads) {
+        expected<study_part, std::string> part = read_part(head.path, extent::whole);
+        if (!part) {
+            return part.error();
+        }
+        if (!first) {
+            first = study_part{part->path, part->name, {part->rows.front()}};
+            for (const study_csv_row& row : part->rows) {
+                results.push_back(row.result);
+                results.back().summary = {};
+            }
+        }
+        std::optional<std::string> error = foreign_part(*part, *first, results);
+        if (!error) {
+            error = counts_fault(*part, grids);
+        }
+        if (error) {
+            return *error;
+        }
+        for (std::size_t i = 0; i < results.size(); ++i) {
+            const study_summary& added = part->rows[i].result.summary;
+            results[i].summary =
+                results[i].summary.runs == 0 ? added : merged_summary(results[i].summary, added);
+        }
     }
     return results;
 }
@@ -254,32 +332,25 @@ std::vector<case_result> merged_results(const std::vector<study_part>& parts) {
 }  // namespace
 
 expected<merged_study, std::string> merge_parts(const merge_request& request) {
-    std::vector<study_part> parts;
-    for (const std::string& path : request.parts) {
-        expected<study_part, std::string> part = read_part(path);
-        if (!part) {
-            return part.error();
-        }
-        parts.push_back(std::move(*part));
-    }
-    std::stable_sort(parts.begin(), parts.end(), [](const study_part& a, const study_part& b) {
-        return a.first() < b.first();
-    });
-    const std::uint64_t last = request.first_run + static_cast<std::uint64_t>(request.runs) - 1;
-    std::optional<std::string> error = foreign_part(parts);
-    if (!error) {
-        error = uncovered_runs(parts, request.first_run, last);
-    }
-    if (!error) {
-        error = counts_fault(parts);
-    }
-    if (error) {
+    if (std::optional<std::string> error = repeated_file(request)) {
         return *error;
     }
-    return merged_study{merged_results(parts),
-                        {parts.front().rows.front().origin.seed, request.first_run, false},
+    const expected<std::vector<study_part>, std::string> heads = heads_of(request.parts);
+    if (!heads) {
+        return heads.error();
+    }
+    const std::uint64_t last = request.first_run + static_cast<std::uint64_t>(request.runs) - 1;
+    if (std::optional<std::string> error = uncovered_runs(*heads, request.first_run, last)) {
+        return *error;
+    }
+    expected<std::vector<case_result>, std::string> results = sum_of(*heads);
+    if (!results) {
+        return results.error();
+    }
+    return merged_study{std::move(*results),
+                        {heads->front().rows.front().origin.seed, request.first_run, false},
                         last,
-                        parts.size()};
+                        heads->size()};
 }
 
 }  // namespace sa

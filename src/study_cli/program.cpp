@@ -74,7 +74,8 @@ std::string duration_text(double seconds) {
 // files, and then says what failed. The report gives way when the CSV takes its place.
 class report_output {
   public:
-    explicit report_output(bool report_shown) : report_shown_(report_shown) {}
+    report_output(const char* program, bool report_shown)
+        : program_(program), report_shown_(report_shown) {}
 
     void write(const std::string& text) {
         if (report_shown_) {
@@ -101,7 +102,7 @@ class report_output {
             std::raise(SIGPIPE);
         }
         if (error_ != 0) {
-            std::fprintf(stderr, "sa_study: cannot write standard output: %s\n",
+            std::fprintf(stderr, "%s: cannot write standard output: %s\n", program_,
                          std::strerror(error_));
             return status == 0 ? 1 : status;
         }
@@ -109,6 +110,7 @@ class report_output {
     }
 
   private:
+    const char* program_;
     bool report_shown_;
     int error_ = 0;
 };
@@ -160,8 +162,8 @@ void announce_work(std::int64_t schedules, std::int64_t runs, std::int64_t trial
                  duration_text(seconds).c_str());
 }
 
-int fail(const std::string& message) {
-    std::fprintf(stderr, "sa_study: %s\n", message.c_str());
+int fail(const char* program, const std::string& message) {
+    std::fprintf(stderr, "%s: %s\n", program, message.c_str());
     return 1;
 }
 
@@ -177,29 +179,35 @@ bool csv_to_output(const std::string& path) {
            output.st_ino == target.st_ino;
 }
 
-std::optional<std::string> write_file(const std::string& path, std::string_view text) {
-    output_file file(path);
-    if (file.stream() != nullptr) {
-        std::fwrite(text.data(), 1, text.size(), file.stream());
-    }
-    return file.commit();
-}
-
-// Draws a picture into a temporary file, checks it and puts it in place; nothing to do
-// without a path.
+// The files a command writes are each finished in a temporary file of their own, and put in
+// place together once all are: an interrupt before then leaves every file as it was, never a
+// CSV of this study beside a picture of another. A picture that gnuplot cannot draw keeps no
+// other file from being written; the command then fails, saying so.
 template <typename Draw>
-std::optional<std::string> write_picture(const std::string& path, const Draw& draw) {
-    if (path.empty()) {
-        return std::nullopt;
+int put_in_place(const char* program, std::optional<output_file>& csv, const std::string& plot_path,
+                 const Draw& draw) {
+    std::optional<output_file> picture;
+    std::optional<std::string> drawing_error;
+    if (!plot_path.empty()) {
+        picture.emplace(plot_path);
+        if (picture->stream() != nullptr) {
+            drawing_error = draw(picture->temporary_path());
+        }
     }
-    output_file file(path);
-    if (file.stream() == nullptr) {
-        return file.commit();
+    if (csv) {
+        if (std::optional<std::string> error = csv->commit()) {
+            return fail(program, *error);
+        }
     }
-    if (std::optional<std::string> error = draw(file.temporary_path())) {
-        return *error + " (" + path + ")";
+    if (drawing_error) {
+        return fail(program, *drawing_error + " (" + plot_path + ")");
     }
-    return file.commit();
+    if (picture) {
+        if (std::optional<std::string> error = picture->commit()) {
+            return fail(program, *error);
+        }
+    }
+    return 0;
 }
 
 // What a study is to do: the command and its plan, run from `seed`.
@@ -209,7 +217,7 @@ struct study_order {
     seed_range range;
 };
 
-int run_trace(const study_order& order, report_output& out) {
+int run_trace(const char* program, const study_order& order, report_output& out) {
     const study_command& options = order.command;
     const study_case& study = order.plan.cases.front();
     const std::int64_t levels = count_levels(study.schedule);
@@ -245,15 +253,8 @@ int run_trace(const study_order& order, report_output& out) {
             progress.update((level.level + 1) * study.schedule.trials_per_level());
         });
     out.write(trace_ending(study.landscape, report));
-    if (csv) {
-        if (std::optional<std::string> error = csv->commit()) {
-            return fail(*error);
-        }
-    }
-    const std::optional<std::string> error =
-        write_picture(options.plot_path,
-                      [&](const std::string& path) { return plot_trace(path, study, plotted); });
-    return error ? fail(*error) : 0;
+    return put_in_place(program, csv, options.plot_path,
+                        [&](const std::string& path) { return plot_trace(path, study, plotted); });
 }
 
 // A CSV text and where it goes.
@@ -262,23 +263,25 @@ struct csv_output {
     const std::string& path;
 };
 
-// The CSV first, safe whatever becomes of standard output; then the report; then the picture.
+// The CSV first, safe whatever becomes of standard output; then the report; then the picture,
+// and the files put in place.
 template <typename Draw>
-int write_outputs(report_output& out, const csv_output& csv, std::string_view report,
-                  const std::string& plot_path, const Draw& draw) {
+int write_outputs(const char* program, report_output& out, const csv_output& csv,
+                  std::string_view report, const std::string& plot_path, const Draw& draw) {
+    std::optional<output_file> csv_file;
     if (csv_to_output(csv.path)) {
         out.data(std::string(csv.text));
     } else if (!csv.path.empty()) {
-        if (std::optional<std::string> error = write_file(csv.path, csv.text)) {
-            return fail(*error);
+        csv_file.emplace(csv.path);
+        if (csv_file->stream() != nullptr) {
+            std::fwrite(csv.text.data(), 1, csv.text.size(), csv_file->stream());
         }
     }
     out.write(std::string(report));
-    const std::optional<std::string> error = write_picture(plot_path, draw);
-    return error ? fail(*error) : 0;
+    return put_in_place(program, csv_file, plot_path, draw);
 }
 
-int run_study(const study_order& order, report_output& out) {
+int run_study(const char* program, const study_order& order, report_output& out) {
     const study_command& options = order.command;
     const study_request& request = options.request;
     const seed_range& range = order.range;
@@ -308,17 +311,18 @@ int run_study(const study_order& order, report_output& out) {
     }
     const std::string csv =
         study_csv(results, {static_cast<std::uint32_t>(range.seed), range.first, true});
-    return write_outputs(
-        out, {csv, options.csv_path}, report, options.plot_path, [&](const std::string& path) {
-            return results.size() == 1 ? plot_study(path, results.front(), grid.space, last_runs)
-                                       : plot_sweep(path, results);
-        });
+    return write_outputs(program, out, {csv, options.csv_path}, report, options.plot_path,
+                         [&](const std::string& path) {
+                             return results.size() == 1
+                                        ? plot_study(path, results.front(), grid.space, last_runs)
+                                        : plot_sweep(path, results);
+                         });
 }
 
 // The counts of a population's bins, in its CSV and picture: as many as a picture shows.
 constexpr int population_bins = 100;
 
-int run_population(const study_order& order, report_output& out) {
+int run_population(const char* program, const study_order& order, report_output& out) {
     const study_command& options = order.command;
     const study_case& study = order.plan.cases.front();
     const std::int64_t trials = trials_per_run(study.schedule) * order.range.count;
@@ -341,8 +345,8 @@ int run_population(const study_order& order, report_output& out) {
                               }});
     }
     return write_outputs(
-        out, {population_csv(*population), options.csv_path}, population_report(*population),
-        options.plot_path,
+        program, out, {population_csv(*population), options.csv_path},
+        population_report(*population), options.plot_path,
         [&population](const std::string& path) { return plot_population(path, *population); });
 }
 
@@ -365,7 +369,7 @@ std::optional<std::string> unready_reason(const std::string& csv_path,
 
 // Prints what a command line that stops at once prints; its exit status.
 int stop_at_once(const char* program, const early_exit& stop) {
-    report_output out(true);
+    report_output out(program, true);
     out.write(stop.text);
     if (!stop.error.empty()) {
         std::fprintf(stderr, "%s: %s\n", program, stop.error.c_str());
@@ -405,10 +409,10 @@ int merge_main(const std::vector<std::string>& args) {
             "of the whole.",
             0) +
         "\n";
-    report_output out(!csv_to_output(request.csv_path));
+    report_output out(program, !csv_to_output(request.csv_path));
     const std::string csv = study_csv(results, merged.origin);
     const int status =
-        write_outputs(out, {csv, request.csv_path}, report, request.plot_path,
+        write_outputs(program, out, {csv, request.csv_path}, report, request.plot_path,
                       [&results](const std::string& path) { return plot_sweep(path, results); });
     return out.finish(status);
 }
@@ -438,7 +442,7 @@ int study_main(const std::vector<std::string>& args) {
         return refuse(program, *reason);
     }
     // With the CSV on standard output, the report gives way, and the seed goes to the side.
-    report_output out(!csv_to_output(options.csv_path));
+    report_output out(program, !csv_to_output(options.csv_path));
     if (csv_to_output(options.csv_path)) {
         std::fprintf(stderr, "sa_study: seed %u\n", seed);
     }
@@ -447,9 +451,9 @@ int study_main(const std::vector<std::string>& args) {
     out.flush();
     const study_order order{
         options, *plan, {seed, options.request.first_run, options.request.runs}};
-    const int status = options.trace        ? run_trace(order, out)
-                       : options.population ? run_population(order, out)
-                                            : run_study(order, out);
+    const int status = options.trace        ? run_trace(program, order, out)
+                       : options.population ? run_population(program, order, out)
+                                            : run_study(program, order, out);
     return out.finish(status);
 }
 

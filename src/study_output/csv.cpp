@@ -425,6 +425,17 @@ std::string study_csv(const std::vector<case_result>& results, const study_origi
 
 expected<std::vector<study_csv_row>, csv_fault> read_study_csv(std::string_view text) {
     const std::string head = heading();
+    // What an editor or another system may have done to a part, said as such.
+    if (text.starts_with("\xEF\xBB\xBF")) {
+        return csv_fault{0, "", std::nullopt,
+                         "begins with a byte-order mark, which sa_study's CSV files never hold"};
+    }
+    if (const std::size_t end = text.find('\n');
+        end != std::string_view::npos && end > 0 && text[end - 1] == '\r') {
+        return csv_fault{0, "", std::nullopt,
+                         "ends its lines with CR LF, where sa_study's CSV files end them with LF "
+                         "alone (dos2unix converts it)"};
+    }
     if (!text.starts_with(head)) {
         return csv_fault{0, "", std::nullopt,
                          "is no CSV file of a study by sa_study " SA_DEMO_VERSION};

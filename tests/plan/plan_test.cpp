@@ -62,6 +62,16 @@ TEST(StudyRequest, CapsAreParametersOfTheSameRules) {
     ASSERT_FALSE(costly);
     EXPECT_EQ(costly.error().kind, sa::fault_kind::too_many_trials);
     EXPECT_EQ(costly.error().shown, "1.8e+06");  // 1000 runs of 1816 trials
+    // Each cap on both sides of its limit.
+    EXPECT_TRUE(sa::plan_study(request_of({{runs, "1000"}}), 1, {100'000, 100, 1'816'000}));
+    EXPECT_FALSE(sa::plan_study(request_of({{runs, "1000"}}), 1, {100'000, 100, 1'815'999}));
+    EXPECT_TRUE(sa::plan_study(request_of({{t0, "1:100:1"}, {alpha, "0.001:0.1:0.001"}}), 1));
+    const auto past_sweep =
+        sa::plan_study(request_of({{t0, "1:73:1"}, {alpha, "0.001:0.137:0.001"}}), 1);
+    ASSERT_FALSE(past_sweep);
+    EXPECT_EQ(past_sweep.error().shown, "10001");
+    EXPECT_FALSE(sa::run_range_fault(request_of({{first_run, "4294967295"}, {runs, "1"}})));
+    EXPECT_TRUE(sa::run_range_fault(request_of({{first_run, "4294967295"}, {runs, "2"}})));
 }
 
 // The laws come after the temperatures in the order asked; alpha sweeps the geometric cases

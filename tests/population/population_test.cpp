@@ -129,6 +129,24 @@ TEST(Population, ItsCostIsBounded) {
     ASSERT_TRUE(longer);
     EXPECT_EQ(longer->shown, "about 69063 levels");
     EXPECT_EQ(longer->limit, "10,000 levels");
+    // Each cap on both sides: 10,000 levels, and 7629 levels of 131,072 points (999,948,288)
+    // against 7630 (1,000,079,360).
+    const auto linear = [](int levels, int bits) {
+        return sa::study_case{schedule_of(1.0, 0.001, sa::linear{levels}, 1), bits};
+    };
+    const struct {
+        sa::study_case study;
+        const char* refused;  // as shown, or nothing for a population it follows
+    } caps[] = {
+        {linear(10'000, 16), nullptr},
+        {linear(10'001, 16), "10001 levels"},
+        {linear(7629, 17), nullptr},
+        {linear(7630, 17), "7630 levels of 131072 grid points"},
+    };
+    for (const auto& cap : caps) {
+        const std::optional<sa::fault> wrong = sa::population_fault(cap.study);
+        EXPECT_EQ(wrong ? wrong->shown : "", cap.refused ? cap.refused : "");
+    }
 }
 
 }  // namespace

@@ -122,8 +122,11 @@ expect 2 "sa_study: cannot write no/such/folder.csv: No such file or directory" 
 expect 2 "sa_study: T0 1e+30, alpha 0.99999994, final T 1e-45, 1 trial per level, 17 bits: about 2.9e+09 trials per run, more than the 10^9 a run may make" \
   "$study" --trials 1 --t0 1e30 --t-final 1e-45 --alpha 0.99999994
 expect 2 "sa_study: cannot write .: Is a directory" "$study" --runs 10 --csv .
-expect 1 "sa_study: cannot write standard output: No space left on device" \
+expect 1 "sa_study merge: cannot write standard output: No space left on device" \
   sh -c 'exec "$0" merge --help >/dev/full' "$study"
+ln -s /dev/full full.csv
+expect 1 "sa_study merge: cannot write full.csv: No space left on device" \
+  "$study" merge first.csv --first-run 0 --runs 100 --csv full.csv
 expect 2 "sa_study merge: trace.csv is no CSV file of a study by $("$study" --version)" \
   "$study" merge trace.csv --runs 10
 expect 1 "sa_study: cannot write standard output: No space left on device" \
@@ -172,13 +175,15 @@ env PATH="$PWD/fake:$PATH" "$study" --runs 10 --seed 1 --csv link.csv --plot lin
 ln -s later.csv later.svg
 expect 2 "sa_study: --csv and --plot name the same file 'later.csv'" \
   "$study" --runs 10 --csv later.csv --plot later.svg
-# An interrupt while gnuplot draws ends gnuplot before the picture is removed, and leaves
-# nothing in the picture's folder or the temporary folder.
+# An interrupt while gnuplot draws ends gnuplot before the picture is removed, and leaves every
+# file as it was: the CSV, finished already, is not put in place beside an older picture, and
+# nothing is left in the picture's folder or the temporary folder.
 mkdir drawn temporary
 for signal in INT:130 TERM:143 HUP:129; do
   rm -f drawing.pid
+  echo "older" >drawn/data.csv
   SLOW_DRAWING=$PWD/drawing.pid TMPDIR=$PWD/temporary PATH="$PWD/fake:$PATH" \
-    "$study" --runs 10 --seed 1 --plot drawn/picture.svg >/dev/null &
+    "$study" --runs 10 --seed 1 --csv drawn/data.csv --plot drawn/picture.svg >/dev/null &
   study_pid=$!
   while [ ! -s drawing.pid ] && kill -0 $study_pid 2>/dev/null; do sleep 0.05; done
   kill -"${signal%:*}" $study_pid
@@ -186,7 +191,8 @@ for signal in INT:130 TERM:143 HUP:129; do
   wait $study_pid 2>/dev/null || status=$?
   [ "$status" -eq "${signal#*:}" ] || fail "SIG${signal%:*} while drawing: status $status"
   ! kill -0 "$(cat drawing.pid)" 2>/dev/null || fail "gnuplot draws on after SIG${signal%:*}"
-  left=$(find drawn temporary -mindepth 1)
+  [ "$(cat drawn/data.csv)" = older ] || fail "SIG${signal%:*} while drawing wrote the CSV"
+  left=$(find drawn temporary -mindepth 1 ! -path drawn/data.csv)
   [ -z "$left" ] || fail "SIG${signal%:*} while drawing left $left"
 done
 

@@ -54,6 +54,11 @@ void write_text(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
+std::string read_text(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
+}
+
 // Every fault is refused with a message that names it, before any work; the first fault in
 // the order typed is the one reported.
 TEST(StudyCommandLine, RefusesEachFaultWithItsMessage) {
@@ -227,10 +232,6 @@ std::string with_field(const std::string& text, int line, const std::string& col
     return joined;
 }
 
-// Parts that are not those of the study the merge states are refused, each with a message that
-// names the file, the line and the field, with the value quoted as the command line quotes it.
-// a.csv holds runs 0 to 49 and b.csv runs 50 to 99 of two schedules on a 10-bit grid; each row
-// changes b.csv (or both) and merges them as runs 0 to 99.
 // sa_study takes every field of a request by the option the table of fields names, and no other
 // option of its sets one; every kind of fault has words of its own.
 TEST(StudyCommandLine, NamesEveryFieldAndFaultAsTheTablesDo) {
@@ -253,6 +254,10 @@ TEST(StudyCommandLine, NamesEveryFieldAndFaultAsTheTablesDo) {
     }
 }
 
+// Parts that are not those of the study the merge states are refused, each with a message that
+// names the file, the line and the field, with the value quoted as the command line quotes it.
+// a.csv holds runs 0 to 49 and b.csv runs 50 to 99 of two schedules on a 10-bit grid; each row
+// changes b.csv (or both) and merges them as runs 0 to 99.
 TEST(StudyMerge, RefusesEveryPartThatIsNotOfTheStudy) {
     const sa::study_case geometric{schedule_of(1.0, 0.001, sa::geometric{0.9F}, 8), 10};
     const sa::study_case lundy_mees{schedule_of(1.0, 0.001, sa::lundy_mees{100}, 8), 10};
@@ -374,6 +379,59 @@ TEST(StudyMerge, RefusesEveryPartThatIsNotOfTheStudy) {
     const auto refused = sa::merge_parts({{a, directory}, 0, 100, "", ""});
     EXPECT_EQ(refused ? "" : refused.error(),
               "cannot read " + folder.file("part?.csv") + ": Is a directory");
+}
+
+// A merge never writes over one of its parts, by any path or link, and refuses a part given
+// twice; parts that overlap are refused from their first rows, before the rest is read; and a
+// part an editor changed is told as such.
+TEST(StudyMerge, LosesNoPartAndReadsNoMoreThanItMust) {
+    const sa::study_case geometric{schedule_of(1.0, 0.001, sa::geometric{0.9F}, 8), 10};
+    const std::string first = part_csv({geometric, geometric}, 0);
+    const std::string rest = part_csv({geometric, geometric}, 50);
+    const scratch_folder folder;
+    const std::string a = folder.file("a.csv");
+    const std::string b = folder.file("b.csv");
+    const std::string link = folder.file("link.svg");
+    write_text(a, first);
+    write_text(b, rest);
+    fs::create_symlink(b, link);
+    std::string broken_overlap = first;  // runs 0 to 49 again, its last line cut short
+    broken_overlap.pop_back();
+    std::string crlf = rest;
+    crlf.insert(crlf.find('\n'), "\r");
+    struct merge_case {
+        std::vector<std::string> parts;
+        std::string csv;
+        std::string plot;
+        std::string refusal;
+    };
+    const std::string c = folder.file("c.csv");
+    const std::vector<merge_case> cases = {
+        {{a, b}, a, "", "--csv names '" + a + "', one of the parts to merge"},
+        {{a, b},
+         folder.file("whole.csv"),
+         link,
+         "--plot names '" + b + "', one of the parts to merge"},
+        {{a, b, a}, "", "", a + " is given twice"},
+        {{a, b, link}, "", "", b + " and " + link + " name the same file"},
+        {{a, c}, "", "", a + " and " + c + " overlap: both hold runs 0 to 49"},
+    };
+    write_text(c, broken_overlap);
+    for (const merge_case& test : cases) {
+        const auto merged = sa::merge_parts({test.parts, 0, 100, test.csv, test.plot});
+        EXPECT_EQ(merged ? "" : merged.error(), test.refusal);
+    }
+    EXPECT_EQ(read_text(a), first);
+    for (const auto& [text, refusal] :
+         {std::pair{crlf,
+                    " ends its lines with CR LF, where sa_study's CSV files end them with "
+                    "LF alone (dos2unix converts it)"},
+          std::pair{"\xEF\xBB\xBF" + rest,
+                    " begins with a byte-order mark, which sa_study's CSV files never hold"}}) {
+        write_text(b, text);
+        const auto merged = sa::merge_parts({{a, b}, 0, 100, "", ""});
+        EXPECT_EQ(merged ? "" : merged.error(), b + refusal);
+    }
 }
 
 // The merge's own command line: the whole study's runs are needed, and an option typed twice
