@@ -14,7 +14,8 @@ annealing_run::annealing_run(landscape f, const encoding& enc, const solution& s
       start_x_(x_at(d_, enc)),
       best_x_(start_x_) {}
 
-trial_outcome annealing_run::trial(double temperature, random_engine& engine) {
+trial_outcome annealing_run::trial(double temperature, const acceptance& rule,
+                                   random_engine& engine) {
     trial_outcome outcome{};
     outcome.position = random_int(engine, enc_.n_bits);
     // The candidate is the current solution with that digit flipped; the vector itself is
@@ -25,8 +26,9 @@ trial_outcome annealing_run::trial(double temperature, random_engine& engine) {
     if (improves(outcome.delta)) {
         outcome.accepted = true;
     } else {
-        outcome.r = static_cast<double>(random_uniform(engine, 0.0, 1.0));
-        outcome.accepted = accepts_worse(outcome.delta, temperature, *outcome.r);
+        const decision decided = decide_worse(rule, outcome.delta, temperature, engine);
+        outcome.r = decided.r;
+        outcome.accepted = decided.accepted;
     }
     if (!outcome.accepted) {
         return outcome;
@@ -72,7 +74,7 @@ level_summary scheduled_run::close_level() {
 }
 
 trial_step scheduled_run::trial(random_engine& engine) {
-    const trial_outcome outcome = run_.trial(step_.temperature, engine);
+    const trial_outcome outcome = run_.trial(step_.temperature, schedule_.acceptance(), engine);
     count(outcome);
     if (level_.trials < schedule_.trials_per_level()) {
         return {outcome, level_, false};
@@ -82,7 +84,7 @@ trial_step scheduled_run::trial(random_engine& engine) {
 
 level_summary scheduled_run::level(random_engine& engine) {
     while (level_.trials < schedule_.trials_per_level()) {
-        count(run_.trial(step_.temperature, engine));
+        count(run_.trial(step_.temperature, schedule_.acceptance(), engine));
     }
     return close_level();
 }

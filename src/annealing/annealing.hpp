@@ -10,6 +10,7 @@
 #include <variant>
 #include <vector>
 
+#include "acceptance/acceptance.hpp"
 #include "encoding/encoding.hpp"
 #include "extended/extended.hpp"
 #include "landscape/landscape.hpp"
@@ -24,21 +25,6 @@
 // A run's printed results depend on every one of these steps, so none may be merged or moved.
 
 namespace sa {
-
-// ---- Uniform draws: one of 10,000 equally spaced values in [a, b)
-
-inline constexpr int uniform_grid_points = 10000;
-
-// Which of those values one draw of the engine picks.
-inline int uniform_point_of(std::uint32_t draw) {
-    return static_cast<int>(draw % std::uint32_t{uniform_grid_points});
-}
-
-// The value of point `point` in [a, b), unrounded.
-long double uniform_value(int point, double a, double b);
-
-// A pseudo-random value in [a, b); a itself, without a draw, when a equals b.
-long double random_uniform(random_engine& engine, double a, double b);
 
 // ---- Solutions and moves
 
@@ -61,20 +47,6 @@ inline float add_change(float fo, float delta) {
     return static_cast<float>(extended(static_cast<long double>(fo) + delta));
 }
 
-// A better solution is always accepted.
-inline bool improves(float delta) {
-    return delta > 0.0F;
-}
-
-// delta / T, formed in extended precision and rounded to double: the exponent whose exp the
-// rule for worse moves compares with the draw.
-inline double acceptance_exponent(float delta, double temperature) {
-    return static_cast<double>(extended(static_cast<long double>(delta) / temperature));
-}
-
-// A worse one (or an equal one) when exp(delta / T) exceeds the uniform draw r.
-bool accepts_worse(float delta, double temperature, double r);
-
 // ---- A run
 
 // One trial: the digit flipped, the candidate it gives and what became of it.
@@ -82,7 +54,7 @@ struct trial_outcome {
     int position;             // the digit flipped
     int candidate_d;          // the candidate's decoded value
     float delta;              // f(candidate) - f(current), rounded
-    std::optional<double> r;  // the uniform draw, taken only for a move that does not improve
+    std::optional<double> r;  // the rule's draw, taken only for a move that does not improve
     bool accepted;
 };
 
@@ -93,9 +65,9 @@ class annealing_run {
   public:
     annealing_run(landscape f, const encoding& enc, const solution& start);
 
-    // Draw a position, flip it, decode, evaluate; accept if better, or else with probability
-    // exp(delta / T) (the Metropolis acceptance rule); keep the best.
-    trial_outcome trial(double temperature, random_engine& engine);
+    // Draw a position, flip it, decode, evaluate; accept if better, or else as the acceptance
+    // rule decides, with probability exp(delta / T) or near it; keep the best.
+    trial_outcome trial(double temperature, const acceptance& rule, random_engine& engine);
 
     const solution& current() const { return cur_; }
     const solution& best() const { return best_; }

@@ -60,20 +60,23 @@ void renew_and_temper(std::array<std::uint32_t, twister::block_size>& s,
 // calling the engine behind a branch on the last one's outcome.
 class draw_buffer {
   public:
-    // A block, and room for the one draw that may be left of the last.
-    static constexpr int size = static_cast<int>(twister::block_size) + 1;
+    // The most draws a trial may leave of a block: those of an acceptance rule.
+    static constexpr int spare = 2;
+    // A block, and room for those left of the last.
+    static constexpr int size = static_cast<int>(twister::block_size) + spare;
 
     explicit draw_buffer(const twister& engine) : engine_(engine) {}
 
     std::uint32_t operator[](int i) const { return draws_[static_cast<std::size_t>(i)]; }
+    const std::uint32_t* from(int i) const { return &draws_[static_cast<std::size_t>(i)]; }
 
-    // The engine's next block at the end, after the draws from `next` on, at most one; the
+    // The engine's next block at the end, after the draws from `next` on, at most `spare`; the
     // index of the first. Out of line, as every path the trials rarely take: in WebAssembly a
     // function with all of them inlined is compiled far worse.
     [[gnu::noinline]] int refill(int next) {
-        const int first = next - (size - 1);
+        const int first = next - static_cast<int>(twister::block_size);
         std::copy(draws_.begin() + next, draws_.begin() + size, draws_.begin() + first);
-        engine_.next_block(std::span(draws_).subspan<1, twister::block_size>());
+        engine_.next_block(std::span(draws_).subspan<spare, twister::block_size>());
         return first;
     }
 
@@ -117,26 +120,41 @@ requires(sizeof(T) == sizeof(std::uint32_t)) T masked_select(flag chosen, T if_s
                             (std::bit_cast<std::uint32_t>(if_clear) & ~mask));
 }
 
+// Whether a move that does not improve is taken, from the draws after its position's: the
+// demo's rule by its tabulated threshold, Metropolis's by exp itself.
+inline bool worse_taken(demo_acceptance /*rule*/, const level_context& level, float delta,
+                        const std::uint32_t* drawn) {
+    return reaches_threshold(delta, level.temperature,
+                             level.space->threshold(uniform_point_of(drawn[0])));
+}
+
+inline bool worse_taken(continuous_acceptance rule, const level_context& level, float delta,
+                        const std::uint32_t* drawn) {
+    return rule.accepts(delta, level.temperature, rule.r_of(drawn));
+}
+
 // One trial of anneal() for one run: the same draws, candidate, change and decision.
 // Inlined even where the compiler would not (clang for WebAssembly): as a call, a run's state
 // would go through memory at every trial.
-template <bool far_table>
+template <bool far_table, typename rule>
 [[gnu::always_inline]] inline void trial(const level_context& level, lockstep_state& run,
                                          draw_buffer& draws,
-                                         std::bool_constant<far_table> /*fetch_ahead*/) {
-    if (run.next > draw_buffer::size - 2) [[unlikely]] {
+                                         std::bool_constant<far_table> /*fetch_ahead*/,
+                                         rule accepting) {
+    // Its position's draw, and the rule's after it.
+    if (run.next > draw_buffer::size - 1 - rule::draws) [[unlikely]] {
         run.next = draws.refill(run.next);
     }
     const int candidate =
         decoded_after_flip(run.d, level.n_bits, level.position.of(draws[run.next]));
     if constexpr (far_table) {
         // The next trial's candidate is one of four, from this solution or the candidate, by
-        // the digit of the next draw or of the one after: their rounded values are fetched
-        // while this trial decides, since a table too large for the caches would otherwise
-        // stall it; and the rest of this candidate's value, which the next trial reads if it
-        // is accepted.
+        // the digit of the next draw or of the one after the rule's: their rounded values are
+        // fetched while this trial decides, since a table too large for the caches would
+        // otherwise stall it; and the rest of this candidate's value, which the next trial
+        // reads if it is accepted.
         const int by_next = level.position.of(draws[run.next + 1]);
-        const int by_one_after = level.position.of(draws[run.next + 2]);
+        const int by_one_after = level.position.of(draws[run.next + 1 + rule::draws]);
         level.space->prefetch_rounded(decoded_after_flip(run.d, level.n_bits, by_next));
         level.space->prefetch_rounded(decoded_after_flip(run.d, level.n_bits, by_one_after));
         level.space->prefetch_rounded(decoded_after_flip(candidate, level.n_bits, by_next));
@@ -145,14 +163,13 @@ template <bool far_table>
     }
     const float delta =
         tabulated_change(level.space->value_at(candidate).rounded(), level.space->value_at(run.d));
-    // The second draw counts only for a move that does not improve.
-    const acceptance_threshold& threshold =
-        level.space->threshold(uniform_point_of(draws[run.next + 1]));
-    const flag worse_accepted = flag_of(reaches_threshold(delta, level.temperature, threshold));
+    // The rule's draws count only for a move that does not improve.
+    const flag worse_accepted =
+        flag_of(worse_taken(accepting, level, delta, draws.from(run.next + 1)));
 
     const flag improving = flag_of(improves(delta));
     const flag accepted = improving | worse_accepted;
-    run.next += 2 - static_cast<int>(improving);
+    run.next += 1 + rule::draws * static_cast<int>(1U - improving);
     run.d = masked_select(accepted, candidate, run.d);
     run.fo = masked_select(accepted, float_sum(run.fo, delta), run.fo);
     if ((improving & flag_of(run.fo > run.best_fo)) != 0) [[unlikely]] {
@@ -176,7 +193,7 @@ void tell_positions(const level_positions& observe, std::int64_t level,
     observe(level, current);
 }
 
-template <std::size_t width, bool far_table>
+template <std::size_t width, bool far_table, typename rule>
 [[gnu::noinline]] void anneal_group(const tabulated_space& space, const cooling_schedule& schedule,
                                     std::span<lockstep_run, width> runs, const trial_counter& count,
                                     const level_positions& observe) {
@@ -210,7 +227,7 @@ template <std::size_t width, bool far_table>
         for (int trial_number = 0; trial_number < schedule.trials_per_level(); ++trial_number) {
             // Spelled out for each run of the group, so that its state can stay in registers.
             [&]<std::size_t... i>(std::index_sequence<i...>) {
-                (trial(level, states[i], draws[i], std::bool_constant<far_table>{}), ...);
+                (trial(level, states[i], draws[i], std::bool_constant<far_table>{}, rule{}), ...);
             }
             (std::make_index_sequence<width>{});
         }
@@ -233,7 +250,7 @@ template <std::size_t width, bool far_table>
     }
 }
 
-template <bool far_table>
+template <bool far_table, typename rule>
 void anneal_all(const tabulated_space& space, const cooling_schedule& schedule,
                 std::span<lockstep_run> runs, const trial_counter& count,
                 const level_positions& observe) {
@@ -242,11 +259,12 @@ void anneal_all(const tabulated_space& space, const cooling_schedule& schedule,
     constexpr std::size_t width = far_table ? 2 * group_width : group_width;
     std::size_t i = 0;
     for (; i + width <= runs.size(); i += width) {
-        anneal_group<width, far_table>(space, schedule, runs.subspan(i).first<width>(), count,
-                                       observe);
+        anneal_group<width, far_table, rule>(space, schedule, runs.subspan(i).first<width>(), count,
+                                             observe);
     }
     for (; i < runs.size(); ++i) {
-        anneal_group<1, far_table>(space, schedule, runs.subspan(i).first<1>(), count, observe);
+        anneal_group<1, far_table, rule>(space, schedule, runs.subspan(i).first<1>(), count,
+                                         observe);
     }
 }
 
@@ -305,11 +323,17 @@ void anneal_lockstep(const tabulated_space& space, const cooling_schedule& sched
                      std::span<lockstep_run> runs, const trial_counter& count,
                      const level_positions& observe) {
     // Past 2^20 points the table outgrows the second-level cache.
-    if (space.grid_encoding().n_bits > 20) {
-        anneal_all<true>(space, schedule, runs, count, observe);
-    } else {
-        anneal_all<false>(space, schedule, runs, count, observe);
-    }
+    const bool far_table = space.grid_encoding().n_bits > 20;
+    std::visit(
+        [&](auto rule) {
+            using rule_type = decltype(rule);
+            if (far_table) {
+                anneal_all<true, rule_type>(space, schedule, runs, count, observe);
+            } else {
+                anneal_all<false, rule_type>(space, schedule, runs, count, observe);
+            }
+        },
+        schedule.acceptance());
 }
 
 }  // namespace sa

@@ -135,12 +135,12 @@ std::optional<fault> unused_list(const study_request& request) {
     };
     if (!request.alpha.empty() && none_takes(takes_alpha)) {
         return fault{fault_kind::alpha_without_law, study_field::alpha, "", "",
-                     listed(spelled(laws_taking(takes_alpha), &law_spelling::name), " or ")};
+                     listed(spelled(laws_taking(takes_alpha), &spelling::name), " or ")};
     }
     if (!request.levels.empty() && none_takes(takes_levels)) {
         return fault{fault_kind::levels_without_law, study_field::levels, "",
-                     listed(spelled(laws_taking(takes_levels, false), &law_spelling::name), " or "),
-                     listed(spelled(laws_taking(takes_levels), &law_spelling::title), " and ")};
+                     listed(spelled(laws_taking(takes_levels, false), &spelling::name), " or "),
+                     listed(spelled(laws_taking(takes_levels), &spelling::title), " and ")};
     }
     return std::nullopt;
 }

@@ -18,11 +18,6 @@
 
 namespace sa {
 
-// exp(y) for y <= 0, by the same steps of double arithmetic on every target, where the
-// libraries' exp may differ in the last bit; within a few units of the last place of the true
-// value, and 0 below -708, where exp leaves the normal doubles.
-double portable_exp(double y);
-
 // What a population may cost: a level's equilibrium takes a pass over the grid, and each level
 // keeps the counts of every bin and hill.
 inline constexpr std::int64_t max_population_levels = 10'000;

@@ -149,7 +149,7 @@ std::optional<fault> read_laws(std::string_view text, const number_style& style,
         if (!law) {
             return fault{fault_kind::unknown_law, study_field::laws, std::string(name),
                          quoted_value(name),
-                         listed(spelled(every_law(), &law_spelling::name), " or ")};
+                         listed(spelled(every_law(), &spelling::name), " or ")};
         }
         out.push_back(*law);
     }

@@ -125,8 +125,8 @@ double lundy_mees::next(const cooling_step& step, const temperature_span& span) 
     return std::max(span.t_final, step.temperature / (1.0 + beta * step.temperature));
 }
 
-const law_spelling& spelling_of(const cooling& law) {
-    return std::visit([](const auto& some_law) -> const law_spelling& { return some_law.spelling; },
+const spelling& spelling_of(const cooling& law) {
+    return std::visit([](const auto& some_law) -> const spelling& { return some_law.spelled; },
                       law);
 }
 
@@ -217,8 +217,7 @@ std::vector<cooling> laws_taking(bool (*takes)(const cooling&), bool taking) {
     return laws;
 }
 
-std::vector<std::string> spelled(const std::vector<cooling>& laws,
-                                 const char* law_spelling::*word) {
+std::vector<std::string> spelled(const std::vector<cooling>& laws, const char* spelling::*word) {
     std::vector<std::string> words(laws.size());
     std::transform(laws.begin(), laws.end(), words.begin(),
                    [word](const cooling& law) { return spelling_of(law).*word; });

@@ -46,7 +46,8 @@ std::optional<fault> trials_fault(std::int64_t trials_per_level) {
 }
 
 expected<cooling_schedule> cooling_schedule::make(const temperature_span& span, const cooling& law,
-                                                  int trials_per_level) {
+                                                  int trials_per_level,
+                                                  const sa::acceptance& rule) {
     if (std::optional<fault> wrong = temperature_fault(span.t0)) {
         return in_field(*wrong, study_field::t0);
     }
@@ -65,7 +66,7 @@ expected<cooling_schedule> cooling_schedule::make(const temperature_span& span, 
     }
     // The levels are walked only where their estimate cannot say on which side of the cap the
     // run lies: a walk of 10^9 levels takes seconds.
-    cooling_schedule schedule(span, law, trials_per_level);
+    cooling_schedule schedule(span, law, trials_per_level, rule);
     const double estimate = estimated_trials_per_run(schedule);
     const double error = trials_estimate_error(schedule);
     const auto cap = static_cast<double>(max_trials_per_run);
@@ -81,9 +82,14 @@ std::string describe(const cooling_schedule& schedule) {
     const cooling& law = schedule.law();
     const std::string cooled = takes_alpha(law) ? "alpha " + shortest(alpha_of(law))
                                                 : std::string(spelling_of(law).title) + " cooling";
-    return format("T0 %s, %s, final T %s, %s per level", shortest(schedule.t0()).c_str(),
+    // The demo's acceptance goes without saying, as the schedules of every report have had it.
+    const std::string accepted = std::holds_alternative<demo_acceptance>(schedule.acceptance())
+                                     ? ""
+                                     : std::string(", ") + spelling_of(schedule.acceptance()).title;
+    return format("T0 %s, %s, final T %s, %s per level%s", shortest(schedule.t0()).c_str(),
                   cooled.c_str(), shortest(schedule.t_final()).c_str(),
-                  count_of(schedule.trials_per_level(), "trial", "trials").c_str());
+                  count_of(schedule.trials_per_level(), "trial", "trials").c_str(),
+                  accepted.c_str());
 }
 
 cooling_schedule demo_schedule(const encoding& enc) {

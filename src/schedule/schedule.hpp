@@ -9,6 +9,7 @@
 #include <variant>
 #include <vector>
 
+#include "acceptance/acceptance.hpp"
 #include "encoding/encoding.hpp"
 #include "vocabulary/vocabulary.hpp"
 
@@ -33,14 +34,6 @@ struct temperature_span {
     double t_final;  // geometric: levels go on while T is above it; else level L's T
 };
 
-// How a law is written: its name as --cooling takes it and files hold it, its title in
-// prose, and its label in a column as narrow as a cooling factor.
-struct law_spelling {
-    const char* name;
-    const char* title;
-    const char* label;
-};
-
 // ---- What a schedule's values may be: the limits of every schedule, whoever makes it
 
 inline constexpr double max_temperature = 1e30;
@@ -61,7 +54,7 @@ std::optional<fault> trials_fault(std::int64_t trials_per_level);
 
 // T_{k+1} = alpha T_k, while T stays above the final T: the demo's law.
 struct geometric {
-    static constexpr law_spelling spelling{"geometric", "geometric", "geometric"};
+    static constexpr spelling spelled{"geometric", "geometric", "geometric"};
 
     static constexpr study_field parameter = study_field::alpha;
 
@@ -108,7 +101,7 @@ struct fixed_levels {
 
 // T_k = T0 - k (T0 - T_final) / L.
 struct linear : fixed_levels {
-    static constexpr law_spelling spelling{"linear", "linear", "linear"};
+    static constexpr spelling spelled{"linear", "linear", "linear"};
     using fixed_levels::fixed_levels;
     double next(const cooling_step& step, const temperature_span& span) const;
     bool operator==(const linear&) const = default;
@@ -116,7 +109,7 @@ struct linear : fixed_levels {
 
 // T_{k+1} = T_k / (1 + beta T_k), the inverse temperature growing by beta at each level.
 struct lundy_mees : fixed_levels {
-    static constexpr law_spelling spelling{"lundy-mees", "Lundy-Mees", "L-M"};
+    static constexpr spelling spelled{"lundy-mees", "Lundy-Mees", "L-M"};
     using fixed_levels::fixed_levels;
     double next(const cooling_step& step, const temperature_span& span) const;
     bool operator==(const lundy_mees&) const = default;
@@ -125,7 +118,7 @@ struct lundy_mees : fixed_levels {
 // Every cooling law: a new one is an alternative here, with the members the others have.
 using cooling = std::variant<geometric, linear, lundy_mees>;
 
-const law_spelling& spelling_of(const cooling& law);
+const spelling& spelling_of(const cooling& law);
 
 // The law spelled `name`, its parameter 0; none for any other text.
 std::optional<cooling> law_named(std::string_view name);
@@ -149,8 +142,8 @@ cooling law_with(cooling law, double alpha, int levels);
 // The laws that take a parameter (or, with `taking` false, those that do not).
 std::vector<cooling> laws_taking(bool (*takes)(const cooling&), bool taking = true);
 
-// Each law's name or title (`word`, a member of law_spelling).
-std::vector<std::string> spelled(const std::vector<cooling>& laws, const char* law_spelling::*word);
+// Each law's name or title (`word`, a member of spelling).
+std::vector<std::string> spelled(const std::vector<cooling>& laws, const char* spelling::*word);
 
 // ---- The schedule
 
@@ -161,7 +154,8 @@ class cooling_schedule {
   public:
     // The schedule between the temperatures of `span`, or the first of its values refused.
     static expected<cooling_schedule> make(const temperature_span& span, const cooling& law,
-                                           int trials_per_level);
+                                           int trials_per_level,
+                                           const acceptance& rule = demo_acceptance{});
 
     // The temperature of the first level.
     double t0() const { return t0_; }
@@ -171,18 +165,26 @@ class cooling_schedule {
     const cooling& law() const { return law_; }
     // The moves tried at each level.
     int trials_per_level() const { return trials_per_level_; }
+    // How a move that does not improve is decided.
+    const sa::acceptance& acceptance() const { return acceptance_; }
 
     temperature_span span() const { return {t0_, t_final_}; }
     bool operator==(const cooling_schedule&) const = default;
 
   private:
-    cooling_schedule(const temperature_span& span, const cooling& law, int trials_per_level)
-        : t0_(span.t0), t_final_(span.t_final), law_(law), trials_per_level_(trials_per_level) {}
+    cooling_schedule(const temperature_span& span, const cooling& law, int trials_per_level,
+                     const sa::acceptance& rule)
+        : t0_(span.t0),
+          t_final_(span.t_final),
+          law_(law),
+          trials_per_level_(trials_per_level),
+          acceptance_(rule) {}
 
     double t0_;
     double t_final_;
     cooling law_;
     int trials_per_level_;
+    sa::acceptance acceptance_;
 };
 
 // The demo's schedule: T from 100 down to 0.1 by a factor of 0.97, n_bits / 2 trials a level.

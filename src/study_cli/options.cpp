@@ -123,7 +123,7 @@ std::string default_of(double widened_float) {
 
 // The titles of the laws that --levels sets, for prose.
 std::string levelled_laws() {
-    return listed(spelled(laws_taking(takes_levels), &law_spelling::title), " and ");
+    return listed(spelled(laws_taking(takes_levels), &spelling::title), " and ");
 }
 
 std::string footer() {
@@ -174,7 +174,7 @@ std::string footer() {
 
 // Every law's name, for --help, the demo's marked as the default.
 std::string law_choices(const cooling& demo_law) {
-    std::vector<std::string> names = spelled(every_law(), &law_spelling::name);
+    std::vector<std::string> names = spelled(every_law(), &spelling::name);
     names[demo_law.index()] += " (the default)";
     return listed(names, " or ");
 }
@@ -201,7 +201,7 @@ void add_options(CLI::App& app, study_command& command) {
     add_field(t_final, "LIST", "final temperature, or auto[:CHI]" + default_of(schedule.t_final()));
     add_field(laws, "LIST", law_choices(schedule.law()));
     add_field(alpha, "LIST",
-              listed(spelled(laws_taking(takes_alpha), &law_spelling::name), " or ") +
+              listed(spelled(laws_taking(takes_alpha), &spelling::name), " or ") +
                   " cooling factor, between 0 and 1" + default_of(alpha_of(schedule.law())));
     add_field(levels, "LIST", "levels L of " + levelled_laws() + " cooling, 1 to 10^9");
     add_field(trials, "LIST", "trials per level, 1 to 10^6 (default bits / 2)");

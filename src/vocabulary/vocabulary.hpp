@@ -70,6 +70,16 @@ constexpr const field_names& names_of(study_field field) {
 std::optional<study_field> field_of_option(std::string_view option);
 std::optional<study_field> field_of_param(std::string_view param);
 
+// ---- A closed choice, such as a cooling law
+
+// How one of its alternatives is written: its name as the command line takes it and files hold
+// it, its title in prose, and its label in a column as narrow as a cooling factor.
+struct spelling {
+    const char* name;
+    const char* title;
+    const char* label;
+};
+
 // ---- What is wrong with a refused value
 
 // The comments give the words of sa_study's messages.

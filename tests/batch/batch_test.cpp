@@ -214,9 +214,10 @@ TEST(Batch, TwisterDrawsWhatTheEngineDraws) {
 }
 
 // Runs in lockstep must start where random_solution starts and end exactly where anneal() ends,
-// whole groups and the runs left over, on grids of several lengths, under hot and cold schedules
-// and every cooling law.
+// whole groups and the runs left over, on grids of several lengths, under hot and cold schedules,
+// every cooling law and both acceptance rules.
 TEST(Batch, LockstepRunsEndWhereSingleRunsEnd) {
+    const sa::acceptance continuous = sa::continuous_acceptance{};
     struct lockstep_case {
         int bits;
         sa::cooling_schedule schedule;
@@ -228,7 +229,11 @@ TEST(Batch, LockstepRunsEndWhereSingleRunsEnd) {
           lockstep_case{3, schedule_of(5.0, 0.01, sa::geometric{0.8}, 3), 6},
           lockstep_case{21, schedule_of(0.5, 1e-4, sa::geometric{0.95}, 10), 25},
           lockstep_case{17, schedule_of(1.0, 1e-5, sa::linear{200}, 8), 37},
-          lockstep_case{12, schedule_of(3.0, 1e-4, sa::lundy_mees{120}, 6), 29}}) {
+          lockstep_case{12, schedule_of(3.0, 1e-4, sa::lundy_mees{120}, 6), 29},
+          lockstep_case{17, schedule_of(1.0, 1e-5, sa::geometric{0.9}, 17, continuous), 41},
+          lockstep_case{3, schedule_of(5.0, 0.01, sa::geometric{0.8}, 3, continuous), 6},
+          lockstep_case{21, schedule_of(0.5, 1e-4, sa::geometric{0.95}, 10, continuous), 25},
+          lockstep_case{12, schedule_of(3.0, 1e-4, sa::linear{120}, 6, continuous), 29}}) {
         const sa::encoding enc = sa::encoding_with(test.bits, -2.0F, 2.0F);
         const sa::tabulated_space space(sa::demo_landscape(), enc);
         std::vector<sa::lockstep_run> runs;

@@ -1,0 +1,60 @@
+#include "acceptance/acceptance.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace sa {
+
+long double uniform_value(int point, double a, double b) {
+    const long double width = extended(static_cast<long double>(b) - a);
+    return extended(extended(extended(point * extended_ten_thousandth) * width) + a);
+}
+
+long double random_uniform(random_engine& engine, double a, double b) {
+    if (a == b) {
+        return a;
+    }
+    return uniform_value(uniform_point_of(static_cast<std::uint32_t>(engine())), a, b);
+}
+
+bool accepts_worse(float delta, double temperature, double r) {
+    return std::exp(acceptance_exponent(delta, temperature)) > r;
+}
+
+const spelling& spelling_of(const acceptance& rule) {
+    return std::visit([](const auto& some_rule) -> const spelling& { return some_rule.spelled; },
+                      rule);
+}
+
+std::vector<acceptance> every_acceptance() {
+    return [&]<std::size_t... i>(std::index_sequence<i...>) {
+        return std::vector<acceptance>{acceptance(std::in_place_index<i>)...};
+    }
+    (std::make_index_sequence<std::variant_size_v<acceptance>>{});
+}
+
+std::optional<acceptance> acceptance_named(std::string_view name) {
+    const std::vector<acceptance> rules = every_acceptance();
+    const auto named = std::find_if(rules.begin(), rules.end(), [name](const acceptance& rule) {
+        return spelling_of(rule).name == name;
+    });
+    return named == rules.end() ? std::nullopt : std::optional<acceptance>(*named);
+}
+
+decision decide_worse(const acceptance& rule, float delta, double temperature,
+                      random_engine& engine) {
+    return std::visit(
+        [&](const auto& some_rule) {
+            using rule_type = std::remove_cvref_t<decltype(some_rule)>;
+            std::array<std::uint32_t, rule_type::draws> drawn{};
+            for (std::uint32_t& each : drawn) {
+                each = static_cast<std::uint32_t>(engine());
+            }
+            const double r = rule_type::r_of(drawn.data());
+            return decision{r, rule_type::accepts(delta, temperature, r)};
+        },
+        rule);
+}
+
+}  // namespace sa
