@@ -50,6 +50,7 @@ std::string case_text(const planned_case& planned) {
     if (takes_levels(s.law())) {
         items.push_back(item(levels, std::to_string(levels_between(s.law(), s.span()))));
     }
+    items.push_back(item(study_field::acceptance, spelling_of(s.acceptance()).name));
     std::string text;
     for (const std::string& each : items) {
         text += text.empty() ? each : " " + each;

@@ -32,9 +32,10 @@ struct grid_temperatures {
     std::optional<float> t_final;
 };
 
-// The sweep's axes, outermost first: bits, T0, final T, cooling and trials per level. A case
-// is one value of each, so the cases are counted and made from the same lengths. A law's
-// coolings are each alpha asked for, if it has a factor, with each L, if it has levels.
+// The sweep's axes, outermost first: bits, T0, final T, cooling, trials per level and the
+// acceptance rule. A case is one value of each, so the cases are counted and made from the same
+// lengths. A law's coolings are each alpha asked for, if it has a factor, with each L, if it has
+// levels.
 class sweep_axes {
   public:
     explicit sweep_axes(const study_request& request)
@@ -50,13 +51,15 @@ class sweep_axes {
         const study_request& r = request_;
         return static_cast<double>(count_or_one(r.bits)) * static_cast<double>(t0s()) *
                static_cast<double>(t_finals()) * coolings_ *
-               static_cast<double>(count_or_one(r.trials));
+               static_cast<double>(count_or_one(r.trials)) *
+               static_cast<double>(count_or_one(r.acceptances));
     }
 
     // Case `index` of count(), on a grid with those temperatures chosen for it, or why its
     // schedule is refused: a run too long is named with its grid.
     expected<study_case> at(std::size_t index, const std::vector<grid_temperatures>& chosen) const {
         const study_request& r = request_;
+        const std::size_t acceptance_index = next_digit(index, count_or_one(r.acceptances));
         const std::size_t trials_index = next_digit(index, count_or_one(r.trials));
         const std::size_t cooling_index = next_digit(index, static_cast<std::size_t>(coolings_));
         const std::size_t t_final_index = next_digit(index, t_finals());
@@ -72,7 +75,8 @@ class sweep_axes {
         const temperature_span span{t0, t_final};
         const expected<cooling_schedule> schedule =
             cooling_schedule::make(span, cooling_at(cooling_index, span, demo.law()),
-                                   value_or(r.trials, trials_index, demo.trials_per_level()));
+                                   value_or(r.trials, trials_index, demo.trials_per_level()),
+                                   value_or(r.acceptances, acceptance_index, demo.acceptance()));
         if (!schedule) {
             fault wrong = schedule.error();
             if (wrong.kind == fault_kind::run_too_long) {
@@ -187,18 +191,33 @@ expected<std::vector<grid_temperatures>> choose_for_grids(
     return chosen;
 }
 
-// The trials of every run of every case, in a double, which no plan can overflow.
+// The trials of every run of every case, in a double, which no plan can overflow: estimated,
+// and counted only where the estimate cannot say on which side of the cap they lie, since
+// counting a sweep's levels may take seconds.
 std::optional<fault> over_trials_cap(const study_plan& plan, long runs, const study_caps& caps) {
-    const double trials = std::accumulate(
-        plan.cases.begin(), plan.cases.end(), 0.0, [runs](double sum, const study_case& study) {
-            return sum +
-                   static_cast<double>(trials_per_run(study.schedule)) * static_cast<double>(runs);
-        });
-    if (trials <= static_cast<double>(caps.trials)) {
+    double estimate = 0.0;
+    double error = 0.0;
+    for (const study_case& study : plan.cases) {
+        estimate += estimated_trials_per_run(study.schedule) * static_cast<double>(runs);
+        error += trials_estimate_error(study.schedule) * static_cast<double>(runs);
+    }
+    const auto cap = static_cast<double>(caps.trials);
+    if (estimate + error <= cap) {
+        return std::nullopt;
+    }
+    const double trials =
+        estimate - error > cap
+            ? estimate
+            : std::accumulate(plan.cases.begin(), plan.cases.end(), 0.0,
+                              [runs](double sum, const study_case& study) {
+                                  return sum + static_cast<double>(trials_per_run(study.schedule)) *
+                                                   static_cast<double>(runs);
+                              });
+    if (trials <= cap) {
         return std::nullopt;
     }
     return fault{fault_kind::too_many_trials, std::nullopt, "", format("%.2g", trials),
-                 format("%.2g", static_cast<double>(caps.trials))};
+                 format("%.2g", cap)};
 }
 
 }  // namespace

@@ -111,7 +111,7 @@ expected<double> automatic_acceptance(study_field field, std::string_view text, 
     const std::string_view chi = text.substr(5);
     const expected<std::vector<double>> values = read_reals(chi, style);
     if (!values || values->size() != 1 || values->front() <= 0.0 || values->front() >= 1.0) {
-        return fault{fault_kind::bad_acceptance, field, std::string(chi), quoted_value(chi), ""};
+        return fault{fault_kind::bad_chi, field, std::string(chi), quoted_value(chi), ""};
     }
     return values->front();
 }
@@ -135,26 +135,44 @@ std::optional<fault> read_temperatures(study_field field, std::string_view text,
     return std::nullopt;
 }
 
-std::optional<fault> read_laws(std::string_view text, const number_style& style,
-                               std::vector<cooling>& out) {
+// One of a closed choice's alternatives, a cooling law or an acceptance rule: how each is
+// found by its name, all of them, and the fault of a name of none.
+template <typename Choice>
+struct choice_reader {
+    std::optional<Choice> (*named)(std::string_view name);
+    std::vector<Choice> (*every)();
+    fault_kind unknown;
+};
+
+// A list of names of a choice's alternatives, in the order typed.
+template <typename Choice>
+std::optional<fault> read_names(study_field field, std::string_view text,
+                                const number_style& style, const choice_reader<Choice>& choice,
+                                std::vector<Choice>& out) {
     if (text.empty()) {
-        return missing(study_field::laws);
+        return missing(field);
     }
     for (const std::string_view name : list_items(text, style)) {
         if (name.empty()) {
-            return fault{fault_kind::empty_item, study_field::laws, std::string(text),
-                         quoted_value(text), ""};
+            return fault{fault_kind::empty_item, field, std::string(text), quoted_value(text), ""};
         }
-        const std::optional<cooling> law = law_named(name);
-        if (!law) {
-            return fault{fault_kind::unknown_law, study_field::laws, std::string(name),
-                         quoted_value(name),
-                         listed(spelled(every_law(), &spelling::name), " or ")};
+        const std::optional<Choice> chosen = choice.named(name);
+        if (!chosen) {
+            std::vector<std::string> names;
+            for (const Choice& each : choice.every()) {
+                names.emplace_back(spelling_of(each).name);
+            }
+            return fault{choice.unknown, field, std::string(name), quoted_value(name),
+                         listed(names, " or ")};
         }
-        out.push_back(*law);
+        out.push_back(*chosen);
     }
     return std::nullopt;
 }
+
+constexpr choice_reader<cooling> laws_reader{law_named, every_law, fault_kind::unknown_law};
+constexpr choice_reader<acceptance> acceptances_reader{acceptance_named, every_acceptance,
+                                                       fault_kind::unknown_acceptance};
 
 std::optional<fault> read_target(std::string_view text, const number_style& style,
                                  std::optional<double>& out) {
@@ -233,12 +251,14 @@ std::optional<fault> read_field(study_field field, std::string_view text, study_
         case study_field::bits:
             return read_whole_list(field, text, bits_fault, style, request.bits);
         case study_field::laws:
-            return read_laws(text, style, request.laws);
+            return read_names(field, text, style, laws_reader, request.laws);
         case study_field::levels:
             return read_whole_list(field, text, fixed_levels::parameter_fault, style,
                                    request.levels);
         case study_field::target:
             return read_target(text, style, request.target);
+        case study_field::acceptance:
+            return read_names(field, text, style, acceptances_reader, request.acceptances);
     }
     return std::nullopt;
 }

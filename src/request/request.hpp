@@ -69,6 +69,7 @@ struct study_request {
     std::vector<int> trials;
     std::vector<int> bits;
     std::vector<cooling> laws;  // their parameters set by the lists; empty: the demo's law
+    std::vector<acceptance> acceptances;  // empty: the demo's rule
     std::vector<int> levels;
     std::optional<double> auto_t0;       // the acceptance T0 is chosen for, when automatic
     std::optional<double> auto_t_final;  // the same for the final T

@@ -45,12 +45,14 @@ std::string message_of(const fault& refused, const std::string& option) {
             return option + " must be " + limit + ", not " + shown;
         case fault_kind::not_one_number:
             return option + " takes one number, not " + shown;
-        case fault_kind::bad_acceptance:
+        case fault_kind::bad_chi:
             return option + " auto:CHI needs an acceptance between 0 and 1, not " + shown;
         case fault_kind::automatic_in_list:
             return option + ": auto chooses one temperature alone, not in a list: " + shown;
         case fault_kind::unknown_law:
             return option + ": " + shown + " is no cooling law (" + limit + ")";
+        case fault_kind::unknown_acceptance:
+            return option + ": " + shown + " is no acceptance rule (" + limit + ")";
         case fault_kind::alpha_without_law:
             return option + " sets " + limit + " cooling, which --cooling leaves out";
         case fault_kind::levels_without_law:

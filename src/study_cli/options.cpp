@@ -130,13 +130,18 @@ std::string footer() {
     std::string levelled = levelled_laws();
     levelled.front() =
         static_cast<char>(std::toupper(static_cast<unsigned char>(levelled.front())));
-    return "Each of --t0, --t-final, --cooling, --alpha, --levels, --trials and --bits\n"
-           "takes a value, a list such as 0.9,0.95,0.97 or a range start:stop:step; the\n"
-           "study runs every combination. A list holds at most 10,000 values, a sweep at\n"
-           "most 10,000 schedules, and a run at most 10^9 trials. Real values are rounded\n"
-           "to single precision and widened, as sa_demo's own constants are, so the\n"
-           "defaults reproduce sa_demo exactly. Whole numbers are decimal. Without --trials\n"
-           "a level has bits / 2 trials, as in sa_demo.\n"
+    return "Each of --t0, --t-final, --cooling, --alpha, --levels, --trials, --bits and\n"
+           "--acceptance takes a value, a list such as 0.9,0.95,0.97 or a range\n"
+           "start:stop:step; the study runs every combination. A list holds at most 10,000\n"
+           "values, a sweep at most 10,000 schedules, and a run at most 10^9 trials. Real\n"
+           "values are rounded to single precision and widened, as sa_demo's own constants\n"
+           "are, so the defaults reproduce sa_demo exactly. Whole numbers are decimal.\n"
+           "Without --trials a level has bits / 2 trials, as in sa_demo.\n"
+           "\n"
+           "--acceptance continuous takes a worse move with probability exp(delta / T), as\n"
+           "textbooks do, r uniform on [0, 1) to 53 bits. The demo's r takes 10,000 values,\n"
+           "0 among them, so that its runs take any worse move at least once in 10,000\n"
+           "tries however cold they are, and do not settle into the Boltzmann distribution.\n"
            "\n"
            "Run i (from 0) is what sa_demo does on choices 1 and 2 when started in clock\n"
            "second seed + i, taken modulo 2^32 as sa_demo takes the clock: every figure but\n"
@@ -179,6 +184,16 @@ std::string law_choices(const cooling& demo_law) {
     return listed(names, " or ");
 }
 
+// Every acceptance rule's name, for --help, the demo's marked as the default.
+std::string acceptance_choices(const sa::acceptance& demo_rule) {
+    std::vector<std::string> names;
+    for (const sa::acceptance& rule : every_acceptance()) {
+        names.push_back(std::string(spelling_of(rule).name) +
+                        (rule == demo_rule ? " (the default)" : ""));
+    }
+    return listed(names, " or ");
+}
+
 void add_options(CLI::App& app, study_command& command) {
     const study_request& defaults = command.request;
     const encoding demo = encoding_for(demo_problem);
@@ -207,6 +222,8 @@ void add_options(CLI::App& app, study_command& command) {
     add_field(trials, "LIST", "trials per level, 1 to 10^6 (default bits / 2)");
     add_field(bits, "LIST",
               "encoding length, 2 to 24 (default " + std::to_string(demo.n_bits) + ")");
+    add_field(acceptance, "LIST",
+              "how a worse move is decided: " + acceptance_choices(schedule.acceptance()));
     add_field(target, "P", "name the cheapest schedule reaching P % exact, 0 to 100");
     app.add_flag("--trace", command.trace, "follow one run level by level instead");
     app.add_flag("--population", command.population,

@@ -43,8 +43,9 @@ enum class column : std::size_t {
     median_measured,
     version,
     best_sum,
+    acceptance,
 };
-constexpr std::size_t column_count = static_cast<std::size_t>(column::best_sum) + 1;
+constexpr std::size_t column_count = static_cast<std::size_t>(column::acceptance) + 1;
 
 constexpr std::array<const char*, column_count> column_names = {
     "t0",
@@ -77,6 +78,7 @@ constexpr std::array<const char*, column_count> column_names = {
     "median_measured",
     "version",
     "best_sum",
+    "acceptance",
 };
 
 // The fields of a row, by column.
@@ -143,6 +145,7 @@ row_of<std::string> written_fields(const case_result& result, const study_origin
     f[version] = SA_DEMO_VERSION;
     // All the digits of the 64-bit significand, so that the sum reads back exactly.
     f[best_sum] = format("%.21Lg", summary.best_sum);
+    f[acceptance] = spelling_of(s.acceptance()).name;
     return f;
 }
 
@@ -207,6 +210,7 @@ expected<study_request, csv_fault> read_request(const text_row& f, std::size_t l
     read_list(t_final, study_field::t_final, request.t_final);
     read_list(trials_per_level, study_field::trials, request.trials);
     read_list(bits, study_field::bits, request.bits);
+    read_list(acceptance, study_field::acceptance, request.acceptances);
     read_whole(runs, study_field::runs);
     read_whole(seed, study_field::seed);
     read_whole(first_run, study_field::first_run);

@@ -307,6 +307,10 @@ std::map<std::string, std::vector<const case_result*>> sweep_lines(
         } else {
             title << "schedule";
         }
+        // Each acceptance rule but the demo's draws lines of its own, named by it.
+        if (!std::holds_alternative<demo_acceptance>(s.acceptance())) {
+            title << ", " << spelling_of(s.acceptance()).title;
+        }
         lines[title.str()].push_back(&result);
     }
     for (auto& [title, members] : lines) {

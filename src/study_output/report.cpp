@@ -91,8 +91,7 @@ std::string single_report(const case_result& result, const tabulated_grid& grid,
 }
 
 std::string sweep_table(const std::vector<case_result>& results) {
-    std::vector<std::vector<std::string>> rows;
-    for (const case_result& result : results) {
+    return table_of_cases(sweep_columns, results, [](const case_result& result) {
         const study_summary& summary = result.summary;
         std::vector<std::string> row = schedule_cells(result.study);
         row.insert(row.end(), {format("%.1f", share(summary.exact_optimum, summary.runs)),
@@ -100,9 +99,8 @@ std::string sweep_table(const std::vector<case_result>& results) {
                                format("%.1f", share(summary.second_peak, summary.runs)),
                                format("%.6f", summary.mean_best),
                                fit(summary.median_seconds * 1e6, "%.1f", sweep_columns[11])});
-        rows.push_back(row);
-    }
-    return table_text(sweep_columns, rows);
+        return row;
+    });
 }
 
 std::optional<std::size_t> cheapest_reaching(const std::vector<case_result>& results,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <span>
@@ -31,6 +32,12 @@ struct table_column {
 // Rows of cells under the columns' two heading lines, right-aligned, a space between.
 std::string table_text(std::span<const table_column> columns,
                        const std::vector<std::vector<std::string>>& rows);
+
+// A row for each case under the columns' heading; where the cases are not all under the demo's
+// acceptance, a table for each rule, under its title, the cases in their order.
+std::string table_of_cases(
+    std::span<const table_column> columns, const std::vector<case_result>& results,
+    const std::function<std::vector<std::string>(const case_result&)>& row_of);
 
 // Every line of a report fits this many columns.
 constexpr int report_width = 80;

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cctype>
 #include <optional>
 #include <span>
 #include <string>
@@ -88,6 +90,34 @@ std::string table_text(std::span<const table_column> columns,
     add_line([columns](std::size_t i) { return columns[i].lower; });
     for (const std::vector<std::string>& row : rows) {
         add_line([&row](std::size_t i) { return row[i].c_str(); });
+    }
+    return text;
+}
+
+std::string table_of_cases(
+    std::span<const table_column> columns, const std::vector<case_result>& results,
+    const std::function<std::vector<std::string>(const case_result&)>& row_of) {
+    const bool all_demo = std::all_of(results.begin(), results.end(), [](const case_result& r) {
+        return std::holds_alternative<demo_acceptance>(r.study.schedule.acceptance());
+    });
+    std::string text;
+    for (const acceptance& rule : every_acceptance()) {
+        std::vector<std::vector<std::string>> rows;
+        for (const case_result& result : results) {
+            if (result.study.schedule.acceptance() == rule) {
+                rows.push_back(row_of(result));
+            }
+        }
+        if (rows.empty()) {
+            continue;
+        }
+        if (!all_demo) {
+            std::string title = spelling_of(rule).title;
+            title.front() =
+                static_cast<char>(std::toupper(static_cast<unsigned char>(title.front())));
+            text += (text.empty() ? "" : "\n") + title + ":\n";
+        }
+        text += table_text(columns, rows);
     }
     return text;
 }

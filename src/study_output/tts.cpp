@@ -63,8 +63,7 @@ std::string tts_lines(const case_result& result) {
 }
 
 std::string tts_table(const std::vector<case_result>& results) {
-    std::vector<std::vector<std::string>> rows;
-    for (const case_result& result : results) {
+    const auto row_of = [](const case_result& result) {
         const auto exact = estimate_time_to_solution(result, success_measure::exact_optimum);
         const auto peak = estimate_time_to_solution(result, success_measure::global_peak);
         std::vector<std::string> row = schedule_cells(result.study);
@@ -75,11 +74,11 @@ std::string tts_table(const std::vector<case_result>& results) {
                                cell(exact.expected, e.trials, "%.0f", tts_columns[8]),
                                cell(exact.expected, e.seconds * 1e3, "%.3g", tts_columns[9]),
                                cell(peak.expected, p.trials, "%.0f", tts_columns[10])});
-        rows.push_back(row);
-    }
+        return row;
+    };
     return "Time to solution with restarts:\n"
            "R99 runs reach the exact optimum with 99 % probability.\n\n" +
-           table_text(tts_columns, rows);
+           table_of_cases(tts_columns, results, row_of);
 }
 
 std::string least_tts_line(const std::vector<case_result>& results) {

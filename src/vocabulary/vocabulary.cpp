@@ -19,7 +19,7 @@ constexpr bool lists_each_in_order(const Table& table, Of of) {
 }
 
 static_assert(lists_each_in_order(study_fields, [](const field_names& f) { return f.field; }));
-static_assert(study_fields.size() == static_cast<std::size_t>(study_field::target) + 1);
+static_assert(study_fields.size() == static_cast<std::size_t>(study_field::acceptance) + 1);
 static_assert(lists_each_in_order(fault_kinds, [](const auto& kind) { return kind.first; }));
 static_assert(fault_kinds.size() == static_cast<std::size_t>(fault_kind::population_too_large) + 1);
 

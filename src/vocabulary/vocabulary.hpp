@@ -31,6 +31,7 @@ enum class study_field {
     laws,
     levels,
     target,
+    acceptance,
 };
 
 // What a field is about: which runs (their seeds), the schedule they follow, or the study made
@@ -47,7 +48,7 @@ struct field_names {
 };
 
 // Every field, in the order of study_field, which is the order the page reads them in.
-inline constexpr std::array<field_names, 12> study_fields = {{
+inline constexpr std::array<field_names, 13> study_fields = {{
     {study_field::seed, "--seed", "seed", true, field_part::runs},
     {study_field::runs, "--runs", "runs", true, field_part::study},
     {study_field::first_run, "--first-run", "firstRun", false, field_part::runs},
@@ -60,6 +61,7 @@ inline constexpr std::array<field_names, 12> study_fields = {{
     {study_field::laws, "--cooling", "cooling", false, field_part::schedule},
     {study_field::levels, "--levels", "levels", false, field_part::schedule},
     {study_field::target, "--target", "target", false, field_part::study},
+    {study_field::acceptance, "--acceptance", "acceptance", true, field_part::schedule},
 }};
 
 constexpr const field_names& names_of(study_field field) {
@@ -101,9 +103,10 @@ enum class fault_kind {
     rounds_to_one,       // --alpha: 0.999999999 rounds to 1 in single precision (the ...)
     out_of_range,        // --bits must be from 2 to 24, not 30
     not_one_number,      // --seed takes one number, not '1,2'
-    bad_acceptance,      // --t0 auto:CHI needs an acceptance between 0 and 1, not '1'
+    bad_chi,             // --t0 auto:CHI needs an acceptance between 0 and 1, not '1'
     automatic_in_list,   // --t0: auto chooses one temperature alone, not in a list: 'auto,10'
     unknown_law,         // --cooling: 'cubic' is no cooling law (the names of the laws)
+    unknown_acceptance,  // --acceptance: 'x' is no acceptance rule (demo or continuous)
     alpha_without_law,   // --alpha sets (its laws) cooling, which --cooling leaves out
     levels_without_law,  // --levels sets (its laws) cooling, not (the others) (see --cooling)
     too_many_schedules,  // the lists make 80010000 schedules, more than the 10,000 a sweep ...
@@ -118,7 +121,7 @@ enum class fault_kind {
 };
 
 // Every kind's name, by which the page keys its words, in the order of fault_kind.
-inline constexpr std::array<std::pair<fault_kind, const char*>, 30> fault_kinds = {{
+inline constexpr std::array<std::pair<fault_kind, const char*>, 31> fault_kinds = {{
     {fault_kind::missing_value, "missing_value"},
     {fault_kind::empty_item, "empty_item"},
     {fault_kind::range_shape, "range_shape"},
@@ -136,9 +139,10 @@ inline constexpr std::array<std::pair<fault_kind, const char*>, 30> fault_kinds 
     {fault_kind::rounds_to_one, "rounds_to_one"},
     {fault_kind::out_of_range, "out_of_range"},
     {fault_kind::not_one_number, "not_one_number"},
-    {fault_kind::bad_acceptance, "bad_acceptance"},
+    {fault_kind::bad_chi, "bad_chi"},
     {fault_kind::automatic_in_list, "automatic_in_list"},
     {fault_kind::unknown_law, "unknown_law"},
+    {fault_kind::unknown_acceptance, "unknown_acceptance"},
     {fault_kind::alpha_without_law, "alpha_without_law"},
     {fault_kind::levels_without_law, "levels_without_law"},
     {fault_kind::too_many_schedules, "too_many_schedules"},

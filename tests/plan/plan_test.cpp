@@ -215,7 +215,7 @@ TEST(CaseText, ReadsBackAsTheSameCaseAndNothingElseDoes) {
     EXPECT_EQ(
         sa::case_text({sa::plan_study(request_of({{seed, "1"}}), 1)->cases.front(), {1, 0, 1000}}),
         "seed=1 runs=1000 first-run=0 t0=100 t-final=0.1 trials=8 bits=17 cooling=geometric "
-        "alpha=0.97");
+        "alpha=0.97 acceptance=demo");
     for (const char* other : {"", "seed=1 ", "t0=100", "seed=1 t0=x", "seed=1 bogus=1", "seed=1 t0",
                               "seed=1 alpha=0.9,0.5", "seed=1 t0=0.1", "seed=1 runs=0",
                               "seed=1 first-run=4294967295 runs=2",

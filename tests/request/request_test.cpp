@@ -51,6 +51,13 @@ std::vector<double> set_by(sa::study_field field, const sa::study_request& reque
             return widened(request.levels);
         case target:
             return {request.target.value_or(-1.0)};
+        case acceptance: {
+            std::vector<double> places;
+            for (const sa::acceptance& rule : request.acceptances) {
+                places.push_back(static_cast<double>(rule.index()));
+            }
+            return places;
+        }
     }
     return {};
 }
@@ -97,6 +104,8 @@ TEST(StudyRequest, ReadsEachFieldsValuesUpToItsLimits) {
         {t0, "auto:0.5", {0.5}},
         {t_final, "auto:0,25", {0.25}, decimal_comma},
         {laws, "lundy-mees,geometric,linear", {2, 0, 1}},
+        {acceptance, "continuous,demo", {1, 0}},
+        {acceptance, "demo;continuous", {0, 1}, decimal_comma},
     };
     for (const reading& test : readings) {
         sa::study_request request;
@@ -171,11 +180,14 @@ TEST(StudyRequest, RefusesEachValueWithItsExactFault) {
         {target, "1,2", out_of_range, "1,2", "'1,2'", "a percentage from 0 to 100"},
         {runs, "1,2", not_one_number, "1,2", "'1,2'", ""},
         {seed, "1:3:1", not_one_number, "1:3:1", "'1:3:1'", ""},
-        {t0, "auto:0", bad_acceptance, "0", "'0'", ""},
-        {t_final, "auto:1", bad_acceptance, "1", "'1'", ""},
-        {t0, "auto:0.5,0.6", bad_acceptance, "0.5,0.6", "'0.5,0.6'", ""},
-        {t0, "auto:", bad_acceptance, "", "''", ""},
+        {t0, "auto:0", bad_chi, "0", "'0'", ""},
+        {t_final, "auto:1", bad_chi, "1", "'1'", ""},
+        {t0, "auto:0.5,0.6", bad_chi, "0.5,0.6", "'0.5,0.6'", ""},
+        {t0, "auto:", bad_chi, "", "''", ""},
         {laws, "linear,cubic", unknown_law, "cubic", "'cubic'", "geometric, linear or lundy-mees"},
+        {acceptance, "demo,metropolis", unknown_acceptance, "metropolis", "'metropolis'",
+         "demo or continuous"},
+        {acceptance, "demo,", empty_item, "demo,", "'demo,'", ""},
     };
     for (const refusal& test : refusals) {
         sa::study_request request;

@@ -30,9 +30,10 @@
         `${name}: ${f.shown} rounds to 1 in single precision (the largest below 1 is ${f.limit})`,
       out_of_range: (f, name) => `${name} must be ${f.limit}, not ${f.shown}`,
       not_one_number: (f, name) => `${name} takes one number, not ${f.shown}`,
-      bad_acceptance: (f, name) => `${name} auto:CHI needs an acceptance between 0 and 1, not ${f.shown}`,
+      bad_chi: (f, name) => `${name} auto:CHI needs an acceptance between 0 and 1, not ${f.shown}`,
       automatic_in_list: (f, name) => `${name}: auto chooses one temperature alone, not in a list: ${f.shown}`,
       unknown_law: (f, name) => `${name}: ${f.shown} is no cooling law (${f.limit})`,
+      unknown_acceptance: (f, name) => `${name}: ${f.shown} is no acceptance rule (${f.limit})`,
       alpha_without_law: (f, name) => `${name} sets ${f.limit} cooling, which --cooling leaves out`,
       levels_without_law: (f, name) => `${name} sets ${f.limit} cooling, not ${f.shown} (see --cooling)`,
       // The page's own cap is one schedule.
@@ -81,9 +82,10 @@
         `${name}: ${f.shown} arredonda para 1 em precisão simples (o maior abaixo de 1 é ${inPortuguese(f.limit)})`,
       out_of_range: (f, name) => `${name} tem de ir ${inPortuguese(f.limit)}, não ${f.shown}`,
       not_one_number: (f, name) => `${name} leva um número, não ${f.shown}`,
-      bad_acceptance: (f, name) => `${name} auto:CHI precisa de uma aceitação entre 0 e 1, não ${f.shown}`,
+      bad_chi: (f, name) => `${name} auto:CHI precisa de uma aceitação entre 0 e 1, não ${f.shown}`,
       automatic_in_list: (f, name) => `${name}: auto escolhe uma só temperatura, não numa lista: ${f.shown}`,
       unknown_law: (f, name) => `${name}: ${f.shown} não é uma lei de arrefecimento (${inPortuguese(f.limit)})`,
+      unknown_acceptance: (f, name) => `${name}: ${f.shown} não é uma regra de aceitação (${inPortuguese(f.limit)})`,
       alpha_without_law: (f, name) => `${name} define o arrefecimento ${inPortuguese(f.limit)}, que --cooling deixa de fora`,
       levels_without_law: (f, name) =>
         `${name} define o ${inPortuguese(f.limit)}, não ${inPortuguese(f.shown)} (ver --cooling)`,
