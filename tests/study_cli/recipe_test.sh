@@ -1,12 +1,15 @@
 #!/bin/bash
-# The GNU parallel recipes of doc/many_machines.md, each block written to the file it names
-# and run as the document says, on this machine: ':' for a host, beside a host that does not
-# answer. The settings are the document's block with a few small parts; the part that starts
+# The recipes of doc/many_machines.md, each block written to the file it names and run as the
+# document says, on this machine: GNU parallel with ':' for a host, beside a host that does
+# not answer, and Slurm's sbatch, squeue and sinfo played by stand-ins that run each job at
+# once. The settings are the document's block with a few small parts; the part that starts
 # at run 40 fails the first time it runs in each folder. Checked, to the file and the message:
 # every merge is the whole study's in every column but the timings; a failed part runs again,
 # alone; a new study in an old study's folder stops and leaves the folder as it was; a
 # refused merge leaves whole.txt and whole.csv as they were; a machine or a host without
-# sa_study stops the study before any part.
+# sa_study stops the study before any part; Slurm's cpus above every node's, and a submission
+# while jobs of the folder are queued, are refused; a failed task cancels the merge and keeps
+# its log when its part is submitted again.
 # Usage: recipe_test.sh SA_STUDY DOC
 set -eu
 study=$(realpath "$1")
@@ -35,17 +38,19 @@ put() {
   printf '%s\n' "$text" >"$dir/$2/$name"
 }
 
-# The settings block with the test's values: in folder $1, seed $2; 3 parts of 40 runs.
+# The settings block with the test's values: in folder $1, seed $2 and cpus $3; 3 parts of 40
+# runs.
 sweep="--alpha 0.9,0.97 --t-final 0.1,0.01"
 names=$(block settings | sed -n 's/^\([a-z_]*\)=.*/\1/p' | tr '\n' ' ')
-[ "$names" = "seed sweep parts runs study " ] ||
-  fail "the settings block sets $names; the test gives seed, sweep, parts and runs"
+[ "$names" = "seed sweep parts runs cpus study " ] ||
+  fail "the settings block sets $names; the test gives seed, sweep, parts, runs and cpus"
 settings() {
-  block settings | awk -v seed="$2" -v sweep="$sweep" '
+  block settings | awk -v seed="$2" -v sweep="$sweep" -v cpus="$3" '
     /^seed=/ { print "seed=" seed; next }
     /^sweep=/ { print "sweep=\"" sweep "\""; next }
     /^parts=/ { print "parts=3"; next }
     /^runs=/ { print "runs=40"; next }
+    /^cpus=/ { print "cpus=" cpus; next }
     { print }
   ' >"$dir/$1/settings.sh"
 }
@@ -120,7 +125,7 @@ ran_once_more() {
 
 # GNU parallel, the hosts not sharing the folder: the program is copied into it.
 mkdir "$dir/copied"
-settings copied 5
+settings copied 5 1
 put merge copied
 put "copied folder" copied
 echo : >"$dir/copied/hosts"
@@ -131,7 +136,7 @@ ran_once_more copied
 
 # The hosts sharing the folder, one of them down: it is left out, and the parts run on ':'.
 mkdir "$dir/shared"
-settings shared 5
+settings shared 5 1
 put merge shared
 put "shared folder" shared
 printf ':\nssh -o ConnectTimeout=2 -p 1 127.0.0.1\n' >"$dir/shared/hosts"
@@ -144,7 +149,7 @@ grep -qxF "parallel: Warning: Removed ssh -o ConnectTimeout=2 -p 1 127.0.0.1." "
 
 # A new study in the first one's folder: every script stops, and the folder stays as it was.
 before=$(snapshot copied)
-settings copied 6
+settings copied 6 1
 other="this folder holds the study --seed 5 $sweep --runs 40 x 3: start another in a new folder"
 run copied sh parts.sh
 refused "a new study in an old folder" "$other"
@@ -168,7 +173,7 @@ grep -qxF "sa_study merge: part-1.csv line 2, seed: 6, where part-0.csv line 2 h
 
 # No sa_study on this machine, to copy to the hosts: the study stops before any part.
 mkdir "$dir/unsent"
-settings unsent 5
+settings unsent 5 1
 put merge unsent
 put "copied folder" unsent
 echo : >"$dir/unsent/hosts"
@@ -180,7 +185,7 @@ refused "a study with no sa_study to send" \
 
 # A host whose ssh commands do not find sa_study: the study stops before any part, naming it.
 mkdir "$dir/unfound"
-settings unfound 5
+settings unfound 5 1
 put merge unfound
 put "shared folder" unfound
 echo : >"$dir/unfound/hosts"
@@ -191,4 +196,131 @@ grep -qE "^:	.*sa_study: (command )?not found$" "$dir/stderr" ||
 [ "$(files unfound)" = "hosts merge.sh parts.sh settings.sh study.txt " ] ||
   fail "a study on a host without sa_study left $(files unfound)"
 
+# Slurm, played: sbatch runs a job at once in this folder and notes it in $dir/slurm; a job
+# after one whose task failed is cancelled (never run) with --kill-on-invalid-dep=yes, and
+# would wait for ever without; a task whose log cannot be opened fails. squeue lists the
+# folders in $dir/slurm/queue; sinfo gives nodes of 2 and 1 CPUs.
+mkdir "$dir/slurm-bin" "$dir/slurm"
+echo 1000 >"$dir/slurm/last"
+: >"$dir/slurm/queue"
+cat >"$dir/slurm-bin/sbatch" <<EOF
+#!/bin/bash
+set -eu
+state=$dir/slurm
+EOF
+cat >>"$dir/slurm-bin/sbatch" <<'EOF'
+parsable= array= cpus= after= kill= output= script=
+for arg; do
+  case $arg in
+    --parsable) parsable=1 ;;
+    --array=*) array=${arg#*=} ;;
+    --cpus-per-task=*) cpus=${arg#*=} ;;
+    --dependency=afterok:*) after=${arg#*afterok:} ;;
+    --kill-on-invalid-dep=yes) kill=1 ;;
+    --output=*) output=${arg#*=} ;;
+    -*) echo "sbatch (played): no $arg" >&2; exit 1 ;;
+    *) script=$arg ;;
+  esac
+done
+while read -r line; do
+  case $line in
+    '#SBATCH --output='*) output=${output:-${line#*=}} ;;
+    '#SBATCH --cpus-per-task='*) cpus=${cpus:-${line#*=}} ;;
+    '#SBATCH --array='*) array=${array:-${line#*=}} ;;
+  esac
+done <"$script"
+id=$(($(cat "$state/last") + 1))
+echo $id >"$state/last"
+echo "$array $cpus" >"$state/$id.job"
+if [ -n "$parsable" ]; then echo $id; else echo "Submitted batch job $id"; fi
+if [ -n "$after" ] && [ -e "$state/$after.failed" ]; then
+  [ -n "$kill" ] || { echo "sbatch (played): job $id would wait for ever" >&2; exit 1; }
+  exit 0
+fi
+task() {
+  local log=$1
+  shift
+  if ! { : >"$log"; } 2>/dev/null; then : >"$state/$id.failed"; return; fi
+  env "$@" ${cpus:+SLURM_CPUS_PER_TASK=$cpus} sh "$script" >"$log" 2>&1 ||
+    : >"$state/$id.failed"
+}
+if [ -n "$array" ]; then
+  for spec in $(echo "${array%\%*}" | tr , ' '); do
+    for i in $(seq "${spec%-*}" "${spec#*-}"); do
+      log=${output:-slurm-%A_%a.out}
+      log=${log//%A/$id}
+      task "${log//%a/$i}" SLURM_JOB_ID=$id SLURM_ARRAY_JOB_ID=$id SLURM_ARRAY_TASK_ID=$i
+    done
+  done
+else
+  log=${output:-slurm-%j.out}
+  task "${log//%j/$id}" SLURM_JOB_ID=$id
+fi
+EOF
+cat >"$dir/slurm-bin/squeue" <<EOF
+#!/bin/sh
+[ "\$*" = "--me --noheader --format=%Z" ] || { echo "squeue (played): no \$*" >&2; exit 1; }
+cat "$dir/slurm/queue"
+EOF
+cat >"$dir/slurm-bin/sinfo" <<'EOF'
+#!/bin/sh
+[ "$*" = "--noheader --Node --format=%c" ] || { echo "sinfo (played): no $*" >&2; exit 1; }
+printf '2\n1\n'
+EOF
+chmod +x "$dir/slurm-bin"/*
+mkdir "$dir/slurm-study"
+put merge slurm-study
+put "slurm task" slurm-study
+put "slurm submit" slurm-study
+job() { cat "$dir/slurm/$1.job"; }
+last() { cat "$dir/slurm/last"; }
+
+# More CPUs than any node has: refused before anything is submitted.
+settings slurm-study 5 4
+path=$dir/slurm-bin:$dir/bin:$PATH run slurm-study sh submit.sh
+refused "a Slurm study of 4 CPUs a task" "submit.sh: cpus=4, but no node has more than 2"
+[ "$(last)" = 1000 ] && [ ! -e "$dir/slurm-study/logs" ] ||
+  fail "a refused Slurm study submitted jobs or made logs/"
+
+# Every part, part 1 failing: the merge is cancelled and leaves nothing.
+settings slurm-study 5 2
+path=$dir/slurm-bin:$dir/bin:$PATH run slurm-study sh submit.sh
+ran "the Slurm recipe"
+[ "$(head -n 1 "$dir/stdout")" = "submit.sh: parts 0,1,2 in job 1001" ] ||
+  fail "submit.sh said $(cat "$dir/stdout")"
+[ "$(job 1001)" = "0,1,2%20 2" ] || fail "the array was $(job 1001)"
+[ "$(files slurm-study 'part-*.csv')" = "part-0.csv part-2.csv " ] ||
+  fail "the array left $(files slurm-study 'part-*.csv')"
+[ ! -e "$dir/slurm-study/whole.txt" ] && [ ! -e "$dir/slurm-study/logs/merge-1002.out" ] ||
+  fail "the merge after a failed task ran"
+[ -e "$dir/slurm-study/logs/part-1-1001.out" ] || fail "the failed task left no log"
+first_log=$(cat "$dir/slurm-study/logs/part-1-1001.out")
+[ "$first_log" = "sa_study: the part at run 40 fails once" ] ||
+  fail "the failed task's log holds '$first_log'"
+
+# Submitted again while jobs of the folder are queued: refused.
+(cd "$dir/slurm-study" && pwd -P) >"$dir/slurm/queue"
+path=$dir/slurm-bin:$dir/bin:$PATH run slurm-study sh submit.sh
+refused "a Slurm study submitted while queued" \
+  "submit.sh: jobs of this folder are still in the queue (squeue --me)"
+[ "$(last)" = 1002 ] || fail "a Slurm study submitted while queued submitted jobs"
+
+# Once they have left the queue: the missing part alone, then the merge.
+: >"$dir/slurm/queue"
+path=$dir/slurm-bin:$dir/bin:$PATH run slurm-study sh submit.sh
+ran "the Slurm recipe submitted again"
+[ "$(head -n 1 "$dir/stdout")" = "submit.sh: parts 1 in job 1003" ] ||
+  fail "submit.sh said $(cat "$dir/stdout")"
+[ "$(job 1003)" = "1%20 2" ] || fail "the array submitted again was $(job 1003)"
+whole slurm-study
+[ -e "$dir/slurm-study/logs/merge-1004.out" ] || fail "the merge left no log"
+[ "$(cat "$dir/slurm-study/logs/part-1-1001.out")" = "$first_log" ] ||
+  fail "the failed task's log did not stay"
+[ -e "$dir/slurm-study/logs/part-1-1003.out" ] || fail "the task submitted again left no log"
+
+# A new study in this folder: refused, nothing submitted.
+settings slurm-study 6 2
+path=$dir/slurm-bin:$dir/bin:$PATH run slurm-study sh submit.sh
+refused "a new Slurm study in an old folder" "$other"
+[ "$(last)" = 1004 ] || fail "a new Slurm study in an old folder submitted jobs"
 echo "recipe_test: passed"
