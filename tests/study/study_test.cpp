@@ -79,4 +79,23 @@ TEST(StudySummary, CountsMeansGapsAndTheMedianTime) {
     EXPECT_DOUBLE_EQ(sa::share(1, 4), 25.0);
 }
 
+// The bins of [-2, 2] are equal and closed at their left end: x falls in the bin its distance
+// from -2 fills, counted down, and 2 itself in the last.
+TEST(StudySummary, EachXFallsInTheBinItFills) {
+    const sa::encoding enc = sa::encoding_with(4, -2.0F, 2.0F);
+    const struct {
+        float x;
+        int bin;  // of 4, each 1 wide
+    } cases[] = {
+        {-2.0F, 0}, {-1.4F, 0}, {std::nextafter(-1.0F, -2.0F), 0}, {-1.0F, 1}, {-0.6F, 1},
+        {0.0F, 2},  {0.6F, 2},  {std::nextafter(1.0F, 0.0F), 2},   {1.0F, 3},  {2.0F, 3},
+    };
+    std::vector<sa::run_outcome> ends;
+    for (const auto& test : cases) {
+        EXPECT_EQ(sa::bin_of(test.x, enc, 4), test.bin) << test.x;
+        ends.push_back({0, test.x, 0.0F, 0.0L, 0.0});
+    }
+    EXPECT_EQ(sa::histogram_of_ends(ends, enc, 4), (std::vector<long>{3, 2, 3, 2}));
+}
+
 }  // namespace
