@@ -187,18 +187,35 @@ expected<std::vector<grid_temperatures>> choose_for_grids(
     return chosen;
 }
 
-// The trials of every run of every case, in a double, which no plan can overflow.
+// The trials of every run of every case, summed in a double, which no plan can overflow.
+template <typename TrialsOf>
+double summed_trials(const study_plan& plan, long runs, TrialsOf trials_of) {
+    return std::accumulate(plan.cases.begin(), plan.cases.end(), 0.0,
+                           [runs, &trials_of](double sum, const study_case& study) {
+                               return sum + static_cast<double>(trials_of(study.schedule)) *
+                                                static_cast<double>(runs);
+                           });
+}
+
+// Estimated first, as a run's length is: the levels are walked only where the estimates cannot
+// place the plan against the cap, since walking 10^9 levels takes seconds.
 std::optional<fault> over_trials_cap(const study_plan& plan, long runs, const study_caps& caps) {
-    const double trials = std::accumulate(
-        plan.cases.begin(), plan.cases.end(), 0.0, [runs](double sum, const study_case& study) {
-            return sum +
-                   static_cast<double>(trials_per_run(study.schedule)) * static_cast<double>(runs);
-        });
-    if (trials <= static_cast<double>(caps.trials)) {
+    const double estimate = summed_trials(plan, runs, estimated_trials_per_run);
+    const double error = summed_trials(plan, runs, trials_estimate_error);
+    const auto cap = static_cast<double>(caps.trials);
+    if (estimate + error <= cap) {
+        return std::nullopt;
+    }
+    const double trials = estimate - error > cap
+                              ? estimate
+                              : summed_trials(plan, runs, [](const cooling_schedule& schedule) {
+                                    return trials_per_run(schedule);
+                                });
+    if (trials <= cap) {
         return std::nullopt;
     }
     return fault{fault_kind::too_many_trials, std::nullopt, "", format("%.2g", trials),
-                 format("%.2g", static_cast<double>(caps.trials))};
+                 format("%.2g", cap)};
 }
 
 }  // namespace
