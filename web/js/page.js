@@ -356,6 +356,7 @@
       }
     }
     showLinkNotes();
+    linkNotes.setAttribute('aria-busy', 'false');
   }
 
   window.sa.ready.then(
