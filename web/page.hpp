@@ -25,8 +25,8 @@ inline constexpr std::array<argument_range, 3> argument_ranges = {{
     {"bins", 1, 1'000},
 }};
 
-// The trials that one call of the page may make in all, whatever it runs: about 40 s of a study
-// in the page's worker (doc/web.md).
+// The trials that one call of the page may make in all, whatever it runs: about half a minute of
+// a study in the page's worker (doc/web.md).
 inline constexpr std::int64_t max_trials = 1'000'000'000;
 
 // The page runs one schedule at a time, and up to this many runs of it; a sweep, up to 100
