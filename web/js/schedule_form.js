@@ -4,7 +4,8 @@
 // (in a worker, through sa.check). The schedule and the count of runs are checked apart, so
 // that a fault in one never hides a fault in the other: the run needs only the schedule, a
 // study both. What is wrong shows beside the fields, tied to the field it lies in; a schedule
-// that checks out shows its cost and goes to `onSchedule`.
+// that checks out shows its cost and goes to `onSchedule`. The checks of fields that have
+// changed since are stopped.
 (function () {
   const { language, vocabulary } = window.saPage;
   const { describe, tables } = window.saPage.messages;
@@ -130,29 +131,41 @@
       this.checking = null;
     }
 
-    async checkNow() {
-      this.setBusy(true);
-      const asked = ++this.asked;
+    // The checks of the fields as they stand: the whole first, then the schedule as the one run
+    // it makes and the runs apart. Each answer's promise; those cut short reject with an
+    // AbortError, which whoever awaits them takes.
+    askChecks() {
       this.stopChecks();
       this.checking = new AbortController();
-      this.cost.textContent = language.t('checking');
       const options = { numberStyle: language.numberStyle(), signal: this.checking.signal };
-      // The whole first, then the schedule as one run and the runs apart.
       const answers = [this.fields(), { ...this.fields(runNames), runs: '1' }, this.fields(studyNames)]
         .map((fields) => window.sa.check(fields, options));
       for (const answer of answers) {
-        answer.catch(() => {});  // an answer cut short is awaited below, or of no use
+        answer.catch(() => {});  // awaited below, or of no use once one is cut short
       }
+      return answers;
+    }
+
+    // The whole experiment's answer, to those who wait for it.
+    tellWhole(asked, answer) {
+      this.whole = { asked, answer };
+      for (const resolve of this.waitingWhole.splice(0)) {
+        resolve(answer);
+      }
+    }
+
+    async checkNow() {
+      this.setBusy(true);
+      const asked = ++this.asked;
+      this.cost.textContent = language.t('checking');
+      const answers = this.askChecks();
       let whole;
       let schedule;
       let runs;
       try {
         whole = await answers[0];
         if (asked === this.asked) {
-          this.whole = { asked, answer: whole };
-          for (const resolve of this.waitingWhole.splice(0)) {
-            resolve(whole);
-          }
+          this.tellWhole(asked, whole);
         }
         [schedule, runs] = await Promise.all(answers.slice(1));
       } catch (failure) {
@@ -162,7 +175,7 @@
         throw failure;
       }
       if (asked !== this.asked) {
-        return;
+        return;  // the user typed on meanwhile
       }
       this.checking = null;
       // A fault of the whole alone is one of the runs of that schedule together.
