@@ -97,6 +97,7 @@
     retire(worker) {
       worker.terminate();
       this.busy.delete(worker);
+      this.idle = this.idle.filter((other) => other !== worker);
     }
 
     receive(worker, { id, result, fault, error, progress, broken }) {
