@@ -113,10 +113,9 @@ struct planned_request {
     std::uint32_t seed;
 };
 
-// The page's fields, each as typed, read and planned as sa_study reads and plans its options:
-// an empty one stands for the default, as an option left out does.
-sa::expected<planned_request> plan_fields(const val& fields, const val& style,
-                                          const sa::study_caps& caps) {
+// The page's fields, each as typed, read as sa_study reads its options: an empty one stands for
+// the default, as an option left out does.
+sa::expected<sa::study_request> read_fields(const val& fields, const val& style) {
     sa::study_request request;
     for (const sa::field_names& names : sa::study_fields) {
         const val value = fields[names.param];
@@ -127,6 +126,12 @@ sa::expected<planned_request> plan_fields(const val& fields, const val& style,
             }
         }
     }
+    return request;
+}
+
+// A request planned as sa_study plans its options, within the page's caps.
+sa::expected<planned_request> plan_request(const sa::study_request& request,
+                                           const sa::study_caps& caps) {
     const std::uint32_t seed =
         request.seed.value_or(static_cast<std::uint32_t>(std::time(nullptr)));
     sa::expected<sa::study_plan> plan = sa::plan_study(request, seed, caps);
@@ -139,14 +144,53 @@ sa::expected<planned_request> plan_fields(const val& fields, const val& style,
     return planned_request{request, std::move(*plan), seed};
 }
 
+sa::expected<planned_request> plan_fields(const val& fields, const val& style,
+                                          const sa::study_caps& caps) {
+    const sa::expected<sa::study_request> request = read_fields(fields, style);
+    return request ? plan_request(*request, caps) : request.error();
+}
+
 // Sets a field's value under its name in the page's interface.
 template <typename T>
 void set_field(val& result, sa::study_field field, T value) {
     result.set(sa::names_of(field).param, value);
 }
 
+// The plan of a single schedule as the page hands it back to run it: the case and its runs as
+// the request's own fields.
+std::string plan_text(const planned_request& checked) {
+    return sa::case_text({checked.plan.cases.front(),
+                          {checked.seed, checked.request.first_run, checked.request.runs}});
+}
+
+val plan_of(const planned_request& checked) {
+    val result = val::object();
+    result.set("plan", plan_text(checked));
+    return result;
+}
+
+// The fields planned as one schedule, without the figures that check_schedule counts: what a
+// study or a population runs.
+val plan_schedule(const val& fields, const val& style) {
+    const sa::expected<planned_request> checked = plan_fields(fields, style, sa::page::single_caps);
+    return checked ? plan_of(*checked) : refusal(checked.error());
+}
+
+// The same for a trace, which follows one run whatever `runs` says, and so makes its trials
+// alone.
+val plan_trace(const val& fields, const val& style) {
+    sa::expected<sa::study_request> request = read_fields(fields, style);
+    if (!request) {
+        return refusal(request.error());
+    }
+    request->runs = 1;
+    const sa::expected<planned_request> checked = plan_request(*request, sa::page::single_caps);
+    return checked ? plan_of(*checked) : refusal(checked.error());
+}
+
 // The schedule as the page shows it: why it is refused, or its values and cost, and the plan
-// itself in `plan`, which the page hands back to run it.
+// itself in `plan`, which the page hands back to run it. Its levels are walked once, which takes
+// seconds for 10^9 of them.
 val check_schedule(const val& fields, const val& style) {
     const sa::expected<planned_request> checked = plan_fields(fields, style, sa::page::single_caps);
     if (!checked) {
@@ -154,6 +198,7 @@ val check_schedule(const val& fields, const val& style) {
     }
     const sa::study_case& study = checked->plan.cases.front();
     const sa::cooling_schedule& schedule = study.schedule;
+    const std::int64_t level_count = sa::count_levels(schedule);
     val result = val::object();
     using enum sa::study_field;
     set_field(result, seed, checked->seed);
@@ -163,12 +208,44 @@ val check_schedule(const val& fields, const val& style) {
     set_field(result, t_final, schedule.t_final());
     set_field(result, trials, schedule.trials_per_level());
     set_field(result, bits, study.bits);
-    result.set("levels", static_cast<double>(sa::count_levels(schedule)));
-    result.set("trialsPerRun", static_cast<double>(sa::trials_per_run(schedule)));
+    result.set("levels", static_cast<double>(level_count));
+    result.set("trialsPerRun", static_cast<double>(level_count * schedule.trials_per_level()));
     result.set("description", sa::describe_case(study));
-    result.set(
-        "plan",
-        sa::case_text({study, {checked->seed, checked->request.first_run, checked->request.runs}}));
+    result.set("plan", plan_text(*checked));
+    return result;
+}
+
+// One field's text as a link brings it, by that field's own rules, and as one value where the
+// field takes one (`one_value`), as the schedule's fields do. The values together are the
+// fields' to check.
+val check_value(const std::string& param, const std::string& text, const val& style,
+                bool one_value) {
+    const std::optional<sa::study_field> field = sa::field_of_param(param);
+    if (!field) {
+        val::global("TypeError").new_(std::string("no field is named ") + param).throw_();
+    }
+    sa::study_request request;
+    if (std::optional<sa::fault> wrong = sa::read_field(*field, text, request, style_of(style))) {
+        return refusal(*wrong);
+    }
+    const double schedules = sa::schedule_count(request);
+    if (one_value && schedules > static_cast<double>(sa::page::single_caps.schedules)) {
+        return refusal({sa::fault_kind::too_many_schedules, field, text,
+                        sa::format("%.0f", schedules),
+                        sa::with_thousands(sa::page::single_caps.schedules)});
+    }
+    return val::object();
+}
+
+// The fields of a sweep planned, as sa.sweep would run them: its schedules, or why it is
+// refused.
+val check_sweep(const val& fields, const val& style) {
+    const sa::expected<planned_request> swept = plan_fields(fields, style, sa::page::sweep_caps);
+    if (!swept) {
+        return refusal(swept.error());
+    }
+    val result = val::object();
+    result.set("schedules", static_cast<double>(swept->plan.cases.size()));
     return result;
 }
 
@@ -510,6 +587,10 @@ val population(const val& checked, int bins, const val& on_progress) {
 EMSCRIPTEN_BINDINGS(sa_web) {
     emscripten::function("session", &session);
     emscripten::function("checkSchedule", &check_schedule);
+    emscripten::function("planSchedule", &plan_schedule);
+    emscripten::function("planTrace", &plan_trace);
+    emscripten::function("checkValue", &check_value);
+    emscripten::function("checkSweep", &check_sweep);
     emscripten::function("landscape", &landscape);
     emscripten::function("trace", &trace);
     emscripten::function("traceCsvHeading", &sa::trace_csv_heading);

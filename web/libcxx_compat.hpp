@@ -184,7 +184,8 @@ from_chars_result read_decimal(const char* first, const char* last, T& value, ch
         string(first, stop).find_first_of("eE") == string::npos) {
         return {first, errc::invalid_argument};
     }
-    if (errno == ERANGE) {
+    // strtod flags a subnormal result too; from_chars refuses only what rounds to 0 or overflows.
+    if (errno == ERANGE && (parsed == 0 || parsed - parsed != 0)) {
         return {stop, errc::result_out_of_range};
     }
     value = parsed;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 
 #include "request/request.hpp"
 
@@ -24,9 +25,13 @@ inline constexpr std::array<argument_range, 3> argument_ranges = {{
     {"bins", 1, 1'000},
 }};
 
+// The trials that one call of the page may make in all, whatever it runs: about half a minute of
+// a study in the page's worker (doc/web.md).
+inline constexpr std::int64_t max_trials = 1'000'000'000;
+
 // The page runs one schedule at a time, and up to this many runs of it; a sweep, up to 100
-// schedules and as many trials as take a minute or so in a browser.
-inline constexpr study_caps single_caps{100'000, 1};
-inline constexpr study_caps sweep_caps{100'000, 100, 1'000'000'000};
+// schedules.
+inline constexpr study_caps single_caps{100'000, 1, max_trials};
+inline constexpr study_caps sweep_caps{100'000, 100, max_trials};
 
 }  // namespace sa::page

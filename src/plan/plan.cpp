@@ -191,28 +191,30 @@ expected<std::vector<grid_temperatures>> choose_for_grids(
     return chosen;
 }
 
-// The trials of every run of every case, in a double, which no plan can overflow: estimated,
-// and counted only where the estimate cannot say on which side of the cap they lie, since
-// counting a sweep's levels may take seconds.
+// The trials of every run of every case, summed in a double, which no plan can overflow.
+template <typename TrialsOf>
+double summed_trials(const study_plan& plan, long runs, TrialsOf trials_of) {
+    return std::accumulate(plan.cases.begin(), plan.cases.end(), 0.0,
+                           [runs, &trials_of](double sum, const study_case& study) {
+                               return sum + static_cast<double>(trials_of(study.schedule)) *
+                                                static_cast<double>(runs);
+                           });
+}
+
+// Estimated first, as a run's length is: the levels are walked only where the estimates cannot
+// place the plan against the cap, since walking 10^9 levels takes seconds.
 std::optional<fault> over_trials_cap(const study_plan& plan, long runs, const study_caps& caps) {
-    double estimate = 0.0;
-    double error = 0.0;
-    for (const study_case& study : plan.cases) {
-        estimate += estimated_trials_per_run(study.schedule) * static_cast<double>(runs);
-        error += trials_estimate_error(study.schedule) * static_cast<double>(runs);
-    }
+    const double estimate = summed_trials(plan, runs, estimated_trials_per_run);
+    const double error = summed_trials(plan, runs, trials_estimate_error);
     const auto cap = static_cast<double>(caps.trials);
     if (estimate + error <= cap) {
         return std::nullopt;
     }
-    const double trials =
-        estimate - error > cap
-            ? estimate
-            : std::accumulate(plan.cases.begin(), plan.cases.end(), 0.0,
-                              [runs](double sum, const study_case& study) {
-                                  return sum + static_cast<double>(trials_per_run(study.schedule)) *
-                                                   static_cast<double>(runs);
-                              });
+    const double trials = estimate - error > cap
+                              ? estimate
+                              : summed_trials(plan, runs, [](const cooling_schedule& schedule) {
+                                    return trials_per_run(schedule);
+                                });
     if (trials <= cap) {
         return std::nullopt;
     }

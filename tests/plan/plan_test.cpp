@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <optional>
 #include <regex>
 
@@ -72,6 +73,27 @@ TEST(StudyRequest, CapsAreParametersOfTheSameRules) {
     EXPECT_EQ(past_sweep.error().shown, "10001");
     EXPECT_FALSE(sa::run_range_fault(request_of({{first_run, "4294967295"}, {runs, "1"}})));
     EXPECT_TRUE(sa::run_range_fault(request_of({{first_run, "4294967295"}, {runs, "2"}})));
+}
+
+// The trials cap holds to the trial where the estimates cannot tell: halving T from 1 to 2^-29
+// takes 29 levels, which the estimate puts at 30.
+TEST(StudyRequest, TheTrialsCapIsExactWhereTheEstimatesCannotTell) {
+    using enum sa::study_field;
+    const sa::study_request request = request_of({{runs, "1000"},
+                                                  {t0, "1"},
+                                                  {alpha, "0.5"},
+                                                  {t_final, "1.862645149230957e-9"},
+                                                  {trials, "1"}});
+    const auto capped_at = [&request](std::int64_t trials) {
+        return sa::plan_study(request, 1, {100'000, 1, trials});
+    };
+    const auto at_cap = capped_at(29'000);
+    ASSERT_TRUE(at_cap);
+    EXPECT_EQ(sa::estimated_trials_per_run(at_cap->cases.front().schedule), 30);
+    const auto over = capped_at(28'999);
+    ASSERT_FALSE(over);
+    EXPECT_EQ(over.error().kind, sa::fault_kind::too_many_trials);
+    EXPECT_EQ(over.error().shown, "2.9e+04");
 }
 
 // The laws come after the temperatures in the order asked; alpha sweeps the geometric cases

@@ -30,6 +30,13 @@ function rowsOf(csv) {
   return lines.map((fields) => Object.fromEntries(fields.map((text, i) => [heading[i], valueOf(text)])));
 }
 
+// sa_study's one-line message for bad values, without the program's name.
+function nativeRefusal(args) {
+  const run = spawnSync(options['sa-study'], args, { encoding: 'utf8' });
+  assert.equal(run.status, 2, `sa_study ${args.join(' ')} should refuse its values`);
+  return run.stderr.replace(/^sa_study: /, '').trimEnd();
+}
+
 const timing = (name) => /(_us|_seconds)$/.test(name);
 const withoutTimings = (row) => Object.fromEntries(Object.entries(row).filter(([name]) => !timing(name)));
 const sum = (values) => values.reduce((a, b) => a + b, 0);
@@ -135,6 +142,163 @@ describe('sa.landscape', () => {
   });
 });
 
+describe('nothing stalls', () => {
+  // 989,828,012 levels of one trial: the longest run a schedule may make, a few seconds to count.
+  const longest = "t0: '1e30', alpha: '0.99999994', tFinal: '23842', trials: 1";
+  const capMessage = (shown) => `the runs asked for make ${shown} trials in all, more than the 1e+09 that the page ` +
+    'makes in one go: ask for fewer runs or shorter schedules';
+  const capFault = (shown) => ({ kind: 'too_many_trials', field: null, value: '', shown, limit: '1e+09' });
+  const traced = 'T0 1e+30, alpha 0.99999994, final T 1e-30, 1000000 trials per level, 17 bits';
+
+  // The costliest request of each call, which it must refuse at once: the call, and the refusal.
+  const costliest = [
+    [`sa.check({ ${longest}, runs: 100000 })`, capMessage('9.9e+13'), capFault('9.9e+13')],
+    [`sa.study({ ${longest}, runs: 100000 })`, capMessage('9.9e+13'), capFault('9.9e+13')],
+    [`sa.population({ ${longest}, runs: 100000 })`, capMessage('9.9e+13'), capFault('9.9e+13')],
+    [`sa.sweep({ ${longest.replace("'23842'", "'24000:123000:1000'")}, runs: 100000 })`, capMessage('9.7e+15'),
+      capFault('9.7e+15')],
+    ['sa.trace({ t0: 1e30, alpha: 0.99999994, tFinal: 1e-30, trials: 1000000 })',
+      `${traced}: about 2.3e+15 trials per run, more than the 10^9 a run may make`,
+      { kind: 'run_too_long', field: null, value: traced, shown: '2.3e+15', limit: '10^9' }],
+    ['sa.landscape(25)', 'bits must be a whole number from 2 to 24, not 25', null],
+  ];
+  test(`the page refuses the costliest request of ${costliest.length} calls within a second, the same cap for all`, async (t) => {
+    // Each lane's worker started, as it is once the page has been used.
+    await page.evaluate(() => Promise.all([window.sa.check({}), window.sa.study({ runs: 1 }), window.sa.population({ runs: 1 }),
+      window.sa.sweep({ runs: 1 }), window.sa.trace({}), window.sa.landscape(17, 10)]));
+    for (const [call, message, fault] of costliest) {
+      const refused = await page.evaluate(async (c) => {
+        const began = performance.now();
+        const [said, fault] = await (0, eval)(c).then((checked) => [checked.error, checked.fault], (e) => [e.message, e.fault]);
+        return { said, fault, ms: performance.now() - began };
+      }, call);
+      t.diagnostic(`${call}: refused in ${refused.ms.toFixed(0)} ms`);
+      assert.equal(refused.said, message, call);
+      assert.deepEqual(refused.fault ?? null, fault, call);
+      assert.ok(refused.ms < 1000, `${call} took ${refused.ms} ms to be refused`);
+    }
+    const portuguese = await page.evaluate((f) => window.saPage.messages.describe(f, window.saPage.messages.portuguese),
+      capFault('9.9e+13'));
+    assert.equal(portuguese, 'as execuções pedidas fazem 9,9e+13 tentativas ao todo, mais do que as 1e+09 que a página ' +
+      'faz de uma vez: peça menos execuções ou esquemas mais curtos');
+  });
+
+  // A long request of each call that runs in a worker, whose worker must end when it is stopped,
+  // and a short one of the same lane, which must still be answered.
+  const long = [
+    ['check', `(o) => window.sa.check({ ${longest}, runs: 1 }, o)`, '() => window.sa.check({})'],
+    ['trace', '(o) => window.sa.trace({ seed: 1, trials: 1000000, alpha: 0.9 }, o)', '() => window.sa.trace({ seed: 5 })'],
+    ['study', '(o) => window.sa.study({ seed: 1, runs: 100000, trials: 44 }, o)', '() => window.sa.study({ runs: 10 })'],
+    ['population', '(o) => window.sa.population({ seed: 2, runs: 100000, bits: 20 }, o)', '() => window.sa.population({ runs: 10 })'],
+    ['sweep', "(o) => window.sa.sweep({ seed: 1, runs: 100000, alpha: '0.9,0.97' }, o)", '() => window.sa.sweep({ runs: 10 })'],
+    ['landscape', '(o) => window.sa.landscape(24, 100, o)', '() => window.sa.landscape(10, 10)'],
+  ];
+  test(`${long.length} calls stop within a second of their signal, and their lane answers the next`, async (t) => {
+    for (const [name, call, next] of long) {
+      const stopped = await page.evaluate(async (c, n) => {
+        const { terminate } = Worker.prototype;
+        let ended = 0;
+        Worker.prototype.terminate = function counted() {
+          ++ended;
+          return terminate.call(this);
+        };
+        try {
+          const controller = new AbortController();
+          const running = (0, eval)(c)({ signal: controller.signal }).then(() => 'resolved', (e) => e.name);
+          await new Promise((resolve) => setTimeout(resolve, 300));
+          const aborted = performance.now();
+          controller.abort();
+          const outcome = await running;
+          const ms = performance.now() - aborted;
+          const workersEnded = ended;
+          await (0, eval)(n)();
+          return { outcome, ms, workersEnded, nextMs: performance.now() - aborted };
+        } finally {
+          Worker.prototype.terminate = terminate;
+        }
+      }, call, next);
+      t.diagnostic(`sa.${name}: stopped ${stopped.ms.toFixed(0)} ms after its signal; the next call answered after ` +
+        `${stopped.nextMs.toFixed(0)} ms`);
+      assert.equal(stopped.outcome, 'AbortError', name);
+      assert.equal(stopped.workersEnded, 1, `the worker of sa.${name} was not ended`);
+      assert.ok(stopped.ms < 1000, `sa.${name} took ${stopped.ms} ms to stop`);
+      assert.ok(stopped.nextMs < 5000, `sa.${name}'s lane answered the next call after ${stopped.nextMs} ms`);
+    }
+  });
+
+  test("sa.experiment refuses the costliest link within a second, and stops waiting for a long one at its signal", async (t) => {
+    const link = '?t0=1e30&alpha=0.99999994&t-final=23842&trials=1';
+    const seen = {};
+    for (const [runs, abortAfter] of [[100000, null], [1, 300]]) {
+      const { page: linked, messages: logged } = await openPage(browser, `${fileUrl(options.page)}${link}&runs=${runs}`);
+      seen[runs] = await linked.evaluate(async (after) => {
+        const controller = new AbortController();
+        const began = performance.now();
+        let aborted = null;
+        if (after !== null) {
+          setTimeout(() => {
+            aborted = performance.now();
+            controller.abort();
+          }, after);
+        }
+        const said = await window.sa.experiment({ signal: controller.signal }).then(() => 'resolved', (e) => e.message);
+        return { said, ms: performance.now() - (aborted ?? began) };
+      }, abortAfter);
+      messages.push(...logged);
+      await linked.close();
+    }
+    t.diagnostic(`refused in ${seen[100000].ms.toFixed(0)} ms from the call, the page just opened; stopped ` +
+      `${seen[1].ms.toFixed(0)} ms after its signal`);
+    assert.equal(seen[100000].said, capMessage('9.9e+13'));
+    assert.equal(seen[1].said, 'the call was cancelled');
+    for (const { ms } of Object.values(seen)) {
+      assert.ok(ms < 1000, `${ms} ms`);
+    }
+  });
+
+  test('a long trace holds up no other call, not even a landscape', async () => {
+    const answered = await page.evaluate(async () => {
+      const controller = new AbortController();
+      const tracing = window.sa.trace({ seed: 1, trials: 1000000, alpha: 0.9 }, { signal: controller.signal }).catch((e) => e.name);
+      await new Promise((resolve) => setTimeout(resolve, 300));
+      const began = performance.now();
+      const [grid, checked] = await Promise.all([window.sa.landscape(12, 10), window.sa.check({ seed: 1 })]);
+      const ms = performance.now() - began;
+      controller.abort();
+      return { ms, bits: grid.bits, fault: checked.fault, trace: await tracing };
+    });
+    assert.deepEqual({ ...answered, ms: undefined }, { ms: undefined, bits: 12, fault: null, trace: 'AbortError' });
+    assert.ok(answered.ms < 5000, `the landscape and the check answered after ${answered.ms} ms`);
+  });
+
+  test('a call whose onProgress throws ends with what it threw, and its lane answers the next', async () => {
+    const ended = await page.evaluate(async () => {
+      const calls = {
+        study: [(o) => window.sa.study({ seed: 1, runs: 20000 }, o), () => window.sa.study({ runs: 10 })],
+        population: [(o) => window.sa.population({ seed: 1, runs: 2000, t0: 1, alpha: 0.9, tFinal: 0.01, bits: 10 }, o),
+          () => window.sa.population({ runs: 10 })],
+        sweep: [(o) => window.sa.sweep({ seed: 1, runs: 2000, alpha: '0.9,0.95' }, o), () => window.sa.sweep({ runs: 10 })],
+        landscape: [(o) => window.sa.landscape(22, 10, o), () => window.sa.landscape(10, 10)],
+      };
+      const seen = {};
+      for (const [name, [call, next]] of Object.entries(calls)) {
+        const thrown = new Error(`${name} has seen enough`);
+        let reports = 0;
+        const onProgress = () => {
+          ++reports;
+          throw thrown;
+        };
+        const outcome = await call({ onProgress }).then(() => 'resolved', (e) => (e === thrown ? 'what it threw' : String(e)));
+        await next();
+        seen[name] = { outcome, reports };
+      }
+      return seen;
+    });
+    const each = { outcome: 'what it threw', reports: 1 };
+    assert.deepEqual(ended, { study: each, population: each, sweep: each, landscape: each });
+  });
+});
+
 describe('the interface', () => {
   // A call that must be refused: the error's name and message.
   const refusals = [
@@ -171,15 +335,67 @@ describe('the interface', () => {
     }
   });
 
-  test("refuses values as sa_study does, with the fault: a population beyond its bounds, a sweep beyond the page's", async () => {
-    const tooLong = { seed: 1, t0: 100, alpha: 0.9999, tFinal: 0.1, bits: 8 };
-    const run = spawnSync(options['sa-study'], ['--population', ...argumentsOf(tooLong)], { encoding: 'utf8' });
-    const refused = await page.evaluate((p) => window.sa.population(p).catch((e) => [e.message, e.fault]), tooLong);
-    assert.equal(run.status, 2);
-    assert.deepEqual(refused, [run.stderr.replace(/^sa_study: /, '').trimEnd(), {
-      kind: 'population_too_large', field: null, value: 'T0 100, alpha 0.9999, final T 0.1, 4 trials per level, 8 bits',
-      shown: 'about 69063 levels', limit: '10,000 levels',
-    }]);
+  // Arguments that JSON cannot carry into the page, built there: the call, the error's name and
+  // its message.
+  const builtRefusals = [
+    ['sa.check({ seed: 10n })', 'TypeError', 'params.seed must be a number or text, not the BigInt 10n'],
+    ['sa.check({ seed: {} })', 'TypeError', 'params.seed must be a number or text, not an object'],
+    ['sa.check({ seed: Symbol("s") })', 'TypeError', 'params.seed must be a number or text, not a symbol'],
+    ['sa.check(() => 1)', 'TypeError', 'params must be an object, not a function'],
+    ['sa.check({}, 5)', 'TypeError', 'options must be an object, not 5'],
+    ['sa.check({}, { signal: "stop" })', 'TypeError', 'signal must be an AbortSignal, not the text "stop"'],
+    ['sa.landscape(10, 100, { signal: {} })', 'TypeError', 'signal must be an AbortSignal, not an object'],
+    ['sa.study({ seed: 1, runs: 10 }, { bins: -0 })', 'RangeError', 'bins must be a whole number from 1 to 1000, not -0'],
+    ['sa.landscape(-0)', 'RangeError', 'bits must be a whole number from 2 to 24, not -0'],
+    ['sa.trace({}, { bins: 5 })', 'TypeError', "options has no 'bins': it takes numberStyle, signal"],
+    ['sa.experiment({ evil: 1 })', 'TypeError', "options has no 'evil': it takes signal"],
+    ['sa.experiment(7)', 'TypeError', 'options must be an object, not 7'],
+  ];
+  test(`refuses ${builtRefusals.length} arguments that JSON cannot carry, naming each as a user would`, async () => {
+    for (const [call, name, message] of builtRefusals) {
+      const refused = await page.evaluate((c) => (0, eval)(c).then(() => null, (e) => [e.name, e.message]), call);
+      assert.deepEqual(refused, [name, message], call);
+    }
+  });
+
+  test('reads only the own names of params and options, never what Object.prototype holds', async () => {
+    const read = await page.evaluate(async () => {
+      const inherited = { bins: 0, numberStyle: { decimalPoint: ';' }, signal: 'stop', onProgress: 1, bits: 30 };
+      Object.assign(Object.prototype, inherited);
+      try {
+        const levels = await window.sa.population({ seed: 1, runs: 10, t0: 1, alpha: 0.5, tFinal: 0.01, bits: 6 }, {});
+        const checked = await window.sa.check(Object.create({ runs: 0 }));
+        return { levels: levels.length, bins: levels[0].histogram.length, fault: checked.fault, bits: checked.bits, runs: checked.runs };
+      } finally {
+        for (const name of Object.keys(inherited)) {
+          delete Object.prototype[name];
+        }
+      }
+    });
+    assert.deepEqual(read, { levels: 7, bins: 100, fault: null, bits: 17, runs: 1000 });
+  });
+
+  // Values that sa_study refuses, given to the page, which must refuse them in sa_study's words.
+  // A number given as a number is read as sa_study reads its text: -0 with its sign, a
+  // subnormal as the number it is.
+  const nativeRefusals = [
+    ['population', '{ seed: 1, t0: 100, alpha: 0.9999, tFinal: 0.1, bits: 8 }', ['--population', '--seed=1', '--t0=100', '--alpha=0.9999', '--t-final=0.1', '--bits=8']],
+    ['population', '{ seed: 1, runs: 10, t0: 1, alpha: 0.999, tFinal: 0.001, bits: 20 }', ['--population', '--seed=1', '--runs=10', '--t0=1', '--alpha=0.999', '--t-final=0.001', '--bits=20']],
+    ['check', '{ t0: -0 }', ['--t0=-0']],
+    ['check', "{ t0: '-0' }", ['--t0=-0']],
+    ['check', '{ tFinal: 5e-324 }', ['--t-final=5e-324']],
+    ['check', "{ tFinal: '2e-324' }", ['--t-final=2e-324']],
+    ['trace', '{ t0: 1e30, alpha: 0.99999994, tFinal: 1e-30, trials: 1000000 }', ['--trace', '--t0=1e30', '--alpha=0.99999994', '--t-final=1e-30', '--trials=1000000']],
+  ];
+  test(`refuses ${nativeRefusals.length} values as sa_study does, to the character`, async () => {
+    for (const [call, params, args] of nativeRefusals) {
+      const said = await page.evaluate((c) => (0, eval)(c).then((checked) => checked.error, (e) => e.message),
+        `window.sa.${call}(${params})`);
+      assert.equal(said, nativeRefusal(args), `sa.${call}(${params})`);
+    }
+  });
+
+  test("refuses a sweep beyond the page's bounds, with the fault", async () => {
     const kinds = await page.evaluate(async () => Promise.all([
       { alpha: '0.5:0.99:0.0049' },
       { runs: 100000, alpha: '0.9,0.99', tFinal: '0.0000001' },

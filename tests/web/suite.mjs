@@ -429,6 +429,35 @@ describe('the run', () => {
     assert.equal(await text('#landscape-status'), '');
   });
 
+  test('the schedule form stops the checks of fields that have changed', async () => {
+    await chooseSchedule({ seed: 3 });
+    await page.evaluate(() => {
+      const { terminate } = Worker.prototype;
+      window.endedWorkers = 0;
+      Worker.prototype.terminate = function counted() {
+        ++window.endedWorkers;
+        return terminate.call(this);
+      };
+      window.restoreTerminate = () => {
+        Worker.prototype.terminate = terminate;
+      };
+    });
+    try {
+      // 989,828,012 levels of one trial, which take seconds to count, changed before they are.
+      for (const [name, value] of [['t0', '1e30'], ['alpha', '0.99999994'], ['t-final', '23842'], ['trials', '1'], ['runs', '1']]) {
+        await typeInto(`[name=${name}]`, value);
+      }
+      await new Promise((resolve) => setTimeout(resolve, 600));
+      await typeInto('[name=alpha]', '0.9');
+      await page.waitForSelector('#schedule-form[aria-busy=false]');
+      const ended = await page.evaluate(() => window.endedWorkers);
+      assert.ok(ended >= 2, `${ended} workers were ended: the whole's and the schedule's checks went on`);
+      assert.equal(await text('#schedule-cost'), '560 levels × 1 trial = 560 trials per run, on 131,072 grid points');
+    } finally {
+      await page.evaluate(() => window.restoreTerminate());
+    }
+  });
+
   test('offers a Stop with the time left for a long step', async () => {
     await chooseSchedule({ seed: 3, trials: 1000000 });
     await page.click('#step-level');
@@ -465,6 +494,8 @@ describe('links and languages', () => {
   test('a link restores its experiment and follows the fields as they change', async () => {
     const linked = await openAt(query);
     await linked.waitForSelector('#schedule-form[aria-busy=false]');
+    await linked.waitForSelector('#link-notes[aria-busy=false]');
+    assert.equal(await linked.$eval('#link-notes', (notes) => notes.hidden), true);
     const expected = await linked.evaluate((p) => window.sa.check(p), params);
     const { seed, runs, t0, alpha, tFinal, trials, bits } = expected;
     assert.deepEqual(await linked.evaluate(() => window.sa.experiment()),
@@ -481,6 +512,62 @@ describe('links and languages', () => {
     await reopened.close();
     await linked.close();
   });
+
+  // Links that the page takes in part: the notes it shows at the top, the language it is in, and
+  // the fields it takes, as sa.check reads them.
+  const readOnly = 'the page reads only seed, runs, t0, alpha, t-final, trials, bits, sweep-t0, sweep-alpha, sweep-t-final, lang, step';
+  const partlyTaken = [
+    ['?lang=toString&LANG=pt&T0=5&step=99&alpha=0.5', 'en', [
+      `LANG=pt was dropped: ${readOnly}.`,
+      `T0=5 was dropped: ${readOnly}.`,
+      'lang=toString was dropped: the page speaks en, pt.',
+      "step=99 was dropped: the lesson's steps are 1 to 6.",
+    ], { alpha: '0.5' }],
+    ['?lang=constructor&step=0&alpha=0.5&alpha=0.9&sweep-alpha=2', 'en', [
+      'alpha=0.9 was dropped: a key that comes again keeps its first value.',
+      'lang=constructor was dropped: the page speaks en, pt.',
+      "step=0 was dropped: the lesson's steps are 1 to 6.",
+      'sweep-alpha=2 was dropped: sweep-alpha: must be between 0 and 1, not 2.',
+    ], { alpha: '0.5' }],
+    ['?lang=__proto__&step=abc&seed=x&t0=1,5&bits=30&runs=300', 'en', [
+      'lang=__proto__ was dropped: the page speaks en, pt.',
+      "step=abc was dropped: the lesson's steps are 1 to 6.",
+      "seed=x was dropped: seed: 'x' is not a decimal whole number.",
+      't0=1,5 was dropped: a link writes its numbers with a decimal point, in every language (0.5, not 0,5).',
+      'bits=30 was dropped: bits must be from 2 to 24, not 30.',
+    ], { runs: '300' }],
+    ['?lang=pt&lang=en&alpha=0,5&t-final=0.01,0.001&trials=4', 'pt', [
+      'lang=en foi descartado: uma chave que se repete fica com o primeiro valor.',
+      'alpha=0,5 foi descartado: um endereço escreve os números com ponto decimal, em qualquer idioma (0.5, não 0,5).',
+      't-final=0.01,0.001 foi descartado: a página corre um esquema de cada vez: dê um valor, não uma lista.',
+    ], { trials: '4' }],
+    ['?sweep-alpha=0.5:0.99:0.001&runs=200', 'en', [
+      "The link's sweep is refused: the lists make 3437 schedules, more than the 100 a sweep may hold.",
+    ], { runs: '200' }],
+  ];
+  for (const [query, lang, notes, taken] of partlyTaken) {
+    test(`a link taken in part says what it lost and why: ${query}`, async () => {
+      const linked = await openAt(query);
+      await linked.waitForSelector('#link-notes[aria-busy=false]');
+      await linked.waitForSelector('#schedule-form[aria-busy=false]');
+      assert.deepEqual(await linked.$$eval('#link-notes li', (items) => items.map((item) => item.textContent)), notes);
+      assert.equal(await linked.$eval('#link-notes', (element) => element.hidden), false);
+      assert.equal(await linked.$eval('html', (html) => html.lang), lang);
+      const { seed, runs, t0, alpha, tFinal, trials, bits } = await linked.evaluate((p) => window.sa.check(p), { ...taken, seed: 1 });
+      assert.deepEqual({ ...(await linked.evaluate(() => window.sa.experiment())), seed: 1 },
+        { seed, runs, t0, alpha, tFinal, trials, bits, lang });
+      if (notes.at(-1).startsWith("The link's sweep")) {
+        assert.equal(`The link's sweep is refused: ${await text('#sweep-error', linked)}.`, notes.at(-1));
+      }
+      // The address now holds what was taken, and nothing else.
+      const reopened = await openAt(new URL(linked.url()).search);
+      await reopened.waitForSelector('#link-notes[aria-busy=false]');
+      assert.deepEqual(await reopened.$$eval('#link-notes li', (items) => items.map((item) => item.textContent)),
+        notes.filter((note) => note.startsWith("The link's sweep")));
+      await reopened.close();
+      await linked.close();
+    });
+  }
 
   test('every text of the page is in both languages, and the language follows the switch', async () => {
     const tables = await page.evaluate(() => {

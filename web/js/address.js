@@ -1,25 +1,85 @@
 'use strict';
 
 // The page's address holds the experiment, so that a link hands it on: each field under its
-// own name (sa_study's option without dashes: t0, alpha, t-final, trials, bits, seed, runs, and
-// the sweep's sweep-t0, sweep-alpha, sweep-t-final), written in English style whatever the
-// language, plus lang and the lesson's step (from 1). Opening the address restores them all.
+// key in saPage.vocabulary (sa_study's option without dashes), the sweep's under 'sweep-' and
+// the key, written in English style whatever the language, plus lang and the lesson's step
+// (from 1). Opening the address restores them, by the link's rules: only the page's own keys
+// and values are taken, a key that comes again keeps its first value, and each value is read by
+// its field's own rules in the libraries. What a link loses is told, as notes.
 (function () {
+  const { vocabulary, core } = window.saPage;
+  // The page's own keys, beside the fields'.
+  const pageKeys = ['lang', 'step'];
+  const fieldKeys = vocabulary.fields.filter((field) => field.page).map((field) => field.key);
+  const paramOfKey = Object.fromEntries(vocabulary.fields.map((field) => [field.key, field.param]));
+  const sweepPrefix = 'sweep-';
+  // How a link writes numbers, in every language; and the decimal comma a link must not have.
+  const linkStyle = { decimalPoint: '.', listSeparator: ',' };
+  const commaStyle = { decimalPoint: ',', listSeparator: ';' };
+
   // Commas and colons stay readable in a list or a range.
   const encoded = (text) => encodeURIComponent(text).replace(/%2C/g, ',').replace(/%3A/g, ':');
 
-  const address = {
-    // What the address holds: {values, lang, step}, each as found (null when absent).
-    read() {
-      const query = new URLSearchParams(window.location.search);
-      const values = {};
-      for (const [key, value] of query) {
-        if (key !== 'lang' && key !== 'step') {
-          values[key] = value;
-        }
+  // The first value of each key, in the link's order; a key that comes again is noted.
+  function firstValues(query, known, notes) {
+    const values = new Map();
+    for (const [key, value] of query) {
+      if (!known.includes(key)) {
+        notes.push({ kind: 'unknownKey', key, value });
+      } else if (values.has(key)) {
+        notes.push({ kind: 'repeatedKey', key, value });
+      } else {
+        values.set(key, value);
       }
-      const step = Number.parseInt(query.get('step'), 10);
-      return { values, lang: query.get('lang'), step: Number.isInteger(step) ? step - 1 : null };
+    }
+    return values;
+  }
+
+  // Why a field's value from a link is refused, as a note; null when it is taken. A schedule's
+  // field takes one value, a sweep's a list.
+  async function valueNote(key, value) {
+    const param = paramOfKey[key.startsWith(sweepPrefix) ? key.slice(sweepPrefix.length) : key];
+    const oneValue = fieldKeys.includes(key);
+    const fault = await core.checkValue(param, value, linkStyle, oneValue);
+    if (fault === null) {
+      return null;
+    }
+    if (value.includes(',') && (await core.checkValue(param, value, commaStyle, oneValue)) === null) {
+      return { kind: 'decimalComma', key, value };
+    }
+    return { kind: 'value', key, value, fault };
+  }
+
+  const address = {
+    // What the address holds: {keys, values, lang, step, notes}, `keys` those the page reads. `values` maps each field's key to its
+    // text, not yet checked (see checkValues); lang and step are null where the link has none
+    // that the page takes. `sweepKeys` are the sweep's keys, `languages` the page's, `steps` the
+    // lesson's count.
+    read({ sweepKeys, languages, steps }) {
+      const notes = [];
+      const keys = [...fieldKeys, ...sweepKeys, ...pageKeys];
+      const values = firstValues(new URLSearchParams(window.location.search), keys, notes);
+      const taken = (key, ok) => {
+        const value = values.get(key);
+        values.delete(key);
+        if (value !== undefined && !ok(value)) {
+          notes.push({ kind: key, key, value });
+          return null;
+        }
+        return value ?? null;
+      };
+      const lang = taken('lang', (value) => languages.includes(value));
+      const step = taken('step', (value) => /^[0-9]+$/.test(value) && Number(value) >= 1 && Number(value) <= steps);
+      return { keys, values, lang, step: step === null ? null : Number(step) - 1, notes };
+    },
+
+    // The values of `link` that their fields' rules take, as a Map; each refused is noted in
+    // link.notes. An empty value leaves its field empty, for its default.
+    async checkValues(link) {
+      const given = [...link.values].filter(([, value]) => value !== '');
+      const notes = await Promise.all(given.map(([key, value]) => valueNote(key, value)));
+      link.notes.push(...notes.filter((note) => note !== null));
+      return new Map(given.filter((_, i) => notes[i] === null));
     },
 
     // Rewrites the address in place, adding no entry to the history.

@@ -17,6 +17,9 @@
     return thrown instanceof Error ? thrown : new Error(moduleFailure);
   }
 
+  // A refusal of the libraries, in sa_study's English, with its fault.
+  const refused = (fault) => Object.assign(new Error(describe(fault)), { fault });
+
   // A worker's script: the module's factory and saWorkerMain, from their own text.
   let workerUrl = null;
   function workerScript() {
@@ -29,13 +32,16 @@
     return workerUrl;
   }
 
-  // A worker for one kind of job, so that a long job never holds up another kind. Requests
-  // are answered in order. Stopping it abandons one request and sends the others to a new
-  // worker.
+  // Workers for one kind of call, so that a long call never holds up another kind: each request
+  // goes to an idle worker, or to a new one while there are fewer than `size`, or waits in a
+  // queue. Stopping a request takes it off the queue, or ends the worker that runs it.
   class Lane {
-    constructor() {
-      this.worker = null;
-      this.pending = new Map();
+    constructor(size = 1) {
+      this.size = size;
+      this.idle = [];
+      this.busy = new Map();  // worker → the id of the request it runs
+      this.queue = [];  // ids of the requests that wait for a worker
+      this.requests = new Map();  // id → {kind, payload, onProgress, resolve, reject, worker}
       this.nextId = 1;
     }
 
@@ -43,101 +49,141 @@
     call(kind, payload, onProgress) {
       const id = this.nextId++;
       const answer = new Promise((resolve, reject) => {
-        this.pending.set(id, { kind, payload, onProgress, resolve, reject });
-        this.post(id);
+        this.requests.set(id, { kind, payload, onProgress, resolve, reject, worker: null });
       });
       answer.id = id;
+      this.queue.push(id);
+      this.dispatch();
       return answer;
     }
 
-    // Abandons request `id` with `reason`.
+    // Settles request `id` with `reason` at once, wherever it stands.
     stop(id, reason) {
-      const request = this.pending.get(id);
+      const request = this.requests.get(id);
       if (!request) {
         return;
       }
-      this.pending.delete(id);
+      this.requests.delete(id);
+      if (request.worker) {
+        this.retire(request.worker);
+      } else {
+        this.queue.splice(this.queue.indexOf(id), 1);
+      }
       request.reject(reason);
-      this.restart();
+      this.dispatch();
     }
 
-    // A new worker for the requests still pending.
-    restart() {
-      this.worker.terminate();
-      this.worker = null;
-      for (const other of this.pending.keys()) {
-        this.post(other);
+    dispatch() {
+      while (this.queue.length > 0) {
+        const worker = this.idle.pop() ?? (this.idle.length + this.busy.size < this.size ? this.spawn() : null);
+        if (!worker) {
+          return;
+        }
+        const id = this.queue.shift();
+        const request = this.requests.get(id);
+        request.worker = worker;
+        this.busy.set(worker, id);
+        worker.postMessage({ id, kind: request.kind, payload: request.payload });
       }
     }
 
-    post(id) {
-      if (this.worker === null) {
-        this.worker = new Worker(workerScript());
-        this.worker.onmessage = (event) => this.receive(event.data);
-        this.worker.onerror = (event) => this.fail(new Error(event.message));
-      }
-      const { kind, payload } = this.pending.get(id);
-      this.worker.postMessage({ id, kind, payload });
+    spawn() {
+      const worker = new Worker(workerScript());
+      worker.onmessage = (event) => this.receive(worker, event.data);
+      worker.onerror = (event) => this.fail(worker, new Error(event.message));
+      return worker;
     }
 
-    receive({ id, result, fault, error, progress, broken }) {
-      const request = this.pending.get(id);
+    retire(worker) {
+      worker.terminate();
+      this.busy.delete(worker);
+      this.idle = this.idle.filter((other) => other !== worker);
+    }
+
+    receive(worker, { id, result, fault, error, progress, broken }) {
+      const request = this.requests.get(id);
       if (!request) {
         return;
       }
       if (progress !== undefined) {
-        if (request.onProgress) {
-          request.onProgress(progress);
+        // A caller's onProgress that throws ends the call with what it threw.
+        try {
+          request.onProgress?.(progress);
+        } catch (thrown) {
+          this.stop(id, thrown);
         }
         return;
       }
-      this.pending.delete(id);
+      this.requests.delete(id);
+      // A module that failed past its checks is not trusted with the next request.
+      if (broken) {
+        this.retire(worker);
+      } else {
+        this.busy.delete(worker);
+        this.idle.push(worker);
+      }
       if (fault !== undefined) {
-        request.reject(Object.assign(new Error(describe(fault)), { fault }));
+        request.reject(refused(fault));
       } else if (error !== undefined) {
         request.reject(new Error(error));
       } else {
         request.resolve(result);
       }
-      // A module that failed past its checks is not trusted with the next request.
-      if (broken) {
-        this.restart();
-      }
+      this.dispatch();
     }
 
-    fail(error) {
-      for (const request of this.pending.values()) {
+    // A worker that failed as a whole: its request rejects with `error`.
+    fail(worker, error) {
+      const id = this.busy.get(worker);
+      this.retire(worker);
+      const request = this.requests.get(id);
+      if (request) {
+        this.requests.delete(id);
         request.reject(error);
       }
-      this.pending.clear();
-      this.worker = null;
+      this.dispatch();
     }
   }
 
+  // A lane for each kind of call. Checks are short but for a schedule of 10^9 levels, which
+  // takes seconds to count: the schedule form's three and another view's check run side by side.
   const lanes = {
-    check: new Lane(), grid: new Lane(), study: new Lane(), population: new Lane(), sweep: new Lane(),
+    check: new Lane(3), grid: new Lane(), trace: new Lane(), study: new Lane(), population: new Lane(),
+    sweep: new Lane(),
   };
 
   // ---- The interface's own arguments, each checked before anything runs: a TypeError for a
   // value of the wrong type or an unknown name, a RangeError for one outside its range.
 
-  // A value as a message names it: text as text, so that '5' is not taken for 5.
+  // A value as a message names it: text as text, so that '5' is not taken for 5, and a number
+  // as JavaScript holds it, -0 with its sign.
   function named(value) {
-    if (typeof value === 'string') {
-      return `the text ${JSON.stringify(value)}`;
+    switch (typeof value) {
+      case 'string':
+        return `the text ${JSON.stringify(value)}`;
+      case 'number':
+        return Object.is(value, -0) ? '-0' : String(value);
+      case 'bigint':
+        return `the BigInt ${value}n`;
+      case 'boolean':
+      case 'undefined':
+        return String(value);
+      case 'function':
+        return 'a function';
+      case 'symbol':
+        return 'a symbol';
+      default:
+        return value === null ? 'null' : Array.isArray(value) ? 'an array' : 'an object';
     }
-    if (typeof value === 'number' || typeof value === 'bigint' || typeof value === 'boolean') {
-      return String(value);
-    }
-    return value === null ? 'null' : Array.isArray(value) ? 'an array' : `a ${typeof value}`;
   }
 
   const isPlainObject = (value) => typeof value === 'object' && value !== null && !Array.isArray(value);
 
-  // `value`, an object whose names are all among `known`; undefined stands for {}.
+  // `value`'s own names and values, all among `known`, with nothing inherited; undefined stands
+  // for {}.
   function objectOf(what, value, known) {
     if (value === undefined) {
-      return {};
+      return Object.create(null);
     }
     if (!isPlainObject(value)) {
       throw new TypeError(`${what} must be an object, not ${named(value)}`);
@@ -147,7 +193,7 @@
         throw new TypeError(`${what} has no '${name}': it takes ${known.join(', ')}`);
       }
     }
-    return value;
+    return Object.assign(Object.create(null), value);
   }
 
   // The ranges the module's arguments lie in, from the libraries' own table.
@@ -160,7 +206,7 @@
       throw new TypeError(`${stated}, not ${named(value)}`);
     }
     if (!Number.isInteger(value) || value < range.low || value > range.high) {
-      throw new RangeError(`${stated}, not ${value}`);
+      throw new RangeError(`${stated}, not ${named(value)}`);
     }
     return value;
   }
@@ -196,7 +242,7 @@
         continue;
       }
       if (typeof value === 'number') {
-        fields[name] = String(value).replace('.', style.decimalPoint);
+        fields[name] = named(value).replace('.', style.decimalPoint);
       } else if (typeof value === 'string') {
         fields[name] = value;
       } else {
@@ -258,23 +304,41 @@
     return new DOMException('the call was cancelled', 'AbortError');
   }
 
-  // A job on a lane that `signal` can cancel: its promise rejects with an AbortError at once.
-  async function cancellable(lane, kind, payload, { onProgress, signal }) {
-    if (signal && signal.aborted) {
+  // A job on a lane that `signal` can cancel: its promise rejects with an AbortError at once,
+  // and the job is dropped from the queue or its worker ended.
+  async function cancellable(lane, kind, payload, { onProgress, signal } = {}) {
+    if (signal?.aborted) {
       throw abortError();
     }
     const running = lane.call(kind, payload, onProgress);
     const abort = () => lane.stop(running.id, abortError());
-    if (signal) {
-      signal.addEventListener('abort', abort, { once: true });
-    }
+    signal?.addEventListener('abort', abort, { once: true });
     try {
       return await running;
     } finally {
-      if (signal) {
-        signal.removeEventListener('abort', abort);
-      }
+      signal?.removeEventListener('abort', abort);
     }
+  }
+
+  // `promise`, or an AbortError at once when `signal` aborts first: for a wait that is the
+  // caller's alone, such as sa.experiment's for the page's fields.
+  function abortable(promise, signal) {
+    if (!signal) {
+      return promise;
+    }
+    return new Promise((resolve, reject) => {
+      const abort = () => reject(abortError());
+      if (signal.aborted) {
+        abort();
+        return;
+      }
+      signal.addEventListener('abort', abort, { once: true });
+      const settle = (then) => (value) => {
+        signal.removeEventListener('abort', abort);
+        then(value);
+      };
+      promise.then(settle(resolve), settle(reject));
+    });
   }
 
   async function runSession(second, input) {
@@ -307,8 +371,8 @@
     },
 
     async check(params, options) {
-      const { fields, style } = request(params, options, ['numberStyle']);
-      const checked = await lanes.check.call('check', { fields, style });
+      const { fields, style, options: given } = request(params, options, ['numberStyle', 'signal']);
+      const checked = await cancellable(lanes.check, 'check', { fields, style }, given);
       return checked.fault
         ? { error: describe(checked.fault), fault: checked.fault }
         : { error: '', fault: null, ...checked };
@@ -322,8 +386,8 @@
     },
 
     async trace(params, options) {
-      const { fields, style } = request(params, options, ['numberStyle']);
-      return rowsOf(await lanes.grid.call('trace', { fields, style }));
+      const { fields, style, options: given } = request(params, options, ['numberStyle', 'signal']);
+      return rowsOf(await cancellable(lanes.trace, 'trace', { fields, style }, given));
     },
 
     async study(params, options) {
@@ -368,5 +432,21 @@
     },
     // The first line of sa_study --trace --csv.
     traceHeading: () => onPage.then((module) => module.traceCsvHeading()),
+    // One field's text, by that field's own rules (`oneValue`: as one value, not a list):
+    // null, or its fault.
+    async checkValue(param, text, numberStyle, oneValue) {
+      const checked = await lanes.check.call('checkValue', { param, text, style: styleOf(numberStyle), oneValue });
+      return checked.fault ?? null;
+    },
+    // The fields of a sweep planned as sa.sweep would run them: null, or the fault.
+    async checkSweep(params, numberStyle) {
+      const style = styleOf(numberStyle);
+      const checked = await lanes.check.call('checkSweep', { fields: fieldsOf(params, style), style });
+      return checked.fault ?? null;
+    },
+    // A call's options, checked as window.sa checks them.
+    options: optionsOf,
+    abortable,
+    refused,
   };
 })();

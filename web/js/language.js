@@ -18,7 +18,7 @@
   function browserLanguage() {
     for (const tag of navigator.languages || [navigator.language || '']) {
       const lang = tag.slice(0, 2).toLowerCase();
-      if (lang in texts) {
+      if (Object.hasOwn(texts, lang)) {
         return lang;
       }
     }
@@ -82,7 +82,8 @@
     // A field's text from the language's style into English's, and back.
     toEnglish: (text) => restyle(text, styles[current], styles.en),
     fromEnglish: (text) => restyle(text, styles.en, styles[current]),
-    chosen: (lang) => (lang in texts ? lang : null),
+    // The languages the page speaks.
+    languages: Object.keys(texts),
     browserLanguage,
     onChange(listener) {
       listeners.push(listener);

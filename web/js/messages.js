@@ -41,7 +41,9 @@
         ? 'the page runs one schedule at a time: give one value, not a list'
         : `the lists make ${f.shown} schedules, more than the ${f.limit} a sweep may hold`),
       too_many_runs: (f, name) => `${name} must be at most ${f.limit} on this page`,
-      too_many_trials: (f) => `the schedules make ${f.shown} trials in all, more than the ${f.limit} this page makes at a time`,
+      // The page's own cap, the same for a study of one schedule and for a sweep.
+      too_many_trials: (f) => `the runs asked for make ${f.shown} trials in all, more than the ${f.limit} that the ` +
+        'page makes in one go: ask for fewer runs or shorter schedules',
       no_level: (f) => `T0 must lie above the final T, so that the schedule has a level (T0 ${f.shown}, final T ${f.limit})`,
       run_too_long: (f) => `${f.value}: about ${f.shown} trials per run, more than the ${f.limit} a run may make`,
       no_worsening_move: (f) => `no move worsens the value in a sample of ${f.limit} moves on ${f.shown} bits, ` +
@@ -93,8 +95,8 @@
         ? 'a página corre um esquema de cada vez: dê um valor, não uma lista'
         : `as listas dão ${f.shown} esquemas, mais do que os ${inPortuguese(f.limit)} que uma varredura pode ter`),
       too_many_runs: (f, name) => `${name} tem de ser no máximo ${f.limit} nesta página`,
-      too_many_trials: (f) => `os esquemas dão ${inPortuguese(f.shown)} tentativas ao todo, mais do que as ` +
-        `${inPortuguese(f.limit)} que esta página faz de cada vez`,
+      too_many_trials: (f) => `as execuções pedidas fazem ${inPortuguese(f.shown)} tentativas ao todo, mais do que ` +
+        `as ${inPortuguese(f.limit)} que a página faz de uma vez: peça menos execuções ou esquemas mais curtos`,
       no_level: (f) => `T0 tem de estar acima da T final, para o esquema ter um nível (T0 ${inPortuguese(f.shown)}, ` +
         `T final ${inPortuguese(f.limit)})`,
       run_too_long: (f) => `${inPortuguese(f.value)}: cerca de ${inPortuguese(f.shown)} tentativas por execução, mais ` +

@@ -143,8 +143,9 @@
   const jobViews = [studyView, populationView, sweepView];
 
   let lesson = null;
+  let restoring = true;  // the link's values are not in the fields yet
   function writeAddress() {
-    if (lesson) {
+    if (!restoring) {
       address.write({ values: { ...form.values(), ...sweepView.values() }, lang: language.current, step: lesson.step });
     }
   }
@@ -288,37 +289,81 @@
 
   // ---- sa.experiment: the fields as the libraries read them, once checked
 
-  window.sa.experiment = async () => {
-    await form.whenSettled();
-    const fault = form.faults.schedule ?? form.faults.runs;
-    if (fault) {
-      throw Object.assign(new Error(page.messages.describe(fault)), { fault });
+  window.sa.experiment = async (options) => {
+    const { signal } = page.core.options(options, ['signal']);
+    const whole = await page.core.abortable(form.whenWholeChecked(), signal);
+    if (whole.fault) {
+      throw page.core.refused(whole.fault);
     }
     const pageFields = page.vocabulary.fields.filter((field) => field.page);
-    const values = Object.fromEntries(pageFields.map((field) => [field.param, form.checked[field.param]]));
+    const values = Object.fromEntries(pageFields.map((field) => [field.param, whole[field.param]]));
     return { ...values, lang: language.current };
   };
 
   // ---- The start: the address restored, or the browser's language
 
-  const restored = address.read();
-  language.set(language.chosen(restored.lang) ?? language.browserLanguage());
-  sweepView.setValues(restored.values);
-  for (const [name, value] of Object.entries(restored.values)) {
-    const input = byId('schedule-form').elements[name];
-    if (input instanceof HTMLInputElement) {
-      input.value = language.fromEnglish(value);
-    }
+  const link = address.read({ sweepKeys: sweepView.keys(), languages: language.languages, steps: lesson.count });
+
+  // What the link lost, and why, at the top of the page.
+  const linkNotes = byId('link-notes');
+  function showLinkNotes() {
+    const { messages } = page;
+    const table = messages.tables[language.current];
+    const listed = (words) => words.join(', ');
+    const pair = (note) => `${note.key}=${note.value}`;
+    const words = {
+      unknownKey: (note) => t('linkUnknownKey', pair(note), listed(link.keys)),
+      repeatedKey: (note) => t('linkRepeatedKey', pair(note)),
+      lang: (note) => t('linkLanguage', pair(note), listed(language.languages)),
+      step: (note) => t('linkStep', pair(note), lesson.count),
+      value: (note) => t('linkValue', pair(note), messages.describe(note.fault, table, note.key)),
+      decimalComma: (note) => t('linkDecimalComma', pair(note)),
+      sweep: (note) => t('linkSweep', messages.describe(note.fault, table)),
+    };
+    byId('link-notes-list').replaceChildren(...link.notes.map((note) => {
+      const item = document.createElement('li');
+      item.textContent = words[note.kind](note);
+      return item;
+    }));
+    linkNotes.hidden = link.notes.length === 0;
   }
-  if (restored.step !== null) {
-    lesson.choose(restored.step);
+  language.onChange(showLinkNotes);
+
+  language.set(link.lang ?? language.browserLanguage());
+  if (link.step !== null) {
+    lesson.choose(link.step);
+  }
+
+  // The link's values that their fields take, in the fields; its sweep checked as a whole.
+  async function restoreLink() {
+    const values = await address.checkValues(link);
+    const sweepKeys = sweepView.keys();
+    const sweepValues = Object.fromEntries([...values].filter(([key]) => sweepKeys.includes(key)));
+    sweepView.setValues(sweepValues);
+    for (const [key, value] of values) {
+      const input = byId('schedule-form').elements[key];
+      if (input instanceof HTMLInputElement) {
+        input.value = language.fromEnglish(value);
+      }
+    }
+    restoring = false;
+    form.check();
+    if (Object.keys(sweepValues).length > 0) {
+      const fault = await page.core.checkSweep(sweepView.params(), language.numberStyle());
+      if (fault) {
+        sweepView.refuse(fault);
+        link.notes.push({ kind: 'sweep', fault });
+      }
+    }
+    showLinkNotes();
+    linkNotes.setAttribute('aria-busy', 'false');
   }
 
   window.sa.ready.then(
     () => {
       byId('loading').remove();
-      form.check();
       consoleView.restart();
+      return restoreLink();
     },
     (failure) => {
       byId('loading').textContent = t('loadFailed', failure);

@@ -4,7 +4,8 @@
 // (in a worker, through sa.check). The schedule and the count of runs are checked apart, so
 // that a fault in one never hides a fault in the other: the run needs only the schedule, a
 // study both. What is wrong shows beside the fields, tied to the field it lies in; a schedule
-// that checks out shows its cost and goes to `onSchedule`.
+// that checks out shows its cost and goes to `onSchedule`. The checks of fields that have
+// changed since are stopped.
 (function () {
   const { language, vocabulary } = window.saPage;
   const { describe, tables } = window.saPage.messages;
@@ -37,6 +38,9 @@
       this.schedule = null;  // the schedule, when it checks out
       this.faults = { schedule: null, runs: null };  // the run's fault, and the study's
       this.waiting = [];  // who waits for the fields to be checked
+      this.whole = null;  // the latest answer for the whole experiment, and the fields it is for
+      this.waitingWhole = [];  // who waits for that answer
+      this.checking = null;  // what stops the checks under way
       this.setBusy(false);
       this.inputs.seed.value = String(Math.floor(Date.now() / 1000));
       for (const input of Object.values(this.inputs)) {
@@ -94,6 +98,7 @@
 
     checkSoon() {
       ++this.asked;  // an answer still coming is for fields that are no more
+      this.stopChecks();
       this.setBusy(true);
       this.onChange();
       clearTimeout(this.timer);
@@ -113,23 +118,70 @@
       return this.busy ? new Promise((resolve) => this.waiting.push(resolve)) : Promise.resolve();
     }
 
+    // Resolves to the answer for the whole experiment in the fields as they stand, which comes
+    // before the schedule's own: a schedule of 10^9 levels takes seconds to count.
+    whenWholeChecked() {
+      return this.whole && this.whole.asked === this.asked ? Promise.resolve(this.whole.answer)
+        : new Promise((resolve) => this.waitingWhole.push(resolve));
+    }
+
+    // The checks of fields that have changed since are of no use: their workers are freed.
+    stopChecks() {
+      this.checking?.abort();
+      this.checking = null;
+    }
+
+    // The checks of the fields as they stand: the whole first, then the schedule as the one run
+    // it makes and the runs apart. Each answer's promise; those cut short reject with an
+    // AbortError, which whoever awaits them takes.
+    askChecks() {
+      this.stopChecks();
+      this.checking = new AbortController();
+      const options = { numberStyle: language.numberStyle(), signal: this.checking.signal };
+      const answers = [this.fields(), { ...this.fields(runNames), runs: '1' }, this.fields(studyNames)]
+        .map((fields) => window.sa.check(fields, options));
+      for (const answer of answers) {
+        answer.catch(() => {});  // awaited below, or of no use once one is cut short
+      }
+      return answers;
+    }
+
+    // The whole experiment's answer, to those who wait for it.
+    tellWhole(asked, answer) {
+      this.whole = { asked, answer };
+      for (const resolve of this.waitingWhole.splice(0)) {
+        resolve(answer);
+      }
+    }
+
     async checkNow() {
       this.setBusy(true);
       const asked = ++this.asked;
       this.cost.textContent = language.t('checking');
-      const options = { numberStyle: language.numberStyle() };
-      const [schedule, runs] = await Promise.all([
-        window.sa.check(this.fields(runNames), options),
-        window.sa.check(this.fields(studyNames), options),
-      ]);
-      // Each part checks out alone, so the whole does: checked whole, the plan holds every field.
-      const whole = schedule.fault || runs.fault ? null : await window.sa.check(this.fields(), options);
+      const answers = this.askChecks();
+      let whole;
+      let schedule;
+      let runs;
+      try {
+        whole = await answers[0];
+        if (asked === this.asked) {
+          this.tellWhole(asked, whole);
+        }
+        [schedule, runs] = await Promise.all(answers.slice(1));
+      } catch (failure) {
+        if (failure.name === 'AbortError') {
+          return;  // the fields changed meanwhile
+        }
+        throw failure;
+      }
       if (asked !== this.asked) {
         return;  // the user typed on meanwhile
       }
-      this.faults = { schedule: schedule.fault, runs: runs.fault ?? whole?.fault ?? null };
+      this.checking = null;
+      // A fault of the whole alone is one of the runs of that schedule together.
+      this.faults = { schedule: schedule.fault, runs: runs.fault ?? (schedule.fault ? null : whole.fault) };
       this.schedule = schedule.fault ? null : schedule;
-      this.checked = whole && !whole.fault ? whole : null;
+      this.checked = whole.fault ? null : whole;
       this.showFaults();
       this.onChange();
       if (schedule.fault) {

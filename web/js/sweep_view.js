@@ -36,11 +36,35 @@
       for (const input of Object.values(this.inputs)) {
         input.addEventListener('input', () => {
           this.setOutdated();
+          this.refuse(null);
           this.onChange();
         });
       }
       language.onChange(() => this.show());
       this.show();
+    }
+
+    // The keys of its fields in the page's address.
+    keys() {
+      return Object.keys(this.inputs);
+    }
+
+    // What sa.sweep takes: the experiment's fields, the sweep's own in place of the schedule's.
+    params() {
+      const params = { ...this.scheduleFields() };
+      for (const [name, input] of Object.entries(this.inputs)) {
+        params[paramOf(name)] = input.value;
+      }
+      return params;
+    }
+
+    // Shows why the lists cannot run, beside them; null takes that away.
+    refuse(fault) {
+      this.fault = fault;
+      if (!fault) {
+        this.error.textContent = '';
+      }
+      this.showFault();
     }
 
     // The lists as the page's address holds them, in English style.
@@ -71,10 +95,7 @@
         return null;
       }
       const { t, format } = language;
-      const params = { ...this.scheduleFields() };
-      for (const [name, input] of Object.entries(this.inputs)) {
-        params[paramOf(name)] = input.value;
-      }
+      const params = this.params();
       this.rows = null;
       this.fault = null;
       this.error.textContent = '';

@@ -17,6 +17,15 @@
       'theirs, to the last digit.',
     loading: 'Loading the program…',
     loadFailed: (failure) => `The program could not be loaded: ${failure}`,
+    linkNotes: 'The link was not taken whole:',
+    linkUnknownKey: (pair, keys) => `${pair} was dropped: the page reads only ${keys}.`,
+    linkRepeatedKey: (pair) => `${pair} was dropped: a key that comes again keeps its first value.`,
+    linkLanguage: (pair, languages) => `${pair} was dropped: the page speaks ${languages}.`,
+    linkStep: (pair, steps) => `${pair} was dropped: the lesson's steps are 1 to ${steps}.`,
+    linkValue: (pair, why) => `${pair} was dropped: ${why}.`,
+    linkDecimalComma: (pair) =>
+      `${pair} was dropped: a link writes its numbers with a decimal point, in every language (0.5, not 0,5).`,
+    linkSweep: (why) => `The link's sweep is refused: ${why}.`,
 
     lessonTitle: 'A guided lesson in six experiments',
     lessonCue: 'New here? Press <strong>Run this experiment</strong> below: each step sets a schedule, asks a ' +
@@ -273,6 +282,15 @@
       'deles, até ao último algarismo.',
     loading: 'A carregar o programa…',
     loadFailed: (failure) => `Não foi possível carregar o programa: ${failure}`,
+    linkNotes: 'O endereço não foi aceite por inteiro:',
+    linkUnknownKey: (pair, keys) => `${pair} foi descartado: a página só lê ${keys}.`,
+    linkRepeatedKey: (pair) => `${pair} foi descartado: uma chave que se repete fica com o primeiro valor.`,
+    linkLanguage: (pair, languages) => `${pair} foi descartado: a página fala ${languages}.`,
+    linkStep: (pair, steps) => `${pair} foi descartado: os passos da lição vão de 1 a ${steps}.`,
+    linkValue: (pair, why) => `${pair} foi descartado: ${why}.`,
+    linkDecimalComma: (pair) =>
+      `${pair} foi descartado: um endereço escreve os números com ponto decimal, em qualquer idioma (0.5, não 0,5).`,
+    linkSweep: (why) => `A varredura do endereço é recusada: ${why}.`,
 
     lessonTitle: 'Uma lição guiada em seis experiências',
     lessonCue: 'É a primeira vez? Carregue em <strong>Fazer esta experiência</strong>, abaixo: cada passo define um ' +

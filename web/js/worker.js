@@ -16,16 +16,7 @@ function saWorkerMain(scope, createSaModule, moduleFailure) {
     }
   }
 
-  // The schedule that the fields hold, checked; refused otherwise.
-  function checked(sa, { fields, style }) {
-    const schedule = sa.checkSchedule(fields, style);
-    if (schedule.fault) {
-      throw new Refused(schedule.fault);
-    }
-    return schedule;
-  }
-
-  // What a job that may be refused as a whole returns.
+  // What a call that may be refused as a whole returns, once it is not.
   function accepted(result) {
     if (result.fault) {
       throw new Refused(result.fault);
@@ -33,12 +24,15 @@ function saWorkerMain(scope, createSaModule, moduleFailure) {
     return result;
   }
 
+  // The plan of the one schedule that the fields hold; refused otherwise.
+  const planned = (sa, { fields, style }) => accepted(sa.planSchedule(fields, style));
+
   // Trials a study makes between two reports of its progress: a tenth of a second or so.
   const trialsPerChunk = 400000;
 
   function runStudy(sa, payload, report) {
     const began = performance.now();
-    const job = new sa.StudyJob(checked(sa, payload));
+    const job = new sa.StudyJob(planned(sa, payload));
     try {
       const runs = job.runs();
       const trialsPerRun = job.trialsPerRun();
@@ -60,10 +54,12 @@ function saWorkerMain(scope, createSaModule, moduleFailure) {
 
   const handlers = {
     check: (sa, { fields, style }) => sa.checkSchedule(fields, style),
+    checkValue: (sa, { param, text, style, oneValue }) => sa.checkValue(param, text, style, oneValue),
+    checkSweep: (sa, { fields, style }) => sa.checkSweep(fields, style),
     landscape: (sa, { bits, columns }, report) => sa.landscape(bits, columns, report),
-    trace: (sa, payload) => sa.trace(checked(sa, payload)),
+    trace: (sa, { fields, style }) => sa.trace(accepted(sa.planTrace(fields, style))),
     study: runStudy,
-    population: (sa, payload, report) => accepted(sa.population(checked(sa, payload), payload.bins, report)),
+    population: (sa, payload, report) => accepted(sa.population(planned(sa, payload), payload.bins, report)),
     sweep: (sa, { fields, style }, report) =>
       accepted(sa.sweep(fields, style, (trialsDone, trials) => report({ trialsDone, trials }))),
   };
