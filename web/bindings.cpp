@@ -208,6 +208,7 @@ val check_schedule(const val& fields, const val& style) {
     set_field(result, t_final, schedule.t_final());
     set_field(result, trials, schedule.trials_per_level());
     set_field(result, bits, study.bits);
+    set_field(result, acceptance, std::string(sa::spelling_of(schedule.acceptance()).name));
     result.set("levels", static_cast<double>(level_count));
     result.set("trialsPerRun", static_cast<double>(level_count * schedule.trials_per_level()));
     result.set("description", sa::describe_case(study));
@@ -408,10 +409,11 @@ class stepped_run {
         shown.set("candidateF", f_at(trial.candidate_d));
         shown.set("delta", trial.delta);
         shown.set("improves", sa::improves(trial.delta));
-        // exp(delta / T) from the exponent the rule itself forms.
+        // exp(delta / T) as the run's rule itself forms it.
         shown.set("probability", sa::improves(trial.delta)
                                      ? 1.0
-                                     : std::exp(sa::acceptance_exponent(trial.delta, temperature)));
+                                     : sa::acceptance_probability(study_.schedule.acceptance(),
+                                                                  trial.delta, temperature));
         shown.set("r", trial.r ? val(*trial.r) : val::null());
         shown.set("accepted", trial.accepted);
         shown.set("x", state.current_x());

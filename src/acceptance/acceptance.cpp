@@ -42,6 +42,11 @@ std::optional<acceptance> acceptance_named(std::string_view name) {
     return named == rules.end() ? std::nullopt : std::optional<acceptance>(*named);
 }
 
+double acceptance_probability(const acceptance& rule, float delta, double temperature) {
+    return std::visit(
+        [&](const auto& some_rule) { return some_rule.probability(delta, temperature); }, rule);
+}
+
 decision decide_worse(const acceptance& rule, float delta, double temperature,
                       random_engine& engine) {
     return std::visit(

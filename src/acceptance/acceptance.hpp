@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -65,6 +66,10 @@ struct demo_acceptance {
     static double r_of(const std::uint32_t* drawn) {
         return static_cast<double>(uniform_value(uniform_point_of(drawn[0]), 0.0, 1.0));
     }
+    // exp(delta / T), which the draw is held against.
+    static double probability(float delta, double temperature) {
+        return std::exp(acceptance_exponent(delta, temperature));
+    }
     static bool accepts(float delta, double temperature, double r) {
         return accepts_worse(delta, temperature, r);
     }
@@ -84,8 +89,11 @@ struct continuous_acceptance {
         const auto low = static_cast<double>(drawn[1] >> 6U);
         return (high * 0x1p26 + low) * 0x1p-53;
     }
+    static double probability(float delta, double temperature) {
+        return portable_exp(static_cast<double>(delta) / temperature);
+    }
     static bool accepts(float delta, double temperature, double r) {
-        return portable_exp(static_cast<double>(delta) / temperature) > r;
+        return probability(delta, temperature) > r;
     }
     bool operator==(const continuous_acceptance&) const = default;
 };
@@ -100,6 +108,9 @@ std::optional<acceptance> acceptance_named(std::string_view name);
 
 // One of each rule, in the order above.
 std::vector<acceptance> every_acceptance();
+
+// exp(delta / T) as the rule forms it, for a move of change delta that does not improve.
+double acceptance_probability(const acceptance& rule, float delta, double temperature);
 
 // How a move that does not improve was decided: the rule's r, and whether it was taken.
 struct decision {

@@ -61,7 +61,7 @@ inline constexpr std::array<field_names, 13> study_fields = {{
     {study_field::laws, "--cooling", "cooling", false, field_part::schedule},
     {study_field::levels, "--levels", "levels", false, field_part::schedule},
     {study_field::target, "--target", "target", false, field_part::study},
-    {study_field::acceptance, "--acceptance", "acceptance", false, field_part::schedule},
+    {study_field::acceptance, "--acceptance", "acceptance", true, field_part::schedule},
 }};
 
 constexpr const field_names& names_of(study_field field) {

@@ -317,7 +317,7 @@ describe('the interface', () => {
     ['session', ['5', ''], 'TypeError', 'a clock second must be a whole number from 0 to 4294967295, not the text "5"'],
     ['session', [-1, ''], 'RangeError', 'a clock second must be a whole number from 0 to 4294967295, not -1'],
     ['session', [5, 7], 'TypeError', "a session's input must be text, not 7"],
-    ['study', [{ seed: 1, rns: 5 }], 'TypeError', "params has no 'rns': it takes seed, runs, t0, alpha, tFinal, trials, bits"],
+    ['study', [{ seed: 1, rns: 5 }], 'TypeError', "params has no 'rns': it takes seed, runs, t0, alpha, tFinal, trials, bits, acceptance"],
     ['check', ['x'], 'TypeError', 'params must be an object, not the text "x"'],
     ['check', [[0.9]], 'TypeError', 'params must be an object, not an array'],
     ['check', [null], 'TypeError', 'params must be an object, not null'],
@@ -414,7 +414,7 @@ describe('the interface', () => {
     const named = await page.evaluate(async () => {
       const { vocabulary, messages: words } = window.saPage;
       const inputs = (form) => [...document.getElementById(form).elements]
-        .filter((element) => element.tagName === 'INPUT').map((input) => input.name).sort();
+        .filter((element) => ['INPUT', 'SELECT'].includes(element.tagName)).map((input) => input.name).sort();
       const checked = await window.sa.check({ seed: 1 });
       const field = (kind) => ({ kind, field: 't0', value: '1', shown: '1', limit: '2' });
       return {

@@ -497,9 +497,9 @@ describe('links and languages', () => {
     await linked.waitForSelector('#link-notes[aria-busy=false]');
     assert.equal(await linked.$eval('#link-notes', (notes) => notes.hidden), true);
     const expected = await linked.evaluate((p) => window.sa.check(p), params);
-    const { seed, runs, t0, alpha, tFinal, trials, bits } = expected;
+    const { seed, runs, t0, alpha, tFinal, trials, bits, acceptance } = expected;
     assert.deepEqual(await linked.evaluate(() => window.sa.experiment()),
-      { seed, runs, t0, alpha, tFinal, trials, bits, lang: 'en' });
+      { seed, runs, t0, alpha, tFinal, trials, bits, acceptance, lang: 'en' });
     assert.equal(await linked.$eval('[aria-current=step]', (button) => button.textContent), "4. The demo's schedule");
 
     await typeInto('[name=alpha]', '0.95', linked);
@@ -515,7 +515,7 @@ describe('links and languages', () => {
 
   // Links that the page takes in part: the notes it shows at the top, the language it is in, and
   // the fields it takes, as sa.check reads them.
-  const readOnly = 'the page reads only seed, runs, t0, alpha, t-final, trials, bits, sweep-t0, sweep-alpha, sweep-t-final, lang, step';
+  const readOnly = 'the page reads only seed, runs, t0, alpha, t-final, trials, bits, acceptance, sweep-t0, sweep-alpha, sweep-t-final, lang, step';
   const partlyTaken = [
     ['?lang=toString&LANG=pt&T0=5&step=99&alpha=0.5', 'en', [
       `LANG=pt was dropped: ${readOnly}.`,
@@ -553,9 +553,10 @@ describe('links and languages', () => {
       assert.deepEqual(await linked.$$eval('#link-notes li', (items) => items.map((item) => item.textContent)), notes);
       assert.equal(await linked.$eval('#link-notes', (element) => element.hidden), false);
       assert.equal(await linked.$eval('html', (html) => html.lang), lang);
-      const { seed, runs, t0, alpha, tFinal, trials, bits } = await linked.evaluate((p) => window.sa.check(p), { ...taken, seed: 1 });
+      const { seed, runs, t0, alpha, tFinal, trials, bits, acceptance } =
+        await linked.evaluate((p) => window.sa.check(p), { ...taken, seed: 1 });
       assert.deepEqual({ ...(await linked.evaluate(() => window.sa.experiment())), seed: 1 },
-        { seed, runs, t0, alpha, tFinal, trials, bits, lang });
+        { seed, runs, t0, alpha, tFinal, trials, bits, acceptance, lang });
       if (notes.at(-1).startsWith("The link's sweep")) {
         assert.equal(`The link's sweep is refused: ${await text('#sweep-error', linked)}.`, notes.at(-1));
       }

@@ -342,7 +342,7 @@
     sweepView.setValues(sweepValues);
     for (const [key, value] of values) {
       const input = byId('schedule-form').elements[key];
-      if (input instanceof HTMLInputElement) {
+      if (input instanceof HTMLInputElement || input instanceof HTMLSelectElement) {
         input.value = language.fromEnglish(value);
       }
     }
