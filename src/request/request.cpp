@@ -146,9 +146,8 @@ struct choice_reader {
 
 // A list of names of a choice's alternatives, in the order typed.
 template <typename Choice>
-std::optional<fault> read_names(study_field field, std::string_view text,
-                                const number_style& style, const choice_reader<Choice>& choice,
-                                std::vector<Choice>& out) {
+std::optional<fault> read_names(study_field field, std::string_view text, const number_style& style,
+                                const choice_reader<Choice>& choice, std::vector<Choice>& out) {
     if (text.empty()) {
         return missing(field);
     }
