@@ -9,11 +9,13 @@
 #include "study/study.hpp"
 #include "vocabulary/vocabulary.hpp"
 
-// Many runs cooling together, against the equilibrium they chase. At temperature T a run
-// that has settled stands on d with probability proportional to exp(f(d) / T): a move flips a
-// digit drawn at random, so it is as likely as the move back, and this Boltzmann distribution
-// is the equilibrium of the very chain the runs follow. Slow cooling keeps the runs close to
-// it as it sharpens onto the global peak; a quench leaves them frozen on lower hills.
+// Many runs cooling together, against Boltzmann's distribution of the grid at each level's
+// temperature, exp(f(d) / T) normalised. Under continuous acceptance it is the equilibrium of
+// the very chain the runs follow (a move flips a digit drawn at random, as likely as the move
+// back, and a worse one is taken with probability exp(delta / T)): slow cooling keeps the runs
+// close to it as it sharpens onto the global peak, and a quench leaves them frozen on lower
+// hills. Under the demo's acceptance it is only the textbook equilibrium: the demo's r takes
+// 10,000 values, 0 among them, so that its runs keep off it at low temperature.
 // Computes only.
 
 namespace sa {

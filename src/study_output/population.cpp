@@ -42,11 +42,23 @@ std::string population_report(const population_study& population) {
     const std::vector<population_level>& levels = population.levels;
     std::string text = "schedule: " + describe_case(population.study) + "\n          " +
                        describe_cost(population.study) + "\n\n";
-    text += format(
-        "%s as each level ends: the shares on the hills of f's highest and second\n"
-        "highest peaks, beside the equilibrium's, and the total variation distance\n"
-        "between the runs and the equilibrium over all %zu hills:\n\n",
-        count_of(population.runs, "run", "runs").c_str(), population.hills.size());
+    const bool textbook =
+        std::holds_alternative<demo_acceptance>(population.study.schedule.acceptance());
+    const std::string equilibrium =
+        textbook ? "Boltzmann's distribution of the grid, the textbook equilibrium,"
+                 : "Boltzmann's distribution of the grid, the equilibrium of the runs' chain,";
+    const std::string kept_off =
+        textbook ? " Under the demo's acceptance the runs keep off it at low temperature: their r "
+                   "takes 10,000 values, 0 among them, and a draw of 0 takes any worse move whose "
+                   "exp(delta / T) is not 0, however cold the run."
+                 : "";
+    text += wrapped(format("%s as each level ends: the shares on the hills of f's highest and "
+                           "second highest peaks, beside those of %s and the total variation "
+                           "distance between the two over all %zu hills.%s",
+                           count_of(population.runs, "run", "runs").c_str(), equilibrium.c_str(),
+                           population.hills.size(), kept_off.c_str()),
+                    0) +
+            "\n\n";
     const auto count = static_cast<std::int64_t>(levels.size());
     const std::int64_t every = std::max<std::int64_t>(1, count / reported_levels);
     std::vector<std::vector<std::string>> rows;
@@ -61,8 +73,9 @@ std::string population_report(const population_study& population) {
     text += table_text(population_columns, rows);
     text += format(
         "\nAs the last level ends, at T %.4g: %.2f %% of the runs on the global peak,\n"
-        "where the equilibrium has %.2f %%; distance %.3f.\n",
+        "where %s has %.2f %%; distance %.3f.\n",
         last.temperature, 100.0 * share_of(last, global_hill, population.runs),
+        textbook ? "the textbook equilibrium" : "the equilibrium",
         100.0 * last.hill_mass[global_hill], last.tv_distance);
     return text;
 }

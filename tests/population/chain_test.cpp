@@ -142,8 +142,8 @@ const sa::acceptance continuous = sa::continuous_acceptance{};
 // Under continuous acceptance the chain's equilibrium is Boltzmann's, to within what the
 // rounding of each change to single precision moves it (a change and the change back differ by
 // up to a unit of a float's last place, 1.2e-7 near 1.5, so that the weights may drift by that
-// over T on each move); under the demo's it is not, once T is low: r = 0 takes every worse move
-// whose exp(delta / T) is not 0 at least once in 10,000 tries.
+// over T on each move); under the demo's it is not, once T is low: r = 0, drawn once in 10,000,
+// takes every worse move whose exp(delta / T) is not 0.
 TEST(Chain, ItsEquilibriumIsBoltzmannsUnderContinuousAcceptanceAlone) {
     struct grid_case {
         int bits;

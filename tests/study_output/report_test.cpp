@@ -273,21 +273,35 @@ TEST(ReportText, PopulationReportAndCsv) {
               "schedule: T0 1, alpha 0.5, final T 0.1, 8 trials per level, 17 bits\n"
               "          4 levels, 32 trials per run\n\n"
               "200 runs as each level ends: the shares on the hills of f's highest and second\n"
-              "highest peaks, beside the equilibrium's, and the total variation distance\n"
-              "between the runs and the equilibrium over all 3 hills:\n\n"
+              "highest peaks, beside those of Boltzmann's distribution of the grid, the\n"
+              "textbook equilibrium, and the total variation distance between the two over all\n"
+              "3 hills. Under the demo's acceptance the runs keep off it at low temperature:\n"
+              "their r takes 10,000 values, 0 among them, and a draw of 0 takes any worse move\n"
+              "whose exp(delta / T) is not 0, however cold the run.\n\n"
               "                   global  peak %  second  peak %       TV\n"
               " level          T    runs  equil.    runs  equil. distance\n"
               "     0          1    25.0    40.0    15.0    35.0    0.350\n"
               "     1        0.1    60.0    70.0    20.0    20.0    0.100\n"
               "     2 0.00012346    90.0    95.0    10.0     5.0    0.012\n\n"
               "As the last level ends, at T 0.0001235: 90.00 % of the runs on the global peak,\n"
-              "where the equilibrium has 95.00 %; distance 0.012.\n");
+              "where the textbook equilibrium has 95.00 %; distance 0.012.\n");
     EXPECT_EQ(sa::population_csv(population),
               "level,temperature,runs,share_global_peak,boltzmann_global_peak,share_second_peak,"
               "boltzmann_second_peak,tv_distance\n"
               "0,1,200,0.25,0.4,0.15,0.35,0.35\n"
               "1,0.10000000000000001,200,0.6,0.7,0.2,0.2,0.1\n"
               "2,0.000123456789,200,0.9,0.95,0.1,0.05,0.0123\n");
+    // Under continuous acceptance the distribution is the runs' own chain's equilibrium.
+    sa::population_study continuous = population;
+    continuous.study =
+        case_of_fields({{t0, "1"}, {alpha, "0.5"}, {t_final, "0.1"}, {acceptance, "continuous"}});
+    const std::string told = sa::population_report(continuous);
+    EXPECT_NE(told.find("beside those of Boltzmann's distribution of the grid, the\n"
+                        "equilibrium of the runs' chain, and the total variation distance between"),
+              std::string::npos)
+        << told;
+    EXPECT_TRUE(told.ends_with("where the equilibrium has 95.00 %; distance 0.012.\n")) << told;
+    EXPECT_EQ(told.find("textbook"), std::string::npos) << told;
 
     // About ten levels shown, evenly spaced, and the last.
     const auto shown_levels = [&population, &level](std::int64_t count) {
