@@ -89,11 +89,18 @@ void literal_annealing_run(benchmark::State& state) {
 }
 BENCHMARK(literal_annealing_run);
 
+// The demo's schedule with acceptance `rule`.
+sa::cooling_schedule demo_schedule_with(const sa::acceptance& rule) {
+    return *sa::cooling_schedule::make(demo_schedule.span(), demo_schedule.law(),
+                                       demo_schedule.trials_per_level(), rule);
+}
+
 // A study's runs as it makes them: eight from random starts, annealed four at a time in
-// lockstep. One iteration is one run.
-void lockstep_annealing_runs(benchmark::State& state) {
+// lockstep, under acceptance `rule`. One iteration is one run.
+void lockstep_annealing_runs(benchmark::State& state, const sa::acceptance& rule) {
     constexpr int group = 8;
     const sa::tabulated_space space(sa::demo_landscape(), demo_encoding);
+    const sa::cooling_schedule schedule = demo_schedule_with(rule);
     std::vector<sa::lockstep_run> runs;
     std::uint32_t seed = 1;
     for (auto _ : state) {
@@ -102,12 +109,13 @@ void lockstep_annealing_runs(benchmark::State& state) {
         }
         runs.push_back({seed++});
         if (runs.size() == group) {
-            sa::anneal_lockstep(space, demo_schedule, runs);
+            sa::anneal_lockstep(space, schedule, runs);
             benchmark::DoNotOptimize(runs.front().best_fo);
         }
     }
 }
-BENCHMARK(lockstep_annealing_runs);
+BENCHMARK_CAPTURE(lockstep_annealing_runs, demo, sa::acceptance{sa::demo_acceptance{}});
+BENCHMARK_CAPTURE(lockstep_annealing_runs, continuous, sa::acceptance{sa::continuous_acceptance{}});
 
 // A grid tabulated on one thread, as a study prepares it: f at every point and the acceptance
 // thresholds. One iteration is one whole grid of state.range(0) bits.
@@ -164,13 +172,18 @@ void print_ratios(const recording_reporter& reporter) {
     const double run = reporter.seconds("annealing_run");
     const double literal = reporter.seconds("literal_annealing_run");
     const double in_sequence = reporter.seconds("objective_in_sequence");
-    const double lockstep = reporter.seconds("lockstep_annealing_runs");
+    const double lockstep = reporter.seconds("lockstep_annealing_runs/demo");
+    const double continuous = reporter.seconds("lockstep_annealing_runs/continuous");
     if (run > 0.0 && literal > 0.0) {
         std::printf("annealing run / literal annealing run: %.3f\n", run / literal);
     }
     if (lockstep > 0.0) {
         std::printf("lockstep annealing runs, per trial: %.2f ns\n",
                     lockstep / static_cast<double>(trials_per_run) * 1e9);
+    }
+    if (lockstep > 0.0 && continuous > 0.0) {
+        std::printf("continuous acceptance's extra cost, per trial: %.2f ns\n",
+                    (continuous - lockstep) / static_cast<double>(trials_per_run) * 1e9);
     }
     for (const int bits : {17, 24}) {
         const double grid = reporter.seconds("tabulated_grid/" + std::to_string(bits));
