@@ -1,6 +1,7 @@
 // Writes js/vocabulary.js, the names the page's scripts take from the libraries: each field of a
-// request with its option, address key and name in the interface, each kind of fault, and the
-// ranges of the interface's own arguments. The build runs it, so that no script lists them.
+// request with its option, address key and name in the interface, each kind of fault, each
+// acceptance rule, and the ranges of the interface's own arguments. The build runs it, so that
+// no script lists them.
 
 #include <cstdio>
 #include <string>
@@ -40,6 +41,15 @@ void print_faults() {
     std::puts("  ],");
 }
 
+// Every acceptance rule by name, the default first.
+void print_acceptances() {
+    std::puts("  acceptances: [");
+    for (const sa::acceptance& rule : sa::every_acceptance()) {
+        std::printf("    '%s',\n", sa::spelling_of(rule).name);
+    }
+    std::puts("  ],");
+}
+
 void print_limits() {
     std::puts("  limits: {");
     for (const sa::page::argument_range& range : sa::page::argument_ranges) {
@@ -54,13 +64,14 @@ int main() {
     std::puts("'use strict';\n");
     std::puts("// Written by the build from the libraries' own tables (web/vocabulary.cpp): every");
     std::puts(
-        "// field of a request as each front end names it, every kind of fault, and the ranges");
-    std::puts(
-        "// of the interface's own arguments. The page's scripts name nothing that is not here.");
+        "// field of a request as each front end names it, every kind of fault and acceptance");
+    std::puts("// rule, and the ranges of the interface's own arguments. The page's scripts name");
+    std::puts("// nothing that is not here.");
     std::puts("window.saPage = window.saPage || {};");
     std::puts("window.saPage.vocabulary = Object.freeze({");
     print_fields();
     print_faults();
+    print_acceptances();
     print_limits();
     std::puts("});");
     return std::ferror(stdout) != 0 ? 1 : 0;

@@ -428,6 +428,9 @@ describe('the interface', () => {
         pageParams: vocabulary.fields.filter((f) => f.page).map((f) => f.param).sort(),
         schedule: inputs('schedule-form'),
         sweep: inputs('sweep-form').map((name) => name.replace(/^sweep-/, '')),
+        acceptances: vocabulary.acceptances,
+        acceptanceChoices: [...document.querySelectorAll('#schedule-form [name=acceptance] option')]
+          .map((option) => option.value),
         checked: Object.keys(checked).sort(),
       };
     });
@@ -436,6 +439,8 @@ describe('the interface', () => {
     assert.deepEqual(named.unworded, []);
     assert.deepEqual(named.schedule, named.pageKeys);
     assert.ok(named.sweep.every((key) => named.pageKeys.includes(key)), named.sweep.join());
+    // The default rule is chosen by leaving the field out, so that links keep it out too.
+    assert.deepEqual(named.acceptanceChoices, ['', ...named.acceptances.slice(1)]);
     assert.ok(named.pageParams.every((param) => named.checked.includes(param)), named.checked.join());
   });
 
