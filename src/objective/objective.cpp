@@ -1,3 +1,6 @@
+// The demo's f as the program evaluates it: every step in the 80-bit format, each sinc rounded
+// to single precision and each partial sum to double, the last left in extended precision.
+
 #include "objective/objective.hpp"
 
 #include <array>

@@ -1,3 +1,5 @@
+// Which thread of a parallel region is the first, with OpenMP or without it.
+
 #include "processor/processor.hpp"
 
 #if defined(_OPENMP)

@@ -1,3 +1,7 @@
+// The cooling laws: each one's next temperature, its parameter's limits, its level count
+// (estimated, and exact), its spellings, and the geometric law's step as the 80-bit format
+// takes it on any target.
+
 #include <algorithm>
 #include <bit>
 #include <cfloat>

@@ -1,3 +1,6 @@
+// A schedule's values checked against their limits, the schedule made only from values that
+// pass, and the walk through its levels: the temperatures, the count and the trials of a run.
+
 #include "schedule/schedule.hpp"
 
 #include <cmath>
