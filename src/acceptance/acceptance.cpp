@@ -1,6 +1,5 @@
 #include "acceptance/acceptance.hpp"
 
-#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -23,23 +22,15 @@ bool accepts_worse(float delta, double temperature, double r) {
 }
 
 const spelling& spelling_of(const acceptance& rule) {
-    return std::visit([](const auto& some_rule) -> const spelling& { return some_rule.spelled; },
-                      rule);
+    return spelling_of_choice(rule);
 }
 
 std::vector<acceptance> every_acceptance() {
-    return [&]<std::size_t... i>(std::index_sequence<i...>) {
-        return std::vector<acceptance>{acceptance(std::in_place_index<i>)...};
-    }
-    (std::make_index_sequence<std::variant_size_v<acceptance>>{});
+    return every_choice<acceptance>();
 }
 
 std::optional<acceptance> acceptance_named(std::string_view name) {
-    const std::vector<acceptance> rules = every_acceptance();
-    const auto named = std::find_if(rules.begin(), rules.end(), [name](const acceptance& rule) {
-        return spelling_of(rule).name == name;
-    });
-    return named == rules.end() ? std::nullopt : std::optional<acceptance>(*named);
+    return choice_named<acceptance>(name);
 }
 
 double acceptance_probability(const acceptance& rule, float delta, double temperature) {

@@ -130,23 +130,15 @@ double lundy_mees::next(const cooling_step& step, const temperature_span& span) 
 }
 
 const spelling& spelling_of(const cooling& law) {
-    return std::visit([](const auto& some_law) -> const spelling& { return some_law.spelled; },
-                      law);
+    return spelling_of_choice(law);
 }
 
 std::vector<cooling> every_law() {
-    return [&]<std::size_t... i>(std::index_sequence<i...>) {
-        return std::vector<cooling>{cooling(std::in_place_index<i>)...};
-    }
-    (std::make_index_sequence<std::variant_size_v<cooling>>{});
+    return every_choice<cooling>();
 }
 
 std::optional<cooling> law_named(std::string_view name) {
-    const std::vector<cooling> laws = every_law();
-    const auto named = std::find_if(laws.begin(), laws.end(), [name](const cooling& law) {
-        return spelling_of(law).name == name;
-    });
-    return named == laws.end() ? std::nullopt : std::optional<cooling>(*named);
+    return choice_named<cooling>(name);
 }
 
 std::optional<fault> law_fault(const cooling& law) {

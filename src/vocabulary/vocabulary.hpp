@@ -7,6 +7,7 @@
 #include <string_view>
 #include <utility>
 #include <variant>
+#include <vector>
 
 // The words a study is asked for in, each listed once: the fields of a request as every front
 // end names them, and the kinds of fault a refused value may have, by which each front end keys
@@ -81,6 +82,34 @@ struct spelling {
     const char* title;
     const char* label;
 };
+
+// A choice is a std::variant of types, each with a static `spelled`.
+
+template <typename Choice>
+const spelling& spelling_of_choice(const Choice& choice) {
+    return std::visit(
+        [](const auto& alternative) -> const spelling& { return alternative.spelled; }, choice);
+}
+
+// One of each alternative, made by default, in the variant's order.
+template <typename Choice>
+std::vector<Choice> every_choice() {
+    return []<std::size_t... i>(std::index_sequence<i...>) {
+        return std::vector<Choice>{Choice(std::in_place_index<i>)...};
+    }
+    (std::make_index_sequence<std::variant_size_v<Choice>>{});
+}
+
+// The alternative whose name is `name`; none for any other text.
+template <typename Choice>
+std::optional<Choice> choice_named(std::string_view name) {
+    for (const Choice& choice : every_choice<Choice>()) {
+        if (spelling_of_choice(choice).name == name) {
+            return choice;
+        }
+    }
+    return std::nullopt;
+}
 
 // ---- What is wrong with a refused value
 
