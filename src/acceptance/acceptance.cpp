@@ -1,5 +1,6 @@
 #include "acceptance/acceptance.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -44,9 +45,8 @@ decision decide_worse(const acceptance& rule, float delta, double temperature,
         [&](const auto& some_rule) {
             using rule_type = std::remove_cvref_t<decltype(some_rule)>;
             std::array<std::uint32_t, rule_type::draws> drawn{};
-            for (std::uint32_t& each : drawn) {
-                each = static_cast<std::uint32_t>(engine());
-            }
+            std::generate(drawn.begin(), drawn.end(),
+                          [&engine] { return static_cast<std::uint32_t>(engine()); });
             const double r = rule_type::r_of(drawn.data());
             return decision{r, rule_type::accepts(delta, temperature, r)};
         },

@@ -157,12 +157,8 @@ std::optional<fault> read_names(study_field field, std::string_view text, const 
         }
         const std::optional<Choice> chosen = choice.named(name);
         if (!chosen) {
-            std::vector<std::string> names;
-            for (const Choice& each : choice.every()) {
-                names.emplace_back(spelling_of(each).name);
-            }
             return fault{choice.unknown, field, std::string(name), quoted_value(name),
-                         listed(names, " or ")};
+                         listed(spelled(choice.every(), &spelling::name), " or ")};
         }
         out.push_back(*chosen);
     }

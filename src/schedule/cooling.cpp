@@ -213,11 +213,4 @@ std::vector<cooling> laws_taking(bool (*takes)(const cooling&), bool taking) {
     return laws;
 }
 
-std::vector<std::string> spelled(const std::vector<cooling>& laws, const char* spelling::*word) {
-    std::vector<std::string> words(laws.size());
-    std::transform(laws.begin(), laws.end(), words.begin(),
-                   [word](const cooling& law) { return spelling_of(law).*word; });
-    return words;
-}
-
 }  // namespace sa

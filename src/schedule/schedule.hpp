@@ -142,9 +142,6 @@ cooling law_with(cooling law, double alpha, int levels);
 // The laws that take a parameter (or, with `taking` false, those that do not).
 std::vector<cooling> laws_taking(bool (*takes)(const cooling&), bool taking = true);
 
-// Each law's name or title (`word`, a member of spelling).
-std::vector<std::string> spelled(const std::vector<cooling>& laws, const char* spelling::*word);
-
 // ---- The schedule
 
 // The temperatures of a run's levels and the moves tried at each: made only by make(), which

@@ -189,11 +189,8 @@ std::string law_choices(const cooling& demo_law) {
 
 // Every acceptance rule's name, for --help, the demo's marked as the default.
 std::string acceptance_choices(const sa::acceptance& demo_rule) {
-    std::vector<std::string> names;
-    for (const sa::acceptance& rule : every_acceptance()) {
-        names.push_back(std::string(spelling_of(rule).name) +
-                        (rule == demo_rule ? " (the default)" : ""));
-    }
+    std::vector<std::string> names = spelled(every_acceptance(), &spelling::name);
+    names[demo_rule.index()] += " (the default)";
     return listed(names, " or ");
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <optional>
@@ -103,12 +104,20 @@ std::vector<Choice> every_choice() {
 // The alternative whose name is `name`; none for any other text.
 template <typename Choice>
 std::optional<Choice> choice_named(std::string_view name) {
-    for (const Choice& choice : every_choice<Choice>()) {
-        if (spelling_of_choice(choice).name == name) {
-            return choice;
-        }
-    }
-    return std::nullopt;
+    const std::vector<Choice> choices = every_choice<Choice>();
+    const auto named = std::find_if(choices.begin(), choices.end(), [name](const Choice& choice) {
+        return spelling_of_choice(choice).name == name;
+    });
+    return named == choices.end() ? std::nullopt : std::optional<Choice>(*named);
+}
+
+// Each choice's name, title or label (`word`, a member of spelling).
+template <typename Choice>
+std::vector<std::string> spelled(const std::vector<Choice>& choices, const char* spelling::*word) {
+    std::vector<std::string> words(choices.size());
+    std::transform(choices.begin(), choices.end(), words.begin(),
+                   [word](const Choice& choice) { return spelling_of_choice(choice).*word; });
+    return words;
 }
 
 // ---- What is wrong with a refused value
