@@ -79,7 +79,8 @@ struct demo_acceptance {
 // Metropolis's rule: r = ((a >> 5) 2^26 + (b >> 6)) 2^-53 from two draws a and b, uniform on
 // [0, 1) to 53 bits and never 1, and the move taken when exp(delta / T) > r, with delta / T
 // in double and portable_exp, the same on every target: a worse move is taken with probability
-// exp(delta / T) to within 2^-53, and the runs' equilibrium is Boltzmann's distribution.
+// exp(delta / T) to within 2^-53, and the runs' equilibrium is Boltzmann's distribution while
+// every move's exp(delta / T) is 2^-53 or more: r = 0 takes a rarer move once in 2^53 tries.
 struct continuous_acceptance {
     static constexpr spelling spelled{"continuous", "continuous acceptance", "cont."};
     static constexpr int draws = 2;

@@ -12,7 +12,10 @@
 // Many runs cooling together, against Boltzmann's distribution of the grid at each level's
 // temperature, exp(f(d) / T) normalised. Under continuous acceptance it is the equilibrium of
 // the very chain the runs follow (a move flips a digit drawn at random, as likely as the move
-// back, and a worse one is taken with probability exp(delta / T)): slow cooling keeps the runs
+// back, and a worse one is taken with probability exp(delta / T) to within 2^-53; exactly so
+// while every move's exp(delta / T) is 2^-53 or more, on the demo's grid above T 0.035, and
+// colder the rarest moves come once in 2^53 tries, sooner than they should but later than any
+// run sees): slow cooling keeps the runs
 // close to it as it sharpens onto the global peak, and a quench leaves them frozen on lower
 // hills. Under the demo's acceptance it is only the textbook equilibrium: the demo's r takes
 // 10,000 values, 0 among them, so that its runs keep off it at low temperature.

@@ -46,7 +46,8 @@ std::string population_report(const population_study& population) {
         std::holds_alternative<demo_acceptance>(population.study.schedule.acceptance());
     const std::string equilibrium =
         textbook ? "Boltzmann's distribution of the grid, the textbook equilibrium,"
-                 : "Boltzmann's distribution of the grid, the equilibrium of the runs' chain,";
+                 : "Boltzmann's distribution of the grid, the equilibrium of the runs' chain "
+                   "while every move's exp(delta / T) is 2^-53 or more,";
     const std::string kept_off =
         textbook ? " Under the demo's acceptance the runs keep off it at low temperature: their r "
                    "takes 10,000 values, 0 among them, and a draw of 0 takes any worse move whose "

@@ -296,9 +296,11 @@ TEST(ReportText, PopulationReportAndCsv) {
     continuous.study =
         case_of_fields({{t0, "1"}, {alpha, "0.5"}, {t_final, "0.1"}, {acceptance, "continuous"}});
     const std::string told = sa::population_report(continuous);
-    EXPECT_NE(told.find("beside those of Boltzmann's distribution of the grid, the\n"
-                        "equilibrium of the runs' chain, and the total variation distance between"),
-              std::string::npos)
+    EXPECT_NE(
+        told.find("beside those of Boltzmann's distribution of the grid, the\n"
+                  "equilibrium of the runs' chain while every move's exp(delta / T) is 2^-53 or\n"
+                  "more, and the total variation distance between the two over all 3 hills.\n"),
+        std::string::npos)
         << told;
     EXPECT_TRUE(told.ends_with("where the equilibrium has 95.00 %; distance 0.012.\n")) << told;
     EXPECT_EQ(told.find("textbook"), std::string::npos) << told;
