@@ -397,8 +397,9 @@ TEST(StudyMerge, LosesNoPartAndReadsNoMoreThanItMust) {
     fs::create_symlink(b, link);
     std::string broken_overlap = first;  // runs 0 to 49 again, its last line cut short
     broken_overlap.pop_back();
-    std::string crlf = rest;
-    crlf.insert(crlf.find('\n'), "\r");
+    const std::size_t header_end = rest.find('\n');
+    ASSERT_NE(header_end, std::string::npos);
+    const std::string crlf = rest.substr(0, header_end) + '\r' + rest.substr(header_end);
     struct merge_case {
         std::vector<std::string> parts;
         std::string csv;
