@@ -629,8 +629,8 @@ describe('many runs and many schedules', () => {
       const percent = (share) => `${(100 * share).toFixed(1)} %`;
       assert.deepEqual(await page.$$eval('#population .readout dd', (cells) => cells.map((c) => c.textContent)), [
         `${level.level}, T = ${level.temperature.toPrecision(4)}`,
-        `${percent(level.share_global_peak)} (equilibrium ${percent(level.boltzmann_global_peak)})`,
-        `${percent(level.share_second_peak)} (equilibrium ${percent(level.boltzmann_second_peak)})`,
+        `${percent(level.share_global_peak)} (Boltzmann ${percent(level.boltzmann_global_peak)})`,
+        `${percent(level.share_second_peak)} (Boltzmann ${percent(level.boltzmann_second_peak)})`,
         level.tv_distance.toFixed(3)]);
     }
     // README's picture of the view.

@@ -122,8 +122,10 @@
 
     runTitle: 'A run, trial by trial',
     runNote: 'Each trial flips one binary digit of x. A better candidate is always taken; a worse one when a uniform ' +
-      'draw r falls below exp(Δ/T). This is the run that <code>sa_study --trace</code> follows for the same seed ' +
-      'and schedule.',
+      "draw r falls below exp(Δ/T): under the demo's rule r is one of 10,000 values from 0 to 0.9999, under " +
+      'continuous acceptance any value of [0, 1) to 53 bits. A move of Δ = 0, to a point of the same value, is ' +
+      'counted with the worse moves and always taken: exp(0) = 1 is more than any r. This is the run that ' +
+      '<code>sa_study --trace</code> follows for the same seed and schedule.',
     runStale: 'The fields above hold no valid schedule: the run below is the last one that checked out. Mend the ' +
       'fields to run the schedule they hold.',
     keyCurrent: 'current point',
@@ -132,8 +134,8 @@
     keyBest: 'best so far',
     keysHint: 'Keys: <kbd>Space</kbd> plays and pauses, <kbd>→</kbd> makes one trial, <kbd>Page Down</kbd> one ' +
       'level, <kbd>End</kbd> runs to the end, <kbd>Home</kbd> restarts.',
-    runChartsCaption: 'Level by level: the temperature, the share of worse moves taken (of those tried), and the ' +
-      'current and best value.',
+    runChartsCaption: 'Level by level: the temperature, the share of worse moves taken (of those tried, moves of ' +
+      'Δ = 0 among them, which are always taken), and the current and best value.',
     runControls: 'Run controls',
     play: 'Play',
     pause: 'Pause',
@@ -181,7 +183,7 @@
     levelTableLabel: 'The levels run so far',
     colLevel: 'Level',
     colBetter: 'better taken',
-    colWorse: 'worse taken / tried',
+    colWorse: 'worse (Δ ≤ 0) taken / tried',
     colValue: 'value',
     colBest: 'best',
     traceSummary: 'The levels as <code>sa_study --trace --csv</code> writes them',
@@ -210,29 +212,33 @@
     medianTime: (time) => `about ${time} µs (median)`,
     studyCaption: (schedule, seed) => `${schedule}; seed ${seed}.`,
 
-    populationTitle: 'Many runs cooling together, against the equilibrium',
+    populationTitle: "Many runs cooling together, against Boltzmann's distribution",
     populationNote: 'All the runs of the study, cooled together: at the end of each level, where they are (the bars, ' +
-      'their current x) and where the Boltzmann distribution of the grid at that level\'s T, proportional to ' +
-      'exp(f(x)/T), would put them (shaded). A flip of a random digit is a symmetric move, so that distribution is ' +
-      'the equilibrium this very chain tends to. The distance is the total variation over the hills of f: 0 when ' +
-      'the runs hold each hill in its equilibrium share, 1 when they hold none of it.',
+      "their current x) and where Boltzmann's distribution of the grid at that level's T, proportional to " +
+      "exp(f(x)/T), would put them (shaded). Under continuous acceptance it is the equilibrium of the runs' own " +
+      "chain: a flip of a digit drawn at random is as likely as the flip back, and Metropolis's rule takes a worse " +
+      "move with probability exp(Δ/T). Under the demo's rule it is the textbook equilibrium: r = 0 comes once in " +
+      '10,000 draws and takes any worse move whose exp(Δ/T) is not 0, a floor of 1 in 10,000 that keeps the runs ' +
+      'from it at low temperature. The distance is the total variation over the hills of f: 0 when the runs hold ' +
+      "each hill in Boltzmann's share, 1 when they hold none of it.",
     populationStart: 'Cool the runs together',
     populationHint: 'Press “Cool the runs together”.',
     populationProgress: 'Levels done',
     populationControls: 'Population controls',
     keyRuns: 'where the runs are',
-    keyEquilibrium: 'equilibrium at this T',
+    keyEquilibrium: "Boltzmann's distribution at this T",
     popGlobal: 'On the global peak',
     popSecond: 'On the second peak',
     popDistance: 'Distance',
     populationDone: (levels, seconds) => `Done: ${levels} in ${seconds} s.`,
     populationAt: (level, temperature) => `${level}, T = ${temperature}`,
-    againstEquilibrium: (share, equilibrium) => `${share} (equilibrium ${equilibrium})`,
-    populationPlotLabel: (level, distance) => `Where the runs are at level ${level}, against the equilibrium; distance ${distance}`,
-    populationChartLabel: 'Shares on the global and second peak and distance from the equilibrium, level by level',
+    againstEquilibrium: (share, boltzmann) => `${share} (Boltzmann ${boltzmann})`,
+    populationPlotLabel: (level, distance) =>
+      `Where the runs are at level ${level}, against Boltzmann's distribution; distance ${distance}`,
+    populationChartLabel: "Shares on the global and second peak, Boltzmann's dashed, and the distance from it, level by level",
     chartShareGlobal: 'global peak',
     chartShareSecond: 'second peak',
-    chartEquilibrium: 'equilibrium',
+    chartEquilibrium: 'Boltzmann',
     chartDistance: 'distance',
     levelText: (level, temperature) => `level ${level}, T = ${temperature}`,
 
@@ -394,8 +400,10 @@
 
     runTitle: 'Uma execução, tentativa a tentativa',
     runNote: 'Cada tentativa troca um dígito binário de x. Um candidato melhor é sempre aceite; um pior quando um ' +
-      'sorteio uniforme r fica abaixo de exp(Δ/T). É a execução que <code>sa_study --trace</code> segue com a mesma ' +
-      'semente e o mesmo esquema.',
+      'sorteio uniforme r fica abaixo de exp(Δ/T): com a regra do demo r é um de 10 000 valores de 0 a 0,9999, com ' +
+      'a aceitação contínua qualquer valor de [0, 1) com 53 bits. Um movimento de Δ = 0, para um ponto do mesmo ' +
+      'valor, conta com os piores e é sempre aceite: exp(0) = 1 é maior do que qualquer r. É a execução que ' +
+      '<code>sa_study --trace</code> segue com a mesma semente e o mesmo esquema.',
     runStale: 'Os campos acima não têm um esquema válido: a execução abaixo é a do último que foi aceite. Corrija os ' +
       'campos para correr o esquema que eles têm.',
     keyCurrent: 'ponto atual',
@@ -404,8 +412,8 @@
     keyBest: 'melhor até agora',
     keysHint: 'Teclas: <kbd>Espaço</kbd> corre e pausa, <kbd>→</kbd> faz uma tentativa, <kbd>Page Down</kbd> um ' +
       'nível, <kbd>End</kbd> vai até ao fim, <kbd>Home</kbd> recomeça.',
-    runChartsCaption: 'Nível a nível: a temperatura, a fração de movimentos piores aceites (dos tentados) e o valor ' +
-      'atual e o melhor.',
+    runChartsCaption: 'Nível a nível: a temperatura, a fração de movimentos piores aceites (dos tentados, entre eles ' +
+      'os de Δ = 0, sempre aceites) e o valor atual e o melhor.',
     runControls: 'Controlos da execução',
     play: 'Correr',
     pause: 'Pausa',
@@ -453,7 +461,7 @@
     levelTableLabel: 'Os níveis corridos até agora',
     colLevel: 'Nível',
     colBetter: 'melhores aceites',
-    colWorse: 'piores aceites / tentados',
+    colWorse: 'piores (Δ ≤ 0) aceites / tentados',
     colValue: 'valor',
     colBest: 'melhor',
     traceSummary: 'Os níveis como <code>sa_study --trace --csv</code> os escreve',
@@ -482,30 +490,34 @@
     medianTime: (time) => `cerca de ${time} µs (mediana)`,
     studyCaption: (schedule, seed) => `${schedule}; semente ${seed}.`,
 
-    populationTitle: 'Muitas execuções a arrefecer juntas, contra o equilíbrio',
+    populationTitle: 'Muitas execuções a arrefecer juntas, contra a distribuição de Boltzmann',
     populationNote: 'Todas as execuções do estudo, arrefecidas juntas: no fim de cada nível, onde estão (as barras, o ' +
       'seu x atual) e onde as poria a distribuição de Boltzmann da grelha à T desse nível, proporcional a ' +
-      'exp(f(x)/T) (sombreado). Trocar um dígito ao acaso é um movimento simétrico, por isso essa distribuição é o ' +
-      'equilíbrio para que esta mesma cadeia tende. A distância é a variação total sobre as colinas de f: 0 quando ' +
-      'as execuções ocupam cada colina na sua parte de equilíbrio, 1 quando não ocupam nada dela.',
+      'exp(f(x)/T) (sombreado). Com a aceitação contínua, é o equilíbrio da própria cadeia das execuções: trocar um ' +
+      'dígito sorteado é tão provável como trocá-lo de volta, e a regra de Metropolis aceita um movimento pior com ' +
+      'probabilidade exp(Δ/T). Com a regra do demo, é o equilíbrio dos livros: r = 0 sai uma vez em 10 000 sorteios ' +
+      'e aceita qualquer movimento pior cujo exp(Δ/T) não seja 0, um piso de 1 em 10 000 que afasta dela as ' +
+      'execuções a baixa temperatura. A distância é a variação total sobre as colinas de f: 0 quando as execuções ' +
+      'ocupam cada colina na parte que Boltzmann lhe dá, 1 quando não ocupam nada dela.',
     populationStart: 'Arrefecer as execuções juntas',
     populationHint: 'Carregue em “Arrefecer as execuções juntas”.',
     populationProgress: 'Níveis feitos',
     populationControls: 'Controlos da população',
     keyRuns: 'onde estão as execuções',
-    keyEquilibrium: 'equilíbrio a esta T',
+    keyEquilibrium: 'distribuição de Boltzmann a esta T',
     popGlobal: 'No pico global',
     popSecond: 'No segundo pico',
     popDistance: 'Distância',
     populationDone: (levels, seconds) => `Feito: ${levels} em ${seconds} s.`,
     populationAt: (level, temperature) => `${level}, T = ${temperature}`,
-    againstEquilibrium: (share, equilibrium) => `${share} (equilíbrio ${equilibrium})`,
+    againstEquilibrium: (share, boltzmann) => `${share} (Boltzmann ${boltzmann})`,
     populationPlotLabel: (level, distance) =>
-      `Onde estão as execuções no nível ${level}, contra o equilíbrio; distância ${distance}`,
-    populationChartLabel: 'Frações no pico global e no segundo pico e distância ao equilíbrio, nível a nível',
+      `Onde estão as execuções no nível ${level}, contra a distribuição de Boltzmann; distância ${distance}`,
+    populationChartLabel: 'Frações no pico global e no segundo pico, as de Boltzmann tracejadas, e a distância a ela, ' +
+      'nível a nível',
     chartShareGlobal: 'pico global',
     chartShareSecond: 'segundo pico',
-    chartEquilibrium: 'equilíbrio',
+    chartEquilibrium: 'Boltzmann',
     chartDistance: 'distância',
     levelText: (level, temperature) => `nível ${level}, T = ${temperature}`,
 
