@@ -446,6 +446,8 @@
     },
     // A call's options, checked as window.sa checks them.
     options: optionsOf,
+    // A whole number within `range`, as window.sa checks one.
+    whole,
     abortable,
     refused,
   };
