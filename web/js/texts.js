@@ -310,9 +310,10 @@
     sweepNote: 'A run that fails can be run again, so the figure to choose a schedule by is the time to solution: ' +
       'the trials needed to reach the exact optimum with 99 % probability when runs are restarted until one ' +
       'succeeds. If a run succeeds with probability p, R99 = ln 0.01 / ln(1 − p) runs are needed, and TTS99 = R99 × ' +
-      'trials per run. Short runs are cheap but rarely succeed; long runs succeed often but cost more than their ' +
-      'success repays: in between lies the least. Each value below takes a list (0.8,0.9) or a range ' +
-      '(start:stop:step); trials per level, bits, seed and runs come from the schedule above.',
+      'trials per run. Short runs are cheap but rarely succeed; long enough runs succeed often but cost more than ' +
+      'their success repays: a line has its least where the two balance, inside the range swept or beyond it. ' +
+      'Each value below takes a list (0.8,0.9) or a range (start:stop:step); trials per level, bits, seed and ' +
+      'runs come from the schedule above.',
     sweepHint: 'Press “Compare the schedules” to draw them here.',
     sweepAlphas: 'Cooling factors',
     sweepFinals: 'Final temperatures',
@@ -656,8 +657,9 @@
       'até à solução: as tentativas necessárias para chegar ao ótimo exato com 99 % de probabilidade quando se ' +
       'recomeça até uma execução acertar. Se uma execução acerta com probabilidade p, são precisas R99 = ln 0,01 / ' +
       'ln(1 − p) execuções, e TTS99 = R99 × tentativas por execução. Execuções curtas são baratas mas raramente ' +
-      'acertam; as longas acertam muitas vezes mas custam mais do que o acerto compensa: entre elas fica o mínimo. ' +
-      'Cada valor abaixo aceita uma lista (0,8;0,9) ou um intervalo (início:fim:passo); as tentativas por nível, os ' +
+      'acertam; as suficientemente longas acertam muitas vezes mas custam mais do que o acerto compensa: uma linha ' +
+      'tem o seu mínimo onde as duas coisas se equilibram, dentro do intervalo varrido ou para lá dele. Cada ' +
+      'valor abaixo aceita uma lista (0,8;0,9) ou um intervalo (início:fim:passo); as tentativas por nível, os ' +
       'bits, a semente e as execuções vêm do esquema acima.',
     sweepHint: 'Carregue em “Comparar os esquemas” para os desenhar aqui.',
     sweepAlphas: 'Fatores de arrefecimento',
