@@ -500,7 +500,28 @@ class study_job {
         const std::vector<long> counts =
             sa::histogram_of_ends(outcomes_, space_.grid_encoding(), bins);
         result.set("histogram", val::array(std::vector<double>(counts.begin(), counts.end())));
+        result.set("hills", hills_reached());
         return result;
+    }
+
+    // Every hill of f, highest first: where f peaks, the grid points of its basin, where a run
+    // starts as often as anywhere, and the runs whose best point lies there. The basins cut
+    // the grid into parts, so that the runs add up to all of them.
+    val hills_reached() const {
+        val shown = val::array();
+        for (const sa::hill& each : sa::hills_of(space_)) {
+            const bool on_grid = each.basin.first >= 0;
+            const auto reached =
+                std::count_if(outcomes_.begin(), outcomes_.end(), [&](const sa::run_outcome& run) {
+                    return on_grid && each.basin.contains(run.best_d);
+                });
+            val hill = val::object();
+            hill.set("x", each.top_x);
+            hill.set("points", on_grid ? each.basin.last - each.basin.first + 1 : 0);
+            hill.set("runs", static_cast<double>(reached));
+            shown.call<void>("push", hill);
+        }
+        return shown;
     }
 
   private:

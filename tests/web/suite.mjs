@@ -227,6 +227,11 @@ describe("sa_study's studies", () => {
     test(`give sa_study's figures: ${name}`, async () => {
       const study = await page.evaluate((p) => window.sa.study(p), params);
       assert.deepEqual(withoutTimings(study.csv), withoutTimings(nativeStudy(options['sa-study'], argumentsOf(params))));
+      // The hills' basins cut the grid into parts, each run's best point in one of them.
+      const { hills } = await page.evaluate((b) => window.sa.landscape(b, 10), params.bits ?? 17);
+      assert.deepEqual(study.hills.map((hill) => hill.x), hills.map((hill) => hill.x));
+      assert.equal(study.hills.reduce((total, hill) => total + hill.points, 0), 2 ** (params.bits ?? 17));
+      assert.equal(study.hills.reduce((total, hill) => total + hill.runs, 0), params.runs);
     });
   }
 
@@ -472,24 +477,124 @@ describe('the run', () => {
 });
 
 describe('the lesson', () => {
-  test("states the figures its experiment got: the quench's shares are sa_study's", async () => {
-    const cue = await text('#lesson .cue');
-    assert.ok(cue.includes(await text('#lesson-run')), 'the first screen says what to press');
-    await page.click('#lesson-steps li:nth-child(3) button');
-    assert.match(page.url(), /[?&]step=3(&|$)/);
-    await page.click('#lesson-run');
-    await page.waitForFunction(() => document.querySelector('#lesson-result').textContent !== '', { timeout: 60000 });
-    const [row] = withoutTimings(nativeStudy(options['sa-study'], ['--seed=1', '--runs=1000', '--alpha=0.5']));
-    const share = (count) => `${(Number(count) / 10).toFixed(1)} %`;
-    const other = 1000 - Number(row.global_peak_runs) - Number(row.second_peak_runs);
-    assert.equal(await text('#lesson-result'), `${share(row.global_peak_runs)} on the global peak, ` +
-      `${share(row.second_peak_runs)} on the second peak, ${share(other)} on other hills.`);
+  const ids = ['random-walk', 'hill-climbing', 'quench', 'demo-schedule', 'slow-cooling', 'demo-floor', 'time-to-solution'];
+  const holds = { en: 'Holds:', pt: 'Verifica-se:' };
+  // A claim as sa.lesson.steps() words it, its figures as placeholders {name}, as a pattern that
+  // the claim with its figures must match.
+  const patternOf = (text) => new RegExp(`^${text.replace(/[.*+?^$()|[\]\\]/g, '\\$&').replace(/\{\w+\}/g, '(.+)')}$`);
+  const found = {};  // each language's figures, step by step
+
+  for (const lang of ['en', 'pt']) {
+    test(`runs every step, and every claim holds (${lang})`, async (t) => {
+      const opened = await openAt(`?lang=${lang}`);
+      try {
+        const steps = await opened.evaluate(() => window.sa.lesson.steps());
+        assert.deepEqual(steps.map((step) => step.id), ids);
+        found[lang] = [];
+        for (const [i, step] of steps.entries()) {
+          const began = Date.now();
+          const { figures, claims } = await opened.evaluate((n) => window.sa.lesson.run(n), i);
+          t.diagnostic(`${step.id} (${((Date.now() - began) / 1000).toFixed(1)} s): ${claims.map((c) => c.text).join(' ')}`);
+          assert.equal(claims.length, step.claims.length, step.id);
+          claims.forEach((claim, k) => {
+            assert.match(claim.text, patternOf(step.claims[k]), step.id);
+            assert.doesNotMatch(claim.text, /[{}]|undefined|NaN|Infinity/, step.id);
+            assert.equal(claim.holds, true, `${step.id} does not hold: ${claim.text}`);
+          });
+          // The card shows the same claims, each marked as holding, in words too.
+          assert.deepEqual(await opened.$$eval('#lesson-claims li', (items) => items.map((item) => [item.className, item.textContent])),
+            claims.map((claim) => ['holds', `✓${holds[lang]} ${claim.text}`]));
+          assert.match(opened.url(), new RegExp(`[?&]step=${step.id}(&|$)`));
+          if (step.id === 'slow-cooling' && lang === 'en') {
+            // Its 6,905 levels play in 10 s, not one a frame for minutes.
+            await opened.waitForFunction(() => {
+              const slider = document.querySelector('#population-level');
+              return slider.max === '6904' && slider.value === slider.max;
+            }, { timeout: 15000 });
+          }
+          found[lang].push(figures);
+        }
+      } finally {
+        await opened.close();
+      }
+    });
+  }
+
+  test('finds the same figures in either language, and sa_study\'s where they are its own', () => {
+    assert.equal(found.en?.length, ids.length, 'the English lesson did not run through');
+    assert.deepEqual(found.pt, found.en);
+    const figures = Object.fromEntries(ids.map((id, i) => [id, found.en[i]]));
+    for (const [id, args] of [['hill-climbing', ['--t0=0.000001', '--t-final=0.0000001']], ['quench', ['--alpha=0.5']], ['demo-schedule', []]]) {
+      const [row] = rowsOfCsv(nativeStudy(options['sa-study'], ['--seed=1', '--runs=1000', ...args]));
+      assert.deepEqual(
+        [figures[id].global, figures[id].second, figures[id].exact],
+        [row.global_peak_runs / row.runs, row.second_peak_runs / row.runs, row.exact_optimum_runs / row.runs], id);
+    }
+    const rows = rowsOfCsv(nativeStudy(options['sa-study'], ['--seed=1', '--runs=1000', '--t0=1', '--alpha=0.8,0.9,0.95,0.97,0.99',
+      '--t-final=0.1,0.01,0.001,0.0001,0.00001,0.000001,0.0000001,0.00000001']));
+    const least = rows.reduce((best, row) => (row.tts99_trials !== null && row.tts99_trials < best.tts99_trials ? row : best));
+    const { alpha, tFinal, tts, perRun } = figures['time-to-solution'];
+    assert.deepEqual({ alpha, tFinal, tts, perRun }, { alpha: least.alpha, tFinal: least.t_final, tts: least.tts99_trials, perRun: least.trials_per_run });
+  });
+
+  test('shows a claim that does not hold as not holding, to the eye and in words, in either language', async () => {
+    const opened = await openAt('?lang=en&step=quench');
+    try {
+      const cue = await text('#lesson .cue', opened);
+      assert.ok(cue.includes(await text('#lesson-run', opened)), 'the first screen says what to press');
+      assert.equal(await text('[aria-current=step]', opened), '3. A quench');
+      // Studies whose runs find the global peak one time in ten: the quench's first claim
+      // cannot hold, its others still do.
+      await opened.evaluate(() => {
+        const study = window.sa.study;
+        window.sa.study = async (...args) => ({ ...(await study(...args)), global_peak_runs: 100 });
+      });
+      await opened.click('#lesson-run');
+      await opened.waitForFunction(() => document.querySelectorAll('#lesson-claims li').length === 3, { timeout: 60000 });
+      const shown = () => opened.$$eval('#lesson-claims li', (items) => items.map((item) => {
+        const verdict = item.querySelector('.verdict').getBoundingClientRect();
+        return [item.className, item.textContent, verdict.width > 1 && verdict.height > 1];
+      }));
+      const claims = (await shown()).map(([, content]) => content.replace(/^.[^:]*: /, ''));
+      assert.deepEqual(await shown(), [
+        ['fails', `✗Does not hold: ${claims[0]}`, true],
+        ['holds', `✓Holds: ${claims[1]}`, false],
+        ['holds', `✓Holds: ${claims[2]}`, false],
+      ]);
+      assert.match(claims[0], /^Most runs still have their best point on the global peak \(10\.0 %\)\.$/);
+      assert.equal(await text('#lesson-result', opened), 'What the experiment found: 2 of 3 claims hold.');
+      const mark = await opened.$eval('#lesson-claims .fails .mark', (element) => [getComputedStyle(element).color, element.getAttribute('aria-hidden')]);
+      assert.deepEqual(mark, ['rgb(185, 28, 28)', 'true']);
+      assert.deepEqual(await axeViolations(opened), []);
+
+      await opened.click('[data-lang=pt]');
+      const portuguese = await shown();
+      assert.deepEqual(portuguese.map(([state]) => state), ['fails', 'holds', 'holds']);
+      assert.match(portuguese[0][1], /^✗Não se verifica: A maioria das execuções ainda tem o seu melhor ponto no pico global \(10,0 %\)\.$/);
+      assert.equal(await text('#lesson-result', opened), 'O que a experiência encontrou: verificam-se 2 de 3 afirmações.');
+      assert.deepEqual(await axeViolations(opened), []);
+      const run = await opened.evaluate(() => window.sa.lesson.run(2));
+      assert.deepEqual(run.claims.map((claim) => claim.holds), [false, true, true]);
+    } finally {
+      await opened.close();
+    }
+  });
+
+  test('refuses a step it does not have, saying why', async () => {
+    const refused = await page.evaluate(() => Promise.all([7, -1, 1.5, '2'].map((step) =>
+      window.sa.lesson.run(step).then(() => null, (e) => [e.name, e.message]))));
+    assert.deepEqual(refused, [
+      ['RangeError', 'step must be a whole number from 0 to 6, not 7'],
+      ['RangeError', 'step must be a whole number from 0 to 6, not -1'],
+      ['RangeError', 'step must be a whole number from 0 to 6, not 1.5'],
+      ['TypeError', 'step must be a whole number from 0 to 6, not the text "2"'],
+    ]);
   });
 });
 
 describe('links and languages', () => {
   const params = { seed: 42, runs: 500, t0: 1, alpha: 0.9, tFinal: 0.001, trials: 4, bits: 12 };
-  const query = '?t0=1&alpha=0.9&t-final=0.001&trials=4&bits=12&seed=42&runs=500&lang=en&step=4';
+  const query = '?t0=1&alpha=0.9&t-final=0.001&trials=4&bits=12&seed=42&runs=500&lang=en&step=demo-schedule';
 
   test('a link restores its experiment and follows the fields as they change', async () => {
     const linked = await openAt(query);
@@ -501,6 +606,7 @@ describe('links and languages', () => {
     assert.deepEqual(await linked.evaluate(() => window.sa.experiment()),
       { seed, runs, t0, alpha, tFinal, trials, bits, acceptance, lang: 'en' });
     assert.equal(await linked.$eval('[aria-current=step]', (button) => button.textContent), "4. The demo's schedule");
+    assert.match(linked.url(), /[?&]step=demo-schedule(&|$)/);
 
     await typeInto('[name=alpha]', '0.95', linked);
     await linked.waitForSelector('#schedule-form[aria-busy=false]');
@@ -513,25 +619,47 @@ describe('links and languages', () => {
     await linked.close();
   });
 
+  // A step by its id, or by the number an older link gives it: 1 to 6, the lesson's first six
+  // steps as it had them.
+  const linkedSteps = [
+    ['quench', '3. A quench', 'quench'], ['3', '3. A quench', 'quench'],
+    ['5', '5. Slow cooling against the equilibrium', 'slow-cooling'], ['6', '7. The least time to solution', 'time-to-solution'],
+    ['demo-floor', "6. The demo's floor: r can be 0", 'demo-floor'],
+  ];
+  for (const [step, shown, id] of linkedSteps) {
+    test(`a link's step=${step} shows step ${shown.split('.')[0]}, and the address names it by its id`, async () => {
+      const linked = await openAt(`?lang=en&step=${step}`);
+      await linked.waitForSelector('#link-notes[aria-busy=false]');
+      assert.equal(await linked.$eval('#link-notes', (notes) => notes.hidden), true);
+      assert.equal(await text('[aria-current=step]', linked), shown);
+      assert.equal(await text('#lesson-step-title', linked), shown);
+      await linked.click('[data-lang=pt]');
+      assert.match(linked.url(), new RegExp(`[?&]step=${id}(&|$)`));
+      await linked.close();
+    });
+  }
+
   // Links that the page takes in part: the notes it shows at the top, the language it is in, and
   // the fields it takes, as sa.check reads them.
   const readOnly = 'the page reads only seed, runs, t0, alpha, t-final, trials, bits, acceptance, sweep-t0, sweep-alpha, sweep-t-final, lang, step';
+  const steps = "the lesson's steps are random-walk, hill-climbing, quench, demo-schedule, slow-cooling, demo-floor, " +
+    'time-to-solution, or 1 to 6 as older links number them';
   const partlyTaken = [
     ['?lang=toString&LANG=pt&T0=5&step=99&alpha=0.5', 'en', [
       `LANG=pt was dropped: ${readOnly}.`,
       `T0=5 was dropped: ${readOnly}.`,
       'lang=toString was dropped: the page speaks en, pt.',
-      "step=99 was dropped: the lesson's steps are 1 to 6.",
+      `step=99 was dropped: ${steps}.`,
     ], { alpha: '0.5' }],
     ['?lang=constructor&step=0&alpha=0.5&alpha=0.9&sweep-alpha=2', 'en', [
       'alpha=0.9 was dropped: a key that comes again keeps its first value.',
       'lang=constructor was dropped: the page speaks en, pt.',
-      "step=0 was dropped: the lesson's steps are 1 to 6.",
+      `step=0 was dropped: ${steps}.`,
       'sweep-alpha=2 was dropped: sweep-alpha: must be between 0 and 1, not 2.',
     ], { alpha: '0.5' }],
     ['?lang=__proto__&step=abc&seed=x&t0=1,5&bits=30&runs=300', 'en', [
       'lang=__proto__ was dropped: the page speaks en, pt.',
-      "step=abc was dropped: the lesson's steps are 1 to 6.",
+      `step=abc was dropped: ${steps}.`,
       "seed=x was dropped: seed: 'x' is not a decimal whole number.",
       't0=1,5 was dropped: a link writes its numbers with a decimal point, in every language (0.5, not 0,5).',
       'bits=30 was dropped: bits must be from 2 to 24, not 30.',
@@ -573,11 +701,15 @@ describe('links and languages', () => {
   test('every text of the page is in both languages, and the language follows the switch', async () => {
     const tables = await page.evaluate(() => {
       const { texts, messages } = window.saPage;
-      return { en: Object.keys(texts.en), pt: Object.keys(texts.pt), lessons: [texts.en.lesson.length, texts.pt.lesson.length],
+      // Each step's words: its title, question, look and claims, by name.
+      const lessonOf = (lesson) => Object.entries(lesson).map(([id, step]) =>
+        [id, Object.keys(step).sort(), Object.keys(step.claims).sort()]);
+      return { en: Object.keys(texts.en), pt: Object.keys(texts.pt), lessons: [lessonOf(texts.en.lesson), lessonOf(texts.pt.lesson)],
         faults: [Object.keys(messages.english.kinds), Object.keys(messages.portuguese.kinds)] };
     });
     assert.deepEqual(tables.pt.sort(), tables.en.sort());
-    assert.equal(tables.lessons[1], tables.lessons[0]);
+    assert.deepEqual(tables.lessons[1], tables.lessons[0]);
+    assert.equal(tables.lessons[0].length, 7);
     assert.deepEqual(tables.faults[0].filter((kind) => !tables.faults[1].includes(kind)), []);
     for (const lang of ['pt', 'en']) {
       await page.click(`[data-lang=${lang}]`);
@@ -629,8 +761,8 @@ describe('many runs and many schedules', () => {
       const percent = (share) => `${(100 * share).toFixed(1)} %`;
       assert.deepEqual(await page.$$eval('#population .readout dd', (cells) => cells.map((c) => c.textContent)), [
         `${level.level}, T = ${level.temperature.toPrecision(4)}`,
-        `${percent(level.share_global_peak)} (equilibrium ${percent(level.boltzmann_global_peak)})`,
-        `${percent(level.share_second_peak)} (equilibrium ${percent(level.boltzmann_second_peak)})`,
+        `${percent(level.share_global_peak)} (Boltzmann ${percent(level.boltzmann_global_peak)})`,
+        `${percent(level.share_second_peak)} (Boltzmann ${percent(level.boltzmann_second_peak)})`,
         level.tv_distance.toFixed(3)]);
     }
     // README's picture of the view.
@@ -694,6 +826,10 @@ describe('look and use', () => {
         }
       });
       await used.click('#step-level');
+      // A step of the lesson run, its claims checked.
+      await used.click('#lesson-steps li:nth-child(3) button');
+      await used.click('#lesson-run');
+      await used.waitForFunction(() => document.querySelectorAll('#lesson-claims li').length > 0, { timeout: 60000 });
       await used.click('#study-start');
       await used.waitForFunction(() => document.querySelector('#study-results dd').textContent !== '–', { timeout: 60000 });
       await used.type('#console-line', '1');
@@ -715,6 +851,14 @@ describe('look and use', () => {
       for (const [width, height] of [[390, 844], [1280, 800], [1920, 1080]]) {
         const shown = await openAt(`?lang=${lang}&seed=1765000000`, { width, height, deviceScaleFactor: width === 390 ? 2 : 1 });
         await shown.waitForSelector('#run-plot[data-bits]');
+        // The quench's claims in the card, then the run's first 12 levels.
+        await shown.click('#lesson-steps li:nth-child(3) button');
+        await shown.click('#lesson-run');
+        await shown.waitForFunction(() => document.querySelectorAll('#lesson-claims li').length > 0, { timeout: 60000 });
+        await shown.click('#demo-schedule');
+        await typeInto('[name=seed]', '1765000000', shown);
+        await shown.waitForSelector('#schedule-form[aria-busy=false]');
+        await shown.waitForFunction(() => document.querySelector('#run-status').textContent.includes(' 1765000000:'));
         for (let level = 0; level < 12; ++level) {
           await shown.click('#step-level');
         }

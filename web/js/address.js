@@ -2,10 +2,11 @@
 
 // The page's address holds the experiment, so that a link hands it on: each field under its
 // key in saPage.vocabulary (sa_study's option without dashes), the sweep's under 'sweep-' and
-// the key, written in English style whatever the language, plus lang and the lesson's step
-// (from 1). Opening the address restores them, by the link's rules: only the page's own keys
-// and values are taken, a key that comes again keeps its first value, and each value is read by
-// its field's own rules in the libraries. What a link loses is told, as notes.
+// the key, written in English style whatever the language, plus lang and the lesson's step by
+// its id. Opening the address restores them (a step also by the number older links give it), by
+// the link's rules: only the page's own keys and values are taken, a key that comes again keeps
+// its first value, and each value is read by its field's own rules in the libraries. What a link
+// loses is told, as notes.
 (function () {
   const { vocabulary, core } = window.saPage;
   // The page's own keys, beside the fields'.
@@ -51,11 +52,11 @@
   }
 
   const address = {
-    // What the address holds: {keys, values, lang, step, notes}, `keys` those the page reads. `values` maps each field's key to its
-    // text, not yet checked (see checkValues); lang and step are null where the link has none
-    // that the page takes. `sweepKeys` are the sweep's keys, `languages` the page's, `steps` the
-    // lesson's count.
-    read({ sweepKeys, languages, steps }) {
+    // What the address holds: {keys, values, lang, step, notes}, `keys` those the page reads.
+    // `values` maps each field's key to its text, not yet checked (see checkValues); lang and
+    // step (from 0) are null where the link has none that the page takes. `sweepKeys` are the
+    // sweep's keys, `languages` the page's, and `stepOf` gives the step of a link's text, or null.
+    read({ sweepKeys, languages, stepOf }) {
       const notes = [];
       const keys = [...fieldKeys, ...sweepKeys, ...pageKeys];
       const values = firstValues(new URLSearchParams(window.location.search), keys, notes);
@@ -69,8 +70,8 @@
         return value ?? null;
       };
       const lang = taken('lang', (value) => languages.includes(value));
-      const step = taken('step', (value) => /^[0-9]+$/.test(value) && Number(value) >= 1 && Number(value) <= steps);
-      return { keys, values, lang, step: step === null ? null : Number(step) - 1, notes };
+      const step = taken('step', (value) => stepOf(value) !== null);
+      return { keys, values, lang, step: step === null ? null : stepOf(step), notes };
     },
 
     // The values of `link` that their fields' rules take, as a Map; each refused is noted in
@@ -85,7 +86,7 @@
     // Rewrites the address in place, adding no entry to the history.
     write({ values, lang, step }) {
       const pairs = Object.entries(values).map(([key, value]) => `${key}=${encoded(value)}`);
-      pairs.push(`lang=${lang}`, `step=${step + 1}`);
+      pairs.push(`lang=${lang}`, `step=${step}`);
       window.history.replaceState(null, '', `?${pairs.join('&')}${window.location.hash}`);
     },
   };

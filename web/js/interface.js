@@ -396,7 +396,7 @@
       const bins = whole('bins', given.bins ?? 100, limits.bins);
       const result = await cancellable(lanes.study, 'study', { fields, style, bins }, given);
       return { ...rowsOf(result.csv)[0], csv: result.csv, seed: result.seed,
-               histogram: result.histogram, seconds: result.seconds };
+               histogram: result.histogram, hills: result.hills, seconds: result.seconds };
     },
 
     async population(params, options) {
@@ -446,6 +446,8 @@
     },
     // A call's options, checked as window.sa checks them.
     options: optionsOf,
+    // A whole number within `range`, as window.sa checks one.
+    whole,
     abortable,
     refused,
   };

@@ -1,28 +1,229 @@
 'use strict';
 
-// The guided lesson: six experiments, each a preset of the fields, a question, what to look
-// for, and the view that answers it. "Run this experiment" sets the preset and runs that view;
-// the figures the card then states are the ones the view got from the libraries, never typed
-// in here. Choosing a step only shows it, so that a shared link keeps its own fields.
+// The guided lesson: experiments, each a preset of the fields, a question, what to look for,
+// the view that answers it, and claims about what that view finds. A claim is a fixed
+// statement, whose figures are filled in from the experiment's results, and a test of those
+// figures that says whether it holds: its words never depend on the answer, and one that does
+// not hold is shown as not holding. The figures come from the libraries, never typed in here.
+// Choosing a step only shows it, so that a shared link keeps its own fields.
 (function () {
-  const { language } = window.saPage;
+  const { language, vocabulary } = window.saPage;
 
   // Seed 1 and 1000 runs throughout, so that every visitor sees the same figures.
   const common = { seed: '1', runs: '1000' };
-  const presets = [
-    { view: 'run', fields: { t0: '10000', 't-final': '1000' } },
-    { view: 'study', fields: { t0: '0.000001', 't-final': '0.0000001' } },
-    { view: 'study', fields: { alpha: '0.5' } },
-    { view: 'study', fields: {} },
-    { view: 'population', fields: { t0: '1', alpha: '0.98', 't-final': '0.001' } },
-    { view: 'sweep', fields: {}, sweep: {} },
+
+  // How each kind of figure is written in the page's language.
+  const writers = {
+    whole: (n, format) => format.whole(n),
+    share: (n, format) => format.percent(n),
+    temperature: (n, format) => format.significant(n, 3),
+    distance: (n, format) => format.fixed(n, 3),
+    value: (n, format) => format.plain(n),
+  };
+
+  const sum = (values) => values.reduce((total, value) => total + value, 0);
+
+  // A study's shares of runs, as the study, quench and demo steps state them.
+  function shares(study) {
+    const of = (count) => count / study.runs;
+    return {
+      runs: study.runs,
+      global: of(study.global_peak_runs),
+      second: of(study.second_peak_runs),
+      other: of(study.runs - study.global_peak_runs - study.second_peak_runs),
+      exact: of(study.exact_optimum_runs),
+    };
+  }
+  const shareKinds = { runs: 'whole', global: 'share', second: 'share', other: 'share', exact: 'share' };
+
+  // Down to this temperature the slowly cooled runs are held to keep up with Boltzmann's
+  // distribution; below it the two equilibrium steps part.
+  const warm = 0.12;
+
+  // What a population's levels show: the largest distance at T >= warm, the last level, and the
+  // level with the most runs on the global peak (the first of equals).
+  function cooled(levels) {
+    const last = levels[levels.length - 1];
+    const peak = levels.reduce((best, level) => (level.share_global_peak > best.share_global_peak ? level : best));
+    return {
+      warmMax: levels.filter((level) => level.temperature >= warm)
+        .reduce((most, level) => Math.max(most, level.tv_distance), 0),
+      lastT: last.temperature,
+      lastTv: last.tv_distance,
+      lastShare: last.share_global_peak,
+      lastBz: last.boltzmann_global_peak,
+      lastSecond: last.share_second_peak,
+      peak: peak.share_global_peak,
+      peakT: peak.temperature,
+      secondAtPeak: peak.share_second_peak,
+    };
+  }
+  const cooledKinds = {
+    warmMax: 'distance', lastT: 'temperature', lastTv: 'distance', lastShare: 'share', lastBz: 'share',
+    lastSecond: 'share', peak: 'share', peakT: 'temperature', secondAtPeak: 'share',
+  };
+
+  // What a sweep shows: how many of its lines (one per T0, cooling factor, trials and bits) have
+  // their least TTS99 inside their range of final temperatures, and the least of all.
+  function swept(rows) {
+    const lines = new Map();
+    for (const row of rows) {
+      const key = `${row.t0} ${row.alpha} ${row.trials_per_level} ${row.bits}`;
+      lines.set(key, [...(lines.get(key) ?? []), row]);
+    }
+    const inside = [...lines.values()].filter((line) => {
+      const byLength = line.slice().sort((a, b) => a.trials_per_run - b.trials_per_run);
+      const times = byLength.map((row) => row.tts99_trials ?? Infinity);
+      const least = times.indexOf(Math.min(...times));
+      return least > 0 && least < times.length - 1;
+    }).length;
+    const least = rows.least === null ? null : rows[rows.least];
+    return {
+      lines: lines.size,
+      inside,
+      fastest: Math.min(...rows.map((row) => row.alpha)),
+      alpha: least?.alpha ?? NaN,
+      tFinal: least?.t_final ?? NaN,
+      tts: least?.tts99_trials ?? NaN,
+      perRun: least?.trials_per_run ?? NaN,
+      success: least ? least.exact_optimum_runs / least.runs : NaN,
+    };
+  }
+
+  // The steps, in order. `view` answers the question; `fields` are keyed as the page's address
+  // keys them, in English style, and `sweep` sets the sweep's lists; `figures` takes what the
+  // view resolved to, `kinds` says how each figure is written, and each claim's `holds` tests
+  // the figures (its words are in texts.js, under the step's id and the claim's name).
+  const steps = [
+    {
+      id: 'random-walk',
+      view: 'run',
+      fields: { t0: '10000', 't-final': '1000' },
+      figures: ({ worseTaken, worseTried }) => ({ taken: worseTaken, tried: worseTried, share: worseTaken / worseTried }),
+      kinds: { taken: 'whole', tried: 'whole', share: 'share' },
+      claims: [{ name: 'nearlyAll', holds: (f) => f.share > 0.99 }],
+    },
+    {
+      id: 'hill-climbing',
+      view: 'study',
+      fields: { t0: '0.000001', 't-final': '0.0000001' },
+      figures: (study) => {
+        const outer = study.hills.filter((hill) => Math.abs(hill.x) > 0.9);
+        return {
+          ...shares(study),
+          outer: sum(outer.map((hill) => hill.runs)),
+          outerShare: sum(outer.map((hill) => hill.points)) / sum(study.hills.map((hill) => hill.points)),
+        };
+      },
+      kinds: { ...shareKinds, outer: 'whole', outerShare: 'share' },
+      claims: [
+        { name: 'noOuterHill', holds: (f) => f.outer === 0 && f.outerShare > 0.5 },
+        { name: 'notAllOnTop', holds: (f) => f.global < 2 / 3 },
+      ],
+    },
+    {
+      id: 'quench',
+      view: 'study',
+      fields: { alpha: '0.5' },
+      figures: shares,
+      kinds: shareKinds,
+      claims: [
+        { name: 'mostOnTop', holds: (f) => f.global > 0.5 },
+        { name: 'secondFrozen', holds: (f) => f.second > 0.2 },
+        { name: 'othersFrozen', holds: (f) => f.other > 0 },
+      ],
+    },
+    {
+      id: 'demo-schedule',
+      view: 'study',
+      fields: {},
+      figures: shares,
+      kinds: shareKinds,
+      claims: [
+        { name: 'allOnTop', holds: (f) => f.global === 1 },
+        { name: 'fewOnTopPoint', holds: (f) => f.exact < 0.1 },
+      ],
+    },
+    {
+      id: 'slow-cooling',
+      view: 'population',
+      fields: { t0: '1', alpha: '0.999', 't-final': '0.001', acceptance: 'continuous' },
+      figures: cooled,
+      kinds: cooledKinds,
+      claims: [
+        { name: 'keepUp', holds: (f) => f.warmMax < 0.1 },
+        { name: 'fallBehind', holds: (f) => f.lastTv > 0.15 },
+        { name: 'holdTheTop', holds: (f) => f.peak <= f.lastShare },
+      ],
+    },
+    {
+      id: 'demo-floor',
+      view: 'population',
+      fields: { t0: '1', alpha: '0.999', 't-final': '0.001' },
+      figures: cooled,
+      kinds: cooledKinds,
+      claims: [
+        { name: 'keepUp', holds: (f) => f.warmMax < 0.1 },
+        { name: 'leave', holds: (f) => f.lastTv > 0.25 },
+        { name: 'slipOff', holds: (f) => f.lastShare < f.peak - 0.02 && f.lastSecond > f.secondAtPeak },
+      ],
+    },
+    {
+      id: 'time-to-solution',
+      view: 'sweep',
+      fields: {},
+      // README's sweep, cooled on to 1e-8: far enough that the fastest line turns up again.
+      sweep: {
+        'sweep-t0': '1',
+        'sweep-alpha': '0.8,0.9,0.95,0.97,0.99',
+        'sweep-t-final': '0.1,0.01,0.001,0.0001,0.00001,0.000001,0.0000001,0.00000001',
+      },
+      figures: swept,
+      kinds: {
+        lines: 'whole', inside: 'whole', fastest: 'value', alpha: 'value', tFinal: 'value', tts: 'whole',
+        perRun: 'whole', success: 'share',
+      },
+      claims: [
+        { name: 'insideRange', holds: (f) => f.inside === f.lines },
+        { name: 'fastestWins', holds: (f) => f.alpha === f.fastest },
+      ],
+    },
   ];
 
+  // Older links number the first six steps as the lesson had them: 1 to 6.
+  const numbered = ['random-walk', 'hill-climbing', 'quench', 'demo-schedule', 'slow-cooling', 'time-to-solution'];
+
+  const paramOfKey = Object.fromEntries(vocabulary.fields.map((field) => [field.key, field.param]));
+  // Fields keyed by their names in window.sa's params; the sweep's 'sweep-' keys likewise.
+  const asParams = (fields) => Object.fromEntries(Object.entries(fields)
+    .map(([key, value]) => [paramOfKey[key.replace(/^sweep-/, '')], value]));
+
+  // Each figure of `step` written in the page's language; placeholders `{name}` without figures.
+  function written(step, figures) {
+    const { format } = language;
+    return Object.fromEntries(Object.entries(step.kinds).map(([name, kind]) =>
+      [name, figures ? writers[kind](figures[name], format) : `{${name}}`]));
+  }
+
+  // The claims of `step` in the page's language, each with whether it holds when there are
+  // figures.
+  function claimsOf(step, figures) {
+    const words = language.t('lesson')[step.id].claims;
+    const values = written(step, figures);
+    return step.claims.map((claim) => ({
+      text: words[claim.name](values),
+      ...(figures ? { holds: Boolean(claim.holds(figures)) } : {}),
+    }));
+  }
+
   class LessonView {
-    constructor({ steps, card, title, question, look, runButton, previous, next, result, onStep, runStep }) {
-      Object.assign(this, { steps, card, title, question, look, runButton, previous, next, result, onStep, runStep });
+    constructor({ steps: list, card, title, question, look, runButton, previous, next, status, claims: claimList, onStep,
+      runStep }) {
+      Object.assign(this, { list, card, title, question, look, runButton, previous, next, status, claimList, onStep,
+        runStep });
       this.step = 0;
-      this.outcome = null;  // the figures of the step's last experiment, as the card words them
+      this.figures = null;  // the figures of the step's last experiment
+      this.state = 'idle';  // or 'running', 'unfinished'
       runButton.addEventListener('click', () => this.run());
       previous.addEventListener('click', () => this.choose(this.step - 1, previous));
       next.addEventListener('click', () => this.choose(this.step + 1, next));
@@ -31,13 +232,36 @@
     }
 
     get count() {
-      return presets.length;
+      return steps.length;
+    }
+
+    get id() {
+      return steps[this.step].id;
+    }
+
+    // The step of a link's `step`: an id, or a number of the older links; null for neither.
+    static stepOf(text) {
+      const byId = steps.findIndex((step) => step.id === text);
+      if (byId >= 0) {
+        return byId;
+      }
+      const number = /^[0-9]+$/.test(text) ? Number(text) : 0;
+      return number >= 1 && number <= numbered.length ? steps.findIndex((step) => step.id === numbered[number - 1]) : null;
+    }
+
+    static get ids() {
+      return steps.map((step) => step.id);
+    }
+
+    static get numbered() {
+      return numbered.length;
     }
 
     // Shows step `step` (from 0); `from`, the button pressed, keeps the focus if it can.
     choose(step, from = null) {
-      this.step = Math.min(Math.max(0, step), presets.length - 1);
-      this.outcome = null;
+      this.step = Math.min(Math.max(0, step), steps.length - 1);
+      this.figures = null;
+      this.state = 'idle';
       this.show();
       if (from && from.disabled) {
         this.runButton.focus();
@@ -48,43 +272,101 @@
     show() {
       const { t } = language;
       const words = t('lesson');
-      this.steps.replaceChildren(...words.map((step, i) => {
+      this.list.replaceChildren(...steps.map((step, i) => {
         const item = document.createElement('li');
         const button = document.createElement('button');
         button.type = 'button';
-        button.textContent = t('stepButton', i + 1, step.title);
+        button.textContent = t('stepButton', i + 1, words[step.id].title);
         if (i === this.step) {
           button.setAttribute('aria-current', 'step');
         }
         button.addEventListener('click', () => {
           this.choose(i);
-          this.steps.querySelectorAll('button')[i].focus();
+          this.list.querySelectorAll('button')[i].focus();
         });
         item.append(button);
         return item;
       }));
-      const step = words[this.step];
-      this.card.setAttribute('aria-label', t('lessonStepLabel', this.step + 1, presets.length));
-      this.title.textContent = t('stepButton', this.step + 1, step.title);
-      this.question.textContent = step.question;
-      this.look.innerHTML = step.look;
+      const step = steps[this.step];
+      this.card.setAttribute('aria-label', t('lessonStepLabel', this.step + 1, steps.length));
+      this.title.textContent = t('stepButton', this.step + 1, words[step.id].title);
+      this.question.textContent = words[step.id].question;
+      this.look.innerHTML = words[step.id].look;
       this.runButton.textContent = t('runExperiment');
+      this.runButton.disabled = this.state === 'running';
       this.previous.disabled = this.step === 0;
-      this.next.disabled = this.step === presets.length - 1;
-      this.result.textContent = this.outcome ? step.result(this.outcome()) : '';
+      this.next.disabled = this.step === steps.length - 1;
+      this.showClaims();
     }
 
-    // Sets the step's preset, runs its view, and states what came of it.
+    // The claims the experiment checked, each marked as holding or not, in words too.
+    showClaims() {
+      const { t } = language;
+      const checked = this.figures ? claimsOf(steps[this.step], this.figures) : [];
+      const held = checked.filter((claim) => claim.holds).length;
+      this.status.textContent = {
+        idle: this.figures ? t('claimsHold', held, checked.length) : '',
+        running: t('lessonRunning'),
+        unfinished: t('lessonUnfinished'),
+      }[this.state];
+      this.claimList.replaceChildren(...checked.map((claim) => {
+        const item = document.createElement('li');
+        item.className = claim.holds ? 'holds' : 'fails';
+        const mark = document.createElement('span');
+        mark.className = 'mark';
+        mark.setAttribute('aria-hidden', 'true');
+        mark.textContent = claim.holds ? '✓' : '✗';
+        const verdict = document.createElement('span');
+        verdict.className = 'verdict';
+        verdict.textContent = t(claim.holds ? 'claimHolds' : 'claimFails');
+        item.append(mark, verdict, ` ${claim.text}`);
+        return item;
+      }));
+      this.claimList.hidden = checked.length === 0;
+    }
+
+    // Sets the step's preset, runs its view, and checks its claims: resolves to the figures, or
+    // to null when the experiment did not finish.
     async run() {
-      const step = this.step;
-      const preset = presets[step];
-      this.outcome = null;
+      const index = this.step;
+      const step = steps[index];
+      this.figures = null;
+      this.state = 'running';
       this.show();
-      const outcome = await this.runStep(preset.view, { ...common, ...preset.fields }, preset.sweep);
-      if (outcome && this.step === step) {
-        this.outcome = outcome;
-        this.show();
+      let figures = null;
+      try {
+        const result = await this.runStep(step.view, { ...common, ...step.fields }, step.sweep);
+        figures = result ? step.figures(result) : null;
+      } finally {
+        if (this.step === index) {
+          this.figures = figures;
+          this.state = figures ? 'idle' : 'unfinished';
+          this.show();
+        }
       }
+      return figures;
+    }
+
+    // The claims of step `index` as they read with `figures`, and whether each holds.
+    checkedClaims(index, figures) {
+      return claimsOf(steps[index], figures);
+    }
+
+    // What sa.lesson.steps() gives: every step in the page's language, its preset as window.sa's
+    // calls take it, and its claims with their figures as placeholders.
+    describe() {
+      const words = language.t('lesson');
+      return steps.map((step) => ({
+        id: step.id,
+        title: words[step.id].title,
+        question: words[step.id].question,
+        preset: {
+          view: step.view,
+          fields: asParams({ ...common, ...step.fields }),
+          ...(step.sweep ? { sweep: asParams(step.sweep) } : {}),
+        },
+        claims: claimsOf(step, null).map((claim) => claim.text),
+      }));
     }
   }
 

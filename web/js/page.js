@@ -146,7 +146,7 @@
   let restoring = true;  // the link's values are not in the fields yet
   function writeAddress() {
     if (!restoring) {
-      address.write({ values: { ...form.values(), ...sweepView.values() }, lang: language.current, step: lesson.step });
+      address.write({ values: { ...form.values(), ...sweepView.values() }, lang: language.current, step: lesson.id });
     }
   }
 
@@ -188,52 +188,21 @@
     error: byId('console-error'),
   });
 
-  // ---- The lesson: each step's experiment, and the figures it states
+  // ---- The lesson: each step's experiment, run by the view that answers it
 
-  // What the views found, as the lesson's words take them, in the language of the moment.
+  // What each view resolves to once it has run the fields, or null when it did not finish: the
+  // lesson takes its figures from there.
   const outcomes = {
     async run() {
       // From its start, even if the preset's run was on show already.
       await runLoaded;
       runLoaded = runView.load(form.schedule);
       await runLoaded;
-      const summary = await runView.playThrough(4);
-      return summary && (() => ({
-        taken: format.whole(summary.worseTaken),
-        tried: format.whole(summary.worseTried),
-        share: format.percent(summary.worseTaken / summary.worseTried),
-      }));
+      return runView.playThrough(4);
     },
-    async study() {
-      const result = await studyView.run();
-      const share = (count) => format.percent(count / result.runs);
-      return result && (() => ({
-        global: share(result.global_peak_runs),
-        second: share(result.second_peak_runs),
-        other: share(result.runs - result.global_peak_runs - result.second_peak_runs),
-        exact: share(result.exact_optimum_runs),
-      }));
-    },
-    async population() {
-      const levels = await populationView.run();
-      const last = levels && levels[levels.length - 1];
-      return last && (() => ({
-        level: format.whole(last.level),
-        temperature: format.precise(last.temperature, 3),
-        distance: format.fixed(last.tv_distance, 3),
-        share: format.percent(last.share_global_peak),
-        equilibrium: format.percent(last.boltzmann_global_peak),
-      }));
-    },
-    async sweep() {
-      const rows = await sweepView.run();
-      const least = rows && sweepView.leastRow();
-      return least && (() => ({
-        schedule: sweepView.describeRow(least),
-        tts: format.whole(least.tts99_trials),
-        runs: format.significant(least.r99, 3),
-      }));
-    },
+    study: () => studyView.run(),
+    population: () => populationView.run(),
+    sweep: () => sweepView.run(),
   };
 
   lesson = new page.LessonView({
@@ -245,7 +214,8 @@
     runButton: byId('lesson-run'),
     previous: byId('lesson-previous'),
     next: byId('lesson-next'),
-    result: byId('lesson-result'),
+    status: byId('lesson-result'),
+    claims: byId('lesson-claims'),
     onStep: () => writeAddress(),
     runStep: async (view, values, sweepValues) => {
       if (sweepValues) {
@@ -300,9 +270,28 @@
     return { ...values, lang: language.current };
   };
 
+  // ---- sa.lesson: the lesson's steps, and a step's experiment run with its claims checked
+
+  window.sa.lesson = {
+    async steps() {
+      return lesson.describe();
+    },
+    async run(step) {
+      page.core.whole('step', step, { low: 0, high: lesson.count - 1 });
+      await restored;
+      lesson.choose(step);
+      const figures = await lesson.run();
+      if (figures === null) {
+        throw new Error(`step ${step}'s experiment did not finish: its fields were refused, another experiment ` +
+          'was running, or it was cancelled');
+      }
+      return { figures, claims: lesson.checkedClaims(step, figures) };
+    },
+  };
+
   // ---- The start: the address restored, or the browser's language
 
-  const link = address.read({ sweepKeys: sweepView.keys(), languages: language.languages, steps: lesson.count });
+  const link = address.read({ sweepKeys: sweepView.keys(), languages: language.languages, stepOf: page.LessonView.stepOf });
 
   // What the link lost, and why, at the top of the page.
   const linkNotes = byId('link-notes');
@@ -315,7 +304,7 @@
       unknownKey: (note) => t('linkUnknownKey', pair(note), listed(link.keys)),
       repeatedKey: (note) => t('linkRepeatedKey', pair(note)),
       lang: (note) => t('linkLanguage', pair(note), listed(language.languages)),
-      step: (note) => t('linkStep', pair(note), lesson.count),
+      step: (note) => t('linkStep', pair(note), listed(page.LessonView.ids), page.LessonView.numbered),
       value: (note) => t('linkValue', pair(note), messages.describe(note.fault, table, note.key)),
       decimalComma: (note) => t('linkDecimalComma', pair(note)),
       sweep: (note) => t('linkSweep', messages.describe(note.fault, table)),
@@ -359,7 +348,7 @@
     linkNotes.setAttribute('aria-busy', 'false');
   }
 
-  window.sa.ready.then(
+  const restored = window.sa.ready.then(
     () => {
       byId('loading').remove();
       consoleView.restart();

@@ -7,7 +7,7 @@
 (function () {
   const { language, Job, JobView, Chart } = window.saPage;
   const bins = 100;
-  const levelTime = 10000;  // milliseconds that playing every level takes, at most
+  const levelTime = 10000;  // milliseconds that playing every level takes
   const colors = {
     runs: 'rgba(194, 65, 12, 0.45)', runsEdge: '#c2410c', equilibrium: 'rgba(21, 128, 61, 0.28)',
     equilibriumEdge: '#15803d', global: '#1d4ed8', second: '#7e22ce', distance: '#111827',
@@ -89,7 +89,8 @@
       if (!canPlay) {
         return;
       }
-      const perLevel = Math.max(40, levelTime / this.levels.length);
+      // A long population skips levels between frames rather than play for minutes.
+      const perLevel = levelTime / this.levels.length;
       let since = null;
       const tick = (time) => {
         since = since ?? time;

@@ -2,7 +2,8 @@
 
 // Every word the page shows, in English and in Portuguese. A text is a string (it may hold
 // markup) or a function of figures that the caller has already written out in the language's
-// style. The lesson's steps are here with the rest; their presets are in lesson_view.js.
+// style. The lesson's steps are here with the rest, keyed by their ids, each with the words of its
+// claims; their presets, and what decides whether a claim holds, are in lesson_view.js.
 (function () {
   const plural = (n, one, many) => (n === 1 ? one : many);
 
@@ -21,13 +22,14 @@
     linkUnknownKey: (pair, keys) => `${pair} was dropped: the page reads only ${keys}.`,
     linkRepeatedKey: (pair) => `${pair} was dropped: a key that comes again keeps its first value.`,
     linkLanguage: (pair, languages) => `${pair} was dropped: the page speaks ${languages}.`,
-    linkStep: (pair, steps) => `${pair} was dropped: the lesson's steps are 1 to ${steps}.`,
+    linkStep: (pair, steps, numbered) =>
+      `${pair} was dropped: the lesson's steps are ${steps}, or 1 to ${numbered} as older links number them.`,
     linkValue: (pair, why) => `${pair} was dropped: ${why}.`,
     linkDecimalComma: (pair) =>
       `${pair} was dropped: a link writes its numbers with a decimal point, in every language (0.5, not 0,5).`,
     linkSweep: (why) => `The link's sweep is refused: ${why}.`,
 
-    lessonTitle: 'A guided lesson in six experiments',
+    lessonTitle: 'A guided lesson',
     lessonCue: 'New here? Press <strong>Run this experiment</strong> below: each step sets a schedule, asks a ' +
       'question and runs the experiment that answers it. Then change any value in the fields and see what follows.',
     question: 'Question:',
@@ -37,59 +39,121 @@
     stepButton: (number, title) => `${number}. ${title}`,
     runExperiment: 'Run this experiment',
     lessonStepLabel: (number, count) => `Step ${number} of ${count}`,
-    lesson: [
-      {
+    lesson: {
+      'random-walk': {
         title: 'A random walk',
         question: 'When T is far above every change of f, is a worse move ever refused?',
-        look: 'The verdicts in the run: nearly all <em>accepted</em>. The point jumps over the whole interval, ' +
-          'hills or not, and the share of worse moves taken (the middle one of the run\'s curves) stays near 1.',
-        result: ({ taken, tried, share }) => `In this run ${taken} of ${tried} worse moves were taken: ${share}.`,
+        look: 'The verdicts in the run: nearly all <em>accepted</em>. The point jumps across the interval, hills or ' +
+          'not, and the share of worse moves taken (the middle one of the run\'s curves) stays near 1. A move of ' +
+          'Δ = 0, to a point of the same value, is counted with the worse moves, and always taken: exp(0) = 1 is ' +
+          'more than any r.',
+        claims: {
+          nearlyAll: (v) => `This run takes more than 99 % of the worse moves it tries: ${v.taken} of ${v.tried} ` +
+            `(${v.share}).`,
+        },
       },
-      {
+      'hill-climbing': {
         title: 'Hill climbing',
-        question: 'With T near 0 no worse move is ever taken: the search only climbs. Does it reach the highest peak?',
-        look: 'Where the bars stand: on several hills. A flip of a high digit jumps far (digit v[0] moves x by 2), ' +
-          'so even a pure climb lands on the global peak about half the time, and on the hill it started near the rest.',
-        result: ({ global, second, other }) =>
-          `${global} of the runs ended on the global peak, ${second} on the second peak, ${other} elsewhere.`,
+        question: 'With T from 10⁻⁶ down to 10⁻⁷, a worse move is taken only if it loses less than about 9 T ' +
+          '(exp(Δ/T) above 0.0001, the least r but 0), or, once in 10,000 draws, when r is 0 and exp(Δ/T) is not; a ' +
+          'move of Δ = 0 is always taken. The search all but only climbs: does a run stay on the hill it starts on?',
+        look: 'Where the bars stand: on the hills near the middle only. A flip of a high digit jumps far (v[0] moves ' +
+          'x by 2, v[1] by 1), so a climb that starts on an outer hill finds a higher point one flip away, on ' +
+          'another hill, and goes there: a climb moves from hill to hill.',
+        claims: {
+          noOuterHill: (v) => `No run has its best point on a hill whose peak lies beyond x = ±0.9 (${v.outer} of ` +
+            `${v.runs} do), though the basins of those hills hold more than half of the grid's points ` +
+            `(${v.outerShare}), and a run starts at any grid point as often as at any other.`,
+          notAllOnTop: (v) => `Still, fewer than two runs in three reach the global peak (${v.global}): ${v.second} ` +
+            `stop on the second peak, ${v.other} on other hills.`,
+        },
       },
-      {
+      quench: {
         title: 'A quench',
-        question: 'Cool fast: the factor 0.5 makes 10 levels instead of 227. Is that enough?',
-        look: 'Most runs still find the global peak, but many freeze on the second peak, and some on a third hill: ' +
-          'the temperature fell before they could cross the valleys.',
-        result: ({ global, second, other }) =>
-          `${global} on the global peak, ${second} on the second peak, ${other} on other hills.`,
+        question: 'Cool fast: multiply T by 0.5 at each level rather than by 0.97. Is that enough?',
+        look: 'Where the bars stand: on several hills. The temperature fell before the runs could cross the valleys ' +
+          'between them.',
+        claims: {
+          mostOnTop: (v) => `Most runs still have their best point on the global peak (${v.global}).`,
+          secondFrozen: (v) => `More than one run in five freezes on the second peak (${v.second}).`,
+          othersFrozen: (v) => `Some end on other hills (${v.other}).`,
+        },
       },
-      {
+      'demo-schedule': {
         title: "The demo's schedule",
         question: "sa_demo's own schedule (T from 100 down to 0.1, factor 0.97): does every run find the top?",
-        look: 'Every run ends on the global peak, but few on its very top grid point: at T = 0.1 a step down by 0.01 ' +
-          'is still taken nine times in ten, so the run cannot choose between neighbours of the top.',
-        result: ({ global, exact }) => `${global} on the global peak, but only ${exact} on its top grid point.`,
+        look: 'The bars: all on the global peak, but the best point of a run is rarely its top grid point. At ' +
+          'T = 0.1 a step down by 0.01 is still taken nine times in ten, so the run cannot choose between neighbours ' +
+          'of the top.',
+        claims: {
+          allOnTop: (v) => `Every run has its best point on the global peak (${v.global}).`,
+          fewOnTopPoint: (v) => 'Fewer than one run in ten has its best point on the top grid point, the exact ' +
+            `optimum (${v.exact}).`,
+        },
       },
-      {
+      'slow-cooling': {
         title: 'Slow cooling against the equilibrium',
-        question: 'At temperature T a run that has settled visits x with probability proportional to exp(f(x)/T). ' +
-          'Do many runs cooled together keep up with that equilibrium as it sharpens onto the top?',
-        look: 'The bars (where the runs are) against the shaded equilibrium, level by level, and the distance ' +
-          'between them below. While T is high the runs keep up and the distance stays small. As T falls the ' +
-          'equilibrium moves its mass onto the global peak faster than a run on the second peak can cross the valley ' +
-          'by flipping single digits: the distance grows, then stays, the runs frozen. Cooling more slowly (α 0.995) ' +
-          'moves the freeze only a little lower; stop at a final T of 0.1 and the distance ends far smaller, ' +
-          'while the quench (α 0.5) leaves it large from its first levels.',
-        result: ({ level, temperature, distance, share, equilibrium }) =>
-          `At the last level (${level}, T = ${temperature}) the distance is ${distance}: ${share} of the runs on the ` +
-          `global peak, where the equilibrium holds ${equilibrium}.`,
+        question: "At temperature T, Boltzmann's distribution gives each grid point a share proportional to " +
+          "exp(f(x)/T). Under continuous acceptance, Metropolis's rule, it is the equilibrium of the runs' own " +
+          'chain: a run held at T long enough is found there. Do runs cooled slowly together (α 0.999) keep up with ' +
+          'it as it sharpens onto the top?',
+        look: "The bars (where the runs are) against the shaded Boltzmann distribution, level by level, and the " +
+          'distance between them below. While T is high the runs keep up. As T falls, the distribution moves its ' +
+          'mass onto the global peak faster than a run on the second peak can cross the valley by flipping one ' +
+          'digit at a time: for the cold end this schedule cools too fast, and the distance grows, then stays, the ' +
+          'runs frozen. Try more trials per level, or a factor nearer 1, and cool the runs again.',
+        claims: {
+          keepUp: (v) => `Down to T = 0.12 the runs keep up: at every level the distance is below 0.1 (at most ` +
+            `${v.warmMax}).`,
+          fallBehind: (v) => `Colder, they fall behind: at the last level (T = ${v.lastT}) the distance is ` +
+            `${v.lastTv}, more than 0.15, with ${v.lastShare} of the runs on the global peak where Boltzmann's ` +
+            `distribution has ${v.lastBz}.`,
+          holdTheTop: (v) => `No level has a larger share of the runs on the global peak than the last, with ` +
+            `${v.lastShare} (the largest of all: ${v.peak}).`,
+        },
       },
-      {
+      'demo-floor': {
+        title: "The demo's floor: r can be 0",
+        question: 'The demo draws r from 10,000 values, 0 among them, and r = 0 takes any worse move whose exp(Δ/T) ' +
+          'is not 0: however cold the run, each worse move it tries is taken at least once in 10,000, large or ' +
+          "small, as long as exp(Δ/T) is not 0. Under this rule, do the same slowly cooled runs still follow " +
+          "Boltzmann's distribution?",
+        look: "The same schedule as the last step, under the demo's acceptance: compare its curves with that step's. " +
+          'While T is warm these runs keep up too. Colder, the floor of 1 in 10,000 shows: runs keep leaving the ' +
+          'global peak and climb back up whichever hill they land near, so they leave Boltzmann\'s distribution ' +
+          "and lose some of the global peak as they cool on. Boltzmann's distribution is the textbook equilibrium; " +
+          "the demo's floor keeps its runs from it at low temperature.",
+        claims: {
+          keepUp: (v) => `Down to T = 0.12 these runs keep up too: at every level the distance is below 0.1 (at ` +
+            `most ${v.warmMax}).`,
+          leave: (v) => `Colder, they leave it: at the last level (T = ${v.lastT}) the distance is ${v.lastTv}, more ` +
+            `than 0.25, with ${v.lastShare} of the runs on the global peak where Boltzmann's distribution has ` +
+            `${v.lastBz}.`,
+          slipOff: (v) => `As they cool on, their share of the global peak falls by more than two percentage points, ` +
+            `from ${v.peak} (T = ${v.peakT}) to ${v.lastShare} at the last level, while the second peak's grows ` +
+            `from ${v.secondAtPeak} to ${v.lastSecond}.`,
+        },
+      },
+      'time-to-solution': {
         title: 'The least time to solution',
         question: 'A run that fails can be run again. Which schedule reaches the exact optimum soonest, restarts counted?',
-        look: 'Each line, one cooling factor, is U-shaped: short runs rarely succeed, long runs succeed more often than ' +
-          'their cost repays. The least TTS99 is marked.',
-        result: ({ schedule, tts, runs }) => `The least: ${schedule}, with TTS99 = ${tts} trials (${runs} runs).`,
+        look: 'Each line is one cooling factor; along it the final T falls from 0.1 to 10⁻⁸, and the runs grow ' +
+          'longer. Look where each line turns: short runs rarely succeed, long runs succeed more often than their ' +
+          'cost repays. The least TTS99 is marked.',
+        claims: {
+          insideRange: (v) => 'Every line has its least TTS99 inside its range, at neither its warmest nor its ' +
+            `coldest final T: cooling on first pays, then costs (${v.inside} of ${v.lines} lines).`,
+          fastestWins: (v) => `The fastest cooling, α ${v.fastest}, has the least TTS99 of all: the least is ` +
+            `${v.tts} trials, with α ${v.alpha} and a final T of ${v.tFinal}, by runs of ${v.perRun} trials of ` +
+            `which ${v.success} reach the exact optimum.`,
+        },
       },
-    ],
+    },
+    lessonRunning: 'Running the experiment…',
+    lessonUnfinished: 'The experiment did not finish: there is nothing to check.',
+    claimsHold: (held, total) => `What the experiment found: ${held} of ${total} ${plural(total, 'claim holds', 'claims hold')}.`,
+    claimHolds: 'Holds:',
+    claimFails: 'Does not hold:',
 
     scheduleTitle: 'The schedule',
     scheduleNote: 'A run starts at T0, makes a number of trials at each temperature, multiplies T by the cooling ' +
@@ -122,8 +186,10 @@
 
     runTitle: 'A run, trial by trial',
     runNote: 'Each trial flips one binary digit of x. A better candidate is always taken; a worse one when a uniform ' +
-      'draw r falls below exp(Δ/T). This is the run that <code>sa_study --trace</code> follows for the same seed ' +
-      'and schedule.',
+      "draw r falls below exp(Δ/T): under the demo's rule r is one of 10,000 values from 0 to 0.9999, under " +
+      'continuous acceptance any value of [0, 1) to 53 bits. A move of Δ = 0, to a point of the same value, is ' +
+      'counted with the worse moves and always taken: exp(0) = 1 is more than any r. This is the run that ' +
+      '<code>sa_study --trace</code> follows for the same seed and schedule.',
     runStale: 'The fields above hold no valid schedule: the run below is the last one that checked out. Mend the ' +
       'fields to run the schedule they hold.',
     keyCurrent: 'current point',
@@ -132,8 +198,8 @@
     keyBest: 'best so far',
     keysHint: 'Keys: <kbd>Space</kbd> plays and pauses, <kbd>→</kbd> makes one trial, <kbd>Page Down</kbd> one ' +
       'level, <kbd>End</kbd> runs to the end, <kbd>Home</kbd> restarts.',
-    runChartsCaption: 'Level by level: the temperature, the share of worse moves taken (of those tried), and the ' +
-      'current and best value.',
+    runChartsCaption: 'Level by level: the temperature, the share of worse moves taken (of those tried, moves of ' +
+      'Δ = 0 among them, which are always taken), and the current and best value.',
     runControls: 'Run controls',
     play: 'Play',
     pause: 'Pause',
@@ -181,7 +247,7 @@
     levelTableLabel: 'The levels run so far',
     colLevel: 'Level',
     colBetter: 'better taken',
-    colWorse: 'worse taken / tried',
+    colWorse: 'worse (Δ ≤ 0) taken / tried',
     colValue: 'value',
     colBest: 'best',
     traceSummary: 'The levels as <code>sa_study --trace --csv</code> writes them',
@@ -210,29 +276,33 @@
     medianTime: (time) => `about ${time} µs (median)`,
     studyCaption: (schedule, seed) => `${schedule}; seed ${seed}.`,
 
-    populationTitle: 'Many runs cooling together, against the equilibrium',
+    populationTitle: "Many runs cooling together, against Boltzmann's distribution",
     populationNote: 'All the runs of the study, cooled together: at the end of each level, where they are (the bars, ' +
-      'their current x) and where the Boltzmann distribution of the grid at that level\'s T, proportional to ' +
-      'exp(f(x)/T), would put them (shaded). A flip of a random digit is a symmetric move, so that distribution is ' +
-      'the equilibrium this very chain tends to. The distance is the total variation over the hills of f: 0 when ' +
-      'the runs hold each hill in its equilibrium share, 1 when they hold none of it.',
+      "their current x) and where Boltzmann's distribution of the grid at that level's T, proportional to " +
+      "exp(f(x)/T), would put them (shaded). Under continuous acceptance it is the equilibrium of the runs' own " +
+      "chain: a flip of a digit drawn at random is as likely as the flip back, and Metropolis's rule takes a worse " +
+      "move with probability exp(Δ/T). Under the demo's rule it is the textbook equilibrium: r = 0 comes once in " +
+      '10,000 draws and takes any worse move whose exp(Δ/T) is not 0, a floor of 1 in 10,000 that keeps the runs ' +
+      'from it at low temperature. The distance is the total variation over the hills of f: 0 when the runs hold ' +
+      "each hill in Boltzmann's share, 1 when they hold none of it.",
     populationStart: 'Cool the runs together',
     populationHint: 'Press “Cool the runs together”.',
     populationProgress: 'Levels done',
     populationControls: 'Population controls',
     keyRuns: 'where the runs are',
-    keyEquilibrium: 'equilibrium at this T',
+    keyEquilibrium: "Boltzmann's distribution at this T",
     popGlobal: 'On the global peak',
     popSecond: 'On the second peak',
     popDistance: 'Distance',
     populationDone: (levels, seconds) => `Done: ${levels} in ${seconds} s.`,
     populationAt: (level, temperature) => `${level}, T = ${temperature}`,
-    againstEquilibrium: (share, equilibrium) => `${share} (equilibrium ${equilibrium})`,
-    populationPlotLabel: (level, distance) => `Where the runs are at level ${level}, against the equilibrium; distance ${distance}`,
-    populationChartLabel: 'Shares on the global and second peak and distance from the equilibrium, level by level',
+    againstEquilibrium: (share, boltzmann) => `${share} (Boltzmann ${boltzmann})`,
+    populationPlotLabel: (level, distance) =>
+      `Where the runs are at level ${level}, against Boltzmann's distribution; distance ${distance}`,
+    populationChartLabel: "Shares on the global and second peak, Boltzmann's dashed, and the distance from it, level by level",
     chartShareGlobal: 'global peak',
     chartShareSecond: 'second peak',
-    chartEquilibrium: 'equilibrium',
+    chartEquilibrium: 'Boltzmann',
     chartDistance: 'distance',
     levelText: (level, temperature) => `level ${level}, T = ${temperature}`,
 
@@ -240,9 +310,10 @@
     sweepNote: 'A run that fails can be run again, so the figure to choose a schedule by is the time to solution: ' +
       'the trials needed to reach the exact optimum with 99 % probability when runs are restarted until one ' +
       'succeeds. If a run succeeds with probability p, R99 = ln 0.01 / ln(1 − p) runs are needed, and TTS99 = R99 × ' +
-      'trials per run. Short runs are cheap but rarely succeed; long runs succeed often but cost more than their ' +
-      'success repays: in between lies the least. Each value below takes a list (0.8,0.9) or a range ' +
-      '(start:stop:step); trials per level, bits, seed and runs come from the schedule above.',
+      'trials per run. Short runs are cheap but rarely succeed; long enough runs succeed often but cost more than ' +
+      'their success repays: a line has its least where the two balance, inside the range swept or beyond it. ' +
+      'Each value below takes a list (0.8,0.9) or a range (start:stop:step); trials per level, bits, seed and ' +
+      'runs come from the schedule above.',
     sweepHint: 'Press “Compare the schedules” to draw them here.',
     sweepAlphas: 'Cooling factors',
     sweepFinals: 'Final temperatures',
@@ -289,13 +360,14 @@
     linkUnknownKey: (pair, keys) => `${pair} foi descartado: a página só lê ${keys}.`,
     linkRepeatedKey: (pair) => `${pair} foi descartado: uma chave que se repete fica com o primeiro valor.`,
     linkLanguage: (pair, languages) => `${pair} foi descartado: a página fala ${languages}.`,
-    linkStep: (pair, steps) => `${pair} foi descartado: os passos da lição vão de 1 a ${steps}.`,
+    linkStep: (pair, steps, numbered) =>
+      `${pair} foi descartado: os passos da lição são ${steps}, ou de 1 a ${numbered} como os numeram os endereços antigos.`,
     linkValue: (pair, why) => `${pair} foi descartado: ${why}.`,
     linkDecimalComma: (pair) =>
       `${pair} foi descartado: um endereço escreve os números com ponto decimal, em qualquer idioma (0.5, não 0,5).`,
     linkSweep: (why) => `A varredura do endereço é recusada: ${why}.`,
 
-    lessonTitle: 'Uma lição guiada em seis experiências',
+    lessonTitle: 'Uma lição guiada',
     lessonCue: 'É a primeira vez? Carregue em <strong>Fazer esta experiência</strong>, abaixo: cada passo define um ' +
       'esquema, faz uma pergunta e corre a experiência que lhe responde. Depois mude qualquer valor nos campos e ' +
       'veja o que acontece.',
@@ -306,62 +378,127 @@
     stepButton: (number, title) => `${number}. ${title}`,
     runExperiment: 'Fazer esta experiência',
     lessonStepLabel: (number, count) => `Passo ${number} de ${count}`,
-    lesson: [
-      {
+    lesson: {
+      'random-walk': {
         title: 'Um passeio aleatório',
         question: 'Quando T está muito acima de qualquer variação de f, algum movimento pior é recusado?',
         look: 'Os veredictos da execução: quase todos <em>aceite</em>. O ponto salta por todo o intervalo, haja ' +
-          'colinas ou não, e a fração de movimentos piores aceites (a curva do meio da execução) fica perto de 1.',
-        result: ({ taken, tried, share }) =>
-          `Nesta execução foram aceites ${taken} de ${tried} movimentos piores: ${share}.`,
+          'colinas ou não, e a fração de movimentos piores aceites (a curva do meio da execução) fica perto de 1. Um ' +
+          'movimento de Δ = 0, para um ponto do mesmo valor, conta com os piores, e é sempre aceite: exp(0) = 1 é ' +
+          'maior do que qualquer r.',
+        claims: {
+          nearlyAll: (v) => `Esta execução aceita mais de 99 % dos movimentos piores que tenta: ${v.taken} de ` +
+            `${v.tried} (${v.share}).`,
+        },
       },
-      {
+      'hill-climbing': {
         title: 'Subida de encosta',
-        question: 'Com T perto de 0 nenhum movimento pior é aceite: a busca só sobe. Chega ao pico mais alto?',
-        look: 'Onde ficam as barras: em várias colinas. Trocar um dígito alto salta longe (o dígito v[0] move x de 2), ' +
-          'por isso mesmo uma subida pura chega ao pico global cerca de metade das vezes, e fica na colina onde ' +
-          'começou nas restantes.',
-        result: ({ global, second, other }) =>
-          `${global} das execuções acabaram no pico global, ${second} no segundo pico, ${other} noutro lado.`,
+        question: 'Com T de 10⁻⁶ até 10⁻⁷, um movimento pior só é aceite se perder menos de cerca de 9 T (exp(Δ/T) ' +
+          'acima de 0,0001, o menor r além de 0) ou, uma vez em 10 000 sorteios, quando r é 0 e exp(Δ/T) não é; um ' +
+          'movimento de Δ = 0 é sempre aceite. A busca quase só sobe: uma execução fica na colina onde começa?',
+        look: 'Onde ficam as barras: só nas colinas perto do meio. Trocar um dígito alto salta longe (v[0] move x de ' +
+          '2, v[1] de 1), por isso uma subida que começa numa colina exterior encontra um ponto mais alto a uma troca ' +
+          'de distância, noutra colina, e vai para lá: a subida passa de colina em colina.',
+        claims: {
+          noOuterHill: (v) => `Nenhuma execução tem o seu melhor ponto numa colina cujo pico fica além de x = ±0,9 ` +
+            `(têm-no ${v.outer} de ${v.runs}), embora as bacias dessas colinas tenham mais de metade dos pontos da ` +
+            `grelha (${v.outerShare}), e uma execução comece em qualquer ponto da grelha tantas vezes como em ` +
+            'qualquer outro.',
+          notAllOnTop: (v) => `Ainda assim, menos de duas execuções em três chegam ao pico global (${v.global}): ` +
+            `${v.second} param no segundo pico, ${v.other} noutras colinas.`,
+        },
       },
-      {
+      quench: {
         title: 'Uma têmpera',
-        question: 'Arrefeça depressa: o fator 0,5 dá 10 níveis em vez de 227. Chega?',
-        look: 'A maioria das execuções ainda encontra o pico global, mas muitas congelam no segundo pico, e algumas ' +
-          'numa terceira colina: a temperatura caiu antes de poderem atravessar os vales.',
-        result: ({ global, second, other }) =>
-          `${global} no pico global, ${second} no segundo pico, ${other} noutras colinas.`,
+        question: 'Arrefeça depressa: multiplique T por 0,5 a cada nível em vez de 0,97. Chega?',
+        look: 'Onde ficam as barras: em várias colinas. A temperatura caiu antes de as execuções poderem atravessar ' +
+          'os vales entre elas.',
+        claims: {
+          mostOnTop: (v) => `A maioria das execuções ainda tem o seu melhor ponto no pico global (${v.global}).`,
+          secondFrozen: (v) => `Mais de uma execução em cinco congela no segundo pico (${v.second}).`,
+          othersFrozen: (v) => `Algumas acabam noutras colinas (${v.other}).`,
+        },
       },
-      {
+      'demo-schedule': {
         title: 'O esquema do demo',
         question: 'O esquema do próprio sa_demo (T de 100 até 0,1, fator 0,97): todas as execuções encontram o topo?',
-        look: 'Todas acabam no pico global, mas poucas no seu ponto mais alto da grelha: a T = 0,1 um passo que desce ' +
-          '0,01 ainda é aceite nove vezes em dez, e a execução não consegue escolher entre os vizinhos do topo.',
-        result: ({ global, exact }) => `${global} no pico global, mas só ${exact} no seu ponto mais alto da grelha.`,
+        look: 'As barras: todas no pico global, mas o melhor ponto de uma execução raramente é o seu ponto mais alto ' +
+          'da grelha. A T = 0,1 um passo que desce 0,01 ainda é aceite nove vezes em dez, e a execução não consegue ' +
+          'escolher entre os vizinhos do topo.',
+        claims: {
+          allOnTop: (v) => `Todas as execuções têm o seu melhor ponto no pico global (${v.global}).`,
+          fewOnTopPoint: (v) => 'Menos de uma execução em dez tem o seu melhor ponto no ponto mais alto da grelha, o ' +
+            `ótimo exato (${v.exact}).`,
+        },
       },
-      {
+      'slow-cooling': {
         title: 'Arrefecimento lento contra o equilíbrio',
-        question: 'À temperatura T uma execução que assentou visita x com probabilidade proporcional a exp(f(x)/T). ' +
-          'Muitas execuções arrefecidas em conjunto acompanham esse equilíbrio enquanto ele se aperta sobre o topo?',
-        look: 'As barras (onde estão as execuções) contra o equilíbrio sombreado, nível a nível, e a distância entre ' +
-          'eles, por baixo. Enquanto T é alta as execuções acompanham-no e a distância fica pequena. Ao descer T, o ' +
-          'equilíbrio passa a sua massa para o pico global mais depressa do que uma execução no segundo pico consegue ' +
-          'atravessar o vale trocando um dígito de cada vez: a distância cresce e depois fica, as execuções congeladas. ' +
-          'Arrefecer mais devagar (α 0,995) só atrasa um pouco o congelamento; pare numa T final de 0,1 e a distância ' +
-          'acaba muito menor, enquanto a têmpera (α 0,5) a deixa grande desde os primeiros níveis.',
-        result: ({ level, temperature, distance, share, equilibrium }) =>
-          `No último nível (${level}, T = ${temperature}) a distância é ${distance}: ${share} das execuções no pico ` +
-          `global, onde o equilíbrio tem ${equilibrium}.`,
+        question: 'À temperatura T, a distribuição de Boltzmann dá a cada ponto da grelha uma parte proporcional a ' +
+          'exp(f(x)/T). Com a aceitação contínua, a regra de Metropolis, é o equilíbrio da própria cadeia das ' +
+          'execuções: uma execução mantida a T tempo suficiente encontra-se nela. Execuções arrefecidas devagar em ' +
+          'conjunto (α 0,999) acompanham-na enquanto ela se aperta sobre o topo?',
+        look: 'As barras (onde estão as execuções) contra a distribuição de Boltzmann sombreada, nível a nível, e a ' +
+          'distância entre elas, por baixo. Enquanto T é alta as execuções acompanham-na. Ao descer T, a ' +
+          'distribuição passa a sua massa para o pico global mais depressa do que uma execução no segundo pico ' +
+          'consegue atravessar o vale trocando um dígito de cada vez: para o fim frio este esquema arrefece depressa ' +
+          'demais, e a distância cresce e depois fica, as execuções congeladas. Experimente mais tentativas por ' +
+          'nível, ou um fator mais perto de 1, e arrefeça de novo as execuções.',
+        claims: {
+          keepUp: (v) => `Até T = 0,12 as execuções acompanham-na: em todos os níveis a distância fica abaixo de 0,1 ` +
+            `(no máximo ${v.warmMax}).`,
+          fallBehind: (v) => `Mais frias, ficam para trás: no último nível (T = ${v.lastT}) a distância é ` +
+            `${v.lastTv}, mais de 0,15, com ${v.lastShare} das execuções no pico global, onde a distribuição de ` +
+            `Boltzmann tem ${v.lastBz}.`,
+          holdTheTop: (v) => `Nenhum nível tem uma fração maior das execuções no pico global do que o último, com ` +
+            `${v.lastShare} (a maior de todas: ${v.peak}).`,
+        },
       },
-      {
+      'demo-floor': {
+        title: 'O piso do demo: r pode ser 0',
+        question: 'O demo sorteia r de entre 10 000 valores, 0 entre eles, e r = 0 aceita qualquer movimento pior ' +
+          'cujo exp(Δ/T) não seja 0: por mais fria que esteja a execução, cada movimento pior que tenta é aceite ' +
+          'pelo menos uma vez em 10 000, grande ou pequeno, enquanto exp(Δ/T) não for 0. Com esta regra, as mesmas ' +
+          'execuções arrefecidas devagar ainda seguem a distribuição de Boltzmann?',
+        look: 'O mesmo esquema do passo anterior, com a aceitação do demo: compare as suas curvas com as desse passo. ' +
+          'Enquanto T é morna, também estas execuções acompanham. Mais frias, o piso de 1 em 10 000 nota-se: as ' +
+          'execuções continuam a sair do pico global e voltam a subir a colina onde caem, por isso afastam-se da ' +
+          'distribuição de Boltzmann e perdem parte do pico global à medida que arrefecem. A distribuição de ' +
+          'Boltzmann é o equilíbrio dos livros; o piso do demo afasta dela as suas execuções a baixa temperatura.',
+        claims: {
+          keepUp: (v) => `Até T = 0,12 também estas execuções acompanham: em todos os níveis a distância fica ` +
+            `abaixo de 0,1 (no máximo ${v.warmMax}).`,
+          leave: (v) => `Mais frias, afastam-se: no último nível (T = ${v.lastT}) a distância é ${v.lastTv}, mais ` +
+            `de 0,25, com ${v.lastShare} das execuções no pico global, onde a distribuição de Boltzmann tem ` +
+            `${v.lastBz}.`,
+          slipOff: (v) => `Ao arrefecerem mais, a sua fração no pico global cai mais de dois pontos percentuais, de ` +
+            `${v.peak} (T = ${v.peakT}) para ${v.lastShare} no último nível, enquanto a do segundo pico cresce de ` +
+            `${v.secondAtPeak} para ${v.lastSecond}.`,
+        },
+      },
+      'time-to-solution': {
         title: 'O menor tempo até à solução',
         question: 'Uma execução que falha pode ser repetida. Que esquema chega mais cedo ao ótimo exato, contando os ' +
           'recomeços?',
-        look: 'Cada linha, um fator de arrefecimento, tem a forma de um U: execuções curtas raramente acertam, ' +
-          'execuções longas acertam mais vezes do que o seu custo compensa. O menor TTS99 está marcado.',
-        result: ({ schedule, tts, runs }) => `O menor: ${schedule}, com TTS99 = ${tts} tentativas (${runs} execuções).`,
+        look: 'Cada linha é um fator de arrefecimento; ao longo dela a T final desce de 0,1 até 10⁻⁸ e as execuções ' +
+          'ficam mais longas. Repare onde cada linha muda de sentido: execuções curtas raramente acertam, as longas ' +
+          'acertam mais vezes do que o seu custo compensa. O menor TTS99 está marcado.',
+        claims: {
+          insideRange: (v) => 'Todas as linhas têm o seu menor TTS99 dentro do seu intervalo, nem na T final mais ' +
+            `quente nem na mais fria: arrefecer mais primeiro compensa, depois custa (${v.inside} de ${v.lines} ` +
+            'linhas).',
+          fastestWins: (v) => `O arrefecimento mais rápido, α ${v.fastest}, tem o menor TTS99 de todos: o menor é de ` +
+            `${v.tts} tentativas, com α ${v.alpha} e uma T final de ${v.tFinal}, por execuções de ${v.perRun} ` +
+            `tentativas, das quais ${v.success} chegam ao ótimo exato.`,
+        },
       },
-    ],
+    },
+    lessonRunning: 'A fazer a experiência…',
+    lessonUnfinished: 'A experiência não terminou: não há nada a verificar.',
+    claimsHold: (held, total) =>
+      `O que a experiência encontrou: ${plural(held, 'verifica-se', 'verificam-se')} ${held} de ${total} ` +
+      `${plural(total, 'afirmação', 'afirmações')}.`,
+    claimHolds: 'Verifica-se:',
+    claimFails: 'Não se verifica:',
 
     scheduleTitle: 'O esquema de arrefecimento',
     scheduleNote: 'Uma execução começa em T0, faz um certo número de tentativas a cada temperatura, multiplica T ' +
@@ -394,8 +531,10 @@
 
     runTitle: 'Uma execução, tentativa a tentativa',
     runNote: 'Cada tentativa troca um dígito binário de x. Um candidato melhor é sempre aceite; um pior quando um ' +
-      'sorteio uniforme r fica abaixo de exp(Δ/T). É a execução que <code>sa_study --trace</code> segue com a mesma ' +
-      'semente e o mesmo esquema.',
+      'sorteio uniforme r fica abaixo de exp(Δ/T): com a regra do demo r é um de 10 000 valores de 0 a 0,9999, com ' +
+      'a aceitação contínua qualquer valor de [0, 1) com 53 bits. Um movimento de Δ = 0, para um ponto do mesmo ' +
+      'valor, conta com os piores e é sempre aceite: exp(0) = 1 é maior do que qualquer r. É a execução que ' +
+      '<code>sa_study --trace</code> segue com a mesma semente e o mesmo esquema.',
     runStale: 'Os campos acima não têm um esquema válido: a execução abaixo é a do último que foi aceite. Corrija os ' +
       'campos para correr o esquema que eles têm.',
     keyCurrent: 'ponto atual',
@@ -404,8 +543,8 @@
     keyBest: 'melhor até agora',
     keysHint: 'Teclas: <kbd>Espaço</kbd> corre e pausa, <kbd>→</kbd> faz uma tentativa, <kbd>Page Down</kbd> um ' +
       'nível, <kbd>End</kbd> vai até ao fim, <kbd>Home</kbd> recomeça.',
-    runChartsCaption: 'Nível a nível: a temperatura, a fração de movimentos piores aceites (dos tentados) e o valor ' +
-      'atual e o melhor.',
+    runChartsCaption: 'Nível a nível: a temperatura, a fração de movimentos piores aceites (dos tentados, entre eles ' +
+      'os de Δ = 0, sempre aceites) e o valor atual e o melhor.',
     runControls: 'Controlos da execução',
     play: 'Correr',
     pause: 'Pausa',
@@ -453,7 +592,7 @@
     levelTableLabel: 'Os níveis corridos até agora',
     colLevel: 'Nível',
     colBetter: 'melhores aceites',
-    colWorse: 'piores aceites / tentados',
+    colWorse: 'piores (Δ ≤ 0) aceites / tentados',
     colValue: 'valor',
     colBest: 'melhor',
     traceSummary: 'Os níveis como <code>sa_study --trace --csv</code> os escreve',
@@ -482,30 +621,34 @@
     medianTime: (time) => `cerca de ${time} µs (mediana)`,
     studyCaption: (schedule, seed) => `${schedule}; semente ${seed}.`,
 
-    populationTitle: 'Muitas execuções a arrefecer juntas, contra o equilíbrio',
+    populationTitle: 'Muitas execuções a arrefecer juntas, contra a distribuição de Boltzmann',
     populationNote: 'Todas as execuções do estudo, arrefecidas juntas: no fim de cada nível, onde estão (as barras, o ' +
       'seu x atual) e onde as poria a distribuição de Boltzmann da grelha à T desse nível, proporcional a ' +
-      'exp(f(x)/T) (sombreado). Trocar um dígito ao acaso é um movimento simétrico, por isso essa distribuição é o ' +
-      'equilíbrio para que esta mesma cadeia tende. A distância é a variação total sobre as colinas de f: 0 quando ' +
-      'as execuções ocupam cada colina na sua parte de equilíbrio, 1 quando não ocupam nada dela.',
+      'exp(f(x)/T) (sombreado). Com a aceitação contínua, é o equilíbrio da própria cadeia das execuções: trocar um ' +
+      'dígito sorteado é tão provável como trocá-lo de volta, e a regra de Metropolis aceita um movimento pior com ' +
+      'probabilidade exp(Δ/T). Com a regra do demo, é o equilíbrio dos livros: r = 0 sai uma vez em 10 000 sorteios ' +
+      'e aceita qualquer movimento pior cujo exp(Δ/T) não seja 0, um piso de 1 em 10 000 que afasta dela as ' +
+      'execuções a baixa temperatura. A distância é a variação total sobre as colinas de f: 0 quando as execuções ' +
+      'ocupam cada colina na parte que Boltzmann lhe dá, 1 quando não ocupam nada dela.',
     populationStart: 'Arrefecer as execuções juntas',
     populationHint: 'Carregue em “Arrefecer as execuções juntas”.',
     populationProgress: 'Níveis feitos',
     populationControls: 'Controlos da população',
     keyRuns: 'onde estão as execuções',
-    keyEquilibrium: 'equilíbrio a esta T',
+    keyEquilibrium: 'distribuição de Boltzmann a esta T',
     popGlobal: 'No pico global',
     popSecond: 'No segundo pico',
     popDistance: 'Distância',
     populationDone: (levels, seconds) => `Feito: ${levels} em ${seconds} s.`,
     populationAt: (level, temperature) => `${level}, T = ${temperature}`,
-    againstEquilibrium: (share, equilibrium) => `${share} (equilíbrio ${equilibrium})`,
+    againstEquilibrium: (share, boltzmann) => `${share} (Boltzmann ${boltzmann})`,
     populationPlotLabel: (level, distance) =>
-      `Onde estão as execuções no nível ${level}, contra o equilíbrio; distância ${distance}`,
-    populationChartLabel: 'Frações no pico global e no segundo pico e distância ao equilíbrio, nível a nível',
+      `Onde estão as execuções no nível ${level}, contra a distribuição de Boltzmann; distância ${distance}`,
+    populationChartLabel: 'Frações no pico global e no segundo pico, as de Boltzmann tracejadas, e a distância a ela, ' +
+      'nível a nível',
     chartShareGlobal: 'pico global',
     chartShareSecond: 'segundo pico',
-    chartEquilibrium: 'equilíbrio',
+    chartEquilibrium: 'Boltzmann',
     chartDistance: 'distância',
     levelText: (level, temperature) => `nível ${level}, T = ${temperature}`,
 
@@ -514,8 +657,9 @@
       'até à solução: as tentativas necessárias para chegar ao ótimo exato com 99 % de probabilidade quando se ' +
       'recomeça até uma execução acertar. Se uma execução acerta com probabilidade p, são precisas R99 = ln 0,01 / ' +
       'ln(1 − p) execuções, e TTS99 = R99 × tentativas por execução. Execuções curtas são baratas mas raramente ' +
-      'acertam; as longas acertam muitas vezes mas custam mais do que o acerto compensa: entre elas fica o mínimo. ' +
-      'Cada valor abaixo aceita uma lista (0,8;0,9) ou um intervalo (início:fim:passo); as tentativas por nível, os ' +
+      'acertam; as suficientemente longas acertam muitas vezes mas custam mais do que o acerto compensa: uma linha ' +
+      'tem o seu mínimo onde as duas coisas se equilibram, dentro do intervalo varrido ou para lá dele. Cada ' +
+      'valor abaixo aceita uma lista (0,8;0,9) ou um intervalo (início:fim:passo); as tentativas por nível, os ' +
       'bits, a semente e as execuções vêm do esquema acima.',
     sweepHint: 'Carregue em “Comparar os esquemas” para os desenhar aqui.',
     sweepAlphas: 'Fatores de arrefecimento',
