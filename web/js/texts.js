@@ -95,8 +95,9 @@
         title: 'Slow cooling against the equilibrium',
         question: "At temperature T, Boltzmann's distribution gives each grid point a share proportional to " +
           "exp(f(x)/T). Under continuous acceptance, Metropolis's rule, it is the equilibrium of the runs' own " +
-          'chain: a run held at T long enough is found there. Do runs cooled slowly together (α 0.999) keep up with ' +
-          'it as it sharpens onto the top?',
+          'chain while every move\'s exp(Δ/T) is 2⁻⁵³ or more, the finest step of r (here, T above about 0.035): a ' +
+          'run held at T long enough is found there. Do runs cooled slowly together (α 0.999) keep up with it as it ' +
+          'sharpens onto the top?',
         look: "The bars (where the runs are) against the shaded Boltzmann distribution, level by level, and the " +
           'distance between them below. While T is high the runs keep up. As T falls, the distribution moves its ' +
           'mass onto the global peak faster than a run on the second peak can cross the valley by flipping one ' +
@@ -281,7 +282,8 @@
       "their current x) and where Boltzmann's distribution of the grid at that level's T, proportional to " +
       "exp(f(x)/T), would put them (shaded). Under continuous acceptance it is the equilibrium of the runs' own " +
       "chain: a flip of a digit drawn at random is as likely as the flip back, and Metropolis's rule takes a worse " +
-      "move with probability exp(Δ/T). Under the demo's rule it is the textbook equilibrium: r = 0 comes once in " +
+      "move with probability exp(Δ/T), while that is 2⁻⁵³ or more, the finest step of r (on the demo's grid, T " +
+      "above about 0.035). Under the demo's rule it is the textbook equilibrium: r = 0 comes once in " +
       '10,000 draws and takes any worse move whose exp(Δ/T) is not 0, a floor of 1 in 10,000 that keeps the runs ' +
       'from it at low temperature. The distance is the total variation over the hills of f: 0 when the runs hold ' +
       "each hill in Boltzmann's share, 1 when they hold none of it.",
@@ -435,7 +437,8 @@
         title: 'Arrefecimento lento contra o equilíbrio',
         question: 'À temperatura T, a distribuição de Boltzmann dá a cada ponto da grelha uma parte proporcional a ' +
           'exp(f(x)/T). Com a aceitação contínua, a regra de Metropolis, é o equilíbrio da própria cadeia das ' +
-          'execuções: uma execução mantida a T tempo suficiente encontra-se nela. Execuções arrefecidas devagar em ' +
+          'execuções enquanto o exp(Δ/T) de cada movimento for 2⁻⁵³ ou mais, o passo mais fino de r (aqui, T acima ' +
+          'de cerca de 0,035): uma execução mantida a T tempo suficiente encontra-se nela. Execuções arrefecidas devagar em ' +
           'conjunto (α 0,999) acompanham-na enquanto ela se aperta sobre o topo?',
         look: 'As barras (onde estão as execuções) contra a distribuição de Boltzmann sombreada, nível a nível, e a ' +
           'distância entre elas, por baixo. Enquanto T é alta as execuções acompanham-na. Ao descer T, a ' +
@@ -626,7 +629,8 @@
       'seu x atual) e onde as poria a distribuição de Boltzmann da grelha à T desse nível, proporcional a ' +
       'exp(f(x)/T) (sombreado). Com a aceitação contínua, é o equilíbrio da própria cadeia das execuções: trocar um ' +
       'dígito sorteado é tão provável como trocá-lo de volta, e a regra de Metropolis aceita um movimento pior com ' +
-      'probabilidade exp(Δ/T). Com a regra do demo, é o equilíbrio dos livros: r = 0 sai uma vez em 10 000 sorteios ' +
+      'probabilidade exp(Δ/T), enquanto esta for 2⁻⁵³ ou mais, o passo mais fino de r (na grelha do demo, T acima ' +
+      'de cerca de 0,035). Com a regra do demo, é o equilíbrio dos livros: r = 0 sai uma vez em 10 000 sorteios ' +
       'e aceita qualquer movimento pior cujo exp(Δ/T) não seja 0, um piso de 1 em 10 000 que afasta dela as ' +
       'execuções a baixa temperatura. A distância é a variação total sobre as colinas de f: 0 quando as execuções ' +
       'ocupam cada colina na parte que Boltzmann lhe dá, 1 quando não ocupam nada dela.',
