@@ -128,9 +128,10 @@ inline bool worse_taken(demo_acceptance /*rule*/, const level_context& level, fl
                              level.space->threshold(uniform_point_of(drawn[0])));
 }
 
-inline bool worse_taken(continuous_acceptance rule, const level_context& level, float delta,
+inline bool worse_taken(continuous_acceptance /*rule*/, const level_context& level, float delta,
                         const std::uint32_t* drawn) {
-    return rule.accepts(delta, level.temperature, rule.r_of(drawn));
+    return continuous_acceptance::accepts(delta, level.temperature,
+                                          continuous_acceptance::r_of(drawn));
 }
 
 // One trial of anneal() for one run: the same draws, candidate, change and decision.
