@@ -1,7 +1,7 @@
 #!/bin/bash
 # The README's figures are the program's: every command it shows as `./build/sa_study ...`
-# followed by a ```text block is run, and the block must appear, line for line, in what the
-# command prints. Commands without such a block are left alone; a README with no checked block
+# followed by a ```text block is run, without the picture its --plot would draw, and the block
+# must appear, line for line, in what the command prints. Commands without such a block are left alone; a README with no checked block
 # at all fails, since then the pattern below has gone stale.
 # Usage: readme_test.sh SA_STUDY README
 set -eu
@@ -35,7 +35,15 @@ for cmd in "$dir"/cmd.*; do
   n=${cmd##*.}
   read -r -a words <"$cmd"
   [ "${words[0]}" = ./build/sa_study ] || fail "block $n: not a command of sa_study"
-  "$study" "${words[@]:1}" >"$dir/out.$n" || fail "block $n: ${words[*]} failed"
+  arguments=()
+  for ((i = 1; i < ${#words[@]}; i++)); do
+    case ${words[i]} in
+      --plot) i=$((i + 1)) ;;
+      --plot=*) ;;
+      *) arguments+=("${words[i]}") ;;
+    esac
+  done
+  "$study" "${arguments[@]}" >"$dir/out.$n" || fail "block $n: ${words[*]} failed"
   # The block's lines, in order and together, within the output.
   lines=$(wc -l <"$dir/expected.$n")
   found=no
