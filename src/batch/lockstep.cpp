@@ -112,10 +112,20 @@ flag flag_of(bool condition) {
     return static_cast<flag>(condition);
 }
 
+// The flag as a value the optimiser cannot trace back to its comparison. clang would otherwise
+// rebuild a mask into a select, and a combined flag into one branch per condition, and compile
+// both as branches (natively and for WebAssembly alike); g++ keeps them as written.
+flag opaque(flag value) {
+#if defined(__clang__)
+    asm("" : "+r"(value));
+#endif
+    return value;
+}
+
 // if_set when the flag is 1, if_clear when it is 0, through a mask rather than a branch.
 template <typename T>
 requires(sizeof(T) == sizeof(std::uint32_t)) T masked_select(flag chosen, T if_set, T if_clear) {
-    const std::uint32_t mask = 0U - chosen;
+    const std::uint32_t mask = opaque(0U - chosen);
     return std::bit_cast<T>((std::bit_cast<std::uint32_t>(if_set) & mask) |
                             (std::bit_cast<std::uint32_t>(if_clear) & ~mask));
 }
@@ -173,7 +183,7 @@ template <bool far_table, typename rule>
     run.next += 1 + rule::draws * static_cast<int>(1U - improving);
     run.d = masked_select(accepted, candidate, run.d);
     run.fo = masked_select(accepted, float_sum(run.fo, delta), run.fo);
-    if ((improving & flag_of(run.fo > run.best_fo)) != 0) [[unlikely]] {
+    if (opaque(improving & flag_of(run.fo > run.best_fo)) != 0) [[unlikely]] {
         run.best_d = run.d;
         run.best_fo = run.fo;
     }
