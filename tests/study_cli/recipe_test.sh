@@ -245,8 +245,8 @@ task() {
     : >"$state/$id.failed"
 }
 if [ -n "$array" ]; then
-  for spec in $(echo "${array%\%*}" | tr , ' '); do
-    for i in $(seq "${spec%-*}" "${spec#*-}"); do
+  for range in $(echo "${array%\%*}" | tr , ' '); do
+    for i in $(seq "${range%-*}" "${range#*-}"); do
       log=${output:-slurm-%A_%a.out}
       log=${log//%A/$id}
       task "${log//%a/$i}" SLURM_JOB_ID=$id SLURM_ARRAY_JOB_ID=$id SLURM_ARRAY_TASK_ID=$i
