@@ -508,17 +508,15 @@ class study_job {
     // starts as often as anywhere, and the runs whose best point lies there. The basins cut
     // the grid into parts, so that the runs add up to all of them.
     val hills_reached() const {
+        const std::vector<sa::hill> hills = sa::hills_of(space_);
+        const std::vector<long> reached = sa::runs_on_each_hill(outcomes_, hills);
         val shown = val::array();
-        for (const sa::hill& each : sa::hills_of(space_)) {
-            const bool on_grid = each.basin.first >= 0;
-            const auto reached =
-                std::count_if(outcomes_.begin(), outcomes_.end(), [&](const sa::run_outcome& run) {
-                    return on_grid && each.basin.contains(run.best_d);
-                });
+        for (std::size_t i = 0; i < hills.size(); ++i) {
+            const sa::peak_range& basin = hills[i].basin;
             val hill = val::object();
-            hill.set("x", each.top_x);
-            hill.set("points", on_grid ? each.basin.last - each.basin.first + 1 : 0);
-            hill.set("runs", static_cast<double>(reached));
+            hill.set("x", hills[i].top_x);
+            hill.set("points", basin.first >= 0 ? basin.last - basin.first + 1 : 0);
+            hill.set("runs", static_cast<double>(reached[i]));
             shown.call<void>("push", hill);
         }
         return shown;

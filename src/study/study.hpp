@@ -136,6 +136,11 @@ double share(long count, long runs);
 std::vector<long> histogram_of_ends(const std::vector<run_outcome>& runs, const encoding& enc,
                                     int bins);
 
+// How many of the runs' best points lie in each hill's basin, hill by hill; none on a hill the
+// grid has no point on. The basins cut the grid into parts, so the counts add up to the runs.
+std::vector<long> runs_on_each_hill(const std::vector<run_outcome>& runs,
+                                    const std::vector<hill>& hills);
+
 // The bin of [x_min, x_max] cut in `bins` equal parts that x falls in. There must be a bin: a
 // front end checks a count of bins where it takes one.
 int bin_of(float x, const encoding& enc, int bins);

@@ -95,4 +95,15 @@ std::vector<long> histogram_of_ends(const std::vector<run_outcome>& runs, const 
     return counts;
 }
 
+std::vector<long> runs_on_each_hill(const std::vector<run_outcome>& runs,
+                                    const std::vector<hill>& hills) {
+    std::vector<long> counts(hills.size());
+    std::transform(hills.begin(), hills.end(), counts.begin(), [&runs](const hill& each) {
+        return std::count_if(runs.begin(), runs.end(), [&each](const run_outcome& run) {
+            return each.basin.contains(run.best_d);
+        });
+    });
+    return counts;
+}
+
 }  // namespace sa

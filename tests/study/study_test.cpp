@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numeric>
 #include <regex>
 
 #include "support/schedules.hpp"
@@ -53,6 +54,20 @@ TEST(StudyRuns, TheSameWhenSplitIntoParts) {
     EXPECT_EQ(merged.global_peak, summary.global_peak);
     EXPECT_EQ(merged.best_sum, summary.best_sum);
     EXPECT_EQ(merged.mean_best, summary.mean_best);
+}
+
+// The hills' basins cut the grid into parts: every run's best point lies on exactly one hill,
+// and the two highest hold the runs the summary counts on the global and second peaks.
+TEST(StudySummary, EveryRunsBestPointLiesOnOneHill) {
+    const sa::tabulated_space space(sa::demo_landscape(), demo);
+    const sa::study_case study{schedule_of(10.0, 0.1, sa::geometric{0.5}, 8), demo.n_bits};
+    const auto runs = sa::study_runs(space, study, {7, 0, 200}, 2);
+    const std::vector<long> on_hills = sa::runs_on_each_hill(runs, sa::hills_of(space));
+    const sa::study_summary summary = sa::summarize(runs, sa::find_landmarks(space));
+    EXPECT_EQ(std::accumulate(on_hills.begin(), on_hills.end(), 0L), 200);
+    EXPECT_EQ(on_hills[0], summary.global_peak);
+    EXPECT_EQ(on_hills[1], summary.second_peak);
+    EXPECT_LT(on_hills[0] + on_hills[1], 200);  // some end on other hills
 }
 
 sa::run_outcome record(int best_d, float best_fo, long double true_value, double seconds) {
