@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "console/console.hpp"
+#include "merge/merge.hpp"
 #include "page.hpp"
 #include "study_output/study_output.hpp"
 
@@ -156,11 +157,15 @@ void set_field(val& result, sa::study_field field, T value) {
     result.set(sa::names_of(field).param, value);
 }
 
+// The runs the request asks for.
+sa::seed_range runs_of(const planned_request& checked) {
+    return {checked.seed, checked.request.first_run, checked.request.runs};
+}
+
 // The plan of a single schedule as the page hands it back to run it: the case and its runs as
 // the request's own fields.
 std::string plan_text(const planned_request& checked) {
-    return sa::case_text({checked.plan.cases.front(),
-                          {checked.seed, checked.request.first_run, checked.request.runs}});
+    return sa::case_text({checked.plan.cases.front(), runs_of(checked)});
 }
 
 val plan_of(const planned_request& checked) {
@@ -170,10 +175,20 @@ val plan_of(const planned_request& checked) {
 }
 
 // The fields planned as one schedule, without the figures that check_schedule counts: what a
-// study or a population runs.
-val plan_schedule(const val& fields, const val& style) {
+// study or a population runs; and in `parts`, the plans of its runs split for `workers`
+// workers, at most one a run.
+val plan_schedule(const val& fields, const val& style, int workers) {
     const sa::expected<planned_request> checked = plan_fields(fields, style, sa::page::single_caps);
-    return checked ? plan_of(*checked) : refusal(checked.error());
+    if (!checked) {
+        return refusal(checked.error());
+    }
+    val result = plan_of(*checked);
+    val parts = val::array();
+    for (const sa::seed_range& part : sa::split_runs(runs_of(*checked), workers)) {
+        parts.call<void>("push", sa::case_text({checked->plan.cases.front(), part}));
+    }
+    result.set("parts", parts);
+    return result;
 }
 
 // The same for a trace, which follows one run whatever `runs` says, and so makes its trials
@@ -247,6 +262,28 @@ val check_sweep(const val& fields, const val& style) {
     }
     val result = val::object();
     result.set("schedules", static_cast<double>(swept->plan.cases.size()));
+    return result;
+}
+
+// The fields of a sweep split by its runs for `workers` workers, at most one a run: each part
+// the same fields with its own first run and count, and the seed fixed, so that no part takes
+// another clock second. Refused as check_sweep refuses the fields.
+val split_sweep(const val& fields, const val& style, int workers) {
+    const sa::expected<planned_request> swept = plan_fields(fields, style, sa::page::sweep_caps);
+    if (!swept) {
+        return refusal(swept.error());
+    }
+    val parts = val::array();
+    for (const sa::seed_range& part : sa::split_runs(runs_of(*swept), workers)) {
+        val part_fields = val::global("Object").call<val>("assign", val::object(), fields);
+        using enum sa::study_field;
+        part_fields.set(sa::names_of(seed).param, std::to_string(part.seed));
+        part_fields.set(sa::names_of(first_run).param, std::to_string(part.first));
+        part_fields.set(sa::names_of(runs).param, std::to_string(part.count));
+        parts.call<void>("push", part_fields);
+    }
+    val result = val::object();
+    result.set("parts", parts);
     return result;
 }
 
@@ -547,17 +584,102 @@ val sweep(const val& fields, const val& style, const val& on_trials) {
     if (!swept) {
         return refusal(swept.error());
     }
-    const sa::seed_range runs{swept->seed, 0, swept->request.runs};
+    const sa::seed_range runs = runs_of(*swept);
     const auto trials = static_cast<double>(sa::planned_trials(swept->plan, runs.count));
     sa::grid_cache sweep_grids;
     const sa::plan_results made =
         sa::run_plan(swept->plan.cases, runs, 1, sweep_grids,
                      [&](std::int64_t done) { on_trials(static_cast<double>(done), trials); });
     val result = val::object();
-    result.set("csv", sa::study_csv(made.results, {swept->seed, 0, true}));
+    result.set("csv", sa::study_csv(made.results, {swept->seed, runs.first, true}));
+    return result;
+}
+
+// ---- Parts of a study or a sweep, run by the page's workers, added up as sa_study merge adds
+// up parts run on several machines
+
+// The parts' CSVs read back, in the order of their runs, which must follow on from one another;
+// a study of one part is that part. What goes wrong is an error of the page's scripts, since the
+// parts are the page's own.
+std::vector<sa::case_result> whole_of(const val& csvs, sa::study_origin& origin) {
+    const auto fail = [](const std::string& why) {
+        val::global("Error").new_("the workers' parts do not add up: " + why).throw_();
+    };
+    std::vector<sa::study_part> parts;
+    for (unsigned i = 0; i < csvs["length"].as<unsigned>(); ++i) {
+        sa::expected<std::vector<sa::study_csv_row>, sa::csv_fault> rows =
+            sa::read_study_csv(csvs[i].as<std::string>());
+        if (!rows) {
+            fail(rows.error().words);
+        }
+        parts.push_back({"part " + std::to_string(i + 1), std::move(*rows)});
+    }
+    if (parts.empty()) {
+        fail("there are none");
+    }
+    origin = parts.front().rows.front().origin;
+    if (parts.size() == 1) {
+        std::vector<sa::case_result> results;
+        for (const sa::study_csv_row& row : parts.front().rows) {
+            results.push_back(row.result);
+        }
+        return results;
+    }
+    origin.medians_measured = false;
+    if (std::optional<std::string> why =
+            sa::uncovered_runs(parts, parts.front().first(), parts.back().last())) {
+        fail(*why);
+    }
+    sa::study_sum sum;
+    for (const sa::study_part& part : parts) {
+        if (std::optional<std::string> why = sum.add(part)) {
+            fail(*why);
+        }
+    }
+    return sum.results();
+}
+
+// The sweep the parts add up to: its CSV, and which of its rows has the least TTS99, the first
+// of equals (null when no run found the optimum).
+val merge_sweep(const val& csvs) {
+    sa::study_origin origin{};
+    const std::vector<sa::case_result> results = whole_of(csvs, origin);
+    val result = val::object();
+    result.set("csv", sa::study_csv(results, origin));
     const std::optional<std::size_t> least = sa::least_time_to_solution(
-        made.results, sa::success_measure::exact_optimum, sa::tts_target, sa::tts_unit::trials);
+        results, sa::success_measure::exact_optimum, sa::tts_target, sa::tts_unit::trials);
     result.set("least", least ? val(static_cast<double>(*least)) : val::null());
+    return result;
+}
+
+// Counts by bin or by hill added up over the parts, `of` each.
+val added_counts(const val& parts, const char* of, const char* count = nullptr) {
+    val sum = parts[0][of];
+    for (unsigned i = 1; i < parts["length"].as<unsigned>(); ++i) {
+        const val added = parts[i][of];
+        for (unsigned j = 0; j < sum["length"].as<unsigned>(); ++j) {
+            if (count == nullptr) {
+                sum.set(j, sum[j].as<double>() + added[j].as<double>());
+            } else {
+                sum[j].set(count, sum[j][count].as<double>() + added[j][count].as<double>());
+            }
+        }
+    }
+    return sum;
+}
+
+// The study that StudyJob's results of its parts add up to, in the same form.
+val merge_study(const val& parts) {
+    val csvs = val::array();
+    for (unsigned i = 0; i < parts["length"].as<unsigned>(); ++i) {
+        csvs.call<void>("push", parts[i]["csv"]);
+    }
+    sa::study_origin origin{};
+    const std::vector<sa::case_result> results = whole_of(csvs, origin);
+    val result = val::object();
+    result.set("csv", sa::study_csv(results, origin));
+    result.set("histogram", added_counts(parts, "histogram"));
+    result.set("hills", added_counts(parts, "hills", "runs"));
     return result;
 }
 
@@ -615,7 +737,10 @@ EMSCRIPTEN_BINDINGS(sa_web) {
     emscripten::function("landscape", &landscape);
     emscripten::function("trace", &trace);
     emscripten::function("traceCsvHeading", &sa::trace_csv_heading);
+    emscripten::function("splitSweep", &split_sweep);
     emscripten::function("sweep", &sweep);
+    emscripten::function("mergeSweep", &merge_sweep);
+    emscripten::function("mergeStudy", &merge_study);
     emscripten::function("population", &population);
     emscripten::class_<stepped_run>("SteppedRun")
         .constructor<const val&>()

@@ -15,7 +15,7 @@ const options = parseArguments('calls.mjs', "Tests the page's calls in headless 
 });
 
 // sa_study's option for each field, and each field's value as sa_study takes it.
-const optionOf = { seed: 'seed', runs: 'runs', t0: 't0', alpha: 'alpha', tFinal: 't-final', trials: 'trials', bits: 'bits' };
+const optionOf = { seed: 'seed', runs: 'runs', t0: 't0', alpha: 'alpha', tFinal: 't-final', trials: 'trials', bits: 'bits', acceptance: 'acceptance' };
 const portuguese = { decimalPoint: ',', listSeparator: ';' };
 function argumentsOf(params, style) {
   const english = (text) => (style ? String(text).replaceAll(',', '.').replaceAll(';', ',') : String(text));
@@ -37,7 +37,8 @@ function nativeRefusal(args) {
   return run.stderr.replace(/^sa_study: /, '').trimEnd();
 }
 
-const timing = (name) => /(_us|_seconds)$/.test(name);
+// The timings, and whether the medians were measured, which a study split over workers cannot be.
+const timing = (name) => /(_us|_seconds)$|^median_measured$/.test(name);
 const withoutTimings = (row) => Object.fromEntries(Object.entries(row).filter(([name]) => !timing(name)));
 const sum = (values) => values.reduce((a, b) => a + b, 0);
 
@@ -94,6 +95,38 @@ describe('sa.population', () => {
   });
 });
 
+describe('sa.study over workers', () => {
+  const studies = [
+    ["the demo's schedule", { seed: 1, runs: 3001 }],
+    ['a quench on 12 bits under continuous acceptance', { seed: 4294967000, runs: 997, t0: 1, alpha: 0.5, tFinal: 0.001, bits: 12, acceptance: 'continuous' }],
+    ['fewer runs than workers', { seed: 9, runs: 3, bits: 8 }],
+  ];
+  for (const [name, params] of studies) {
+    test(`gives sa_study --jobs 2's figures and one worker's histogram with any number of workers: ${name}`, async (t) => {
+      const native = rowsOf(nativeStudy(options['sa-study'], [...argumentsOf(params), '--jobs=2']));
+      let fields = 0;
+      let single = null;
+      for (const workers of [1, 2, 3, 8]) {
+        const { row, histogram, hills, progress } = await page.evaluate(async (p, w) => {
+          const seen = [];
+          const { csv, seconds, histogram, hills, ...fieldsOf } =
+            await window.sa.study(p, { workers: w, bins: 50, onProgress: (reported) => seen.push(reported) });
+          return { row: fieldsOf, histogram, hills: hills.map((hill) => hill.runs), progress: seen };
+        }, params, workers);
+        assert.deepEqual(withoutTimings(row), withoutTimings(native[0]), `${workers} workers`);
+        fields += Object.keys(withoutTimings(row)).length;
+        single ??= { histogram, hills };
+        assert.deepEqual({ histogram, hills }, single, `${workers} workers: where the runs ended`);
+        assert.equal(sum(histogram), params.runs);
+        assert.ok(progress.every((p, i) => p.runs === params.runs && (i === 0 || p.runsDone >= progress[i - 1].runsDone)),
+          `${workers} workers: the progress of all parts added up, never going back`);
+        assert.deepEqual(progress.at(-1), { runsDone: params.runs, runs: params.runs });
+      }
+      t.diagnostic(`${fields} fields compared with sa_study --jobs 2 over 1, 2, 3 and 8 workers`);
+    });
+  }
+});
+
 describe('sa.sweep', () => {
   const sweeps = [
     ['four schedules on 12 bits', { seed: 5, runs: 500, alpha: '0.9,0.97', tFinal: '0.1,0.01', bits: 12 }, null],
@@ -101,15 +134,19 @@ describe('sa.sweep', () => {
   ];
   for (const [name, params, style] of sweeps) {
     test(`gives sa_study --csv's rows in its order: ${name}`, async (t) => {
-      const { rows, least } = await page.evaluate(async (p, s) => {
-        const found = await window.sa.sweep(p, s ? { numberStyle: s } : {});
-        return { rows: [...found], least: found.least };
-      }, params, style);
       const native = rowsOf(nativeStudy(options['sa-study'], argumentsOf(params, style)));
-      assert.deepEqual(rows.map(withoutTimings), native.map(withoutTimings));
       const times = native.map((row) => row.tts99_trials ?? Infinity);
-      assert.equal(least, times.indexOf(Math.min(...times)));
-      t.diagnostic(`${rows.length} schedules, ${sum(rows.map((row) => Object.keys(withoutTimings(row)).length))} fields compared with sa_study --csv`);
+      let fields = 0;
+      for (const workers of [1, 3]) {
+        const { rows, least } = await page.evaluate(async (p, s, w) => {
+          const found = await window.sa.sweep(p, { workers: w, ...(s ? { numberStyle: s } : {}) });
+          return { rows: [...found], least: found.least };
+        }, params, style, workers);
+        assert.deepEqual(rows.map(withoutTimings), native.map(withoutTimings), `${workers} workers`);
+        assert.equal(least, times.indexOf(Math.min(...times)));
+        fields += sum(rows.map((row) => Object.keys(withoutTimings(row)).length));
+      }
+      t.diagnostic(`${native.length} schedules, ${fields} fields compared with sa_study --csv over 1 and 3 workers`);
     });
   }
 });
@@ -183,18 +220,18 @@ describe('nothing stalls', () => {
       'faz de uma vez: peça menos execuções ou esquemas mais curtos');
   });
 
-  // A long request of each call that runs in a worker, whose worker must end when it is stopped,
-  // and a short one of the same lane, which must still be answered.
+  // A long request of each call that runs in workers, whose workers must all end when it is
+  // stopped, and a short one of the same lane, which must still be answered.
   const long = [
-    ['check', `(o) => window.sa.check({ ${longest}, runs: 1 }, o)`, '() => window.sa.check({})'],
-    ['trace', '(o) => window.sa.trace({ seed: 1, trials: 1000000, alpha: 0.9 }, o)', '() => window.sa.trace({ seed: 5 })'],
-    ['study', '(o) => window.sa.study({ seed: 1, runs: 100000, trials: 44 }, o)', '() => window.sa.study({ runs: 10 })'],
-    ['population', '(o) => window.sa.population({ seed: 2, runs: 100000, bits: 20 }, o)', '() => window.sa.population({ runs: 10 })'],
-    ['sweep', "(o) => window.sa.sweep({ seed: 1, runs: 100000, alpha: '0.9,0.97' }, o)", '() => window.sa.sweep({ runs: 10 })'],
-    ['landscape', '(o) => window.sa.landscape(24, 100, o)', '() => window.sa.landscape(10, 10)'],
+    ['check', `(o) => window.sa.check({ ${longest}, runs: 1 }, o)`, '() => window.sa.check({})', 1],
+    ['trace', '(o) => window.sa.trace({ seed: 1, trials: 1000000, alpha: 0.9 }, o)', '() => window.sa.trace({ seed: 5 })', 1],
+    ['study', '(o) => window.sa.study({ seed: 1, runs: 100000, trials: 44 }, { ...o, workers: 3 })', '() => window.sa.study({ runs: 10 })', 3],
+    ['population', '(o) => window.sa.population({ seed: 2, runs: 100000, bits: 20 }, o)', '() => window.sa.population({ runs: 10 })', 1],
+    ['sweep', "(o) => window.sa.sweep({ seed: 1, runs: 100000, alpha: '0.9,0.97' }, { ...o, workers: 2 })", '() => window.sa.sweep({ runs: 10 })', 2],
+    ['landscape', '(o) => window.sa.landscape(24, 100, o)', '() => window.sa.landscape(10, 10)', 1],
   ];
   test(`${long.length} calls stop within a second of their signal, and their lane answers the next`, async (t) => {
-    for (const [name, call, next] of long) {
+    for (const [name, call, next, workers] of long) {
       const stopped = await page.evaluate(async (c, n) => {
         const { terminate } = Worker.prototype;
         let ended = 0;
@@ -220,7 +257,7 @@ describe('nothing stalls', () => {
       t.diagnostic(`sa.${name}: stopped ${stopped.ms.toFixed(0)} ms after its signal; the next call answered after ` +
         `${stopped.nextMs.toFixed(0)} ms`);
       assert.equal(stopped.outcome, 'AbortError', name);
-      assert.equal(stopped.workersEnded, 1, `the worker of sa.${name} was not ended`);
+      assert.equal(stopped.workersEnded, workers, `the workers of sa.${name} were not all ended`);
       assert.ok(stopped.ms < 1000, `sa.${name} took ${stopped.ms} ms to stop`);
       assert.ok(stopped.nextMs < 5000, `sa.${name}'s lane answered the next call after ${stopped.nextMs} ms`);
     }
@@ -322,7 +359,11 @@ describe('the interface', () => {
     ['check', [[0.9]], 'TypeError', 'params must be an object, not an array'],
     ['check', [null], 'TypeError', 'params must be an object, not null'],
     ['trace', [{ alpha: [0.9] }], 'TypeError', 'params.alpha must be a number or text, not an array'],
-    ['sweep', [{}, { bins: 5 }], 'TypeError', "options has no 'bins': it takes onProgress, signal, numberStyle"],
+    ['sweep', [{}, { bins: 5 }], 'TypeError', "options has no 'bins': it takes onProgress, signal, numberStyle, workers"],
+    ['study', [{ seed: 1, runs: 10 }, { workers: 0 }], 'RangeError', 'workers must be a whole number from 1 to 8, not 0'],
+    ['sweep', [{ seed: 1, runs: 10 }, { workers: 9 }], 'RangeError', 'workers must be a whole number from 1 to 8, not 9'],
+    ['study', [{ seed: 1, runs: 10 }, { workers: 1.5 }], 'RangeError', 'workers must be a whole number from 1 to 8, not 1.5'],
+    ['sweep', [{ seed: 1, runs: 10 }, { workers: '2' }], 'TypeError', 'workers must be a whole number from 1 to 8, not the text "2"'],
     ['study', [{}, { onProgress: 1 }], 'TypeError', 'onProgress must be a function, not 1'],
     ['check', [{}, { numberStyle: { decimalPoint: ';' } }], 'RangeError', "numberStyle.decimalPoint must be '.' or ',', not the text \";\""],
     ['check', [{}, { numberStyle: { decimalPoint: ',' } }], 'RangeError', "numberStyle's decimal point and list separator must differ, not both ','"],

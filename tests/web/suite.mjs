@@ -51,7 +51,7 @@ function withoutTimings(csv) {
   const [heading, ...lines] = csvLines(csv).map((line) => line.split(','));
   return lines.map((fields) => Object.fromEntries(fields
     .map((value, i) => [heading[i], value])
-    .filter(([name]) => !/(_us|_seconds|_ms)$/.test(name))));
+    .filter(([name]) => !/(_us|_seconds|_ms)$|^median_measured$/.test(name))));
 }
 // A CSV's rows as window.sa gives them: numbers as numbers, an empty field as null, less the
 // timings.

@@ -6,7 +6,11 @@
 // following a population and sweeping go to workers, since any of them can take seconds on a
 // long schedule or a large grid, and the page must never wait.
 (function () {
-  const onPage = createSaModule();
+  // The module's WebAssembly, compiled once for the page and every worker. The build carries it
+  // inside the module's script as a data URI, so that a page opened from disk fetches nothing.
+  const embedded = /data:application\/octet-stream;base64,([A-Za-z0-9+/=]+)/.exec(createSaModule.toString());
+  const compiled = WebAssembly.compile(Uint8Array.from(atob(embedded[1]), (c) => c.charCodeAt(0)));
+  const onPage = compiled.then((module) => createSaModule(saCompiledModule(module)));
   const { vocabulary } = window.saPage;
   const { describe } = window.saPage.messages;
 
@@ -20,24 +24,32 @@
   // A refusal of the libraries, in sa_study's English, with its fault.
   const refused = (fault) => Object.assign(new Error(describe(fault)), { fault });
 
-  // A worker's script: the module's factory and saWorkerMain, from their own text.
+  // A worker's script: the module's factory, without the WebAssembly that the worker is handed
+  // compiled, and saWorkerMain, from their own text.
   let workerUrl = null;
   function workerScript() {
     if (workerUrl === null) {
+      const factory = createSaModule.toString().replace(embedded[1], '');
       const source =
-        `'use strict';\nvar _scriptDir;\nvar createSaModule = ${createSaModule.toString()};\n` +
+        `'use strict';\nvar _scriptDir;\nvar createSaModule = ${factory};\n${saCompiledModule.toString()}\n` +
         `${saWorkerMain.toString()}\nsaWorkerMain(self, createSaModule, ${JSON.stringify(moduleFailure)});\n`;
       workerUrl = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
     }
     return workerUrl;
   }
 
+  // The compiled module once it is, for the workers; or why it could not be compiled.
+  const module = { compiled: null, failure: null };
+
   // Workers for one kind of call, so that a long call never holds up another kind: each request
   // goes to an idle worker, or to a new one while there are fewer than `size`, or waits in a
-  // queue. Stopping a request takes it off the queue, or ends the worker that runs it.
+  // queue. Stopping a request takes it off the queue, or ends the worker that runs it. Of the
+  // workers left idle, `keep` stay for the next requests; the others end, and with them the
+  // memory that their grids took.
   class Lane {
-    constructor(size = 1) {
+    constructor(size = 1, keep = size) {
       this.size = size;
+      this.keep = keep;
       this.idle = [];
       this.busy = new Map();  // worker → the id of the request it runs
       this.queue = [];  // ids of the requests that wait for a worker
@@ -74,6 +86,15 @@
     }
 
     dispatch() {
+      if (module.failure) {
+        for (const id of [...this.queue]) {
+          this.stop(id, module.failure);
+        }
+        return;
+      }
+      if (!module.compiled) {
+        return;
+      }
       while (this.queue.length > 0) {
         const worker = this.idle.pop() ?? (this.idle.length + this.busy.size < this.size ? this.spawn() : null);
         if (!worker) {
@@ -85,12 +106,16 @@
         this.busy.set(worker, id);
         worker.postMessage({ id, kind: request.kind, payload: request.payload });
       }
+      while (this.idle.length > this.keep) {
+        this.retire(this.idle[0]);
+      }
     }
 
     spawn() {
       const worker = new Worker(workerScript());
       worker.onmessage = (event) => this.receive(worker, event.data);
       worker.onerror = (event) => this.fail(worker, new Error(event.message));
+      worker.postMessage({ compiled: module.compiled });
       return worker;
     }
 
@@ -145,12 +170,22 @@
     }
   }
 
+  // The ranges the module's arguments lie in, from the libraries' own table.
+  const { limits } = vocabulary;
+
   // A lane for each kind of call. Checks are short but for a schedule of 10^9 levels, which
   // takes seconds to count: the schedule form's three and another view's check run side by side.
+  // A study and a sweep are split over as many workers as the caller asks for, each a share of
+  // the runs; one stays between calls.
   const lanes = {
-    check: new Lane(3), grid: new Lane(), trace: new Lane(), study: new Lane(), population: new Lane(),
-    sweep: new Lane(),
+    check: new Lane(3), grid: new Lane(), trace: new Lane(), study: new Lane(limits.workers.high, 1),
+    population: new Lane(), sweep: new Lane(limits.workers.high, 1),
   };
+  compiled.then((done) => {
+    module.compiled = done;
+  }, (error) => {
+    module.failure = new Error(`${moduleFailure}: ${error.message}`);
+  }).finally(() => Object.values(lanes).forEach((lane) => lane.dispatch()));
 
   // ---- The interface's own arguments, each checked before anything runs: a TypeError for a
   // value of the wrong type or an unknown name, a RangeError for one outside its range.
@@ -195,9 +230,6 @@
     }
     return Object.assign(Object.create(null), value);
   }
-
-  // The ranges the module's arguments lie in, from the libraries' own table.
-  const { limits } = vocabulary;
 
   // A whole number within the module's range for `name`.
   function whole(name, value, range) {
@@ -320,6 +352,53 @@
     }
   }
 
+  // A call split into parts, each on a worker of `lane`: its answers in the parts' order. The
+  // caller's `onProgress` is told the figures of the parts' progress added up, once every part
+  // has said how much it has to do; a stop or a failure of any part ends them all.
+  async function pooled(lane, kind, payloads, { onProgress, signal } = {}) {
+    if (signal?.aborted) {
+      throw abortError();
+    }
+    const progress = payloads.map(() => null);
+    const reportOf = (part) => onProgress && ((reported) => {
+      progress[part] = reported;
+      if (progress.every((seen) => seen !== null)) {
+        const added = {};
+        for (const name of Object.keys(reported)) {
+          added[name] = progress.reduce((sum, seen) => sum + seen[name], 0);
+        }
+        onProgress(added);
+      }
+    });
+    const parts = payloads.map((payload, part) => lane.call(kind, payload, reportOf(part)));
+    const stopAll = (reason) => parts.forEach((part) => lane.stop(part.id, reason));
+    parts.forEach((part) => part.catch(() => {}));  // the first failure is the call's
+    const abort = () => stopAll(abortError());
+    signal?.addEventListener('abort', abort, { once: true });
+    try {
+      return await Promise.all(parts);
+    } catch (thrown) {
+      stopAll(thrown);
+      throw thrown;
+    } finally {
+      signal?.removeEventListener('abort', abort);
+    }
+  }
+
+  // The workers a call splits its runs over unless told: one a core, within the module's range.
+  const defaultWorkers = Math.min(Math.max(navigator.hardwareConcurrency || 1, limits.workers.low),
+    limits.workers.high);
+
+  // What the page's module makes of the parts' answers: the whole they add up to.
+  async function merged(merge, parts) {
+    const onPageModule = await onPage;
+    try {
+      return onPageModule[merge](parts);
+    } catch (thrown) {
+      throw asError(thrown);
+    }
+  }
+
   // `promise`, or an AbortError at once when `signal` aborts first: for a wait that is the
   // caller's alone, such as sa.experiment's for the page's fields.
   function abortable(promise, signal) {
@@ -392,11 +471,15 @@
 
     async study(params, options) {
       const { fields, style, options: given } =
-        request(params, options, ['bins', 'onProgress', 'signal', 'numberStyle']);
+        request(params, options, ['bins', 'onProgress', 'signal', 'numberStyle', 'workers']);
       const bins = whole('bins', given.bins ?? 100, limits.bins);
-      const result = await cancellable(lanes.study, 'study', { fields, style, bins }, given);
-      return { ...rowsOf(result.csv)[0], csv: result.csv, seed: result.seed,
-               histogram: result.histogram, hills: result.hills, seconds: result.seconds };
+      const workers = whole('workers', given.workers ?? defaultWorkers, limits.workers);
+      const began = performance.now();
+      const { parts } = await cancellable(lanes.check, 'plan', { fields, style, workers }, { signal: given.signal });
+      const done = await pooled(lanes.study, 'study', parts.map((plan) => ({ plan, bins })), given);
+      const result = await merged('mergeStudy', done);
+      return { ...rowsOf(result.csv)[0], csv: result.csv, seed: done[0].seed,
+               histogram: result.histogram, hills: result.hills, seconds: (performance.now() - began) / 1000 };
     },
 
     async population(params, options) {
@@ -410,8 +493,11 @@
 
     async sweep(params, options) {
       const { fields, style, options: given } =
-        request(params, options, ['onProgress', 'signal', 'numberStyle']);
-      const result = await cancellable(lanes.sweep, 'sweep', { fields, style }, given);
+        request(params, options, ['onProgress', 'signal', 'numberStyle', 'workers']);
+      const workers = whole('workers', given.workers ?? defaultWorkers, limits.workers);
+      const { parts } = await cancellable(lanes.check, 'splitSweep', { fields, style, workers }, { signal: given.signal });
+      const done = await pooled(lanes.sweep, 'sweep', parts.map((part) => ({ fields: part, style })), given);
+      const result = await merged('mergeSweep', done.map((part) => part.csv));
       // The rows, and which of them has the least TTS99 (null when no run found the optimum).
       return Object.assign(rowsOf(result.csv), { least: result.least });
     },

@@ -1,13 +1,25 @@
 'use strict';
 
+// The module's options that make it of `compiled`, its WebAssembly already compiled, rather than
+// compile its own: for the page and each of its workers.
+function saCompiledModule(compiled) {
+  return {
+    instantiateWasm: (imports, receive) => {
+      WebAssembly.instantiate(compiled, imports).then((instance) => receive(instance, compiled));
+      return {};
+    },
+  };
+}
+
 // The body of the page's workers. A page opened from disk may not start a worker from a file,
-// so interface.js builds each worker from this function's text and the module's.
+// so interface.js builds each worker from this function's text and the module's. The first
+// message is the module's WebAssembly, compiled once by the page: {compiled}.
 // Each request is {id, kind, payload}; the worker answers {id, result}, {id, fault} for fields
 // that the libraries refuse, or {id, error}, and a long job also {id, progress} as it goes.
 // Any other error (the module failed past its checks, or aborted) comes as {id, error,
 // broken: true}: the worker is then replaced.
 function saWorkerMain(scope, createSaModule, moduleFailure) {
-  const loaded = createSaModule();
+  let loaded = null;
 
   // Fields refused by the libraries, for the page to put into words.
   class Refused {
@@ -25,16 +37,17 @@ function saWorkerMain(scope, createSaModule, moduleFailure) {
   }
 
   // The plan of the one schedule that the fields hold; refused otherwise.
-  const planned = (sa, { fields, style }) => accepted(sa.planSchedule(fields, style));
+  const planned = (sa, { fields, style }) => accepted(sa.planSchedule(fields, style, 1));
 
   // Trials a study makes between two reports of its progress: a tenth of a second or so.
   const trialsPerChunk = 400000;
 
-  function runStudy(sa, payload, report) {
-    const began = performance.now();
-    const job = new sa.StudyJob(planned(sa, payload));
+  // The runs of one part of a study: `plan` is one of those planSchedule split it into.
+  function runStudy(sa, { plan, bins }, report) {
+    const job = new sa.StudyJob({ plan });
     try {
       const runs = job.runs();
+      report({ runsDone: 0, runs });
       const trialsPerRun = job.trialsPerRun();
       const runsPerChunk = Math.max(1, Math.floor(trialsPerChunk / trialsPerRun));
       while (job.runsDone() < runs) {
@@ -43,9 +56,8 @@ function saWorkerMain(scope, createSaModule, moduleFailure) {
         job.runChunk(runsPerChunk, (made) => report({ runsDone: before + made / trialsPerRun, runs }));
         report({ runsDone: job.runsDone(), runs });
       }
-      const result = job.result(payload.bins);
+      const result = job.result(bins);
       result.seed = job.seed();
-      result.seconds = (performance.now() - began) / 1000;
       return result;
     } finally {
       job.delete();
@@ -54,6 +66,8 @@ function saWorkerMain(scope, createSaModule, moduleFailure) {
 
   const handlers = {
     check: (sa, { fields, style }) => sa.checkSchedule(fields, style),
+    plan: (sa, { fields, style, workers }) => accepted(sa.planSchedule(fields, style, workers)),
+    splitSweep: (sa, { fields, style, workers }) => accepted(sa.splitSweep(fields, style, workers)),
     checkValue: (sa, { param, text, style, oneValue }) => sa.checkValue(param, text, style, oneValue),
     checkSweep: (sa, { fields, style }) => sa.checkSweep(fields, style),
     landscape: (sa, { bits, columns }, report) => sa.landscape(bits, columns, report),
@@ -65,6 +79,10 @@ function saWorkerMain(scope, createSaModule, moduleFailure) {
   };
 
   scope.onmessage = async (event) => {
+    if (event.data.compiled) {
+      loaded = createSaModule(saCompiledModule(event.data.compiled));
+      return;
+    }
     const { id, kind, payload } = event.data;
     const sa = await loaded;
     try {
