@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -697,32 +698,116 @@ val arrays(const std::vector<sa::population_level>& levels,
     return rows;
 }
 
-// `on_progress` is told now and then the runs done, as a fraction of the whole when runs are
-// long, then the levels whose equilibrium is found.
-val population(const val& checked, int bins, const val& on_progress) {
-    const sa::planned_case followed_case = planned(checked);
-    const sa::study_case& study = followed_case.study;
-    if (std::optional<sa::fault> wrong = sa::population_fault(study)) {
-        return refusal(*wrong);
-    }
-    const sa::seed_range& runs = followed_case.runs;
-    const auto trials_per_run = static_cast<double>(sa::trials_per_run(study.schedule));
-    const auto levels = static_cast<double>(sa::count_levels(study.schedule));
-    const sa::population_study followed = sa::study_population(
-        grids().of(study.landscape, study.bits).space, study, bins, runs, 1,
-        {[&](std::int64_t trials) {
-             on_progress(progress_of("runsDone", static_cast<double>(trials) / trials_per_run,
-                                     "runs", static_cast<double>(runs.count)));
-         },
-         [&](std::int64_t levels_done) {
-             on_progress(
-                 progress_of("levelsDone", static_cast<double>(levels_done), "levels", levels));
-         }});
+// What the page shows of a population: the CSV of sa_study --population, and each level's
+// runs and the equilibrium's mass by bin.
+val population_result(const sa::population_study& followed) {
     val result = val::object();
     result.set("csv", sa::population_csv(followed));
     result.set("histogram", arrays(followed.levels, &sa::population_level::bin_runs));
     result.set("boltzmann", arrays(followed.levels, &sa::population_level::bin_mass));
     return result;
+}
+
+// A share of the population that `checked` plans, the `share`th of `shares`
+// (split_population's), as a worker runs it: for every level, the runs of the share by hill and
+// by bin, and for its own levels the equilibrium's mass, each as a flat array, level after
+// level. `on_progress` is told now and then the share's runs done, then its levels whose
+// equilibrium is found.
+val population_part(const val& checked, int bins, int share, int shares, const val& on_progress) {
+    const sa::planned_case followed_case = planned(checked);
+    const sa::study_case& study = followed_case.study;
+    if (std::optional<sa::fault> wrong = sa::population_fault(study)) {
+        return refusal(*wrong);
+    }
+    const sa::population_share mine =
+        sa::split_population(study, followed_case.runs, shares).at(static_cast<std::size_t>(share));
+    const auto trials_per_run = static_cast<double>(sa::trials_per_run(study.schedule));
+    const auto runs = static_cast<double>(mine.runs.count);
+    const auto levels = static_cast<double>(mine.levels.count);
+    on_progress(progress_of("runsDone", 0.0, "runs", runs));
+    const sa::population_part found = sa::study_population_share(
+        grids().of(study.landscape, study.bits).space, study, bins, mine, 1,
+        {[&](std::int64_t trials) {
+             on_progress(progress_of("runsDone", static_cast<double>(trials) / trials_per_run,
+                                     "runs", runs));
+         },
+         [&](std::int64_t levels_done) {
+             on_progress(
+                 progress_of("levelsDone", static_cast<double>(levels_done), "levels", levels));
+         }});
+    on_progress(progress_of("levelsDone", levels, "levels", levels));
+    std::vector<double> temperatures;
+    std::vector<double> hill_runs;
+    std::vector<double> bin_runs;
+    std::vector<double> hill_mass;
+    std::vector<double> bin_mass;
+    for (const sa::population_level& level : found.levels) {
+        temperatures.push_back(level.temperature);
+        hill_runs.insert(hill_runs.end(), level.hill_runs.begin(), level.hill_runs.end());
+        bin_runs.insert(bin_runs.end(), level.bin_runs.begin(), level.bin_runs.end());
+        hill_mass.insert(hill_mass.end(), level.hill_mass.begin(), level.hill_mass.end());
+        bin_mass.insert(bin_mass.end(), level.bin_mass.begin(), level.bin_mass.end());
+    }
+    const auto copied = [](const std::vector<double>& values) {
+        return val(emscripten::typed_memory_view(values.size(), values.data())).call<val>("slice");
+    };
+    val part = val::object();
+    part.set("firstLevel", static_cast<double>(mine.levels.first));
+    part.set("levelCount", levels);
+    part.set("temperatures", copied(temperatures));
+    part.set("hillRuns", copied(hill_runs));
+    part.set("binRuns", copied(bin_runs));
+    part.set("hillMass", copied(hill_mass));
+    part.set("binMass", copied(bin_mass));
+    return part;
+}
+
+// Row `index` of a flat array of rows `width` long.
+template <typename T>
+std::vector<T> row(const std::vector<double>& flat, std::size_t index, std::size_t width) {
+    const std::span<const double> values = std::span(flat).subspan(index * width, width);
+    return std::vector<T>(values.begin(), values.end());
+}
+
+// The population that the parts of every share add up to, as population_part gave them, in the
+// order of their shares, shown as the page shows one.
+val merge_population(const val& checked, int bins, const val& parts) {
+    const sa::planned_case followed_case = planned(checked);
+    const sa::study_case& study = followed_case.study;
+    const sa::tabulated_space& space = grids().of(study.landscape, study.bits).space;
+    std::vector<sa::hill> hills = sa::hills_of(space);
+    const std::size_t hill_count = hills.size();
+    const auto bin_count = static_cast<std::size_t>(bins);
+    std::vector<sa::population_part> found;
+    for (unsigned i = 0; i < parts["length"].as<unsigned>(); ++i) {
+        const val& part = parts[i];
+        const auto numbers = [&part](const char* name) {
+            return emscripten::convertJSArrayToNumberVector<double>(part[name]);
+        };
+        const std::vector<double> temperatures = numbers("temperatures");
+        const std::vector<double> hill_runs = numbers("hillRuns");
+        const std::vector<double> bin_runs = numbers("binRuns");
+        const std::vector<double> hill_mass = numbers("hillMass");
+        const std::vector<double> bin_mass = numbers("binMass");
+        const auto first = static_cast<std::int64_t>(part["firstLevel"].as<double>());
+        const auto count = static_cast<std::int64_t>(part["levelCount"].as<double>());
+        sa::population_part& added = found.emplace_back();
+        for (std::size_t at = 0; at < temperatures.size(); ++at) {
+            const auto l = static_cast<std::int64_t>(at);
+            sa::population_level& level = added.levels.emplace_back();
+            level.level = l;
+            level.temperature = temperatures[at];
+            level.hill_runs = row<long>(hill_runs, at, hill_count);
+            level.bin_runs = row<long>(bin_runs, at, bin_count);
+            if (l >= first && l < first + count) {
+                const auto own = static_cast<std::size_t>(l - first);
+                level.hill_mass = row<double>(hill_mass, own, hill_count);
+                level.bin_mass = row<double>(bin_mass, own, bin_count);
+            }
+        }
+    }
+    return population_result(
+        sa::whole_population(study, followed_case.runs.count, std::move(hills), found));
 }
 
 }  // namespace
@@ -741,7 +826,8 @@ EMSCRIPTEN_BINDINGS(sa_web) {
     emscripten::function("sweep", &sweep);
     emscripten::function("mergeSweep", &merge_sweep);
     emscripten::function("mergeStudy", &merge_study);
-    emscripten::function("population", &population);
+    emscripten::function("populationPart", &population_part);
+    emscripten::function("mergePopulation", &merge_population);
     emscripten::class_<stepped_run>("SteppedRun")
         .constructor<const val&>()
         .function("finished", &stepped_run::finished)

@@ -27,19 +27,6 @@ std::optional<std::string> differs(const std::string& where, const char* column,
 
 }  // namespace
 
-std::vector<seed_range> split_runs(const seed_range& runs, int parts) {
-    const long count = std::min<long>(std::max(parts, 1), runs.count);
-    std::vector<seed_range> ranges;
-    std::uint64_t first = runs.first;
-    for (long i = 0; i < count; ++i) {
-        // The first runs.count % count parts hold one run more than the others.
-        const long size = runs.count / count + (i < runs.count % count ? 1 : 0);
-        ranges.push_back({runs.seed, first, size});
-        first += static_cast<std::uint64_t>(size);
-    }
-    return ranges;
-}
-
 std::optional<std::string> ragged_part(const study_part& part) {
     const study_origin& first = part.rows.front().origin;
     const long runs = part.rows.front().result.summary.runs;

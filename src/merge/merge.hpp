@@ -8,15 +8,11 @@
 #include "study_output/study_output.hpp"
 
 // A study split by its runs, over machines (sa_study --first-run, then sa_study merge) or over
-// the page's workers, added up to the whole: how the runs are split, what each part must be,
-// and the sum. The counts and the sum of best values add up exactly, so the whole has the
+// the page's workers (split_runs), added up to the whole: what each part must be, and the
+// sum. The counts and the sum of best values add up exactly, so the whole has the
 // figures of one study of all the runs but for its timings. Computes only.
 
 namespace sa {
-
-// The runs cut into at most `parts` ranges, in order, as even as can be: as many as there are
-// runs when there are fewer.
-std::vector<seed_range> split_runs(const seed_range& runs, int parts);
 
 // "a.csv line 3, t0": where in a part a fault lies; a line of 0 names the part alone.
 std::string place_in(const std::string& name, std::size_t line, const std::string& column = "");

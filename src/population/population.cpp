@@ -5,6 +5,8 @@
 #include <atomic>
 #include <bit>
 #include <cmath>
+#include <functional>
+#include <optional>
 
 #include "text/text.hpp"
 
@@ -123,35 +125,44 @@ class equilibrium {
     std::vector<double> drops_;  // f(d) less the grid's highest f, in double
 };
 
-// A level's figures from its counts and masses by part.
-population_level level_of(const cooling_step& step, const std::vector<grid_part>& parts,
-                          const position_counts& counts, const std::vector<double>& masses,
-                          const population_study& population, int bins) {
-    const std::size_t hills = population.hills.size();
+// Where the runs stood by hill and by bin as a level ended, from their counts by part.
+population_level runs_at(const cooling_step& step, const std::vector<grid_part>& parts,
+                         const position_counts& counts, std::size_t hills, int bins) {
     population_level level{step.level,
                            step.temperature,
                            std::vector<long>(hills, 0),
-                           std::vector<double>(hills, 0.0),
+                           {},
                            std::vector<long>(static_cast<std::size_t>(bins), 0),
-                           std::vector<double>(static_cast<std::size_t>(bins), 0.0),
+                           {},
                            0.0};
     for (std::size_t p = 0; p < parts.size(); ++p) {
-        const auto hill = static_cast<std::size_t>(parts[p].hill);
-        const auto bin = static_cast<std::size_t>(parts[p].bin);
         const long runs = counts.at(step.level, p);
-        level.hill_runs[hill] += runs;
-        level.bin_runs[bin] += runs;
-        level.hill_mass[hill] += masses[p];
-        level.bin_mass[bin] += masses[p];
+        level.hill_runs[static_cast<std::size_t>(parts[p].hill)] += runs;
+        level.bin_runs[static_cast<std::size_t>(parts[p].bin)] += runs;
     }
+    return level;
+}
+
+// The equilibrium's mass by hill and by bin, from its masses by part.
+void add_masses(population_level& level, const std::vector<grid_part>& parts,
+                const std::vector<double>& masses) {
+    level.hill_mass.assign(level.hill_runs.size(), 0.0);
+    level.bin_mass.assign(level.bin_runs.size(), 0.0);
+    for (std::size_t p = 0; p < parts.size(); ++p) {
+        level.hill_mass[static_cast<std::size_t>(parts[p].hill)] += masses[p];
+        level.bin_mass[static_cast<std::size_t>(parts[p].bin)] += masses[p];
+    }
+}
+
+// The total variation distance between the runs' shares of the hills and their masses.
+double distance_of(const population_level& level, long runs) {
     double distance = 0.0;
-    for (std::size_t h = 0; h < hills; ++h) {
+    for (std::size_t h = 0; h < level.hill_runs.size(); ++h) {
         const double runs_share =
-            static_cast<double>(level.hill_runs[h]) / static_cast<double>(population.runs);
+            static_cast<double>(level.hill_runs[h]) / static_cast<double>(runs);
         distance += std::fabs(runs_share - level.hill_mass[h]);
     }
-    level.tv_distance = distance / 2.0;
-    return level;
+    return distance / 2.0;
 }
 
 }  // namespace
@@ -179,28 +190,83 @@ std::optional<fault> population_fault(const study_case& study) {
 population_study study_population(const tabulated_space& space, const study_case& study, int bins,
                                   const seed_range& runs, int jobs,
                                   const population_progress& progress) {
-    population_study population{study, runs.count, hills_of(space), {}};
-    const std::vector<grid_part> parts = parts_of(space, population.hills, bins);
+    const population_share everything{runs, {0, count_levels(study.schedule)}};
+    return whole_population(
+        study, runs.count, hills_of(space),
+        {study_population_share(space, study, bins, everything, jobs, progress)});
+}
+
+std::vector<population_share> split_population(const study_case& study, const seed_range& runs,
+                                               int workers) {
+    const std::vector<seed_range> run_parts = split_runs(runs, workers);
+    const std::int64_t levels = count_levels(study.schedule);
+    const std::vector<share_range> level_parts =
+        even_shares(levels, static_cast<int>(run_parts.size()));
+    std::vector<population_share> shares;
+    for (std::size_t i = 0; i < run_parts.size(); ++i) {
+        shares.push_back(
+            {run_parts[i], i < level_parts.size() ? level_parts[i] : share_range{levels, 0}});
+    }
+    return shares;
+}
+
+population_part study_population_share(const tabulated_space& space, const study_case& study,
+                                       int bins, const population_share& share, int jobs,
+                                       const population_progress& progress) {
+    const std::vector<hill> hills = hills_of(space);
+    const std::vector<grid_part> parts = parts_of(space, hills, bins);
     const std::int64_t levels = count_levels(study.schedule);
     position_counts counts(levels, parts.size());
-    study_runs(space, study, runs, jobs, progress.trials,
+    study_runs(space, study, share.runs, jobs, progress.trials,
                [&parts, &counts](std::int64_t level, std::span<const int> current) {
                    for (const int d : current) {
                        counts.add(level, part_of(parts, d));
                    }
                });
-    const equilibrium grid(space);
-    population.levels.reserve(static_cast<std::size_t>(levels));
+    // A pass over the grid for each level: only for a share that has levels.
+    const std::optional<equilibrium> grid =
+        share.levels.count > 0 ? std::optional<equilibrium>(space) : std::nullopt;
+    const std::int64_t own_end = share.levels.first + share.levels.count;
+    population_part found;
+    found.levels.reserve(static_cast<std::size_t>(levels));
     std::int64_t unreported = 0;
     cooling_step step{0, study.schedule.t0()};
     for (; runs_level(study.schedule, step); step = next_level(study.schedule, step)) {
-        population.levels.push_back(
-            level_of(step, parts, counts, grid.masses(parts, step.temperature), population, bins));
-        unreported += grid.points();
-        if (progress.levels && (unreported >= points_between_reports || step.level + 1 == levels)) {
-            progress.levels(step.level + 1);
+        population_level& level =
+            found.levels.emplace_back(runs_at(step, parts, counts, hills.size(), bins));
+        if (step.level < share.levels.first || step.level >= own_end) {
+            continue;
+        }
+        add_masses(level, parts, grid->masses(parts, step.temperature));
+        unreported += grid->points();
+        if (progress.levels &&
+            (unreported >= points_between_reports || step.level + 1 == own_end)) {
+            progress.levels(step.level + 1 - share.levels.first);
             unreported = 0;
         }
+    }
+    return found;
+}
+
+population_study whole_population(const study_case& study, long runs, std::vector<hill> hills,
+                                  const std::vector<population_part>& parts) {
+    population_study population{study, runs, std::move(hills), parts.front().levels};
+    for (std::size_t i = 1; i < parts.size(); ++i) {
+        for (std::size_t l = 0; l < population.levels.size(); ++l) {
+            population_level& level = population.levels[l];
+            const population_level& added = parts[i].levels[l];
+            std::transform(level.hill_runs.begin(), level.hill_runs.end(), added.hill_runs.begin(),
+                           level.hill_runs.begin(), std::plus<>());
+            std::transform(level.bin_runs.begin(), level.bin_runs.end(), added.bin_runs.begin(),
+                           level.bin_runs.begin(), std::plus<>());
+            if (!added.hill_mass.empty()) {
+                level.hill_mass = added.hill_mass;
+                level.bin_mass = added.bin_mass;
+            }
+        }
+    }
+    for (population_level& level : population.levels) {
+        level.tv_distance = distance_of(level, runs);
     }
     return population;
 }

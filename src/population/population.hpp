@@ -62,6 +62,36 @@ population_study study_population(const tabulated_space& space, const study_case
                                   const seed_range& runs, int jobs,
                                   const population_progress& progress = {});
 
+// ---- A population split over workers, each with a share of its runs and of its levels
+
+// The runs of `runs`, followed through every level, and the equilibrium of `levels`.
+struct population_share {
+    seed_range runs;
+    share_range levels;
+};
+
+// The shares of `workers` workers: the runs split as split_runs splits them, and the levels
+// likewise, as many shares as parts of the runs.
+std::vector<population_share> split_population(const study_case& study, const seed_range& runs,
+                                               int workers);
+
+// What a share found: for every level, where its runs stood as the level ended (`hill_runs`,
+// `bin_runs`); for its own levels, the equilibrium's mass (`hill_mass`, `bin_mass`, empty
+// for the others). No level's distance yet: that takes the runs of every share.
+struct population_part {
+    std::vector<population_level> levels;
+};
+
+// A share's part, on the case's space as study_population takes it.
+population_part study_population_share(const tabulated_space& space, const study_case& study,
+                                       int bins, const population_share& share, int jobs,
+                                       const population_progress& progress = {});
+
+// The population that the parts of all of a case's shares add up to, `runs` runs on `hills`:
+// the same, figure for figure, as study_population finds in one go.
+population_study whole_population(const study_case& study, long runs, std::vector<hill> hills,
+                                  const std::vector<population_part>& parts);
+
 // Whether a population of the case's runs (study_population) stays within what it may cost.
 std::optional<fault> population_fault(const study_case& study);
 

@@ -47,6 +47,20 @@ struct seed_range {
     long count;
 };
 
+// A range of `count` things from `first`: runs, or levels.
+struct share_range {
+    std::int64_t first;
+    std::int64_t count;
+};
+
+// `count` things cut into at most `parts` ranges that follow on from 0, as even as can be, the
+// first ones one longer than the others: as many as there are things when there are fewer.
+std::vector<share_range> even_shares(std::int64_t count, int parts);
+
+// The runs cut into at most `parts` ranges, as even_shares cuts them: for workers or machines
+// that each run a part of a study.
+std::vector<seed_range> split_runs(const seed_range& runs, int parts);
+
 // How one run ended.
 struct run_outcome {
     int best_d;

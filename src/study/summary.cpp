@@ -18,6 +18,28 @@ double median(std::vector<double> values) {
     return (below + *middle) / 2.0;
 }
 
+std::vector<share_range> even_shares(std::int64_t count, int parts) {
+    const std::int64_t shares = std::min<std::int64_t>(std::max(parts, 1), count);
+    std::vector<share_range> ranges;
+    std::int64_t first = 0;
+    for (std::int64_t i = 0; i < shares; ++i) {
+        const std::int64_t size = count / shares + (i < count % shares ? 1 : 0);
+        ranges.push_back({first, size});
+        first += size;
+    }
+    return ranges;
+}
+
+std::vector<seed_range> split_runs(const seed_range& runs, int parts) {
+    const std::vector<share_range> shares = even_shares(runs.count, parts);
+    std::vector<seed_range> ranges(shares.size());
+    std::transform(shares.begin(), shares.end(), ranges.begin(), [&runs](const share_range& part) {
+        return seed_range{runs.seed, runs.first + static_cast<std::uint64_t>(part.first),
+                          static_cast<long>(part.count)};
+    });
+    return ranges;
+}
+
 double share(long count, long runs) {
     return runs > 0 ? 100.0 * static_cast<double>(count) / static_cast<double>(runs) : 0.0;
 }

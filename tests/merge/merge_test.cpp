@@ -9,40 +9,6 @@
 
 namespace {
 
-// ---- How runs are split
-
-TEST(SplitRuns, CutsTheRunsIntoRangesThatFollowOnAsEvenAsCanBe) {
-    struct split_case {
-        long runs;
-        int parts;
-        std::vector<long> sizes;
-    };
-    const std::vector<split_case> cases = {
-        {10, 1, {10}},
-        {10, 3, {4, 3, 3}},
-        {10, 5, {2, 2, 2, 2, 2}},
-        {3, 8, {1, 1, 1}},
-        {1, 4, {1}},
-        {7, 0, {7}},
-        {100'000, 8, std::vector<long>(8, 12'500)},
-    };
-    for (const split_case& c : cases) {
-        const sa::seed_range whole{42, 1000, c.runs};
-        const std::vector<sa::seed_range> parts = sa::split_runs(whole, c.parts);
-        std::vector<long> sizes;
-        std::uint64_t next = whole.first;
-        for (const sa::seed_range& part : parts) {
-            EXPECT_EQ(part.seed, whole.seed);
-            EXPECT_EQ(part.first, next) << c.runs << " runs in " << c.parts;
-            next += static_cast<std::uint64_t>(part.count);
-            sizes.push_back(part.count);
-        }
-        EXPECT_EQ(sizes, c.sizes) << c.runs << " runs in " << c.parts;
-    }
-}
-
-// ---- The parts added up
-
 // A CSV's fields by column, without the timings, which differ from run to run, and without
 // whether the medians were measured, which the sum of parts cannot be.
 std::vector<std::string> untimed_fields(const std::string& csv) {

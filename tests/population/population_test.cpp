@@ -29,6 +29,55 @@ sa::study_case case_of(float t0, float alpha, float t_final, int bits) {
     return {schedule_of(t0, t_final, sa::geometric{alpha}, bits / 2), bits};
 }
 
+// A population split into shares, each run on its own (as a worker of the page runs it) and
+// added up, is the population found in one go, to the last bit of every figure: over cases,
+// counts of workers, and more workers than levels or runs. Every run and every level's
+// equilibrium lies in exactly one share.
+TEST(Population, SharesAddUpToTheWholePopulation) {
+    constexpr int bins = 23;
+    const std::vector<std::pair<sa::study_case, sa::seed_range>> cases = {
+        {case_of(1.0F, 0.9F, 0.001F, 10), {3, 0, 101}},
+        {case_of(1.0F, 0.5F, 0.1F, 8), {4'294'967'290U, 17, 12}},
+        {{schedule_of(2.0, 0.01, sa::geometric{0.8}, 3, sa::continuous_acceptance{}), 11},
+         {5, 0, 2}},
+    };
+    for (const auto& [study, runs] : cases) {
+        const sa::tabulated_space space(sa::demo_landscape(),
+                                        sa::demo_landscape().grid(study.bits));
+        const sa::population_study whole = sa::study_population(space, study, bins, runs, 2);
+        for (const int workers : {1, 2, 3, 7, 40}) {
+            std::vector<sa::population_part> parts;
+            long runs_held = 0;
+            std::int64_t levels_held = 0;
+            for (const sa::population_share& share : sa::split_population(study, runs, workers)) {
+                EXPECT_EQ(share.runs.first, runs.first + static_cast<std::uint64_t>(runs_held));
+                EXPECT_EQ(share.levels.first, levels_held);
+                runs_held += share.runs.count;
+                levels_held += share.levels.count;
+                parts.push_back(sa::study_population_share(space, study, bins, share, 1));
+            }
+            EXPECT_EQ(runs_held, runs.count);
+            EXPECT_EQ(levels_held, static_cast<std::int64_t>(whole.levels.size()));
+            const sa::population_study added =
+                sa::whole_population(study, runs.count, sa::hills_of(space), parts);
+            ASSERT_EQ(added.levels.size(), whole.levels.size());
+            for (std::size_t l = 0; l < whole.levels.size(); ++l) {
+                const sa::population_level& a = added.levels[l];
+                const sa::population_level& w = whole.levels[l];
+                const std::string where = std::to_string(workers) + " workers, level " +
+                                          std::to_string(l) + " of " + sa::describe_case(study);
+                EXPECT_EQ(a.level, w.level) << where;
+                EXPECT_EQ(a.temperature, w.temperature) << where;
+                EXPECT_EQ(a.hill_runs, w.hill_runs) << where;
+                EXPECT_EQ(a.bin_runs, w.bin_runs) << where;
+                EXPECT_EQ(a.hill_mass, w.hill_mass) << where;
+                EXPECT_EQ(a.bin_mass, w.bin_mass) << where;
+                EXPECT_EQ(a.tv_distance, w.tv_distance) << where;
+            }
+        }
+    }
+}
+
 // The runs' counts at every level are where runs made one at a time by scheduled_run stand,
 // level by level, on any number of threads; at every level the equilibrium's masses add up
 // to 1, and the distance is half the sum of the differences of the shares.

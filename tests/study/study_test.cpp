@@ -32,6 +32,37 @@ TEST(StudyRuns, EachRunIsTheDemosSessionForItsSecond) {
     }
 }
 
+// Parts of a study, for workers or machines: each run in one part, in order.
+TEST(SplitRuns, CutsTheRunsIntoRangesThatFollowOnAsEvenAsCanBe) {
+    struct split_case {
+        long runs;
+        int parts;
+        std::vector<long> sizes;
+    };
+    const std::vector<split_case> cases = {
+        {10, 1, {10}},
+        {10, 3, {4, 3, 3}},
+        {10, 5, {2, 2, 2, 2, 2}},
+        {3, 8, {1, 1, 1}},
+        {1, 4, {1}},
+        {7, 0, {7}},
+        {100'000, 8, std::vector<long>(8, 12'500)},
+    };
+    for (const split_case& c : cases) {
+        const sa::seed_range whole{42, 1000, c.runs};
+        const std::vector<sa::seed_range> parts = sa::split_runs(whole, c.parts);
+        std::vector<long> sizes;
+        std::uint64_t next = whole.first;
+        for (const sa::seed_range& part : parts) {
+            EXPECT_EQ(part.seed, whole.seed);
+            EXPECT_EQ(part.first, next) << c.runs << " runs in " << c.parts;
+            next += static_cast<std::uint64_t>(part.count);
+            sizes.push_back(part.count);
+        }
+        EXPECT_EQ(sizes, c.sizes) << c.runs << " runs in " << c.parts;
+    }
+}
+
 // The runs split into parts are the whole study's, and their summaries add up to its summary:
 // the sum of the best values exactly, so that the mean is the same to the last bit.
 TEST(StudyRuns, TheSameWhenSplitIntoParts) {

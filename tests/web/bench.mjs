@@ -1,18 +1,20 @@
-// How long studies take in the page's worker against native sa_study on one thread, both
-// measured here, one after the other, on the same machine: the demo's schedule on its grid of
-// 17 bits, a study on a grid of 24 bits, whose preparation dominates it, and the demo's schedule
-// again under continuous acceptance, whose worse moves take two draws and an exponential where
-// the demo's rule takes one draw and a table. Prints the figures; never fails on them.
+// How long studies take in the page against native sa_study, all measured here, taking turns on
+// the same machine: the page with one worker and with a worker a core, sa_study --jobs 1 and
+// sa_study on every core. The studies: the demo's schedule on its grid of 17 bits, a study on a
+// grid of 24 bits, whose preparation dominates it, and the demo's schedule again under
+// continuous acceptance, whose worse moves take two draws and an exponential where the demo's
+// rule takes one draw and a table. Prints the figures; never fails on them.
 // Usage: node bench.mjs --help
 
 import { spawnSync } from 'node:child_process';
+import { availableParallelism } from 'node:os';
 import { fileUrl, launchBrowser, nativeStudy, openPage, parseArguments } from './harness.mjs';
 
 const options = parseArguments('bench.mjs',
   "Times RUNS runs of the demo's schedule, WIDE_RUNS runs on a grid of WIDE_BITS bits, and RUNS\n" +
-  "runs of the demo's schedule under continuous acceptance, in the web page's worker and in\n" +
-  'native sa_study --jobs 1, each REPEATS times, and prints the medians, their ratios, and the\n' +
-  "cost of a trial under continuous acceptance against the demo's.", {
+  "runs of the demo's schedule under continuous acceptance, in the web page with one worker and\n" +
+  'with a worker a core, and in native sa_study with one job and with a job a core, taking turns,\n' +
+  'each REPEATS times, and prints the medians, their ratios, and the cost of a trial.', {
     page: { help: "the built page's index.html" },
     'sa-study': { help: 'the native sa_study' },
     browser: { value: '/usr/bin/chromium-headless-shell', help: 'headless Chromium' },
@@ -20,7 +22,7 @@ const options = parseArguments('bench.mjs',
     'wide-runs': { value: '1000', metavar: 'WIDE_RUNS', help: 'runs of the study on the wide grid' },
     'wide-bits': { value: '24', metavar: 'WIDE_BITS', help: 'digits of the wide grid' },
     seed: { value: '1', metavar: 'S', help: 'seed of run 0' },
-    repeats: { value: '3', metavar: 'REPEATS', help: 'times each study is timed' },
+    repeats: { value: '3', metavar: 'REPEATS', help: 'times each study is timed each way' },
   });
 for (const name of ['runs', 'wide-runs', 'wide-bits', 'seed', 'repeats']) {
   if (!/^[0-9]+$/.test(options[name]) || (name !== 'seed' && Number(options[name]) === 0)) {
@@ -39,68 +41,83 @@ const studies = [
 // The first study, and the last, which repeats it under continuous acceptance.
 const demoRule = 0;
 const continuousRule = 2;
-const commandLine = (params) => [...Object.entries(params).flatMap(([name, value]) => [`--${name}`, value]),
-  '--jobs', '1'];
+const cores = availableParallelism();
+const commandLine = (params, jobs) => [...Object.entries(params).flatMap(([name, value]) => [`--${name}`, value]),
+  '--jobs', String(jobs)];
 
-const timeNative = (args) => {
-  const times = [];
-  for (let i = 0; i < Number(options.repeats); ++i) {
-    const began = process.hrtime.bigint();
-    const run = spawnSync(options['sa-study'], args, { stdio: ['ignore', 'ignore', 'pipe'] });
-    times.push(Number(process.hrtime.bigint() - began) / 1e9);
-    if (run.status !== 0) {
-      process.stderr.write(`bench.mjs: sa_study failed: ${run.stderr}`);
-      process.exit(1);
-    }
+function timeNative(args) {
+  const began = process.hrtime.bigint();
+  const run = spawnSync(options['sa-study'], args, { stdio: ['ignore', 'ignore', 'pipe'] });
+  if (run.status !== 0) {
+    process.stderr.write(`bench.mjs: sa_study failed: ${run.stderr}`);
+    process.exit(1);
   }
-  return times;
-};
+  return Number(process.hrtime.bigint() - began) / 1e9;
+}
 
-const native = studies.map((params) => timeNative(commandLine(params)));
+// The ways each study is run, in the order they take turns.
+const ways = [
+  { name: 'sa_study --jobs 1', native: 1 },
+  { name: `sa_study --jobs ${cores}`, native: cores },
+  { name: "the page's study, one worker", workers: 1 },
+  { name: "the page's study, the page's workers", workers: null },
+];
 
 const browser = await launchBrowser(options.browser);
-const web = [];
-const same = [];
+const times = studies.map(() => ways.map(() => []));
+const same = studies.map(() => ways.map(() => true));
 const trialsPerRun = [];
+let pageWorkers = 0;
 try {
   const { page } = await openPage(browser, fileUrl(options.page));
-  // The worker and its module start once, as on the page, before the clock runs.
+  pageWorkers = await page.evaluate(() => navigator.hardwareConcurrency);
+  // The workers and their module start once, as on the page, before the clock runs.
   await page.evaluate(() => window.sa.study({ seed: 1, runs: 10 }));
-  const counts = (text) => text.split('\n').slice(0, 2).map((line) => line.split(',').slice(0, 11).join());
-  for (const params of studies) {
-    const times = [];
-    let csv = '';
+  const counts = (text) => text.split('\n').slice(0, 2).map((line) => line.split(',').slice(0, 11).join()).join();
+  for (const [s, params] of studies.entries()) {
+    const native = counts(nativeStudy(options['sa-study'], commandLine(params, 1)));
     for (let i = 0; i < Number(options.repeats); ++i) {
-      const timed = await page.evaluate(async (p) => {
-        const began = performance.now();
-        const result = await window.sa.study(p);
-        return { seconds: (performance.now() - began) / 1000, csv: result.csv };
-      }, params);
-      times.push(timed.seconds);
-      csv = timed.csv;
+      for (const [w, way] of ways.entries()) {
+        if (way.native) {
+          times[s][w].push(timeNative(commandLine(params, way.native)));
+          continue;
+        }
+        const timed = await page.evaluate(async (p, workers) => {
+          const began = performance.now();
+          const result = await window.sa.study(p, workers === null ? {} : { workers });
+          return { seconds: (performance.now() - began) / 1000, csv: result.csv };
+        }, params, way.workers);
+        times[s][w].push(timed.seconds);
+        same[s][w] &&= counts(timed.csv) === native;
+        const [heading, row] = timed.csv.split('\n').map((line) => line.split(','));
+        trialsPerRun[s] = Number(row[heading.indexOf('trials_per_run')]);
+      }
     }
-    web.push(times);
-    same.push(counts(csv).join() === counts(nativeStudy(options['sa-study'], commandLine(params))).join());
-    const [heading, row] = csv.split('\n').map((line) => line.split(','));
-    trialsPerRun.push(Number(row[heading.indexOf('trials_per_run')]));
   }
 } finally {
   await browser.close();
 }
 
-let report = '';
-studies.forEach((params, i) => {
-  report +=
-    `sa_study ${commandLine(params).join(' ')}, native:  ${median(native[i]).toFixed(3)} s  (median of ${seconds(native[i])})\n` +
-    `the same study in the page's worker:  ${median(web[i]).toFixed(3)} s  (median of ${seconds(web[i])})\n` +
-    `page / native: ${(median(web[i]) / median(native[i])).toFixed(2)}   (the same counts: ${same[i] ? 'yes' : 'NO'})\n\n`;
-});
-report += `in the page, the second study / the first: ${(median(web[1]) / median(web[0])).toFixed(2)}\n`;
+// The median time of study s the way a over that of study t the way b.
+const ratioOf = (s, a, t, b) => (median(times[s][a]) / median(times[t][b])).toFixed(2);
+const ratio = (s, a, b) => ratioOf(s, a, s, b);
+let report = `${cores} cores; the page's workers: ${Math.min(pageWorkers, 8)}\n\n`;
+for (const [s, params] of studies.entries()) {
+  report += `sa_study ${commandLine(params, 1).slice(0, -2).join(' ')}\n`;
+  for (const [w, way] of ways.entries()) {
+    report += `  ${way.name.padEnd(40)} ${median(times[s][w]).toFixed(3)} s  (median of ${seconds(times[s][w])})` +
+      `${way.native ? '' : `  the same counts: ${same[s][w] ? 'yes' : 'NO'}`}\n`;
+  }
+  report += `  page, one worker / sa_study --jobs 1: ${ratio(s, 2, 0)}\n` +
+    `  page, its workers / sa_study --jobs 1: ${ratio(s, 3, 0)}\n` +
+    `  page, its workers / sa_study --jobs ${cores}: ${ratio(s, 3, 1)}\n\n`;
+}
+report += `in the page, one worker, the second study / the first: ${ratioOf(1, 2, 0, 2)}\n`;
 // Nanoseconds a trial, the study's whole time over its trials.
-const perTrial = (times, i) => (median(times[i]) / (Number(studies[i].runs) * trialsPerRun[i])) * 1e9;
-for (const [name, times] of [["in the page's worker", web], ['native, sa_study --jobs 1', native]]) {
-  const [demo, continuous] = [perTrial(times, demoRule), perTrial(times, continuousRule)];
-  report += `a trial of the demo's schedule, ${name}: ${demo.toFixed(1)} ns under the demo's acceptance, ` +
+const perTrial = (s, w) => (median(times[s][w]) / (Number(studies[s].runs) * trialsPerRun[s])) * 1e9;
+for (const [w, way] of ways.entries()) {
+  const [demo, continuous] = [perTrial(demoRule, w), perTrial(continuousRule, w)];
+  report += `a trial, ${way.name}: ${demo.toFixed(1)} ns under the demo's acceptance, ` +
     `${continuous.toFixed(1)} ns under continuous acceptance: ${(continuous / demo).toFixed(2)} times\n`;
 }
 process.stdout.write(report);

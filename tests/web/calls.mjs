@@ -61,37 +61,49 @@ describe('sa.population', () => {
     ['a quench on 12 bits, 37 bins, in Portuguese', { seed: 7, runs: 3000, t0: '0,5', alpha: '0,5', tFinal: '0,001', bits: 12 }, 37, portuguese],
   ];
   for (const [name, params, bins, style] of populations) {
-    test(`is sa_study --population's CSV, level by level: ${name}`, async (t) => {
-      const levels = await page.evaluate((p, b, s) => window.sa.population(p, { bins: b, ...(s ? { numberStyle: s } : {}) }),
-        params, bins, style);
+    test(`is sa_study --population's CSV, level by level, with any number of workers: ${name}`, async (t) => {
       const native = rowsOf(nativeStudy(options['sa-study'], ['--population', ...argumentsOf(params, style)]));
-      assert.equal(levels.length, native.length);
       let fields = 0;
-      for (const [i, { histogram, boltzmann, ...row }] of levels.entries()) {
-        assert.deepEqual(row, native[i], `level ${i}`);
-        fields += Object.keys(row).length;
-        assert.equal(histogram.length, bins);
-        assert.equal(sum(histogram), row.runs, `level ${i}: the histogram holds every run`);
-        assert.ok(Math.abs(sum(boltzmann) - 1) < 1e-12, `level ${i}: the equilibrium's mass adds up to ${sum(boltzmann)}`);
+      let single = null;
+      for (const workers of [1, 2, 3, 8]) {
+        const levels = await page.evaluate((p, b, s, w) =>
+          window.sa.population(p, { bins: b, workers: w, ...(s ? { numberStyle: s } : {}) }), params, bins, style, workers);
+        assert.equal(levels.length, native.length);
+        for (const [i, { histogram, boltzmann, ...row }] of levels.entries()) {
+          assert.deepEqual(row, native[i], `${workers} workers, level ${i}`);
+          fields += Object.keys(row).length;
+          assert.equal(histogram.length, bins);
+          assert.equal(sum(histogram), row.runs, `level ${i}: the histogram holds every run`);
+          assert.ok(Math.abs(sum(boltzmann) - 1) < 1e-12, `level ${i}: the equilibrium's mass adds up to ${sum(boltzmann)}`);
+        }
+        const drawn = levels.map(({ histogram, boltzmann }) => ({ histogram, boltzmann }));
+        single ??= drawn;
+        assert.deepEqual(drawn, single, `${workers} workers: each level's bins as one worker's`);
       }
-      t.diagnostic(`${levels.length} levels, ${fields} fields compared with sa_study --population`);
+      t.diagnostic(`${native.length} levels, ${fields} fields compared with sa_study --population over 1, 2, 3 and 8 workers`);
     });
   }
 
-  test('reports its runs, then its levels, and can be cancelled', async () => {
-    const seen = await page.evaluate(async () => {
-      const progress = [];
-      await window.sa.population({ seed: 2, runs: 400, t0: 1, alpha: 0.9, tFinal: 0.01, bits: 10 },
-        { onProgress: (p) => progress.push(p) });
-      const controller = new AbortController();
-      const cancelled = window.sa.population({ seed: 2, runs: 100000, bits: 20 }, { signal: controller.signal })
-        .catch((e) => e.name);
-      setTimeout(() => controller.abort(), 100);
-      return { first: progress[0], last: progress.at(-1), cancelled: await cancelled };
-    });
-    assert.ok(seen.first.runs === 400 && seen.first.runsDone > 0, JSON.stringify(seen.first));
-    assert.deepEqual(seen.last, { levelsDone: 44, levels: 44 });
-    assert.equal(seen.cancelled, 'AbortError');
+  test('reports its runs, then its levels, over all its workers, and can be cancelled', async () => {
+    for (const workers of [1, 3]) {
+      const seen = await page.evaluate(async (w) => {
+        const progress = [];
+        await window.sa.population({ seed: 2, runs: 400, t0: 1, alpha: 0.9, tFinal: 0.01, bits: 10 },
+          { workers: w, onProgress: (p) => progress.push(p) });
+        const controller = new AbortController();
+        const cancelled = window.sa.population({ seed: 2, runs: 100000, bits: 20 }, { signal: controller.signal, workers: w })
+          .catch((e) => e.name);
+        setTimeout(() => controller.abort(), 100);
+        return { progress, cancelled: await cancelled };
+      }, workers);
+      const runs = seen.progress.filter((p) => 'runs' in p);
+      const levels = seen.progress.filter((p) => 'levels' in p);
+      assert.deepEqual(seen.progress, [...runs, ...levels], `${workers} workers: the runs first, then the levels`);
+      assert.ok(runs.every((p, i) => p.runs === 400 && (i === 0 || p.runsDone >= runs[i - 1].runsDone)), JSON.stringify(runs));
+      assert.ok(levels.every((p, i) => p.levels === 44 && (i === 0 || p.levelsDone >= levels[i - 1].levelsDone)), JSON.stringify(levels));
+      assert.deepEqual(seen.progress.at(-1), { levelsDone: 44, levels: 44 });
+      assert.equal(seen.cancelled, 'AbortError');
+    }
   });
 });
 
@@ -226,7 +238,7 @@ describe('nothing stalls', () => {
     ['check', `(o) => window.sa.check({ ${longest}, runs: 1 }, o)`, '() => window.sa.check({})', 1],
     ['trace', '(o) => window.sa.trace({ seed: 1, trials: 1000000, alpha: 0.9 }, o)', '() => window.sa.trace({ seed: 5 })', 1],
     ['study', '(o) => window.sa.study({ seed: 1, runs: 100000, trials: 44 }, { ...o, workers: 3 })', '() => window.sa.study({ runs: 10 })', 3],
-    ['population', '(o) => window.sa.population({ seed: 2, runs: 100000, bits: 20 }, o)', '() => window.sa.population({ runs: 10 })', 1],
+    ['population', '(o) => window.sa.population({ seed: 2, runs: 100000, bits: 20 }, { ...o, workers: 2 })', '() => window.sa.population({ runs: 10 })', 2],
     ['sweep', "(o) => window.sa.sweep({ seed: 1, runs: 100000, alpha: '0.9,0.97' }, { ...o, workers: 2 })", '() => window.sa.sweep({ runs: 10 })', 2],
     ['landscape', '(o) => window.sa.landscape(24, 100, o)', '() => window.sa.landscape(10, 10)', 1],
   ];

@@ -175,11 +175,11 @@
 
   // A lane for each kind of call. Checks are short but for a schedule of 10^9 levels, which
   // takes seconds to count: the schedule form's three and another view's check run side by side.
-  // A study and a sweep are split over as many workers as the caller asks for, each a share of
-  // the runs; one stays between calls.
+  // A study, a population and a sweep are split over as many workers as the caller asks for,
+  // each a share of the runs (and of a population's levels); one stays between calls.
   const lanes = {
     check: new Lane(3), grid: new Lane(), trace: new Lane(), study: new Lane(limits.workers.high, 1),
-    population: new Lane(), sweep: new Lane(limits.workers.high, 1),
+    population: new Lane(limits.workers.high, 1), sweep: new Lane(limits.workers.high, 1),
   };
   compiled.then((done) => {
     module.compiled = done;
@@ -352,22 +352,27 @@
     }
   }
 
+  // The progress of parts, each the latest figures it gave, added up figure by figure.
+  function addedUp(progresses) {
+    const added = {};
+    for (const name of Object.keys(progresses[0])) {
+      added[name] = progresses.reduce((sum, seen) => sum + seen[name], 0);
+    }
+    return added;
+  }
+
   // A call split into parts, each on a worker of `lane`: its answers in the parts' order. The
-  // caller's `onProgress` is told the figures of the parts' progress added up, once every part
+  // caller's `onProgress` is told what `combine` makes of the parts' progress, once every part
   // has said how much it has to do; a stop or a failure of any part ends them all.
-  async function pooled(lane, kind, payloads, { onProgress, signal } = {}) {
+  async function pooled(lane, kind, payloads, { onProgress, signal } = {}, combine = addedUp) {
     if (signal?.aborted) {
       throw abortError();
     }
     const progress = payloads.map(() => null);
     const reportOf = (part) => onProgress && ((reported) => {
-      progress[part] = reported;
+      progress[part] = { ...progress[part], ...reported };
       if (progress.every((seen) => seen !== null)) {
-        const added = {};
-        for (const name of Object.keys(reported)) {
-          added[name] = progress.reduce((sum, seen) => sum + seen[name], 0);
-        }
-        onProgress(added);
+        onProgress(combine(progress));
       }
     });
     const parts = payloads.map((payload, part) => lane.call(kind, payload, reportOf(part)));
@@ -383,6 +388,16 @@
     } finally {
       signal?.removeEventListener('abort', abort);
     }
+  }
+
+  // A population's progress over its shares: the runs while any share still runs them (a share
+  // on to its levels has run all of its own), then the levels whose equilibrium is found.
+  function populationProgress(progresses) {
+    if (progresses.every((seen) => 'levelsDone' in seen)) {
+      return addedUp(progresses.map(({ levelsDone, levels }) => ({ levelsDone, levels })));
+    }
+    return addedUp(progresses.map((seen) =>
+      ({ runsDone: 'levelsDone' in seen ? seen.runs : seen.runsDone, runs: seen.runs })));
   }
 
   // The workers a call splits its runs over unless told: one a core, within the module's range.
@@ -484,9 +499,14 @@
 
     async population(params, options) {
       const { fields, style, options: given } =
-        request(params, options, ['bins', 'onProgress', 'signal', 'numberStyle']);
+        request(params, options, ['bins', 'onProgress', 'signal', 'numberStyle', 'workers']);
       const bins = whole('bins', given.bins ?? 100, limits.bins);
-      const result = await cancellable(lanes.population, 'population', { fields, style, bins }, given);
+      const workers = whole('workers', given.workers ?? defaultWorkers, limits.workers);
+      const { signal } = given;
+      const { plan, parts } = await cancellable(lanes.check, 'plan', { fields, style, workers }, { signal });
+      const shares = parts.map((_, share) => ({ plan, bins, share, shares: parts.length }));
+      const done = await pooled(lanes.population, 'populationPart', shares, given, populationProgress);
+      const result = await cancellable(lanes.population, 'mergePopulation', { plan, bins, parts: done }, { signal });
       return rowsOf(result.csv).map((row, i) =>
         ({ ...row, histogram: result.histogram[i], boltzmann: result.boltzmann[i] }));
     },

@@ -73,7 +73,9 @@ function saWorkerMain(scope, createSaModule, moduleFailure) {
     landscape: (sa, { bits, columns }, report) => sa.landscape(bits, columns, report),
     trace: (sa, { fields, style }) => sa.trace(accepted(sa.planTrace(fields, style))),
     study: runStudy,
-    population: (sa, payload, report) => accepted(sa.population(planned(sa, payload), payload.bins, report)),
+    populationPart: (sa, { plan, bins, share, shares }, report) =>
+      accepted(sa.populationPart({ plan }, bins, share, shares, report)),
+    mergePopulation: (sa, { plan, bins, parts }) => sa.mergePopulation({ plan }, bins, parts),
     sweep: (sa, { fields, style }, report) =>
       accepted(sa.sweep(fields, style, (trialsDone, trials) => report({ trialsDone, trials }))),
   };
