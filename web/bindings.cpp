@@ -587,6 +587,7 @@ val sweep(const val& fields, const val& style, const val& on_trials) {
     }
     const sa::seed_range runs = runs_of(*swept);
     const auto trials = static_cast<double>(sa::planned_trials(swept->plan, runs.count));
+    on_trials(0.0, trials);
     sa::grid_cache sweep_grids;
     const sa::plan_results made =
         sa::run_plan(swept->plan.cases, runs, 1, sweep_grids,

@@ -38,18 +38,22 @@
     return workerUrl;
   }
 
+  // How long a lane's idle workers beyond those it keeps stay for another call.
+  const lingerMs = 30000;
+
   // The compiled module once it is, for the workers; or why it could not be compiled.
   const module = { compiled: null, failure: null };
 
   // Workers for one kind of call, so that a long call never holds up another kind: each request
   // goes to an idle worker, or to a new one while there are fewer than `size`, or waits in a
   // queue. Stopping a request takes it off the queue, or ends the worker that runs it. Of the
-  // workers left idle, `keep` stay for the next requests; the others end, and with them the
-  // memory that their grids took.
+  // workers left idle, `keep` stay for the next requests; the others stay a while, for a call
+  // that follows soon, then end, and with them the memory that their grids took.
   class Lane {
     constructor(size = 1, keep = size) {
       this.size = size;
       this.keep = keep;
+      this.lingering = new Map();  // idle worker beyond `keep` → the timer that ends it
       this.idle = [];
       this.busy = new Map();  // worker → the id of the request it runs
       this.queue = [];  // ids of the requests that wait for a worker
@@ -100,14 +104,18 @@
         if (!worker) {
           return;
         }
+        clearTimeout(this.lingering.get(worker));
+        this.lingering.delete(worker);
         const id = this.queue.shift();
         const request = this.requests.get(id);
         request.worker = worker;
         this.busy.set(worker, id);
         worker.postMessage({ id, kind: request.kind, payload: request.payload });
       }
-      while (this.idle.length > this.keep) {
-        this.retire(this.idle[0]);
+      for (const worker of this.idle.slice(0, Math.max(0, this.idle.length - this.keep))) {
+        if (!this.lingering.has(worker)) {
+          this.lingering.set(worker, setTimeout(() => this.retire(worker), lingerMs));
+        }
       }
     }
 
@@ -120,6 +128,8 @@
     }
 
     retire(worker) {
+      clearTimeout(this.lingering.get(worker));
+      this.lingering.delete(worker);
       worker.terminate();
       this.busy.delete(worker);
       this.idle = this.idle.filter((other) => other !== worker);

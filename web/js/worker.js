@@ -88,7 +88,17 @@ function saWorkerMain(scope, createSaModule, moduleFailure) {
     const { id, kind, payload } = event.data;
     const sa = await loaded;
     try {
-      const report = (progress) => scope.postMessage({ id, progress });
+      // Progress ({done, total}, under each call's names) goes out at most every 50 ms, but for
+      // the first report and the last, which a view and a pool of workers wait for.
+      let reported = -Infinity;
+      const report = (progress) => {
+        const [done, total] = Object.values(progress);
+        const now = performance.now();
+        if (now - reported >= 50 || done === total) {
+          reported = now;
+          scope.postMessage({ id, progress });
+        }
+      };
       scope.postMessage({ id, result: handlers[kind](sa, payload, report) });
     } catch (error) {
       if (error instanceof Refused) {
