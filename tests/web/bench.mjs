@@ -3,11 +3,15 @@
 // sa_study on every core. The studies: the demo's schedule on its grid of 17 bits, a study on a
 // grid of 24 bits, whose preparation dominates it, and the demo's schedule again under
 // continuous acceptance, whose worse moves take two draws and an exponential where the demo's
-// rule takes one draw and a table. Prints the figures; never fails on them.
+// rule takes one draw and a table. The page's own module also runs here, in node, as a worker
+// runs it, to tell Chromium's cost from WebAssembly's. Prints the figures; never fails on them.
 // Usage: node bench.mjs --help
 
 import { spawnSync } from 'node:child_process';
+import { readFileSync } from 'node:fs';
 import { availableParallelism } from 'node:os';
+import path from 'node:path';
+import { pathToFileURL } from 'node:url';
 import { fileUrl, launchBrowser, nativeStudy, openPage, parseArguments } from './harness.mjs';
 
 const options = parseArguments('bench.mjs',
@@ -55,12 +59,33 @@ function timeNative(args) {
   return Number(process.hrtime.bigint() - began) / 1e9;
 }
 
+// The page's module in node, made to take itself for a worker's script; and a study run on it
+// as a worker runs one: planned, run in chunks, added up.
+globalThis.importScripts = () => {};
+globalThis.self = { location: { href: pathToFileURL(options.page).href } };
+const moduleSource = readFileSync(path.join(path.dirname(options.page), 'sa_module.js'), 'utf8');
+const inNode = await new Function(`${moduleSource}; return createSaModule;`)()();
+function timeInNode(params) {
+  const began = process.hrtime.bigint();
+  const fields = Object.fromEntries(Object.entries(params).map(([name, value]) => [name, String(value)]));
+  const { plan } = inNode.planSchedule(fields, { decimalPoint: '.', listSeparator: ',' }, 1);
+  const job = new inNode.StudyJob({ plan });
+  while (job.runsDone() < job.runs()) {
+    job.runChunk(Math.max(1, Math.floor(400000 / job.trialsPerRun())), () => {});
+  }
+  const { csv } = job.result(100);
+  job.delete();
+  return { seconds: Number(process.hrtime.bigint() - began) / 1e9, csv };
+}
+timeInNode({ seed: 1, runs: 3000 });  // compiled and its hot code optimised, as in the page
+
 // The ways each study is run, in the order they take turns.
 const ways = [
   { name: 'sa_study --jobs 1', native: 1 },
   { name: `sa_study --jobs ${cores}`, native: cores },
   { name: "the page's study, one worker", workers: 1 },
   { name: "the page's study, the page's workers", workers: null },
+  { name: "the page's module in node, one thread", node: true },
 ];
 
 const browser = await launchBrowser(options.browser);
@@ -72,7 +97,7 @@ try {
   const { page } = await openPage(browser, fileUrl(options.page));
   pageWorkers = await page.evaluate(() => navigator.hardwareConcurrency);
   // The workers and their module start once, as on the page, before the clock runs.
-  await page.evaluate(() => window.sa.study({ seed: 1, runs: 10 }));
+  await page.evaluate(() => window.sa.study({ seed: 1, runs: 3000 }));
   const counts = (text) => text.split('\n').slice(0, 2).map((line) => line.split(',').slice(0, 11).join()).join();
   for (const [s, params] of studies.entries()) {
     const native = counts(nativeStudy(options['sa-study'], commandLine(params, 1)));
@@ -82,7 +107,7 @@ try {
           times[s][w].push(timeNative(commandLine(params, way.native)));
           continue;
         }
-        const timed = await page.evaluate(async (p, workers) => {
+        const timed = way.node ? timeInNode(params) : await page.evaluate(async (p, workers) => {
           const began = performance.now();
           const result = await window.sa.study(p, workers === null ? {} : { workers });
           return { seconds: (performance.now() - began) / 1000, csv: result.csv };
@@ -110,7 +135,8 @@ for (const [s, params] of studies.entries()) {
   }
   report += `  page, one worker / sa_study --jobs 1: ${ratio(s, 2, 0)}\n` +
     `  page, its workers / sa_study --jobs 1: ${ratio(s, 3, 0)}\n` +
-    `  page, its workers / sa_study --jobs ${cores}: ${ratio(s, 3, 1)}\n\n`;
+    `  page, its workers / sa_study --jobs ${cores}: ${ratio(s, 3, 1)}\n` +
+    `  page, one worker in Chromium / the module in node: ${ratio(s, 2, 4)}\n\n`;
 }
 report += `in the page, one worker, the second study / the first: ${ratioOf(1, 2, 0, 2)}\n`;
 // Nanoseconds a trial, the study's whole time over its trials.
