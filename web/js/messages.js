@@ -82,7 +82,7 @@
       not_a_factor: (f, name) => `${name}: tem de estar entre 0 e 1, não ${f.shown}`,
       rounds_to_one: (f, name) =>
         `${name}: ${f.shown} arredonda para 1 em precisão simples (o maior abaixo de 1 é ${inPortuguese(f.limit)})`,
-      out_of_range: (f, name) => `${name} tem de ir ${inPortuguese(f.limit)}, não ${f.shown}`,
+      out_of_range: (f, name) => `${name} tem de estar ${inPortuguese(f.limit.replace(/^from (\S+) to (\S+)$/, 'entre $1 e $2'))}, não ${f.shown}`,
       not_one_number: (f, name) => `${name} leva um número, não ${f.shown}`,
       bad_chi: (f, name) => `${name} auto:CHI precisa de uma aceitação entre 0 e 1, não ${f.shown}`,
       automatic_in_list: (f, name) => `${name}: auto escolhe uma só temperatura, não numa lista: ${f.shown}`,

@@ -231,13 +231,16 @@
     },
   });
 
-  // ---- Keys for the run, wherever the focus is but in a field or a scrolled region
+  // ---- Keys for the run, while the focus is in it (a click on the run gives it the focus) but
+  // in a field or a scrolled region: elsewhere Space, Page Down, Home and End scroll the page,
+  // as a presenter's clicker expects.
 
   document.addEventListener('keydown', (event) => {
     const target = event.target;
+    const inRun = target.closest('#run');
     const typing = target.closest('input, textarea, select, [contenteditable], [role=region], [role=log]');
     const pressing = event.key === ' ' && target.closest('button, summary, a');
-    if (typing || pressing || event.ctrlKey || event.altKey || event.metaKey) {
+    if (!inRun || typing || pressing || event.ctrlKey || event.altKey || event.metaKey) {
       return;
     }
     if (runView.handleKey(event.key)) {

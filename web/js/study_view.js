@@ -79,8 +79,10 @@
       r.global.textContent = share(result.global_peak_runs);
       r.second.textContent = share(result.second_peak_runs);
       r.mean.textContent = format.fixed(result.mean_best, 6);
-      // The page's clock ticks in steps of several microseconds: two digits are all it tells.
-      r.time.textContent = t('medianTime', format.significant(result.median_run_us, 2));
+      // The page's clock ticks in steps of several microseconds: two digits are all it tells, and
+      // a median of 0 only that most runs were shorter than a tick.
+      r.time.textContent = result.median_run_us > 0
+        ? t('medianTime', format.significant(result.median_run_us, 2)) : t('medianBelowClock');
       this.caption.textContent = t('studyCaption', inWords(checked.description, language.current), result.seed);
       this.csv.textContent = result.csv;
       this.job.status.textContent = t('studyDone', t('runs', result.runs, format.whole(result.runs)),

@@ -197,7 +197,7 @@
     keyCandidate: 'candidate',
     keyTrail: 'recent positions',
     keyBest: 'best so far',
-    keysHint: 'Keys: <kbd>Space</kbd> plays and pauses, <kbd>→</kbd> makes one trial, <kbd>Page Down</kbd> one ' +
+    keysHint: 'Keys, once the run has the focus (click it): <kbd>Space</kbd> plays and pauses, <kbd>→</kbd> makes one trial, <kbd>Page Down</kbd> one ' +
       'level, <kbd>End</kbd> runs to the end, <kbd>Home</kbd> restarts.',
     runChartsCaption: 'Level by level: the temperature, the share of worse moves taken (of those tried, moves of ' +
       'Δ = 0 among them, which are always taken), and the current and best value.',
@@ -275,6 +275,7 @@
     outdated: 'The fields have changed since: run it again for the schedule they hold.',
     shareOf: (share, count) => `${share} (${count})`,
     medianTime: (time) => `about ${time} µs (median)`,
+    medianBelowClock: 'shorter than a tick of the page\'s clock (median)',
     studyCaption: (schedule, seed) => `${schedule}; seed ${seed}.`,
 
     populationTitle: "Many runs cooling together, against Boltzmann's distribution",
@@ -348,10 +349,10 @@
   };
 
   const pt = {
-    pageTitle: 'Veja-o recozer: simulated annealing, tentativa a tentativa',
-    title: 'Veja-o recozer',
+    pageTitle: 'Recozimento simulado (simulated annealing), tentativa a tentativa',
+    title: 'Recozimento simulado',
     languages: 'Idioma',
-    intro: 'O simulated annealing procura o ponto mais alto de <span class="formula">f(x) = 0,4 + sinc(4x) + ' +
+    intro: 'O recozimento simulado (<i lang="en">simulated annealing</i>) procura o ponto mais alto de <span class="formula">f(x) = 0,4 + sinc(4x) + ' +
       '1,1 sinc(4x+2) + 0,8 sinc(6x−2) + 0,7 sinc(6x−4)</span> em [−2;&nbsp;2]. Um ponto vagueia por todo o ' +
       'intervalo enquanto a temperatura é alta e assenta numa colina ao arrefecer. Tudo aqui é calculado pelo ' +
       'mesmo C++ de <code>sa_demo</code> e <code>sa_study</code>, compilado para WebAssembly: os números são os ' +
@@ -384,7 +385,7 @@
       'random-walk': {
         title: 'Um passeio aleatório',
         question: 'Quando T está muito acima de qualquer variação de f, algum movimento pior é recusado?',
-        look: 'Os veredictos da execução: quase todos <em>aceite</em>. O ponto salta por todo o intervalo, haja ' +
+        look: 'Os veredictos da execução: quase todos <em>aceites</em>. O ponto salta por todo o intervalo, haja ' +
           'colinas ou não, e a fração de movimentos piores aceites (a curva do meio da execução) fica perto de 1. Um ' +
           'movimento de Δ = 0, para um ponto do mesmo valor, conta com os piores, e é sempre aceite: exp(0) = 1 é ' +
           'maior do que qualquer r.',
@@ -398,9 +399,9 @@
         question: 'Com T de 10⁻⁶ até 10⁻⁷, um movimento pior só é aceite se perder menos de cerca de 9 T (exp(Δ/T) ' +
           'acima de 0,0001, o menor r além de 0) ou, uma vez em 10 000 sorteios, quando r é 0 e exp(Δ/T) não é; um ' +
           'movimento de Δ = 0 é sempre aceite. A busca quase só sobe: uma execução fica na colina onde começa?',
-        look: 'Onde ficam as barras: só nas colinas perto do meio. Trocar um dígito alto salta longe (v[0] move x de ' +
-          '2, v[1] de 1), por isso uma subida que começa numa colina exterior encontra um ponto mais alto a uma troca ' +
-          'de distância, noutra colina, e vai para lá: a subida passa de colina em colina.',
+        look: 'Onde ficam as barras: só nas colinas perto do meio. Inverter um bit alto salta longe (v[0] desloca x 2 ' +
+          'unidades, v[1] 1 unidade), por isso uma subida que começa numa colina exterior encontra um ponto mais alto a ' +
+          'uma inversão de distância, noutra colina, e vai para lá: a subida passa de colina em colina.',
         claims: {
           noOuterHill: (v) => `Nenhuma execução tem o seu melhor ponto numa colina cujo pico fica além de x = ±0,9 ` +
             `(têm-no ${v.outer} de ${v.runs}), embora as bacias dessas colinas tenham mais de metade dos pontos da ` +
@@ -439,11 +440,11 @@
           'exp(f(x)/T). Com a aceitação contínua, a regra de Metropolis, é o equilíbrio da própria cadeia das ' +
           'execuções enquanto o exp(Δ/T) de cada movimento for 2⁻⁵³ ou mais, o passo mais fino de r (aqui, T acima ' +
           'de cerca de 0,035): uma execução mantida a T tempo suficiente encontra-se nela. Execuções arrefecidas devagar em ' +
-          'conjunto (α 0,999) acompanham-na enquanto ela se aperta sobre o topo?',
+          'conjunto (α 0,999) acompanham-na enquanto ela se concentra no topo?',
         look: 'As barras (onde estão as execuções) contra a distribuição de Boltzmann sombreada, nível a nível, e a ' +
           'distância entre elas, por baixo. Enquanto T é alta as execuções acompanham-na. Ao descer T, a ' +
           'distribuição passa a sua massa para o pico global mais depressa do que uma execução no segundo pico ' +
-          'consegue atravessar o vale trocando um dígito de cada vez: para o fim frio este esquema arrefece depressa ' +
+          'consegue atravessar o vale invertendo um bit de cada vez: para o fim frio este esquema arrefece depressa ' +
           'demais, e a distância cresce e depois fica, as execuções congeladas. Experimente mais tentativas por ' +
           'nível, ou um fator mais perto de 1, e arrefeça de novo as execuções.',
         claims: {
@@ -527,13 +528,13 @@
     runs: (n, shown) => `${shown} ${plural(n, 'execução', 'execuções')}`,
     points: (n, shown) => `${shown} ${plural(n, 'ponto', 'pontos')}`,
     of: (done, total) => `${done} de ${total}`,
-    tabulating: (points) => `A tabelar f em ${points} pontos da grelha…`,
-    tabulatingShare: (points, share) => `A tabelar f em ${points} pontos da grelha: ${share}`,
-    stopTabulating: 'Parar o tabelamento',
-    tabulationStopped: 'Tabelamento interrompido: mude os Bits para desenhar outra grelha.',
+    tabulating: (points) => `A tabular f em ${points} pontos da grelha…`,
+    tabulatingShare: (points, share) => `A tabular f em ${points} pontos da grelha: ${share}`,
+    stopTabulating: 'Parar a tabulação',
+    tabulationStopped: 'Tabulação interrompida: mude os Bits para desenhar outra grelha.',
 
     runTitle: 'Uma execução, tentativa a tentativa',
-    runNote: 'Cada tentativa troca um dígito binário de x. Um candidato melhor é sempre aceite; um pior quando um ' +
+    runNote: 'Cada tentativa inverte um bit de x. Um candidato melhor é sempre aceite; um pior quando um ' +
       'sorteio uniforme r fica abaixo de exp(Δ/T): com a regra do demo r é um de 10 000 valores de 0 a 0,9999, com ' +
       'a aceitação contínua qualquer valor de [0, 1) com 53 bits. Um movimento de Δ = 0, para um ponto do mesmo ' +
       'valor, conta com os piores e é sempre aceite: exp(0) = 1 é maior do que qualquer r. É a execução que ' +
@@ -544,12 +545,12 @@
     keyCandidate: 'candidato',
     keyTrail: 'posições recentes',
     keyBest: 'melhor até agora',
-    keysHint: 'Teclas: <kbd>Espaço</kbd> corre e pausa, <kbd>→</kbd> faz uma tentativa, <kbd>Page Down</kbd> um ' +
+    keysHint: 'Teclas, com a execução em foco (clique nela): <kbd>Espaço</kbd> inicia e pausa, <kbd>→</kbd> faz uma tentativa, <kbd>Page Down</kbd> um ' +
       'nível, <kbd>End</kbd> vai até ao fim, <kbd>Home</kbd> recomeça.',
     runChartsCaption: 'Nível a nível: a temperatura, a fração de movimentos piores aceites (dos tentados, entre eles ' +
       'os de Δ = 0, sempre aceites) e o valor atual e o melhor.',
     runControls: 'Controlos da execução',
-    play: 'Correr',
+    play: 'Iniciar',
     pause: 'Pausa',
     oneTrial: 'Uma tentativa',
     oneLevel: 'Um nível',
@@ -576,9 +577,10 @@
     accepted: 'aceite',
     rejected: 'recusado',
     valueAt: (value, x) => `${value} em x = ${x}`,
-    digitsCaption: 'Os dígitos de x, como o sa_demo os lista, v[0], v[1], …: v[0] é o mais significativo, e trocá-lo ' +
-      'move x de metade do intervalo; o último move-o um passo da grelha. O dígito rodeado é o que esta tentativa troca.',
-    digitLabel: (position, digit, flipped) => `v[${position}] = ${digit}${flipped ? ', trocado por esta tentativa' : ''}`,
+    digitsCaption: 'Os dígitos de x, como o sa_demo os lista, v[0], v[1], …: v[0] é o mais significativo, e invertê-lo ' +
+      'desloca x metade do intervalo; o último desloca-o um passo da grelha. O dígito rodeado é o que esta tentativa ' +
+      'inverte.',
+    digitLabel: (position, digit, flipped) => `v[${position}] = ${digit}${flipped ? ', invertido por esta tentativa' : ''}`,
     runStart: (seed, x, value) => `Semente ${seed}: a execução começa em x = ${x}, onde f = ${value}.`,
     runFinished: (trials, x, value) =>
       `Terminou após ${trials}: o melhor é x = ${x}, com o valor ${value} tal como o sa_demo o indica.`,
@@ -622,13 +624,14 @@
     outdated: 'Os campos mudaram desde então: corra de novo para o esquema que eles têm.',
     shareOf: (share, count) => `${share} (${count})`,
     medianTime: (time) => `cerca de ${time} µs (mediana)`,
+    medianBelowClock: 'mais curta do que um tique do relógio da página (mediana)',
     studyCaption: (schedule, seed) => `${schedule}; semente ${seed}.`,
 
     populationTitle: 'Muitas execuções a arrefecer juntas, contra a distribuição de Boltzmann',
     populationNote: 'Todas as execuções do estudo, arrefecidas juntas: no fim de cada nível, onde estão (as barras, o ' +
       'seu x atual) e onde as poria a distribuição de Boltzmann da grelha à T desse nível, proporcional a ' +
-      'exp(f(x)/T) (sombreado). Com a aceitação contínua, é o equilíbrio da própria cadeia das execuções: trocar um ' +
-      'dígito sorteado é tão provável como trocá-lo de volta, e a regra de Metropolis aceita um movimento pior com ' +
+      'exp(f(x)/T) (sombreado). Com a aceitação contínua, é o equilíbrio da própria cadeia das execuções: inverter um ' +
+      'bit sorteado é tão provável como invertê-lo de volta, e a regra de Metropolis aceita um movimento pior com ' +
       'probabilidade exp(Δ/T), enquanto esta for 2⁻⁵³ ou mais, o passo mais fino de r (na grelha do demo, T acima ' +
       'de cerca de 0,035). Com a regra do demo, é o equilíbrio dos livros: r = 0 sai uma vez em 10 000 sorteios ' +
       'e aceita qualquer movimento pior cujo exp(Δ/T) não seja 0, um piso de 1 em 10 000 que afasta dela as ' +
