@@ -12,7 +12,7 @@
 
   const plots = {
     run: new page.Plot(byId('run-plot')),
-    study: new page.Plot(byId('study-plot')),
+    study: new page.Plot(byId('study-plot'), { rightMargin: 56 }),
     population: new page.Plot(byId('population-plot')),
   };
 

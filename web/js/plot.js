@@ -31,8 +31,10 @@
   }
 
   class Plot {
-    constructor(canvas) {
+    // `rightMargin`: room on the right, for an axis of a view's own marks.
+    constructor(canvas, { rightMargin = margin.right } = {}) {
       this.canvas = canvas;
+      this.rightMargin = rightMargin;
       this.context = canvas.getContext('2d');
       this.landscape = null;
       this.notice = '';
@@ -62,7 +64,7 @@
       const bottom = Math.floor(Math.min(...finite(low)) * 4) / 4;
       const top = Math.ceil(Math.max(...finite(high)) * 4) / 4;
       const left = margin.left;
-      const right = size.width - margin.right;
+      const right = size.width - this.rightMargin;
       const upper = margin.top;
       const lower = size.height - margin.bottom;
       return {

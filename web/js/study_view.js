@@ -8,7 +8,7 @@
   const { language, Job, JobView } = window.saPage;
   const { inWords } = window.saPage.messages;
   const bins = 100;
-  const colors = { bars: 'rgba(37, 99, 235, 0.35)', barEdge: '#1d4ed8', text: '#1f2937' };
+  const colors = { bars: 'rgba(37, 99, 235, 0.35)', barEdge: '#1d4ed8', text: '#1f2937', axis: '#4b5563' };
 
   class StudyView extends JobView {
     constructor({ plot, job, error, results, caption, csv, fields, checked }) {
@@ -108,13 +108,32 @@
         c.fillRect(s.left + i * width, s.lower - height, width, height);
         c.strokeRect(s.left + i * width, s.lower - height, width, height);
       });
-      const top = histogram.indexOf(tallest);
+      this.drawCountAxis(c, s, tallest);
+    }
+
+    // The bars' own axis, on the right: runs, from 0 up to the tallest bar, at round steps.
+    drawCountAxis(c, s, tallest) {
       const { t, format } = language;
-      const onLeft = top < histogram.length / 2;
+      const perRun = ((s.lower - s.upper) * 0.85) / tallest;
+      const power = 10 ** Math.floor(Math.log10(tallest / 4));
+      const step = Math.max(1, [1, 2, 5, 10].map((m) => m * power).find((candidate) => tallest / candidate <= 5));
+      c.strokeStyle = colors.axis;
       c.fillStyle = colors.text;
-      c.textAlign = onLeft ? 'left' : 'right';
-      c.fillText(t('runs', tallest, format.whole(tallest)), s.left + (top + (onLeft ? 1.5 : -0.5)) * width,
-        s.lower - (s.lower - s.upper) * 0.85 + 12);
+      c.beginPath();
+      c.moveTo(s.right, s.lower);
+      c.lineTo(s.right, s.lower - tallest * perRun);
+      c.textAlign = 'left';
+      c.textBaseline = 'middle';
+      for (let count = 0; count <= tallest; count += step) {
+        const y = s.lower - count * perRun;
+        c.moveTo(s.right, y);
+        c.lineTo(s.right + 4, y);
+        c.fillText(format.whole(count), s.right + 6, y);
+      }
+      c.stroke();
+      c.textBaseline = 'alphabetic';
+      c.textAlign = 'right';
+      c.fillText(t('countAxis'), s.right + 50, s.upper - 12);
       c.textAlign = 'left';
     }
   }

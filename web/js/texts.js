@@ -276,6 +276,7 @@
     shareOf: (share, count) => `${share} (${count})`,
     medianTime: (time) => `about ${time} µs (median)`,
     medianBelowClock: 'shorter than a tick of the page\'s clock (median)',
+    countAxis: 'runs',
     studyCaption: (schedule, seed) => `${schedule}; seed ${seed}.`,
 
     populationTitle: "Many runs cooling together, against Boltzmann's distribution",
@@ -625,6 +626,7 @@
     shareOf: (share, count) => `${share} (${count})`,
     medianTime: (time) => `cerca de ${time} µs (mediana)`,
     medianBelowClock: 'mais curta do que um tique do relógio da página (mediana)',
+    countAxis: 'execuções',
     studyCaption: (schedule, seed) => `${schedule}; semente ${seed}.`,
 
     populationTitle: 'Muitas execuções a arrefecer juntas, contra a distribuição de Boltzmann',
