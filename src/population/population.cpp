@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "text/text.hpp"
@@ -224,8 +225,8 @@ population_part study_population_share(const tabulated_space& space, const study
                    }
                });
     // A pass over the grid for each level: only for a share that has levels.
-    const std::optional<equilibrium> grid =
-        share.levels.count > 0 ? std::optional<equilibrium>(space) : std::nullopt;
+    const std::unique_ptr<const equilibrium> grid =
+        share.levels.count > 0 ? std::make_unique<const equilibrium>(space) : nullptr;
     const std::int64_t own_end = share.levels.first + share.levels.count;
     population_part found;
     found.levels.reserve(static_cast<std::size_t>(levels));

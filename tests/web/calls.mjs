@@ -230,6 +230,25 @@ describe('nothing stalls', () => {
       capFault('9.9e+13'));
     assert.equal(portuguese, 'as execuções pedidas fazem 9,9e+13 tentativas ao todo, mais do que as 1e+09 que a página ' +
       'faz de uma vez: peça menos execuções ou esquemas mais curtos');
+    // Numbers in sa_study's English, written in Portuguese as the page's panels write them.
+    const inPortuguese = await page.evaluate((faults) => faults.map((f) =>
+      window.saPage.messages.describe(f, window.saPage.messages.portuguese)), [
+      { kind: 'too_many_runs', field: 'runs', value: '200000', shown: '200000', limit: '100,000' },
+      { kind: 'population_too_large', field: null, value: 'T0 1, alpha 0.9999', shown: 'about 69075 levels', limit: '10,000 levels' },
+      { kind: 'population_too_large', field: null, value: 'T0 1', shown: '688 levels of 16777216 grid points',
+        limit: '10^9 grid points over all levels' },
+      { kind: 'out_of_range', field: 'bits', value: '30', shown: '30', limit: 'from 2 to 24' },
+      { kind: 'run_too_long', field: null, value: 'T0 1e+30', shown: '1.2e+12', limit: '1,000,000,000' },
+    ]);
+    assert.deepEqual(inPortuguese, [
+      '--runs tem de ser no máximo 100\u00a0000 nesta página',
+      'T0 1, alfa 0,9999: cerca de 69075 níveis, mais do que os 10\u00a0000 níveis que uma população acompanha',
+      'T0 1: 688 níveis de 16777216 pontos da grelha, mais do que os 10^9 pontos da grelha em todos os níveis que uma ' +
+        'população acompanha',
+      '--bits tem de estar entre 2 e 24, não 30',
+      'T0 1e+30: cerca de 1,2e+12 tentativas por execução, mais do que as 1\u00a0000\u00a0000\u00a0000 que uma execução ' +
+        'pode fazer',
+    ]);
   });
 
   // A long request of each call that runs in workers, whose workers must all end when it is

@@ -10,7 +10,8 @@
     en: { decimalPoint: '.', listSeparator: ',' },
     pt: { decimalPoint: ',', listSeparator: ';' },
   };
-  const locales = { en: 'en', pt: 'pt-BR' };
+  // European Portuguese: thousands grouped by a space from five digits on (10 000, but 1000).
+  const locales = { en: 'en', pt: 'pt-PT' };
   const listeners = [];
   let current = 'en';
 

@@ -53,6 +53,8 @@
     },
   };
 
+  const wholeInPortuguese = new Intl.NumberFormat('pt-PT');
+
   // The limits and schedules that faults carry come in sa_study's English; in Portuguese their
   // words are translated and their numbers written with a decimal comma.
   const portugueseWords = [
@@ -60,7 +62,13 @@
     [/\btrial per level\b/g, 'tentativa por nível'], [/\bfinal T\b/g, 'T final'], [/\balpha\b/g, 'alfa'],
     [/\blinear cooling\b/g, 'arrefecimento linear'], [/\bLundy-Mees cooling\b/g, 'arrefecimento de Lundy-Mees'],
     [/\bgeometric\b/g, 'geométrico'], [/\blinear\b/g, 'linear'], [/ or /g, ' ou '], [/ and /g, ' e '],
-    [/(\d)([.,])(?=\d)/g, (match, digit, mark) => digit + (mark === '.' ? ',' : '.')],
+    [/\bgrid points over all levels\b/g, 'pontos da grelha em todos os níveis'],
+    [/\bgrid points\b/g, 'pontos da grelha'], [/\blevels\b/g, 'níveis'], [/\babout\b/g, 'cerca de'],
+    [/ of /g, ' de '],
+    // Whole numbers grouped by thousands as European Portuguese groups them (Intl's pt-PT, as
+    // the page's panels write them), then a decimal comma.
+    [/\b\d{1,3}(?:,\d{3})+(?!\d)/g, (grouped) => wholeInPortuguese.format(Number(grouped.replaceAll(',', '')))],
+    [/(\d)\.(?=\d)/g, '$1,'],
   ];
   const inPortuguese = (text) => portugueseWords.reduce((words, [pattern, to]) => words.replace(pattern, to), text);
 
@@ -94,18 +102,18 @@
       too_many_schedules: (f) => (f.limit === '1'
         ? 'a página corre um esquema de cada vez: dê um valor, não uma lista'
         : `as listas dão ${f.shown} esquemas, mais do que os ${inPortuguese(f.limit)} que uma varredura pode ter`),
-      too_many_runs: (f, name) => `${name} tem de ser no máximo ${f.limit} nesta página`,
+      too_many_runs: (f, name) => `${name} tem de ser no máximo ${inPortuguese(f.limit)} nesta página`,
       too_many_trials: (f) => `as execuções pedidas fazem ${inPortuguese(f.shown)} tentativas ao todo, mais do que ` +
         `as ${inPortuguese(f.limit)} que a página faz de uma vez: peça menos execuções ou esquemas mais curtos`,
       no_level: (f) => `T0 tem de estar acima da T final, para o esquema ter um nível (T0 ${inPortuguese(f.shown)}, ` +
         `T final ${inPortuguese(f.limit)})`,
       run_too_long: (f) => `${inPortuguese(f.value)}: cerca de ${inPortuguese(f.shown)} tentativas por execução, mais ` +
-        `do que as ${f.limit} que uma execução pode fazer`,
-      no_worsening_move: (f) => `nenhum movimento piora o valor numa amostra de ${f.limit} movimentos em ${f.shown} ` +
+        `do que as ${inPortuguese(f.limit)} que uma execução pode fazer`,
+      no_worsening_move: (f) => `nenhum movimento piora o valor numa amostra de ${inPortuguese(f.limit)} movimentos em ${f.shown} ` +
         'bits, por isso nenhuma temperatura pode ser escolhida a partir dela',
       past_last_run: (f) => `as execuções ${f.value} a ${f.shown} passam da execução ${f.limit}, após a qual as ` +
         'sementes se repetem',
-      population_too_large: (f) => `${inPortuguese(f.value)}: ${inPortuguese(f.shown)}, mais do que as ` +
+      population_too_large: (f) => `${inPortuguese(f.value)}: ${inPortuguese(f.shown)}, mais do que os ` +
         `${inPortuguese(f.limit)} que uma população acompanha`,
     },
   };
