@@ -636,6 +636,28 @@ describe('links and languages', () => {
     await linked.close();
   });
 
+  test('"Copy the link" copies the address of the experiment, or shows it where the browser will not', async () => {
+    const linked = await openAt(query);
+    await linked.waitForSelector('#link-notes[aria-busy=false]');
+    const seen = await linked.evaluate(async () => {
+      const copied = [];
+      const status = () => document.querySelector('#copy-status').textContent;
+      Object.defineProperty(navigator, 'clipboard', { configurable: true, value: { writeText: async (text) => copied.push(text) } });
+      document.querySelector('#copy-link').click();
+      await new Promise((resolve) => setTimeout(resolve, 50));
+      const done = status();
+      Object.defineProperty(navigator, 'clipboard', { configurable: true, value: { writeText: async () => { throw new Error('denied'); } } });
+      document.querySelector('#copy-link').click();
+      await new Promise((resolve) => setTimeout(resolve, 50));
+      return { copied, done, refused: status(), href: window.location.href };
+    });
+    assert.deepEqual(seen.copied, [seen.href]);
+    assert.match(seen.href, /[?&]step=demo-schedule(&|$)/);
+    assert.equal(seen.done, 'The link to this experiment is copied.');
+    assert.equal(seen.refused, `The browser would not copy the link: ${seen.href}`);
+    await linked.close();
+  });
+
   // A step by its id, or by the number an older link gives it: 1 to 6, the lesson's first six
   // steps as it had them.
   const linkedSteps = [

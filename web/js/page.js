@@ -248,6 +248,20 @@
     }
   });
 
+  // ---- The link of the experiment, copied for a class or a report; where the browser will not
+  // copy it, it is shown to be copied by hand.
+
+  byId('copy-link').addEventListener('click', async () => {
+    const status = byId('copy-status');
+    const link = window.location.href;
+    try {
+      await navigator.clipboard.writeText(link);
+      status.textContent = t('linkCopied');
+    } catch {
+      status.textContent = t('linkNotCopied', link);
+    }
+  });
+
   // ---- Languages
 
   const allFields = () => [...byId('schedule-form').elements, ...byId('sweep-form').elements]

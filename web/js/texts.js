@@ -11,6 +11,9 @@
     pageTitle: 'See it anneal: simulated annealing, trial by trial',
     title: 'See it anneal',
     languages: 'Language',
+    copyLink: 'Copy the link',
+    linkCopied: 'The link to this experiment is copied.',
+    linkNotCopied: (link) => `The browser would not copy the link: ${link}`,
     intro: 'Simulated annealing looks for the highest point of <span class="formula">f(x) = 0.4 + sinc(4x) + ' +
       '1.1 sinc(4x+2) + 0.8 sinc(6x−2) + 0.7 sinc(6x−4)</span> on [−2,&nbsp;2]. A point wanders the whole ' +
       'interval while the temperature is high and settles on a hill as it cools. Everything here is computed by ' +
@@ -353,6 +356,9 @@
     pageTitle: 'Recozimento simulado (simulated annealing), tentativa a tentativa',
     title: 'Recozimento simulado',
     languages: 'Idioma',
+    copyLink: 'Copiar a ligação',
+    linkCopied: 'A ligação para esta experiência foi copiada.',
+    linkNotCopied: (link) => `O navegador não deixou copiar a ligação: ${link}`,
     intro: 'O recozimento simulado (<i lang="en">simulated annealing</i>) procura o ponto mais alto de <span class="formula">f(x) = 0,4 + sinc(4x) + ' +
       '1,1 sinc(4x+2) + 0,8 sinc(6x−2) + 0,7 sinc(6x−4)</span> em [−2;&nbsp;2]. Um ponto vagueia por todo o ' +
       'intervalo enquanto a temperatura é alta e assenta numa colina ao arrefecer. Tudo aqui é calculado pelo ' +
