@@ -522,6 +522,13 @@ describe('the lesson', () => {
             // A run shorter than a tick of the page's clock is said to be, not to take 0 µs.
             assert.match(await opened.$eval('#result-time', (time) => time.textContent), medianPattern[lang], step.id);
           }
+          // Numbers with an exponent are written as powers of ten, as the axes write them.
+          const written = await opened.$eval(step.preset.view === 'sweep' ? '#sweep-least' : '#study-caption',
+            (shown) => shown.textContent);
+          assert.doesNotMatch(written, /\de[-+]?\d/, `${step.id}: ${written}`);
+          if (step.id === 'hill-climbing') {
+            assert.match(written, /^T0 10⁻⁶, (alpha 0\.97, final T|alfa 0,97, T final) 10⁻⁷, /);
+          }
           if (step.id === 'slow-cooling' && lang === 'en') {
             // Its 6,905 levels play in 10 s, not one a frame for minutes.
             await opened.waitForFunction(() => {

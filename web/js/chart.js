@@ -48,17 +48,12 @@
     return { at, log, ticks: (log ? logTicks : linearTicks)(bounds[0], bounds[1], tickCount) };
   }
 
-  // A power of ten as written: 10⁴, 10⁻³.
-  const superscript = { '-': '⁻', 0: '⁰', 1: '¹', 2: '²', 3: '³', 4: '⁴', 5: '⁵', 6: '⁶', 7: '⁷', 8: '⁸', 9: '⁹' };
-  const tenTo = (power) => `10${[...String(power)].map((c) => superscript[c]).join('')}`;
-
   // A tick's label: on a log scale from a thousand up and below a hundredth as 10⁴ or 2·10⁵,
   // every such tick alike; others as the language writes them.
   function tickLabel(value, log, format) {
     if (log && (value >= 1e3 || value < 1e-2)) {
       const power = Math.floor(Math.log10(value) + 1e-9);
-      const leading = Math.round(value / 10 ** power);
-      return leading === 1 ? tenTo(power) : `${leading}·${tenTo(power)}`;
+      return format.powersOfTen(`${Math.round(value / 10 ** power)}e${power}`);
     }
     if (Math.abs(value) >= 1000) {
       return format.whole(value);

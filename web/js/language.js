@@ -58,6 +58,13 @@
 
   // Numbers as the language writes them; a minus as a minus sign.
   const withSign = (text) => text.replace('-', '−');
+  // Numbers in a text written with an exponent (1e-06, 2,5e+30) as powers of ten (10⁻⁶,
+  // 2,5·10³⁰), as the axes write them.
+  const superscripts = '⁰¹²³⁴⁵⁶⁷⁸⁹';
+  const powersOfTen = (text) => text.replace(/(\d+(?:[.,]\d+)?)e([+-]?)(\d+)/g, (all, mantissa, sign, digits) => {
+    const power = `10${sign === '-' ? '⁻' : ''}${[...String(Number(digits))].map((d) => superscripts[d]).join('')}`;
+    return mantissa === '1' ? power : `${mantissa}·${power}`;
+  });
   const format = {
     // A whole number with its thousands grouped.
     whole: (n) => Math.round(n).toLocaleString(locales[current]),
@@ -68,8 +75,10 @@
       { maximumFractionDigits: 20 })),
     precise: (n, digits) => withSign(n.toPrecision(digits).replace('.', styles[current].decimalPoint)),
     percent: (share, digits = 1) => `${format.fixed(100 * share, digits)} %`,
-    // The shortest text that is the number, as a field takes it.
-    plain: (n) => restyle(String(n), styles.en, styles[current]),
+    // The shortest text that is the number, as a field takes it but for an exponent, written as
+    // a power of ten.
+    plain: (n) => withSign(powersOfTen(restyle(String(n), styles.en, styles[current]))),
+    powersOfTen,
   };
 
   const language = {

@@ -83,7 +83,8 @@
       // a median of 0 only that most runs were shorter than a tick.
       r.time.textContent = result.median_run_us > 0
         ? t('medianTime', format.significant(result.median_run_us, 2)) : t('medianBelowClock');
-      this.caption.textContent = t('studyCaption', inWords(checked.description, language.current), result.seed);
+      this.caption.textContent = t('studyCaption',
+        format.powersOfTen(inWords(checked.description, language.current)), result.seed);
       this.csv.textContent = result.csv;
       this.job.status.textContent = t('studyDone', t('runs', result.runs, format.whole(result.runs)),
         format.fixed(result.seconds, 2));
