@@ -166,55 +166,10 @@ double distance_of(const population_level& level, long runs) {
     return distance / 2.0;
 }
 
-}  // namespace
-
-std::optional<fault> population_fault(const study_case& study) {
-    const cooling_schedule& s = study.schedule;
-    // Estimated first, as a run's length is: counting 10^9 levels would take seconds.
-    const double estimate = estimated_trials_per_run(s) / s.trials_per_level();
-    const bool estimated = estimate > 1.01 * max_population_levels;
-    const double levels = estimated ? estimate : static_cast<double>(count_levels(s));
-    const int points = study.grid().d_max + 1;
-    if (levels > max_population_levels) {
-        return fault{fault_kind::population_too_large, std::nullopt, describe_case(study),
-                     format(estimated ? "about %.0f levels" : "%.0f levels", levels),
-                     "10,000 levels"};
-    }
-    if (levels * points > max_population_points) {
-        return fault{fault_kind::population_too_large, std::nullopt, describe_case(study),
-                     format("%.0f levels of %d grid points", levels, points),
-                     "10^9 grid points over all levels"};
-    }
-    return std::nullopt;
-}
-
-population_study study_population(const tabulated_space& space, const study_case& study, int bins,
-                                  const seed_range& runs, int jobs,
-                                  const population_progress& progress) {
-    const population_share everything{runs, {0, count_levels(study.schedule)}};
-    return whole_population(
-        study, runs.count, hills_of(space),
-        {study_population_share(space, study, bins, everything, jobs, progress)});
-}
-
-std::vector<population_share> split_population(const study_case& study, const seed_range& runs,
-                                               int workers) {
-    const std::vector<seed_range> run_parts = split_runs(runs, workers);
-    const std::int64_t levels = count_levels(study.schedule);
-    const std::vector<share_range> level_parts =
-        even_shares(levels, static_cast<int>(run_parts.size()));
-    std::vector<population_share> shares;
-    for (std::size_t i = 0; i < run_parts.size(); ++i) {
-        shares.push_back(
-            {run_parts[i], i < level_parts.size() ? level_parts[i] : share_range{levels, 0}});
-    }
-    return shares;
-}
-
-population_part study_population_share(const tabulated_space& space, const study_case& study,
-                                       int bins, const population_share& share, int jobs,
-                                       const population_progress& progress) {
-    const std::vector<hill> hills = hills_of(space);
+// A share's part, on the space's hills found once by the caller.
+population_part share_on_hills(const tabulated_space& space, const std::vector<hill>& hills,
+                               const study_case& study, int bins, const population_share& share,
+                               int jobs, const population_progress& progress) {
     const std::vector<grid_part> parts = parts_of(space, hills, bins);
     const std::int64_t levels = count_levels(study.schedule);
     position_counts counts(levels, parts.size());
@@ -247,6 +202,57 @@ population_part study_population_share(const tabulated_space& space, const study
         }
     }
     return found;
+}
+
+}  // namespace
+
+std::optional<fault> population_fault(const study_case& study) {
+    const cooling_schedule& s = study.schedule;
+    // Estimated first, as a run's length is: counting 10^9 levels would take seconds.
+    const double estimate = estimated_trials_per_run(s) / s.trials_per_level();
+    const bool estimated = estimate > 1.01 * max_population_levels;
+    const double levels = estimated ? estimate : static_cast<double>(count_levels(s));
+    const int points = study.grid().d_max + 1;
+    if (levels > max_population_levels) {
+        return fault{fault_kind::population_too_large, std::nullopt, describe_case(study),
+                     format(estimated ? "about %.0f levels" : "%.0f levels", levels),
+                     "10,000 levels"};
+    }
+    if (levels * points > max_population_points) {
+        return fault{fault_kind::population_too_large, std::nullopt, describe_case(study),
+                     format("%.0f levels of %d grid points", levels, points),
+                     "10^9 grid points over all levels"};
+    }
+    return std::nullopt;
+}
+
+population_study study_population(const tabulated_space& space, const study_case& study, int bins,
+                                  const seed_range& runs, int jobs,
+                                  const population_progress& progress) {
+    const population_share everything{runs, {0, count_levels(study.schedule)}};
+    std::vector<hill> hills = hills_of(space);
+    population_part found = share_on_hills(space, hills, study, bins, everything, jobs, progress);
+    return whole_population(study, runs.count, std::move(hills), {std::move(found)});
+}
+
+std::vector<population_share> split_population(const study_case& study, const seed_range& runs,
+                                               int workers) {
+    const std::vector<seed_range> run_parts = split_runs(runs, workers);
+    const std::int64_t levels = count_levels(study.schedule);
+    const std::vector<share_range> level_parts =
+        even_shares(levels, static_cast<int>(run_parts.size()));
+    std::vector<population_share> shares;
+    for (std::size_t i = 0; i < run_parts.size(); ++i) {
+        shares.push_back(
+            {run_parts[i], i < level_parts.size() ? level_parts[i] : share_range{levels, 0}});
+    }
+    return shares;
+}
+
+population_part study_population_share(const tabulated_space& space, const study_case& study,
+                                       int bins, const population_share& share, int jobs,
+                                       const population_progress& progress) {
+    return share_on_hills(space, hills_of(space), study, bins, share, jobs, progress);
 }
 
 population_study whole_population(const study_case& study, long runs, std::vector<hill> hills,
