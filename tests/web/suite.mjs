@@ -530,10 +530,15 @@ describe('the lesson', () => {
             assert.match(written, /^T0 10⁻⁶, (alpha 0\.97, final T|alfa 0,97, T final) 10⁻⁷, /);
           }
           if (step.id === 'slow-cooling' && lang === 'en') {
-            // Its 6,905 levels play in 10 s, not one a frame for minutes.
+            // The level the answer names, the last, is on show; Play goes through its 6,905
+            // levels again in 10 s, not one a frame for minutes.
+            const slider = () => opened.$eval('#population-level', (levels) => [levels.max, levels.value]);
+            assert.deepEqual(await slider(), ['6904', '6904']);
+            await opened.click('#population-play');
+            assert.notEqual((await slider())[1], '6904');
             await opened.waitForFunction(() => {
-              const slider = document.querySelector('#population-level');
-              return slider.max === '6904' && slider.value === slider.max;
+              const levels = document.querySelector('#population-level');
+              return levels.value === levels.max;
             }, { timeout: 15000 });
           }
           found[lang].push(figures);
@@ -687,7 +692,7 @@ describe('links and languages', () => {
 
   // Links that the page takes in part: the notes it shows at the top, the language it is in, and
   // the fields it takes, as sa.check reads them.
-  const readOnly = 'the page reads only seed, runs, t0, alpha, t-final, trials, bits, acceptance, sweep-t0, sweep-alpha, sweep-t-final, lang, step';
+  const readOnly = 'the page reads only seed, runs, t0, alpha, t-final, trials, bits, acceptance, sweep-t0, sweep-alpha, sweep-t-final, lang, step, present';
   const steps = "the lesson's steps are random-walk, hill-climbing, quench, demo-schedule, slow-cooling, demo-floor, " +
     'time-to-solution, or 1 to 6 as older links number them';
   const partlyTaken = [
@@ -710,8 +715,9 @@ describe('links and languages', () => {
       't0=1,5 was dropped: a link writes its numbers with a decimal point, in every language (0.5, not 0,5).',
       'bits=30 was dropped: bits must be from 2 to 24, not 30.',
     ], { runs: '300' }],
-    ['?lang=pt&lang=en&alpha=0,5&t-final=0.01,0.001&trials=4', 'pt', [
+    ['?lang=pt&lang=en&alpha=0,5&t-final=0.01,0.001&trials=4&present=yes', 'pt', [
       'lang=en foi descartado: uma chave que se repete fica com o primeiro valor.',
+      'present=yes foi descartado: present=1 abre o modo de apresentação e present=0 não.',
       'alpha=0,5 foi descartado: um endereço escreve os números com ponto decimal, em qualquer idioma (0.5, não 0,5).',
       't-final=0.01,0.001 foi descartado: a página corre um esquema de cada vez: dê um valor, não uma lista.',
     ], { trials: '4' }],
@@ -920,6 +926,106 @@ describe('look and use', () => {
         await shown.close();
       }
     }
+  });
+
+  // Where the question, the answer and the view stand once a step has run, in CSS pixels of the
+  // viewport.
+  const placeOfAnswer = (on, view) => on.evaluate((viewId) => {
+    const box = (element) => {
+      const { top, bottom } = element.getBoundingClientRect();
+      return { top, bottom };
+    };
+    const claims = [...document.querySelectorAll('#lesson-claims li')];
+    const link = document.querySelector('#lesson-view-link');
+    return {
+      height: window.innerHeight,
+      question: box(document.querySelector('#lesson-question')),
+      result: box(document.querySelector('#lesson-result')),
+      firstClaim: box(claims[0]),
+      lastClaim: box(claims[claims.length - 1]),
+      figure: box(document.querySelector(`#${viewId} canvas`)),
+      link: link.hidden ? null : { ...box(link), href: link.getAttribute('href') },
+    };
+  }, view);
+  const inView = (box, height) => box.top >= 0 && box.bottom <= height;
+
+  test("a step's question, its answer and its view are seen together once it has run", async () => {
+    // The hill climb and the quench: the longest claims of a study, and a short one.
+    const sizes = [
+      { width: 1280, height: 800, whole: true },
+      { width: 1920, height: 1080, whole: true },
+      // 1280 x 800 at 150 % zoom: the answer starts in view, a long one goes on below.
+      { width: 853, height: 533, deviceScaleFactor: 1.5, whole: false },
+      { width: 390, height: 844, deviceScaleFactor: 2, phone: true, whole: true },
+    ];
+    for (const lang of ['en', 'pt']) {
+      for (const { phone, whole, ...viewport } of sizes) {
+        const shown = await openAt(`?lang=${lang}`, viewport);
+        for (const step of [1, 2]) {
+          const where = `${lang}, ${viewport.width} x ${viewport.height}, step ${step + 1}`;
+          await shown.evaluate((n) => window.sa.lesson.run(n), step);
+          const place = await placeOfAnswer(shown, 'study');
+          assert.ok(inView(place.question, place.height), `the question leaves the screen (${where})`);
+          assert.ok(inView(place.result, place.height), `the answer leaves the screen (${where})`);
+          assert.ok(inView(whole ? place.lastClaim : { ...place.firstClaim, bottom: place.firstClaim.top }, place.height),
+            `the claims leave the screen (${where})`);
+          if (phone) {
+            // The view a link away.
+            assert.ok(place.link && inView(place.link, place.height) && place.link.href === '#study', where);
+            assert.ok(!inView(place.figure, place.height), where);
+            await shown.click('#lesson-view-link');
+            await shown.waitForFunction(() => document.querySelector('#study canvas').getBoundingClientRect().top < innerHeight);
+            await shown.evaluate(() => window.scrollTo(0, 0));
+          } else {
+            assert.equal(place.link, null, where);
+            assert.ok(inView(place.figure, place.height), `the view's figure is not in view (${where})`);
+          }
+        }
+        await shown.close();
+      }
+    }
+  });
+
+  test('presenter mode shows one step beside its view, stepped by Page Down and Page Up', async () => {
+    const shown = await openAt('?lang=pt&step=quench&present=1', { width: 1920, height: 1080 });
+    const shownSections = () => shown.$$eval('main > section', (sections) => sections
+      .filter((section) => getComputedStyle(section).display !== 'none').map((section) => section.id));
+    const stepTitle = () => text('#lesson-step-title', shown);
+    assert.equal(await shown.$eval('#present', (button) => button.getAttribute('aria-pressed')), 'true');
+    assert.deepEqual(await shownSections(), ['lesson', 'study']);
+    assert.ok(await shown.evaluate(() => parseFloat(getComputedStyle(document.body).fontSize) >= 22));
+    assert.deepEqual(await axeViolations(shown), [], 'presenter mode, before the step runs');
+
+    // Page Down runs the step, then goes on; Page Up goes back.
+    await shown.focus('body');
+    await shown.keyboard.press('PageDown');
+    await shown.waitForFunction(() => document.querySelectorAll('#lesson-claims li').length === 3, { timeout: 60000 });
+    assert.equal(await stepTitle(), '3. Uma têmpera');
+    assert.deepEqual(await axeViolations(shown), [], 'presenter mode, once the step has run');
+    await shown.keyboard.press('PageDown');
+    assert.match(await stepTitle(), /^4\. /);
+    assert.deepEqual(await shownSections(), ['lesson', 'study']);
+    assert.match(await shown.evaluate(() => window.location.search), /&step=demo-schedule&present=1$/);
+    await shown.keyboard.press('PageUp');
+    await shown.keyboard.press('PageUp');
+    assert.match(await stepTitle(), /^2\. /);
+    await shown.keyboard.press('Escape');
+    assert.equal(await shown.$eval('#present', (button) => button.getAttribute('aria-pressed')), 'false');
+    assert.doesNotMatch(await shown.evaluate(() => window.location.search), /present/);
+    assert.ok((await shownSections()).length > 2);
+
+    // Outside presenter mode Page Down scrolls the page, as a clicker expects, and keeps the step.
+    await shown.evaluate(() => window.scrollTo(0, 0));
+    await shown.focus('body');
+    await shown.keyboard.press('PageDown');
+    await shown.waitForFunction(() => window.scrollY > 0);
+    assert.match(await stepTitle(), /^2\. /);
+    // The button enters it again, and the link keeps it.
+    await shown.focus('#present');
+    await shown.keyboard.press('Enter');
+    assert.match(await shown.evaluate(() => window.location.search), /&present=1$/);
+    assert.deepEqual(await shownSections(), ['lesson', 'study']);
+    await shown.close();
   });
 
   test('no page logged an error or a warning', () => {

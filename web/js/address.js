@@ -2,15 +2,15 @@
 
 // The page's address holds the experiment, so that a link hands it on: each field under its
 // key in saPage.vocabulary (sa_study's option without dashes), the sweep's under 'sweep-' and
-// the key, written in English style whatever the language, plus lang and the lesson's step by
-// its id. Opening the address restores them (a step also by the number older links give it), by
+// the key, written in English style whatever the language, plus lang, the lesson's step by its
+// id, and present=1 in presenter mode. Opening the address restores them (a step also by the number older links give it), by
 // the link's rules: only the page's own keys and values are taken, a key that comes again keeps
 // its first value, and each value is read by its field's own rules in the libraries. What a link
 // loses is told, as notes.
 (function () {
   const { vocabulary, core } = window.saPage;
   // The page's own keys, beside the fields'.
-  const pageKeys = ['lang', 'step'];
+  const pageKeys = ['lang', 'step', 'present'];
   const fieldKeys = vocabulary.fields.filter((field) => field.page).map((field) => field.key);
   const paramOfKey = Object.fromEntries(vocabulary.fields.map((field) => [field.key, field.param]));
   const sweepPrefix = 'sweep-';
@@ -52,7 +52,8 @@
   }
 
   const address = {
-    // What the address holds: {keys, values, lang, step, notes}, `keys` those the page reads.
+    // What the address holds: {keys, values, lang, step, present, notes}, `keys` those the page
+    // reads.
     // `values` maps each field's key to its text, not yet checked (see checkValues); lang and
     // step (from 0) are null where the link has none that the page takes. `sweepKeys` are the
     // sweep's keys, `languages` the page's, and `stepOf` gives the step of a link's text, or null.
@@ -71,7 +72,8 @@
       };
       const lang = taken('lang', (value) => languages.includes(value));
       const step = taken('step', (value) => stepOf(value) !== null);
-      return { keys, values, lang, step: step === null ? null : stepOf(step), notes };
+      const present = taken('present', (value) => value === '1' || value === '0');
+      return { keys, values, lang, step: step === null ? null : stepOf(step), present: present === '1', notes };
     },
 
     // The values of `link` that their fields' rules take, as a Map; each refused is noted in
@@ -84,9 +86,9 @@
     },
 
     // Rewrites the address in place, adding no entry to the history.
-    write({ values, lang, step }) {
+    write({ values, lang, step, present }) {
       const pairs = Object.entries(values).map(([key, value]) => `${key}=${encoded(value)}`);
-      pairs.push(`lang=${lang}`, `step=${step}`);
+      pairs.push(`lang=${lang}`, `step=${step}`, ...(present ? ['present=1'] : []));
       window.history.replaceState(null, '', `?${pairs.join('&')}${window.location.hash}`);
     },
   };

@@ -5,7 +5,8 @@
 // and calls it again whenever its data grow; the chart redraws itself when resized.
 (function () {
   const palette = ['#1d4ed8', '#c2410c', '#15803d', '#7e22ce', '#b91c1c', '#0f766e', '#a16207', '#be185d'];
-  const colors = { axis: '#4b5563', text: '#1f2937', grid: '#e5e7eb', mark: '#111827' };
+  // The cursor is a wide pale band, never mistaken for a dashed series or its key.
+  const colors = { axis: '#4b5563', text: '#1f2937', grid: '#e5e7eb', mark: '#111827', cursor: 'rgba(180, 83, 9, 0.35)' };
   const margin = { left: 64, right: 14, top: 8, bottom: 34 };
   const panelGap = 22;
 
@@ -170,13 +171,13 @@
       panel.series.forEach((series, i) => this.drawSeries(series, series.color ?? palette[i % palette.length],
         xAxis, yAxis, box));
       if (this.picture.cursor !== undefined) {
-        c.strokeStyle = colors.mark;
-        c.setLineDash([3, 3]);
+        c.strokeStyle = colors.cursor;
+        c.lineWidth = 5;
         c.beginPath();
         c.moveTo(xAxis.at(this.picture.cursor), box.top);
         c.lineTo(xAxis.at(this.picture.cursor), box.bottom);
         c.stroke();
-        c.setLineDash([]);
+        c.lineWidth = 1;
       }
       c.restore();
       for (const mark of panel.marks ?? []) {

@@ -218,9 +218,9 @@
 
   class LessonView {
     constructor({ steps: list, card, title, question, look, runButton, previous, next, status, claims: claimList, onStep,
-      runStep }) {
+      runStep, onAnswer }) {
       Object.assign(this, { list, card, title, question, look, runButton, previous, next, status, claimList, onStep,
-        runStep });
+        runStep, onAnswer });
       this.step = 0;
       this.figures = null;  // the figures of the step's last experiment
       this.state = 'idle';  // or 'running', 'unfinished'
@@ -237,6 +237,15 @@
 
     get id() {
       return steps[this.step].id;
+    }
+
+    // The view that answers the step on show.
+    get view() {
+      return steps[this.step].view;
+    }
+
+    get hasRun() {
+      return this.figures !== null;
     }
 
     // The step of a link's `step`: an id, or a number of the older links; null for neither.
@@ -342,6 +351,7 @@
           this.figures = figures;
           this.state = figures ? 'idle' : 'unfinished';
           this.show();
+          this.onAnswer(step.view);
         }
       }
       return figures;

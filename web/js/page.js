@@ -146,7 +146,9 @@
   let restoring = true;  // the link's values are not in the fields yet
   function writeAddress() {
     if (!restoring) {
-      address.write({ values: { ...form.values(), ...sweepView.values() }, lang: language.current, step: lesson.id });
+      address.write({
+        values: { ...form.values(), ...sweepView.values() }, lang: language.current, step: lesson.id, present: presenting(),
+      });
     }
   }
 
@@ -190,6 +192,45 @@
 
   // ---- The lesson: each step's experiment, run by the view that answers it
 
+  // Where a step's answer is read. With the lesson in its own column, the view that answers it
+  // comes into view beside the lesson, whose answer is brought into its column's view; in one
+  // column the answer stays in view once the step has run, the view a link away.
+  const lessonSection = byId('lesson');
+  const lessonBeside = () => getComputedStyle(lessonSection).position === 'sticky';
+  const viewLink = byId('lesson-view-link');
+  function showView(view) {
+    if (lessonBeside()) {
+      // Its title at the top, or lower as far as its figure needs.
+      const section = byId(view).getBoundingClientRect();
+      const figure = byId(view).querySelector('canvas').getBoundingClientRect();
+      const toFigure = figure.bottom - window.innerHeight + 8;
+      document.scrollingElement.scrollTop += Math.min(Math.max(section.top, toFigure), figure.top - 8);
+    }
+  }
+  function showAnswer(view) {
+    showView(view);
+    viewLink.href = `#${view}`;
+    viewLink.dataset.view = view;
+    viewLink.textContent = t('lessonSeeView', t(`${view}Title`));
+    viewLink.hidden = lessonBeside();
+    // The card's top at the top of what scrolls, or lower as far as the answer needs and the
+    // question allows.
+    const scroller = lessonBeside() ? lessonSection : document.scrollingElement;
+    const frame = lessonBeside() ? lessonSection.getBoundingClientRect() : { top: 0, bottom: window.innerHeight };
+    const rect = (id) => byId(id).getBoundingClientRect();
+    const answerEnd = Math.max(...['lesson-result', 'lesson-claims', 'lesson-view-link']
+      .filter((id) => !byId(id).hidden).map((id) => rect(id).bottom));
+    const toCard = rect('lesson-card').top - frame.top;
+    const toAnswer = answerEnd - frame.bottom + 8;
+    const toQuestion = rect('lesson-question').top - frame.top - 8;
+    scroller.scrollTop += Math.min(Math.max(toCard, toAnswer), toQuestion);
+  }
+  language.onChange(() => {
+    if (viewLink.dataset.view) {
+      viewLink.textContent = t('lessonSeeView', t(`${viewLink.dataset.view}Title`));
+    }
+  });
+
   // What each view resolves to once it has run the fields, or null when it did not finish: the
   // lesson takes its figures from there.
   const outcomes = {
@@ -201,7 +242,7 @@
       return runView.playThrough(4);
     },
     study: () => studyView.run(),
-    population: () => populationView.run(),
+    population: () => populationView.run({ atEnd: true }),
     sweep: () => sweepView.run(),
   };
 
@@ -216,7 +257,10 @@
     next: byId('lesson-next'),
     status: byId('lesson-result'),
     claims: byId('lesson-claims'),
-    onStep: () => writeAddress(),
+    onStep: () => {
+      showPresentedView();
+      writeAddress();
+    },
     runStep: async (view, values, sweepValues) => {
       if (sweepValues) {
         sweepView.setValues(sweepValues);
@@ -226,24 +270,64 @@
       }
       await form.setValues(values);
       writeAddress();
-      byId(view).scrollIntoView({ block: 'start' });
+      viewLink.hidden = true;
+      showView(view);
       return form.checked ? outcomes[view]() : null;
     },
+    onAnswer: (view) => showAnswer(view),
   });
+
+  // ---- Presenter mode: large type, the lesson one step at a time beside the view that answers
+  // it, the rest of the page hidden. A clicker's Page Down runs the step, then goes on to the
+  // next; its Page Up goes back a step; Escape leaves.
+
+  const presentButton = byId('present');
+  const presenting = () => document.body.classList.contains('presenting');
+  function showPresentedView() {
+    for (const section of document.querySelectorAll('main > section')) {
+      section.classList.toggle('presented', section.id === lesson.view);
+    }
+  }
+  function present(on) {
+    document.body.classList.toggle('presenting', on);
+    presentButton.setAttribute('aria-pressed', String(on));
+    showPresentedView();
+    writeAddress();
+  }
+  presentButton.addEventListener('click', () => present(!presenting()));
+
+  function presenterKey(key) {
+    if (key === 'PageDown') {
+      if (lesson.hasRun || lesson.state === 'running') {
+        lesson.choose(lesson.step + 1);
+      } else {
+        lesson.run();
+      }
+    } else if (key === 'PageUp') {
+      lesson.choose(lesson.step - 1);
+    } else if (key === 'Escape') {
+      present(false);
+      presentButton.focus();
+    } else {
+      return false;
+    }
+    return true;
+  }
 
   // ---- Keys for the run, while the focus is in it (a click on the run gives it the focus) but
   // in a field or a scrolled region: elsewhere Space, Page Down, Home and End scroll the page,
-  // as a presenter's clicker expects.
+  // as a presenter's clicker expects, and in presenter mode Page Down and Page Up step the lesson.
 
   document.addEventListener('keydown', (event) => {
     const target = event.target;
     const inRun = target.closest('#run');
     const typing = target.closest('input, textarea, select, [contenteditable], [role=region], [role=log]');
     const pressing = event.key === ' ' && target.closest('button, summary, a');
-    if (!inRun || typing || pressing || event.ctrlKey || event.altKey || event.metaKey) {
+    if (typing || pressing || event.ctrlKey || event.altKey || event.metaKey) {
       return;
     }
-    if (runView.handleKey(event.key)) {
+    const taken = inRun ? runView.handleKey(event.key) : presenting() && presenterKey(event.key);
+    if (taken) {
       event.preventDefault();
     }
   });
@@ -322,6 +406,7 @@
       repeatedKey: (note) => t('linkRepeatedKey', pair(note)),
       lang: (note) => t('linkLanguage', pair(note), listed(language.languages)),
       step: (note) => t('linkStep', pair(note), listed(page.LessonView.ids), page.LessonView.numbered),
+      present: (note) => t('linkPresent', pair(note)),
       value: (note) => t('linkValue', pair(note), messages.describe(note.fault, table, note.key)),
       decimalComma: (note) => t('linkDecimalComma', pair(note)),
       sweep: (note) => t('linkSweep', messages.describe(note.fault, table)),
@@ -339,6 +424,7 @@
   if (link.step !== null) {
     lesson.choose(link.step);
   }
+  present(link.present);
 
   // The link's values that their fields take, in the fields; its sweep checked as a whole.
   async function restoreLink() {

@@ -43,8 +43,9 @@
       return true;
     }
 
-    // Cools the runs of the fields together; resolves to the levels, or null.
-    async run() {
+    // Cools the runs of the fields together; resolves to the levels, or null. The levels play
+    // from the first, or with `atEnd` the last is shown, as a lesson's answer names it.
+    async run({ atEnd = false } = {}) {
       const checked = this.checked();
       if (!checked || this.job.running) {
         return null;
@@ -68,8 +69,8 @@
         this.job.status.textContent = t('populationDone', t('levels', levels.length, format.whole(levels.length)),
           format.fixed((performance.now() - this.began) / 1000, 2));
         this.level.max = String(levels.length - 1);
-        this.showLevel(0);
-        this.setPlaying(true);
+        this.showLevel(atEnd ? levels.length - 1 : 0);
+        this.setPlaying(!atEnd);
         return levels;
       } catch (failure) {
         this.error.textContent = failure.message;
@@ -77,11 +78,15 @@
       }
     }
 
-    // Plays the levels from the one shown to the last, or stops.
+    // Plays the levels from the one shown to the last (from the first again when the last is
+    // shown), or stops.
     setPlaying(playing) {
       if (this.frame !== null) {
         cancelAnimationFrame(this.frame);
         this.frame = null;
+      }
+      if (playing && this.levels !== null && this.at === this.levels.length - 1) {
+        this.showLevel(0);
       }
       const canPlay = playing && this.levels !== null && this.at < this.levels.length - 1;
       this.play.textContent = language.t(canPlay ? 'pause' : 'play');

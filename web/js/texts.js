@@ -11,6 +11,9 @@
     pageTitle: 'See it anneal: simulated annealing, trial by trial',
     title: 'See it anneal',
     languages: 'Language',
+    present: 'Present',
+    presenterHint: '<kbd>Page Down</kbd> runs the step, then goes to the next; <kbd>Page Up</kbd> goes back; ' +
+      '<kbd>Esc</kbd> leaves presenter mode.',
     copyLink: 'Copy the link',
     linkCopied: 'The link to this experiment is copied.',
     linkNotCopied: (link) => `The browser would not copy the link: ${link}`,
@@ -27,12 +30,14 @@
     linkLanguage: (pair, languages) => `${pair} was dropped: the page speaks ${languages}.`,
     linkStep: (pair, steps, numbered) =>
       `${pair} was dropped: the lesson's steps are ${steps}, or 1 to ${numbered} as older links number them.`,
+    linkPresent: (pair) => `${pair} was dropped: present=1 opens presenter mode, and present=0 does not.`,
     linkValue: (pair, why) => `${pair} was dropped: ${why}.`,
     linkDecimalComma: (pair) =>
       `${pair} was dropped: a link writes its numbers with a decimal point, in every language (0.5, not 0,5).`,
     linkSweep: (why) => `The link's sweep is refused: ${why}.`,
 
     lessonTitle: 'A guided lesson',
+    lessonSeeView: (view) => `The figures, in “${view}” ↓`,
     lessonCue: 'New here? Press <strong>Run this experiment</strong> below: each step sets a schedule, asks a ' +
       'question and runs the experiment that answers it. Then change any value in the fields and see what follows.',
     question: 'Question:',
@@ -356,6 +361,9 @@
     pageTitle: 'Recozimento simulado (simulated annealing), tentativa a tentativa',
     title: 'Recozimento simulado',
     languages: 'Idioma',
+    present: 'Apresentar',
+    presenterHint: '<kbd>Page Down</kbd> executa o passo e depois passa ao seguinte; <kbd>Page Up</kbd> volta atrás; ' +
+      '<kbd>Esc</kbd> sai do modo de apresentação.',
     copyLink: 'Copiar a ligação',
     linkCopied: 'A ligação para esta experiência foi copiada.',
     linkNotCopied: (link) => `O navegador não deixou copiar a ligação: ${link}`,
@@ -372,12 +380,14 @@
     linkLanguage: (pair, languages) => `${pair} foi descartado: a página fala ${languages}.`,
     linkStep: (pair, steps, numbered) =>
       `${pair} foi descartado: os passos da lição são ${steps}, ou de 1 a ${numbered} como os numeram os endereços antigos.`,
+    linkPresent: (pair) => `${pair} foi descartado: present=1 abre o modo de apresentação e present=0 não.`,
     linkValue: (pair, why) => `${pair} foi descartado: ${why}.`,
     linkDecimalComma: (pair) =>
       `${pair} foi descartado: um endereço escreve os números com ponto decimal, em qualquer idioma (0.5, não 0,5).`,
     linkSweep: (why) => `A varredura do endereço é recusada: ${why}.`,
 
     lessonTitle: 'Uma lição guiada',
+    lessonSeeView: (view) => `Os números, em «${view}» ↓`,
     lessonCue: 'É a primeira vez? Carregue em <strong>Fazer esta experiência</strong>, abaixo: cada passo define um ' +
       'esquema, faz uma pergunta e corre a experiência que lhe responde. Depois mude qualquer valor nos campos e ' +
       'veja o que acontece.',
