@@ -60,22 +60,32 @@ function timeNative(args) {
 }
 
 // The page's module in node, made to take itself for a worker's script; and a study run on it
-// as a worker runs one: planned, run in chunks, added up.
+// by the page's own worker code (worker.js), fed its messages as the page feeds them.
 globalThis.importScripts = () => {};
 globalThis.self = { location: { href: pathToFileURL(options.page).href } };
-const moduleSource = readFileSync(path.join(path.dirname(options.page), 'sa_module.js'), 'utf8');
-const inNode = await new Function(`${moduleSource}; return createSaModule;`)()();
-function timeInNode(params) {
+const folder = path.dirname(options.page);
+const moduleSource = readFileSync(path.join(folder, 'sa_module.js'), 'utf8');
+const createSaModule = new Function(`${moduleSource}; return createSaModule;`)();
+const inNode = await createSaModule();
+const workerMain = new Function(`${readFileSync(path.join(folder, 'js', 'worker.js'), 'utf8')}; return saWorkerMain;`)();
+const wasm = /data:application\/octet-stream;base64,([A-Za-z0-9+/=]+)/.exec(moduleSource)[1];
+const worker = { postMessage: (message) => ('result' in message || 'error' in message) && worker.answer(message) };
+workerMain(worker, createSaModule, 'the module failed');
+worker.onmessage({ data: { compiled: await WebAssembly.compile(Buffer.from(wasm, 'base64')) } });
+async function timeInNode(params) {
   const began = process.hrtime.bigint();
   const fields = Object.fromEntries(Object.entries(params).map(([name, value]) => [name, String(value)]));
   const { plan } = inNode.planSchedule(fields, { decimalPoint: '.', listSeparator: ',' }, 1);
-  const job = new inNode.StudyJob({ plan });
-  while (job.runsDone() < job.runs()) {
-    job.runChunk(Math.max(1, Math.floor(400000 / job.trialsPerRun())), () => {});
+  const answered = new Promise((resolve) => {
+    worker.answer = resolve;
+  });
+  await worker.onmessage({ data: { id: 1, kind: 'study', payload: { plan, bins: 100 } } });
+  const { result, error } = await answered;
+  if (error) {
+    process.stderr.write(`bench.mjs: the study failed in node: ${error}\n`);
+    process.exit(1);
   }
-  const { csv } = job.result(100);
-  job.delete();
-  return { seconds: Number(process.hrtime.bigint() - began) / 1e9, csv };
+  return { seconds: Number(process.hrtime.bigint() - began) / 1e9, csv: result.csv };
 }
 // What a study makes before its runs, in the module: its grid, and the first time the
 // acceptance thresholds, which the module then keeps.
@@ -89,7 +99,7 @@ function preparation(bits) {
 const prepared = [['the first study on 17 bits', 17], ['the next', 17], ['one on 20 bits', 20],
   [`one on ${options['wide-bits']} bits`, Number(options['wide-bits'])]]
   .map(([name, bits]) => `${name} ${preparation(bits).toFixed(1)} ms`);
-timeInNode({ seed: 1, runs: 3000 });  // compiled and its hot code optimised, as in the page
+await timeInNode({ seed: 1, runs: 3000 });  // compiled and its hot code optimised, as in the page
 
 // The ways each study is run, in the order they take turns.
 const ways = [
@@ -119,7 +129,7 @@ try {
           times[s][w].push(timeNative(commandLine(params, way.native)));
           continue;
         }
-        const timed = way.node ? timeInNode(params) : await page.evaluate(async (p, workers) => {
+        const timed = way.node ? await timeInNode(params) : await page.evaluate(async (p, workers) => {
           const began = performance.now();
           const result = await window.sa.study(p, workers === null ? {} : { workers });
           return { seconds: (performance.now() - began) / 1000, csv: result.csv };
