@@ -113,6 +113,31 @@ async function chooseSchedule(params, on = page) {
   await on.waitForFunction((seed) => document.querySelector('#run-status').textContent.startsWith(`Seed ${seed}:`), {}, params.seed);
 }
 
+// Where the question, the answer and the view stand once a lesson step has run, in CSS pixels
+// of the viewport: `answer` spans what the view marks as showing the answer, or its main figure
+// alone where that span is taller than the screen.
+const placeOfAnswer = (on, view) => on.evaluate((viewId) => {
+  const box = (element) => {
+    const { top, bottom } = element.getBoundingClientRect();
+    return { top, bottom };
+  };
+  const span = (boxes) => ({ top: Math.min(...boxes.map((b) => b.top)), bottom: Math.max(...boxes.map((b) => b.bottom)) });
+  const claims = [...document.querySelectorAll('#lesson-claims li')];
+  const link = document.querySelector('#lesson-view-link');
+  const marked = [...document.querySelectorAll(`#${viewId} [data-answer]`)].map(box);
+  const all = span(marked);
+  return {
+    height: window.innerHeight,
+    question: box(document.querySelector('#lesson-question')),
+    result: box(document.querySelector('#lesson-result')),
+    firstClaim: box(claims[0]),
+    lastClaim: box(claims[claims.length - 1]),
+    answer: all.bottom - all.top <= window.innerHeight - 16 ? all : marked[0],
+    link: link.hidden ? null : { ...box(link), href: link.getAttribute('href') },
+  };
+}, view);
+const inView = (box, height) => box.top >= 0 && box.bottom <= height;
+
 const blur = () => page.evaluate(() => document.activeElement.blur());
 // The focus in the run, but on none of its controls, as a click on its plot leaves it.
 const focusRun = () => page.focus('#run');
@@ -497,9 +522,11 @@ describe('the lesson', () => {
   const patternOf = (text) => new RegExp(`^${text.replace(/[.*+?^$()|[\]\\]/g, '\\$&').replace(/\{\w+\}/g, '(.+)')}$`);
   const found = {};  // each language's figures, step by step
 
+  // English at 1280 x 800, Portuguese at 1280 x 800 zoomed to 150 %.
+  const screens = { en: { width: 1280, height: 800 }, pt: { width: 853, height: 533, deviceScaleFactor: 1.5 } };
   for (const lang of ['en', 'pt']) {
     test(`runs every step, and every claim holds (${lang})`, async (t) => {
-      const opened = await openAt(`?lang=${lang}`);
+      const opened = await openAt(`?lang=${lang}`, screens[lang]);
       try {
         const steps = await opened.evaluate(() => window.sa.lesson.steps());
         assert.deepEqual(steps.map((step) => step.id), ids);
@@ -518,6 +545,13 @@ describe('the lesson', () => {
           assert.deepEqual(await opened.$$eval('#lesson-claims li', (items) => items.map((item) => [item.className, item.textContent])),
             claims.map((claim) => ['holds', `✓${holds[lang]} ${claim.text}`]));
           assert.match(opened.url(), new RegExp(`[?&]step=${step.id}(&|$)`));
+          // The question, the answer and the view's figures seen together; at 150 % a long
+          // answer may go on below its first claim.
+          const place = await placeOfAnswer(opened, step.preset.view);
+          for (const seen of ['question', 'result', lang === 'en' ? 'lastClaim' : 'firstClaim', 'answer']) {
+            const shown = seen === 'firstClaim' ? { ...place.firstClaim, bottom: place.firstClaim.top } : place[seen];
+            assert.ok(inView(shown, place.height), `${step.id}: the ${seen} is not in view (${JSON.stringify(place)})`);
+          }
           if (step.preset.view === 'study') {
             // A run shorter than a tick of the page's clock is said to be, not to take 0 µs.
             assert.match(await opened.$eval('#result-time', (time) => time.textContent), medianPattern[lang], step.id);
@@ -928,27 +962,6 @@ describe('look and use', () => {
     }
   });
 
-  // Where the question, the answer and the view stand once a step has run, in CSS pixels of the
-  // viewport.
-  const placeOfAnswer = (on, view) => on.evaluate((viewId) => {
-    const box = (element) => {
-      const { top, bottom } = element.getBoundingClientRect();
-      return { top, bottom };
-    };
-    const claims = [...document.querySelectorAll('#lesson-claims li')];
-    const link = document.querySelector('#lesson-view-link');
-    return {
-      height: window.innerHeight,
-      question: box(document.querySelector('#lesson-question')),
-      result: box(document.querySelector('#lesson-result')),
-      firstClaim: box(claims[0]),
-      lastClaim: box(claims[claims.length - 1]),
-      figure: box(document.querySelector(`#${viewId} canvas`)),
-      link: link.hidden ? null : { ...box(link), href: link.getAttribute('href') },
-    };
-  }, view);
-  const inView = (box, height) => box.top >= 0 && box.bottom <= height;
-
   test("a step's question, its answer and its view are seen together once it has run", async () => {
     // The hill climb and the quench: the longest claims of a study, and a short one.
     const sizes = [
@@ -972,13 +985,13 @@ describe('look and use', () => {
           if (phone) {
             // The view a link away.
             assert.ok(place.link && inView(place.link, place.height) && place.link.href === '#study', where);
-            assert.ok(!inView(place.figure, place.height), where);
+            assert.ok(!inView(place.answer, place.height), where);
             await shown.click('#lesson-view-link');
             await shown.waitForFunction(() => document.querySelector('#study canvas').getBoundingClientRect().top < innerHeight);
             await shown.evaluate(() => window.scrollTo(0, 0));
           } else {
             assert.equal(place.link, null, where);
-            assert.ok(inView(place.figure, place.height), `the view's figure is not in view (${where})`);
+            assert.ok(inView(place.answer, place.height), `the view's answer is not in view (${where})`);
           }
         }
         await shown.close();

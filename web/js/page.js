@@ -200,11 +200,15 @@
   const viewLink = byId('lesson-view-link');
   function showView(view) {
     if (lessonBeside()) {
-      // Its title at the top, or lower as far as its figure needs.
+      // Its title at the top, or lower as far as what it shows of the answer needs; its main
+      // figure alone where all of that does not fit.
       const section = byId(view).getBoundingClientRect();
-      const figure = byId(view).querySelector('canvas').getBoundingClientRect();
-      const toFigure = figure.bottom - window.innerHeight + 8;
-      document.scrollingElement.scrollTop += Math.min(Math.max(section.top, toFigure), figure.top - 8);
+      const boxes = [...byId(view).querySelectorAll('[data-answer]')].map((shown) => shown.getBoundingClientRect());
+      const span = (from) => ({ top: Math.min(...from.map((box) => box.top)), bottom: Math.max(...from.map((box) => box.bottom)) });
+      const all = span(boxes);
+      const shown = all.bottom - all.top <= window.innerHeight - 16 ? all : span(boxes.slice(0, 1));
+      const toShown = shown.bottom - window.innerHeight + 8;
+      document.scrollingElement.scrollTop += Math.min(Math.max(section.top, toShown), shown.top - 8);
     }
   }
   function showAnswer(view) {

@@ -101,12 +101,13 @@
       },
       'slow-cooling': {
         title: 'Slow cooling against the equilibrium',
-        question: "At temperature T, Boltzmann's distribution gives each grid point a share proportional to " +
+        question: 'Under continuous acceptance, do runs cooled slowly together (α 0.999) keep up with ' +
+          "Boltzmann's distribution as it sharpens onto the top?",
+        look: "At temperature T, Boltzmann's distribution gives each grid point a share proportional to " +
           "exp(f(x)/T). Under continuous acceptance, Metropolis's rule, it is the equilibrium of the runs' own " +
           'chain while every move\'s exp(Δ/T) is 2⁻⁵³ or more, the finest step of r (here, T above about 0.035): a ' +
-          'run held at T long enough is found there. Do runs cooled slowly together (α 0.999) keep up with it as it ' +
-          'sharpens onto the top?',
-        look: "The bars (where the runs are) against the shaded Boltzmann distribution, level by level, and the " +
+          'run held at T long enough is found there. ' +
+          "The bars (where the runs are) against the shaded Boltzmann distribution, level by level, and the " +
           'distance between them below. While T is high the runs keep up. As T falls, the distribution moves its ' +
           'mass onto the global peak faster than a run on the second peak can cross the valley by flipping one ' +
           'digit at a time: for the cold end this schedule cools too fast, and the distance grows, then stays, the ' +
@@ -123,11 +124,12 @@
       },
       'demo-floor': {
         title: "The demo's floor: r can be 0",
-        question: 'The demo draws r from 10,000 values, 0 among them, and r = 0 takes any worse move whose exp(Δ/T) ' +
+        question: "Under the demo's acceptance, where r = 0 takes any worse move, do the same slowly cooled runs " +
+          "still follow Boltzmann's distribution?",
+        look: 'The demo draws r from 10,000 values, 0 among them, and r = 0 takes any worse move whose exp(Δ/T) ' +
           'is not 0: however cold the run, each worse move it tries is taken at least once in 10,000, large or ' +
-          "small, as long as exp(Δ/T) is not 0. Under this rule, do the same slowly cooled runs still follow " +
-          "Boltzmann's distribution?",
-        look: "The same schedule as the last step, under the demo's acceptance: compare its curves with that step's. " +
+          'small, as long as exp(Δ/T) is not 0. ' +
+          "The same schedule as the last step, under the demo's acceptance: compare its curves with that step's. " +
           'While T is warm these runs keep up too. Colder, the floor of 1 in 10,000 shows: runs keep leaving the ' +
           'global peak and climb back up whichever hill they land near, so they leave Boltzmann\'s distribution ' +
           "and lose some of the global peak as they cool on. Boltzmann's distribution is the textbook equilibrium; " +
@@ -453,12 +455,13 @@
       },
       'slow-cooling': {
         title: 'Arrefecimento lento contra o equilíbrio',
-        question: 'À temperatura T, a distribuição de Boltzmann dá a cada ponto da grelha uma parte proporcional a ' +
+        question: 'Com a aceitação contínua, execuções arrefecidas devagar em conjunto (α 0,999) acompanham a ' +
+          'distribuição de Boltzmann enquanto ela se concentra no topo?',
+        look: 'À temperatura T, a distribuição de Boltzmann dá a cada ponto da grelha uma parte proporcional a ' +
           'exp(f(x)/T). Com a aceitação contínua, a regra de Metropolis, é o equilíbrio da própria cadeia das ' +
           'execuções enquanto o exp(Δ/T) de cada movimento for 2⁻⁵³ ou mais, o passo mais fino de r (aqui, T acima ' +
-          'de cerca de 0,035): uma execução mantida a T tempo suficiente encontra-se nela. Execuções arrefecidas devagar em ' +
-          'conjunto (α 0,999) acompanham-na enquanto ela se concentra no topo?',
-        look: 'As barras (onde estão as execuções) contra a distribuição de Boltzmann sombreada, nível a nível, e a ' +
+          'de cerca de 0,035): uma execução mantida a T tempo suficiente encontra-se nela. ' +
+          'As barras (onde estão as execuções) contra a distribuição de Boltzmann sombreada, nível a nível, e a ' +
           'distância entre elas, por baixo. Enquanto T é alta as execuções acompanham-na. Ao descer T, a ' +
           'distribuição passa a sua massa para o pico global mais depressa do que uma execução no segundo pico ' +
           'consegue atravessar o vale invertendo um bit de cada vez: para o fim frio este esquema arrefece depressa ' +
@@ -476,11 +479,12 @@
       },
       'demo-floor': {
         title: 'O piso do demo: r pode ser 0',
-        question: 'O demo sorteia r de entre 10 000 valores, 0 entre eles, e r = 0 aceita qualquer movimento pior ' +
+        question: 'Com a aceitação do demo, em que r = 0 aceita qualquer movimento pior, as mesmas execuções ' +
+          'arrefecidas devagar ainda seguem a distribuição de Boltzmann?',
+        look: 'O demo sorteia r de entre 10 000 valores, 0 entre eles, e r = 0 aceita qualquer movimento pior ' +
           'cujo exp(Δ/T) não seja 0: por mais fria que esteja a execução, cada movimento pior que tenta é aceite ' +
-          'pelo menos uma vez em 10 000, grande ou pequeno, enquanto exp(Δ/T) não for 0. Com esta regra, as mesmas ' +
-          'execuções arrefecidas devagar ainda seguem a distribuição de Boltzmann?',
-        look: 'O mesmo esquema do passo anterior, com a aceitação do demo: compare as suas curvas com as desse passo. ' +
+          'pelo menos uma vez em 10 000, grande ou pequeno, enquanto exp(Δ/T) não for 0. ' +
+          'O mesmo esquema do passo anterior, com a aceitação do demo: compare as suas curvas com as desse passo. ' +
           'Enquanto T é morna, também estas execuções acompanham. Mais frias, o piso de 1 em 10 000 nota-se: as ' +
           'execuções continuam a sair do pico global e voltam a subir a colina onde caem, por isso afastam-se da ' +
           'distribuição de Boltzmann e perdem parte do pico global à medida que arrefecem. A distribuição de ' +
