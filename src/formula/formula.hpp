@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "landscape/landscape.hpp"
 #include "vocabulary/vocabulary.hpp"
 
 // A function of x as a user types it, in ASCII: + - * / ^ (right to left), parentheses, x, pi,
@@ -13,7 +14,7 @@
 // (natural), sqrt, abs, sinc (sin(pi u) / (pi u), 1 at 0), min and max, their arguments
 // separated by ','. A product is always written with '*'. Read once into a program that
 // evaluates it in double arithmetic. Computes only: a text that is no formula comes back as
-// why and where.
+// why and where. A formula on an interval is a landscape, whose hills are its grid's.
 
 namespace sa {
 
@@ -69,5 +70,10 @@ class formula {
     std::vector<step> program_;  // in postfix order
     std::size_t depth_;          // the most values the program holds at once
 };
+
+// The landscape `name` of formula `f` on `problem`'s interval: f evaluated in double and
+// rounded to single precision for the runs, as the demo rounds its values. No smooth shape:
+// its hills are found on the grid.
+landscape landscape_of(std::string name, formula f, const problem_params& problem);
 
 }  // namespace sa

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <optional>
 
 namespace sa {
 
@@ -100,6 +101,88 @@ long long rank_of(const hill& h) {
     return std::llround(h.top_value * 1e9);
 }
 
+// ---- The hills of a landscape known only by its grid's values
+
+// A run of grid points of one value, first..last.
+struct plateau {
+    int first;
+    int last;
+    long double value;
+};
+
+plateau plateau_from(int first, const encoding& enc, const grid_value& value_at) {
+    const long double value = value_at(first);
+    int last = first;
+    while (last < enc.d_max && value_at(last + 1) == value) {
+        ++last;
+    }
+    return {first, last, value};
+}
+
+// Its hills, left to right: each peak is a plateau higher than the points on either side of
+// it (an end of the interval counts as lower), its top the plateau's middle; between two peaks
+// the valley is the lowest point (the leftmost of equals), shared by both hills' ranges and
+// the last of the left one's basin. One pass, keeping no more than two plateaus.
+std::vector<hill> hills_on_grid(const encoding& enc, const grid_value& value_at) {
+    std::vector<hill> hills;
+    std::optional<long double> before;  // the value of the plateau before the current one
+    plateau current = plateau_from(0, enc, value_at);
+    int valley = 0;  // the lowest point since the last peak
+    long double valley_value = current.value;
+    for (;;) {
+        const bool last = current.last == enc.d_max;
+        const std::optional<plateau> next =
+            last ? std::nullopt : std::optional(plateau_from(current.last + 1, enc, value_at));
+        if (current.value < valley_value) {
+            valley = current.first;
+            valley_value = current.value;
+        }
+        const bool peak =
+            (!before || *before < current.value) && (last || next->value < current.value);
+        if (peak) {
+            if (!hills.empty()) {
+                hills.back().range.last = valley;
+                hills.back().basin.last = valley;
+            }
+            const int left = hills.empty() ? 0 : valley;
+            const int top = current.first + (current.last - current.first) / 2;
+            hills.push_back({x_at(top, enc),
+                             static_cast<double>(current.value),
+                             {left, enc.d_max},
+                             {hills.empty() ? 0 : valley + 1, enc.d_max}});
+            valley = current.first;
+            valley_value = current.value;
+        }
+        if (last) {
+            return hills;
+        }
+        before = current.value;
+        current = *next;
+    }
+}
+
+// Its hills, left to right, from the peaks and valleys of its smooth shape.
+std::vector<hill> hills_of_shape(const smooth_shape& smooth, const encoding& enc,
+                                 const grid_value& value_at) {
+    std::vector<hill> hills;
+    const peaks_and_valleys shape = peaks_and_valleys_of(smooth, enc.x_min, enc.x_max);
+    // The grid's view of the valley left of the current peak; the interval's start at first.
+    grid_valley left{-1, 0};
+    for (std::size_t i = 0; i < shape.peaks.size(); ++i) {
+        const grid_valley right = i < shape.valleys.size()
+                                      ? valley_on_grid(shape.valleys[i], enc, value_at)
+                                      : grid_valley{enc.d_max, enc.d_max};
+        const bool on_grid = right.last_left > left.last_left;
+        const double top = shape.peaks[i];
+        const peak_range none{-1, -1};
+        hills.push_back({top, smooth.value(top),
+                         on_grid ? peak_range{left.shared, right.shared} : none,
+                         on_grid ? peak_range{left.last_left + 1, right.last_left} : none});
+        left = right;
+    }
+    return hills;
+}
+
 // The landmarks of a grid whose best point is `optimum`.
 grid_landmarks landmarks_around(int optimum, const landscape& f, const encoding& enc,
                                 const grid_value& value_at) {
@@ -118,23 +201,9 @@ grid_value value_in(const tabulated_space& space) {
 }  // namespace
 
 std::vector<hill> hills_of(const landscape& f, const encoding& enc, const grid_value& value_at) {
-    const smooth_shape smooth = f.shape();
-    const peaks_and_valleys shape = peaks_and_valleys_of(smooth, enc.x_min, enc.x_max);
-    std::vector<hill> hills;
-    // The grid's view of the valley left of the current peak; the interval's start at first.
-    grid_valley left{-1, 0};
-    for (std::size_t i = 0; i < shape.peaks.size(); ++i) {
-        const grid_valley right = i < shape.valleys.size()
-                                      ? valley_on_grid(shape.valleys[i], enc, value_at)
-                                      : grid_valley{enc.d_max, enc.d_max};
-        const bool on_grid = right.last_left > left.last_left;
-        const double top = shape.peaks[i];
-        const peak_range none{-1, -1};
-        hills.push_back({top, smooth.value(top),
-                         on_grid ? peak_range{left.shared, right.shared} : none,
-                         on_grid ? peak_range{left.last_left + 1, right.last_left} : none});
-        left = right;
-    }
+    const std::optional<smooth_shape> smooth = f.shape();
+    std::vector<hill> hills =
+        smooth ? hills_of_shape(*smooth, enc, value_at) : hills_on_grid(enc, value_at);
     std::stable_sort(hills.begin(), hills.end(),
                      [](const hill& a, const hill& b) { return rank_of(a) > rank_of(b); });
     return hills;

@@ -16,8 +16,8 @@ class demo_function final : public landscape::definition {
         split_objective(x, rounded, rest);
     }
     // Its slope, summed in double from four terms below 10, is off by far less than 1e-12.
-    smooth_shape shape() const override {
-        return {smooth_f, slope_of_f, curvature_bound_of_f(), 1e-12};
+    std::optional<smooth_shape> shape() const override {
+        return smooth_shape{smooth_f, slope_of_f, curvature_bound_of_f(), 1e-12};
     }
 };
 

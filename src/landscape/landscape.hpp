@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -8,7 +9,7 @@
 
 // A landscape: a function to maximise and the interval it is searched on, as one value that
 // the runs, the tables, the hills' finder, the study and the page receive. None of them knows
-// which function it is; the demo's f is the only one yet.
+// which function it is.
 
 namespace sa {
 
@@ -37,7 +38,8 @@ class landscape {
         // split(value(x[i])) for every i, into rounded[i] and rest[i], bit for bit.
         virtual void tabulate(std::span<const float> x, std::span<float> rounded,
                               std::span<double> rest) const = 0;
-        virtual smooth_shape shape() const = 0;
+        // None where the function is not known to be smooth: its hills are the grid's.
+        virtual std::optional<smooth_shape> shape() const = 0;
     };
 
     landscape(std::string name, const problem_params& problem,
@@ -55,7 +57,7 @@ class landscape {
                   std::span<double> rest) const {
         defined_->tabulate(x, rounded, rest);
     }
-    smooth_shape shape() const { return defined_->shape(); }
+    std::optional<smooth_shape> shape() const { return defined_->shape(); }
 
     // One landscape is another of the same name on the same interval.
     bool operator==(const landscape& other) const {

@@ -4,6 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "formula/formula.hpp"
+#include "objective/objective.hpp"
 
 namespace {
 
@@ -97,6 +103,94 @@ TEST(Landmarks, TheDemoGridsOptimumAndItsTwoHills) {
     EXPECT_EQ(untabulated.optimum_value, landmarks.optimum_value);
     EXPECT_EQ(untabulated.global_peak.last, landmarks.global_peak.last);
     EXPECT_EQ(untabulated.second_peak.last, landmarks.second_peak.last);
+}
+
+// A landscape of eight grid points with the values given, known only by them.
+class table_function final : public sa::landscape::definition {
+  public:
+    explicit table_function(std::vector<double> values) : values_(std::move(values)) {}
+    long double value(float x) const override {
+        return values_[static_cast<std::size_t>(std::lround((x + 2.0F) / 4.0F * 7.0F))];
+    }
+    void tabulate(std::span<const float>, std::span<float>, std::span<double>) const override {}
+    std::optional<sa::smooth_shape> shape() const override { return std::nullopt; }
+
+  private:
+    std::vector<double> values_;
+};
+
+// Hills found on a grid's values alone: a plateau is one top, at its middle; the valley between
+// two peaks is their lowest point, the leftmost of equals, shared by both ranges and the last
+// of the left basin; the highest first, equals left first.
+TEST(Landmarks, HillsOfALandscapeKnownByItsGrid) {
+    struct expected_hill {
+        int top;
+        sa::peak_range range;
+        sa::peak_range basin;
+    };
+    const struct {
+        std::vector<double> values;
+        std::vector<expected_hill> hills;
+    } cases[] = {
+        {{1, 3, 3, 2, 5, 1, 1, 4}, {{4, {3, 5}, {4, 5}}, {7, {5, 7}, {6, 7}}, {1, {0, 3}, {0, 3}}}},
+        {{2, 2, 2, 2, 2, 2, 2, 2}, {{3, {0, 7}, {0, 7}}}},
+        {{0, 1, 2, 3, 4, 5, 6, 7}, {{7, {0, 7}, {0, 7}}}},
+        {{7, 6, 5, 4, 3, 2, 1, 0}, {{0, {0, 7}, {0, 7}}}},
+        {{5, 1, 5, 1, 5, 1, 1, 5},
+         {{0, {0, 1}, {0, 1}}, {2, {1, 3}, {2, 3}}, {4, {3, 5}, {4, 5}}, {7, {5, 7}, {6, 7}}}},
+        {{1, 4, 4, 4, 1, 2, 0, 0}, {{2, {0, 4}, {0, 4}}, {5, {4, 7}, {5, 7}}}},
+    };
+    for (const auto& c : cases) {
+        const sa::landscape f("table", sa::demo_problem,
+                              std::make_shared<const table_function>(c.values));
+        const sa::encoding enc = f.grid(3);
+        const std::vector<sa::hill> hills =
+            sa::hills_of(f, enc, [&c](int d) { return c.values[static_cast<std::size_t>(d)]; });
+        SCOPED_TRACE(testing::Message() << "values " << testing::PrintToString(c.values));
+        ASSERT_EQ(hills.size(), c.hills.size());
+        for (std::size_t i = 0; i < hills.size(); ++i) {
+            EXPECT_EQ(hills[i].top_x, sa::x_at(c.hills[i].top, enc)) << i;
+            EXPECT_EQ(hills[i].top_value, c.values[static_cast<std::size_t>(c.hills[i].top)]) << i;
+            EXPECT_EQ(hills[i].range.first, c.hills[i].range.first) << i;
+            EXPECT_EQ(hills[i].range.last, c.hills[i].range.last) << i;
+            EXPECT_EQ(hills[i].basin.first, c.hills[i].basin.first) << i;
+            EXPECT_EQ(hills[i].basin.last, c.hills[i].basin.last) << i;
+        }
+    }
+}
+
+// The demo's f typed as a formula has no shape to go by: its hills found on the grid's values
+// are the peaks found apart from this program, each within a grid step, each valley on one of
+// the two points around it, at 12, 17 and 20 bits.
+TEST(Landmarks, TheDemosFunctionTypedHasTheDemosHillsOnItsGrid) {
+    const sa::landscape typed = sa::landscape_of(
+        "typed",
+        *sa::formula::read(
+            "0.4 + sinc(4*x) + 1.1*sinc(4*x + 2) + 0.8*sinc(6*x - 2) + 0.7*sinc(6*x - 4)"),
+        sa::demo_problem);
+    for (const int bits : {12, 17, 20}) {
+        const sa::encoding enc = typed.grid(bits);
+        const double step = 4.0 / enc.d_max;
+        std::vector<sa::hill> hills =
+            sa::hills_of(typed, enc, [&](int d) { return typed.value(sa::x_at(d, enc)); });
+        ASSERT_EQ(hills.size(), peaks.size()) << bits << " bits";
+        std::sort(hills.begin(), hills.end(),
+                  [](const sa::hill& a, const sa::hill& b) { return a.top_x < b.top_x; });
+        for (std::size_t i = 0; i < peaks.size(); ++i) {
+            SCOPED_TRACE(testing::Message() << bits << " bits, the peak at " << peaks[i].x);
+            EXPECT_NEAR(hills[i].top_x, peaks[i].x, step);
+            // A top within half a step of the peak is within |f''| (step / 2)^2 / 2 below it.
+            EXPECT_NEAR(hills[i].top_value, peaks[i].value,
+                        sa::curvature_bound_of_f() * step * step / 8.0);
+            if (i + 1 < peaks.size()) {
+                const int left_of_valley = last_point_up_to(valleys[i], enc.d_max);
+                EXPECT_TRUE(hills[i].range.last == left_of_valley ||
+                            hills[i].range.last == left_of_valley + 1);
+                EXPECT_EQ(hills[i + 1].range.first, hills[i].range.last);
+                EXPECT_EQ(hills[i + 1].basin.first, hills[i].basin.last + 1);
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -1,0 +1,40 @@
+#include <utility>
+#include <vector>
+
+#include "formula/formula.hpp"
+
+namespace sa {
+
+namespace {
+
+class formula_function final : public landscape::definition {
+  public:
+    explicit formula_function(formula f) : f_(std::move(f)) {}
+
+    long double value(float x) const override { return f_.at(static_cast<double>(x)); }
+
+    // The value in double is split exactly: its float, and what rounding it lost.
+    void tabulate(std::span<const float> x, std::span<float> rounded,
+                  std::span<double> rest) const override {
+        std::vector<double> at(x.begin(), x.end());
+        std::vector<double> values(x.size());
+        f_.evaluate(at, values);
+        for (std::size_t i = 0; i < x.size(); ++i) {
+            rounded[i] = static_cast<float>(values[i]);
+            rest[i] = values[i] - static_cast<double>(rounded[i]);
+        }
+    }
+
+    std::optional<smooth_shape> shape() const override { return std::nullopt; }
+
+  private:
+    formula f_;
+};
+
+}  // namespace
+
+landscape landscape_of(std::string name, formula f, const problem_params& problem) {
+    return {std::move(name), problem, std::make_shared<const formula_function>(std::move(f))};
+}
+
+}  // namespace sa
