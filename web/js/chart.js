@@ -91,7 +91,8 @@
     }
 
     // picture: {x: {label, scale, min, max}, panels: [{label, scale, min, max, percent,
-    // series: [{label, color, dash, points: [[x, y], ...]}], marks: [{x, y, label}]}], cursor}
+    // series: [{label, color, dash, dots, line, points: [[x, y], ...]}], marks: [{x, y, label}]}],
+    // cursor}
     show(picture) {
       this.picture = picture;
       this.draw();
@@ -196,7 +197,8 @@
       c.lineWidth = series.width ?? 1.8;
       c.setLineDash(series.dash ?? []);
       c.beginPath();
-      points.forEach(([px, py], i) => {
+      // A series of dots alone (line: false) joins none of its points.
+      (series.line === false ? [] : points).forEach(([px, py], i) => {
         if (i % every === 0 || i === points.length - 1) {
           const [sx, sy] = [xAxis.at(px), yAxis.at(py)];
           if (i === 0) {
