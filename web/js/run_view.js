@@ -59,13 +59,8 @@
       speed.addEventListener('input', () => this.showSpeed());
       details.addEventListener('toggle', () => this.showCsv());
       steer.hold.addEventListener('change', () => this.hold(steer.hold.checked ? this.sliderT() : null));
-      steer.slider.addEventListener('input', () => {
-        if (steer.hold.checked) {
-          this.hold(this.sliderT());
-        } else {
-          this.showSteer();
-        }
-      });
+      // Moving the slider takes T in hand.
+      steer.slider.addEventListener('input', () => this.hold(this.sliderT()));
       steer.value.addEventListener('change', () => this.hold(steer.value.value.trim()));
       language.onChange(() => this.showAll());
       this.showSpeed();
@@ -168,6 +163,10 @@
         return;
       }
       s.hold.checked = this.heldAt !== null;
+      // Left to the schedule, the controls follow its T, so that a hold starts where the run is.
+      if (this.heldAt === null) {
+        this.setSlider(this.run.scheduledTemperature());
+      }
       const shownT = this.heldAt ?? this.sliderT();
       if (rewrite) {
         s.value.value = language.format.plain(shownT);
