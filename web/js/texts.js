@@ -640,7 +640,7 @@
     decisionEmpty: 'A probabilidade de aceitar cada movimento, feita uma tentativa',
     decisionChance: 'probabilidade de aceitar',
     decisionDemo: (value) => `A probabilidade de a regra da demo aceitar um movimento de variação Δ a T = ${value}: ` +
-      'exp(Δ/T) enquanto esta for maior do que 1 em 10 000; abaixo disso, ainda 1 em 10 000, o sorteio r = 0, até ' +
+      'exp(Δ/T) enquanto esta for maior do que 1 em 10\u00a0000; abaixo disso, ainda 1 em 10\u00a0000, o sorteio r = 0, até ' +
       'exp(Δ/T) ser 0 em precisão dupla. Uma probabilidade abaixo de 10⁻⁵ é desenhada no fundo do gráfico. Os ' +
       'círculos marcam o Δ desta tentativa e o seu sorteio r.',
     decisionContinuous: (value) => `A probabilidade de a aceitação contínua aceitar um movimento de variação Δ a T = ` +
