@@ -502,8 +502,8 @@ class stepped_run {
         const auto count = deltas["length"].as<unsigned>();
         for (unsigned k = 0; k < count; ++k) {
             const auto delta = static_cast<float>(deltas[k].as<double>());
-            shown.call<void>("push", sa::acceptance_chance(study_.schedule.acceptance(), delta,
-                                                           temperature));
+            shown.call<void>(
+                "push", sa::acceptance_chance(study_.schedule.acceptance(), delta, temperature));
         }
         return shown;
     }
