@@ -551,9 +551,15 @@ describe('the run steered by hand', () => {
     assert.equal(Number((await rows()).at(-1).csv.split(',')[1]), Number(heldT));
 
     await page.click('#steer-hold');
+    await page.click('#trace-details summary');
     await page.click('#to-end');
     await page.waitForFunction(() => document.querySelector('#run-status').textContent.startsWith('Finished'));
     shown = await rows();
+    // The CSV is sa_study's, with a last column that marks the levels run by hand.
+    const [heading, ...lines] = csvLines(await text('#trace-csv'));
+    assert.equal(heading, `${csvLines(nativeStudy(options['sa-study'], ['--trace', ...argumentsOf(params)]))[0]},steered`);
+    assert.deepEqual(lines, shown.map((row) => `${row.csv},${Number(row.steered)}`));
+    await page.click('#trace-details summary');
     assert.equal(shown.length, native.length);
     assert.equal(shown.filter((row) => row.steered).length, 4);
     assert.deepEqual(shown.slice(7).map((row) => row.csv.split(',')[1]), scheduleT.slice(7));

@@ -93,6 +93,7 @@
       this.table.tBodies[0].replaceChildren();
       this.csv.textContent = '';
       this.csvRows = 0;
+      this.csvSteered = false;  // whether the CSV has the column that marks levels run by hand
       this.clearReadout();
       this.setStale(false);
       this.showAll();
@@ -318,6 +319,11 @@
 
     render(newLevels) {
       this.levels.push(...newLevels);
+      if (!this.csvSteered && newLevels.some((level) => level.steered)) {
+        // Written again whole, with its new column, as the levels are appended below.
+        this.csvSteered = true;
+        this.csvRows = 0;
+      }
       this.addRows(newLevels);
       this.appendCsv(newLevels);
       this.showTrial(this.last);
@@ -478,10 +484,17 @@
       }
     }
 
+    // A line of the trace's CSV: sa_study's, and once the run has been steered, a last column
+    // that says which levels ran by hand.
+    csvLine(line, steered) {
+      return this.csvSteered ? `${line.trimEnd()},${steered}\n` : line;
+    }
+
     // The trace's CSV, kept up with the run while it is open.
     showCsv() {
       if (this.details.open && this.levels && this.csvRows === 0) {
-        this.csv.textContent = this.heading + this.levels.map((level) => level.csv).join('');
+        this.csv.textContent = this.csvLine(this.heading, 'steered') +
+          this.levels.map((level) => this.csvLine(level.csv, Number(level.steered))).join('');
         this.csvRows = this.levels.length;
       }
     }
@@ -493,7 +506,7 @@
       if (this.csvRows === 0) {
         this.showCsv();
       } else {
-        this.csv.append(levels.map((level) => level.csv).join(''));
+        this.csv.append(levels.map((level) => this.csvLine(level.csv, Number(level.steered))).join(''));
         this.csvRows += levels.length;
       }
       this.csv.scrollTop = this.csv.scrollHeight;
