@@ -607,6 +607,23 @@ describe('the run steered by hand', () => {
     assert.ok(worse >= 40 && floor.length > 0 && gone.length > 0, `${worse} worse moves, ${floor.length} on the floor, ${gone.length} at 0`);
   });
 
+  test('in Portuguese takes a T with a decimal comma, and refuses one in Portuguese', async () => {
+    const pt = await openAt('?lang=pt&seed=3');
+    await typeInto('#steer-value', 'abc', pt);
+    await pt.keyboard.press('Enter');
+    assert.equal(await text('#steer-error', pt), "T: 'abc' não é um número");
+    await typeInto('#steer-value', '0,25', pt);
+    await pt.keyboard.press('Enter');
+    assert.equal(await text('#steer-error', pt), '');
+    assert.equal(await text('#steer-note', pt),
+      'Fixada: cada novo nível corre a T = 0,25; o esquema continua a dizer quantos níveis há.');
+    await pt.click('#step-level');
+    await pt.waitForFunction(() => document.querySelectorAll('#levels tbody tr').length === 1);
+    assert.equal(await pt.$eval('#levels tbody td:nth-child(2)', (cell) => cell.textContent), '0,25000 (à mão)');
+    assert.match(await text('#run-status', pt), /Conduzida à mão em 1 nível: esta já não é a execução do esquema\.$/);
+    await pt.close();
+  });
+
   test('marks the points that one flip of each digit reaches, the next candidate among them', async () => {
     for (const bits of [10, 17]) {
       await chooseSchedule({ seed: 7, bits });

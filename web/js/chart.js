@@ -91,7 +91,7 @@
     }
 
     // picture: {x: {label, scale, min, max}, panels: [{label, scale, min, max, percent,
-    // series: [{label, color, dash, dots, line, points: [[x, y], ...]}], marks: [{x, y, label}]}],
+    // series: [{label, color, dash, dots, line, points: [[x, y], ...]}], marks: [{x, y, label, color}]}],
     // cursor}
     show(picture) {
       this.picture = picture;
@@ -219,10 +219,10 @@
       }
     }
 
-    drawMark({ x, y, label }, xAxis, yAxis, box) {
+    drawMark({ x, y, label, color }, xAxis, yAxis, box) {
       const c = this.context;
       const [sx, sy] = [xAxis.at(x), yAxis.at(y)];
-      c.strokeStyle = colors.mark;
+      c.strokeStyle = color ?? colors.mark;
       c.lineWidth = 2;
       c.beginPath();
       c.arc(sx, sy, 7, 0, 2 * Math.PI);

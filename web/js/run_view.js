@@ -580,7 +580,7 @@
       const foot = (p) => Math.max(p, chanceFloor);
       const marks = [{ x: trial.delta, y: foot(chance), label: 'Δ' }];
       if (trial.r !== null) {
-        marks.push({ x: trial.delta, y: foot(trial.r), label: 'r' });
+        marks.push({ x: trial.delta, y: foot(trial.r), label: 'r', color: trial.accepted ? colors.accepted : colors.rejected });
       }
       this.decisionChart.show({
         x: { label: 'Δ', min: low, max: high },
