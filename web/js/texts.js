@@ -203,7 +203,8 @@
     keysHint: 'Keys, once the run has the focus (click it): <kbd>Space</kbd> plays and pauses, <kbd>→</kbd> makes one trial, <kbd>Page Down</kbd> one ' +
       'level, <kbd>End</kbd> runs to the end, <kbd>Home</kbd> restarts.',
     runChartsCaption: 'Level by level: the temperature, the share of worse moves taken (of those tried, moves of ' +
-      'Δ = 0 among them, which are always taken), and the current and best value.',
+      'Δ = 0 among them, which are always taken), and the current and best value. Levels run at a T set by hand ' +
+      'are dotted on the T curve.',
     runControls: 'Run controls',
     play: 'Play',
     pause: 'Pause',
@@ -573,7 +574,8 @@
     keysHint: 'Teclas, com a execução em foco (clique nela): <kbd>Espaço</kbd> inicia e pausa, <kbd>→</kbd> faz uma tentativa, <kbd>Page Down</kbd> um ' +
       'nível, <kbd>End</kbd> vai até ao fim, <kbd>Home</kbd> recomeça.',
     runChartsCaption: 'Nível a nível: a temperatura, a fração de movimentos piores aceites (dos tentados, entre eles ' +
-      'os de Δ = 0, sempre aceites) e o valor atual e o melhor.',
+      'os de Δ = 0, sempre aceites) e o valor atual e o melhor. Os níveis corridos a uma T escolhida à mão ' +
+      'aparecem como pontos na curva de T.',
     runControls: 'Controlos da execução',
     play: 'Iniciar',
     pause: 'Pausa',
