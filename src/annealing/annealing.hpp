@@ -96,15 +96,15 @@ struct run_report {
 
 // The course of one temperature level, for observers that trace a run.
 struct level_summary {
-    std::int64_t level;  // counted from 0
-    double temperature;  // T during the level
-    int improving;       // accepted moves that raised the value
-    int worsening;       // accepted moves that did not
-    int trials;          // moves tried
-    float x;             // x of the current solution after the level
-    float fo;            // its accumulated value
-    float best_fo;       // the best accumulated value so far
-    bool steered;        // whether T was set by hand, not by the schedule
+    std::int64_t level;    // counted from 0
+    double temperature;    // T during the level
+    int improving;         // accepted moves that raised the value
+    int worsening;         // accepted moves that did not
+    int trials;            // moves tried
+    float x;               // x of the current solution after the level
+    float fo;              // its accumulated value
+    float best_fo;         // the best accumulated value so far
+    bool steered = false;  // whether T was set by hand, not by the schedule
 
     // Moves tried that would not raise the value, taken or not: an improving move is always
     // taken.
