@@ -441,6 +441,7 @@ class stepped_run {
         shown.set("level", static_cast<double>(made.level.level));
         shown.set("trialInLevel", made.level.trials);
         shown.set("temperature", temperature);
+        shown.set("steered", made.level.steered);
         shown.set("fromX", x_before);
         shown.set("position", trial.position);
         shown.set("candidateX", sa::x_at(trial.candidate_d, enc_));
@@ -463,6 +464,61 @@ class stepped_run {
         shown.set("bestValue", state.best().fo);
         if (made.closed_level) {
             shown.set("levelDone", level_shown(made.level));
+        }
+        return shown;
+    }
+
+    // Runs the levels from the next one on at a T set by hand, typed in the page's number style
+    // or given as a number; null gives them back to the schedule. {temperature} as held, {}
+    // when released, or the refusal.
+    val steer(const val& temperature, const val& style) {
+        std::optional<double> held;
+        if (temperature.isString()) {
+            const sa::expected<double> read =
+                sa::read_one_real(temperature.as<std::string>(), style_of(style));
+            if (!read) {
+                return refusal(read.error());
+            }
+            held = *read;
+        } else if (!temperature.isNull()) {
+            held = temperature.as<double>();
+        }
+        if (std::optional<sa::fault> wrong = run_.steer(held)) {
+            return refusal(*wrong);
+        }
+        val result = val::object();
+        if (held) {
+            result.set("temperature", *held);
+        }
+        return result;
+    }
+
+    // The schedule's T for the level the run is at, whatever T it runs at.
+    double scheduled_temperature() const { return run_.scheduled_temperature(); }
+
+    // The chance that the run's rule takes a move of each change in `deltas` at T.
+    val chances(const val& deltas, double temperature) const {
+        val shown = val::array();
+        const auto count = deltas["length"].as<unsigned>();
+        for (unsigned k = 0; k < count; ++k) {
+            const auto delta = static_cast<float>(deltas[k].as<double>());
+            shown.call<void>(
+                "push", sa::acceptance_chance(study_.schedule.acceptance(), delta, temperature));
+        }
+        return shown;
+    }
+
+    // The points one flip of the current solution reaches, digit by digit: v[0] first.
+    val neighbours() const {
+        const int d = sa::decode_bits(run_.state().current().bits);
+        val shown = val::array();
+        for (int position = 0; position < enc_.n_bits; ++position) {
+            const int reached = sa::decoded_after_flip(d, enc_.n_bits, position);
+            val neighbour = val::object();
+            neighbour.set("position", position);
+            neighbour.set("x", sa::x_at(reached, enc_));
+            neighbour.set("f", f_at(reached));
+            shown.call<void>("push", neighbour);
         }
         return shown;
     }
@@ -491,6 +547,7 @@ class stepped_run {
         done.set("x", level.x);
         done.set("value", level.fo);
         done.set("bestValue", level.best_fo);
+        done.set("steered", level.steered);
         done.set("csv", sa::trace_csv_row(level));
         return done;
     }
@@ -833,7 +890,11 @@ EMSCRIPTEN_BINDINGS(sa_web) {
         .constructor<const val&>()
         .function("finished", &stepped_run::finished)
         .function("start", &stepped_run::start)
-        .function("step", &stepped_run::step);
+        .function("step", &stepped_run::step)
+        .function("steer", &stepped_run::steer)
+        .function("scheduledTemperature", &stepped_run::scheduled_temperature)
+        .function("chances", &stepped_run::chances)
+        .function("neighbours", &stepped_run::neighbours);
     emscripten::class_<study_job>("StudyJob")
         .constructor<const val&>()
         .function("seed", &study_job::seed)

@@ -22,6 +22,22 @@ bool accepts_worse(float delta, double temperature, double r) {
     return std::exp(acceptance_exponent(delta, temperature)) > r;
 }
 
+double demo_acceptance::chance(float delta, double temperature) {
+    // The draws that take a move are those below exp(delta / T): the first points of the grid.
+    int low = 0;
+    int high = uniform_grid_points;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        const auto r = static_cast<double>(uniform_value(middle, 0.0, 1.0));
+        if (accepts(delta, temperature, r)) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    return static_cast<double>(low) / uniform_grid_points;
+}
+
 const spelling& spelling_of(const acceptance& rule) {
     return spelling_of_choice(rule);
 }
@@ -37,6 +53,14 @@ std::optional<acceptance> acceptance_named(std::string_view name) {
 double acceptance_probability(const acceptance& rule, float delta, double temperature) {
     return std::visit(
         [&](const auto& some_rule) { return some_rule.probability(delta, temperature); }, rule);
+}
+
+double acceptance_chance(const acceptance& rule, float delta, double temperature) {
+    if (improves(delta)) {
+        return 1.0;
+    }
+    return std::visit([&](const auto& some_rule) { return some_rule.chance(delta, temperature); },
+                      rule);
 }
 
 decision decide_worse(const acceptance& rule, float delta, double temperature,

@@ -73,6 +73,9 @@ struct demo_acceptance {
     static bool accepts(float delta, double temperature, double r) {
         return accepts_worse(delta, temperature, r);
     }
+    // The share of the 10,000 draws that take the move: 1 in 10,000 at least, r = 0, while
+    // exp(delta / T) is not 0.
+    static double chance(float delta, double temperature);
     bool operator==(const demo_acceptance&) const = default;
 };
 
@@ -96,6 +99,9 @@ struct continuous_acceptance {
     static bool accepts(float delta, double temperature, double r) {
         return probability(delta, temperature) > r;
     }
+    static double chance(float delta, double temperature) {
+        return probability(delta, temperature);
+    }
     bool operator==(const continuous_acceptance&) const = default;
 };
 
@@ -112,6 +118,10 @@ std::vector<acceptance> every_acceptance();
 
 // exp(delta / T) as the rule forms it, for a move of change delta that does not improve.
 double acceptance_probability(const acceptance& rule, float delta, double temperature);
+
+// The chance that the rule takes a move of change delta at T, over its draws: 1 for a move
+// that improves, which is taken without one.
+double acceptance_chance(const acceptance& rule, float delta, double temperature);
 
 // How a move that does not improve was decided: the rule's r, and whether it was taken.
 struct decision {

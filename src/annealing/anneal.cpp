@@ -52,7 +52,23 @@ scheduled_run::scheduled_run(const landscape& f, const encoding& enc,
 }
 
 void scheduled_run::open_level() {
-    level_ = {step_.level, step_.temperature, 0, 0, 0, 0.0F, 0.0F, 0.0F};
+    const bool steered = steered_at_.has_value();
+    level_ = {step_.level, steered_at_.value_or(step_.temperature), 0, 0, 0, 0.0F, 0.0F, 0.0F,
+              steered};
+}
+
+std::optional<fault> scheduled_run::steer(std::optional<double> temperature) {
+    if (temperature) {
+        if (std::optional<fault> wrong = temperature_fault(*temperature)) {
+            return wrong;
+        }
+    }
+    steered_at_ = temperature;
+    // A level not yet begun runs at the new T.
+    if (level_.trials == 0) {
+        open_level();
+    }
+    return std::nullopt;
 }
 
 void scheduled_run::count(const trial_outcome& outcome) {
@@ -74,7 +90,7 @@ level_summary scheduled_run::close_level() {
 }
 
 trial_step scheduled_run::trial(random_engine& engine) {
-    const trial_outcome outcome = run_.trial(step_.temperature, schedule_.acceptance(), engine);
+    const trial_outcome outcome = run_.trial(level_.temperature, schedule_.acceptance(), engine);
     count(outcome);
     if (level_.trials < schedule_.trials_per_level()) {
         return {outcome, level_, false};
@@ -84,7 +100,7 @@ trial_step scheduled_run::trial(random_engine& engine) {
 
 level_summary scheduled_run::level(random_engine& engine) {
     while (level_.trials < schedule_.trials_per_level()) {
-        count(run_.trial(step_.temperature, schedule_.acceptance(), engine));
+        count(run_.trial(level_.temperature, schedule_.acceptance(), engine));
     }
     return close_level();
 }

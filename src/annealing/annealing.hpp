@@ -96,14 +96,15 @@ struct run_report {
 
 // The course of one temperature level, for observers that trace a run.
 struct level_summary {
-    std::int64_t level;  // counted from 0
-    double temperature;  // T during the level
-    int improving;       // accepted moves that raised the value
-    int worsening;       // accepted moves that did not
-    int trials;          // moves tried
-    float x;             // x of the current solution after the level
-    float fo;            // its accumulated value
-    float best_fo;       // the best accumulated value so far
+    std::int64_t level;    // counted from 0
+    double temperature;    // T during the level
+    int improving;         // accepted moves that raised the value
+    int worsening;         // accepted moves that did not
+    int trials;            // moves tried
+    float x;               // x of the current solution after the level
+    float fo;              // its accumulated value
+    float best_fo;         // the best accumulated value so far
+    bool steered = false;  // whether T was set by hand, not by the schedule
 
     // Moves tried that would not raise the value, taken or not: an improving move is always
     // taken.
@@ -121,6 +122,8 @@ struct trial_step {
 
 // One run under its schedule, to be taken a trial, a level or the rest at a time: the run's
 // state, the walk through the schedule's levels and the counts of the level in progress.
+// Its levels may be run by hand at another temperature, while the schedule still says how
+// many there are and when the run ends.
 class scheduled_run {
   public:
     scheduled_run(const landscape& f, const encoding& enc, const cooling_schedule& schedule,
@@ -138,6 +141,15 @@ class scheduled_run {
     // Every level left, each told to `observe` (if given) as it closes.
     void to_end(random_engine& engine, const level_observer& observe = {});
 
+    // Runs each level from the next one on at `temperature`, or at the schedule's own T again
+    // when none is given. A level takes its T at its first trial, so a level under way keeps
+    // its own. A temperature is refused by the rules of the schedule's T values, and the run
+    // left as it was.
+    std::optional<fault> steer(std::optional<double> temperature);
+    const std::optional<double>& steered_at() const { return steered_at_; }
+    // The schedule's T for the level in progress, whatever it is run at.
+    double scheduled_temperature() const { return step_.temperature; }
+
     const annealing_run& state() const { return run_; }
     std::int64_t trials_made() const { return trials_made_; }
     run_report report() const;
@@ -152,6 +164,7 @@ class scheduled_run {
     cooling_step step_;
     level_summary level_{};
     std::int64_t trials_made_ = 0;
+    std::optional<double> steered_at_;
 };
 
 // One run of f from `cur` on the grid of `enc`; on return `cur` holds the best solution found

@@ -510,6 +510,159 @@ describe('the run', () => {
   });
 });
 
+describe('the run steered by hand', () => {
+  const params = { seed: 1765000000, t0: 1, alpha: 0.95, tFinal: 0.0001, trials: 3, bits: 10 };
+  const rowCount = () => page.$$eval('#levels tbody tr', (rows) => rows.length);
+  // One level more, by its button.
+  async function stepLevel() {
+    const before = await rowCount();
+    await page.click('#step-level');
+    await page.waitForFunction((n) => document.querySelectorAll('#levels tbody tr').length === n + 1, {}, before);
+  }
+  async function typeT(value) {
+    await typeInto('#steer-value', value);
+    await page.keyboard.press('Enter');
+  }
+  const rows = () => page.$$eval('#levels tbody tr', (all) => all.map((row) => ({
+    csv: row.dataset.csv, steered: row.classList.contains('steered'), t: row.cells[1].textContent })));
+  const held = () => page.$eval('#steer-hold', (box) => box.checked);
+
+  test('refuses a T as sa_study refuses T0, runs held levels at the T set, and the schedule keeps its levels', async () => {
+    const [, ...native] = csvLines(nativeStudy(options['sa-study'], ['--trace', ...argumentsOf(params)]));
+    const scheduleT = native.map((line) => line.split(',')[1]);
+    await chooseSchedule(params);
+    await stepLevel();
+    await stepLevel();
+
+    for (const refused of ['-1', '0', '1e31', '1e-50', 'abc']) {
+      await typeT(refused);
+      assert.equal(await text('#steer-error'), nativeRefusal([`--t0=${refused}`]).replace(/^--t0/, 'T'), refused);
+      assert.equal(await held(), false, refused);
+    }
+    assert.doesNotMatch(await text('#run-status'), /Steered/);
+
+    await typeT('0.5');
+    assert.equal(await text('#steer-error'), '');
+    assert.equal(await held(), true);
+    assert.equal(await text('#steer-note'), 'Held: each new level runs at T = 0.5; the schedule still says how many levels there are.');
+    for (let k = 0; k < 3; ++k) {
+      await stepLevel();
+    }
+    assert.match(await text('#run-status'), /Steered: 3 levels ran at a T set by hand, so this is no longer the schedule's run\.$/);
+
+    // Released: the next level runs at the schedule's T for it again.
+    await page.click('#steer-hold');
+    assert.equal(await held(), false);
+    assert.equal(await text('#steer-note'), `The schedule sets T: ${Number(scheduleT[5]).toPrecision(4)} at this level.`);
+    await stepLevel();
+
+    let shown = await rows();
+    assert.deepEqual(shown.slice(0, 2).map((row) => row.csv), native.slice(0, 2));
+    assert.deepEqual(shown.map((row) => row.steered), [false, false, true, true, true, false]);
+    assert.deepEqual(shown.map((row) => row.csv.split(',')[1]), [...scheduleT.slice(0, 2), '0.5', '0.5', '0.5', scheduleT[5]]);
+    assert.deepEqual(shown.map((row) => row.t).slice(1, 4), [Number(scheduleT[1]).toPrecision(5), '0.50000 (by hand)',
+      '0.50000 (by hand)']);
+
+    // Held again by the keyboard: the slider follows the schedule's T until its arrow keys move
+    // it, and hold the T it comes to, a little colder.
+    await page.focus('#steer-slider');
+    await page.keyboard.press('ArrowLeft');
+    assert.equal(await held(), true);
+    const heldT = (await text('#steer-note')).match(/T = (\S+);/)[1];
+    const ratio = Number(heldT) / Number(scheduleT[6]);
+    assert.ok(ratio > 0.97 && ratio < 1, `${heldT} against the schedule's ${scheduleT[6]}`);
+    assert.equal(await page.$eval('#steer-slider', (s) => s.getAttribute('aria-valuetext')), `T = ${heldT}`);
+    await stepLevel();
+    assert.equal(Number((await rows()).at(-1).csv.split(',')[1]), Number(heldT));
+
+    await page.click('#steer-hold');
+    await page.click('#trace-details summary');
+    await page.click('#to-end');
+    await page.waitForFunction(() => document.querySelector('#run-status').textContent.startsWith('Finished'));
+    shown = await rows();
+    // The CSV is sa_study's, with a last column that marks the levels run by hand.
+    const [heading, ...lines] = csvLines(await text('#trace-csv'));
+    assert.equal(heading, `${csvLines(nativeStudy(options['sa-study'], ['--trace', ...argumentsOf(params)]))[0]},steered`);
+    assert.deepEqual(lines, shown.map((row) => `${row.csv},${Number(row.steered)}`));
+    await page.click('#trace-details summary');
+    assert.equal(shown.length, native.length);
+    assert.equal(shown.filter((row) => row.steered).length, 4);
+    assert.deepEqual(shown.slice(7).map((row) => row.csv.split(',')[1]), scheduleT.slice(7));
+    assert.match(await text('#run-status'), /Steered: 4 levels ran/);
+    assert.equal(await page.$eval('#steer-hold', (box) => box.disabled), true);
+  });
+
+  test("the decision plot marks the trial's Δ and r, and the chance of the demo's rule has its floor", async () => {
+    await chooseSchedule({ seed: 5 });
+    // Cold, so that worse moves come with a chance below 1 in 10,000.
+    await typeT('0.001');
+    const floor = [];
+    const gone = [];
+    let worse = 0;
+    for (let k = 0; k < 600 && (worse < 40 || floor.length === 0 || gone.length === 0); ++k) {
+      await page.click('#step-trial');
+      const shown = await page.evaluate(() => {
+        const decision = document.querySelector('#run-decision').dataset;
+        return { delta: decision.delta, r: decision.r, chance: Number(decision.chance),
+          readDelta: document.querySelector('#live-delta').title, readR: document.querySelector('#live-draw').title,
+          probability: Number(document.querySelector('#live-probability').title),
+          accepted: document.querySelector('#live-verdict').textContent === 'accepted',
+          t: document.querySelector('#live-temperature').title };
+      });
+      assert.equal(shown.delta, shown.readDelta);
+      assert.equal(shown.r, shown.readR);
+      if (shown.r === '') {
+        assert.equal(shown.chance, 1);
+        continue;
+      }
+      ++worse;
+      // Held before the run's first trial: its first level runs at it too.
+      assert.equal(shown.t, '0.001');
+      // The share of the draws 0, 0.0001, ..., 0.9999 that lie below exp(Δ/T).
+      assert.ok(shown.chance >= shown.probability && shown.chance <= shown.probability + 1e-4, JSON.stringify(shown));
+      assert.equal(shown.accepted, Number(shown.r) < shown.chance, JSON.stringify(shown));
+      if (shown.probability > 0 && shown.probability < 1e-4) {
+        floor.push(shown);
+        assert.equal(shown.chance, 1e-4);
+      } else if (shown.probability === 0) {
+        gone.push(shown);
+        assert.equal(shown.chance, 0);
+      }
+    }
+    assert.ok(worse >= 40 && floor.length > 0 && gone.length > 0, `${worse} worse moves, ${floor.length} on the floor, ${gone.length} at 0`);
+  });
+
+  test('in Portuguese takes a T with a decimal comma, and refuses one in Portuguese', async () => {
+    const pt = await openAt('?lang=pt&seed=3');
+    await typeInto('#steer-value', 'abc', pt);
+    await pt.keyboard.press('Enter');
+    assert.equal(await text('#steer-error', pt), "T: 'abc' não é um número");
+    await typeInto('#steer-value', '0,25', pt);
+    await pt.keyboard.press('Enter');
+    assert.equal(await text('#steer-error', pt), '');
+    assert.equal(await text('#steer-note', pt),
+      'Fixada: cada novo nível corre a T = 0,25; o esquema continua a dizer quantos níveis há.');
+    await pt.click('#step-level');
+    await pt.waitForFunction(() => document.querySelectorAll('#levels tbody tr').length === 1);
+    assert.equal(await pt.$eval('#levels tbody td:nth-child(2)', (cell) => cell.textContent), '0,25000 (à mão)');
+    assert.match(await text('#run-status', pt), /Conduzida à mão em 1 nível: esta já não é a execução do esquema\.$/);
+    await pt.close();
+  });
+
+  test('marks the points that one flip of each digit reaches, the next candidate among them', async () => {
+    for (const bits of [10, 17]) {
+      await chooseSchedule({ seed: 7, bits });
+      for (let k = 0; k < 5; ++k) {
+        const reach = await page.$eval('#run-plot', (plot) => JSON.parse(plot.dataset.neighbours));
+        assert.equal(reach.length, bits);
+        await page.click('#step-trial');
+        const [, position, to] = (await text('#live-move')).match(/v\[(\d+)\]: x \S+ → (\S+)$/);
+        assert.equal(await page.evaluate((x) => window.saPage.language.format.fixed(x, 6), reach[Number(position)]), to);
+      }
+    }
+  });
+});
+
 describe('the lesson', () => {
   const ids = ['random-walk', 'hill-climbing', 'quench', 'demo-schedule', 'slow-cooling', 'demo-floor', 'time-to-solution'];
   const holds = { en: 'Holds:', pt: 'Verifica-se:' };

@@ -92,7 +92,8 @@
     }
 
     // picture: {x: {label, scale, min, max}, panels: [{label, scale, min, max, percent,
-    // series: [{label, color, dash, points: [[x, y], ...]}], marks: [{x, y, label}]}], cursor}
+    // series: [{label, color, dash, dots, line, points: [[x, y], ...]}], marks: [{x, y, label, color}]}],
+    // cursor}
     show(picture) {
       this.picture = picture;
       this.draw();
@@ -197,7 +198,8 @@
       c.lineWidth = series.width ?? 1.8;
       c.setLineDash(series.dash ?? []);
       c.beginPath();
-      points.forEach(([px, py], i) => {
+      // A series of dots alone (line: false) joins none of its points.
+      (series.line === false ? [] : points).forEach(([px, py], i) => {
         if (i % every === 0 || i === points.length - 1) {
           const [sx, sy] = [xAxis.at(px), yAxis.at(py)];
           if (i === 0) {
@@ -218,10 +220,10 @@
       }
     }
 
-    drawMark({ x, y, label }, xAxis, yAxis, box) {
+    drawMark({ x, y, label, color }, xAxis, yAxis, box) {
       const c = this.context;
       const [sx, sy] = [xAxis.at(x), yAxis.at(y)];
-      c.strokeStyle = colors.mark;
+      c.strokeStyle = color ?? colors.mark;
       c.lineWidth = 2;
       c.beginPath();
       c.arc(sx, sy, 7, 0, 2 * Math.PI);

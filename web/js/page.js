@@ -104,6 +104,8 @@
     table: byId('levels'),
     details: byId('trace-details'),
     csv: byId('trace-csv'),
+    steer: Object.fromEntries(['hold', 'slider', 'value', 'note', 'error'].map((name) => [name, byId(`steer-${name}`)])),
+    decision: { canvas: byId('run-decision'), caption: byId('decision-caption') },
   });
 
   const studyView = new page.StudyView({

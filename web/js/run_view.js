@@ -5,9 +5,10 @@
 // the run over its levels. The run is the library's, stepped a trial at a time
 // (saPage.core.newRun); the view only counts and draws. Stepping happens in animation frames,
 // a few milliseconds at a time, so the page never blocks; a long step shows a Stop with the
-// time it has left.
+// time it has left. A class may hold T by hand for the levels to come, and see each decision
+// against the chance the run's rule gives a move at that T.
 (function () {
-  const { language, Chart } = window.saPage;
+  const { language, Chart, messages } = window.saPage;
   const speeds = [1, 3, 10, 30, 100, 300, 1000];  // trials per second
   const trailLength = 40;
   const frameBudget = 10;  // milliseconds of stepping in a frame
@@ -21,16 +22,25 @@
     best: '#a16207',
     temperature: '#7e22ce',
     worse: '#b91c1c',
+    steered: '#db2777',
+    neighbour: '#0f766e',
+    chance: '#1d4ed8',
   };
+  const sliderSteps = 1000;  // positions of the T slider, evenly spread over log T
+  const chanceFloor = 1e-5;  // the foot of the decision plot: a chance below it is drawn there
+  const decisionSamples = 240;
 
   const { t, format } = language;
   const fixed = (value) => format.fixed(value, 6);
   const signed = (value) => (value > 0 ? '+' : '') + format.precise(value, 4);
 
   class RunView {
-    constructor({ plot, charts, controls, stop, speed, speedValue, live, digits, status, stale, table, details, csv }) {
-      Object.assign(this, { plot, controls, stop, speed, speedValue, live, digits, status, stale, table, details, csv });
+    constructor({ plot, charts, controls, stop, speed, speedValue, live, digits, status, stale, table, details, csv, steer,
+      decision }) {
+      Object.assign(this, { plot, controls, stop, speed, speedValue, live, digits, status, stale, table, details, csv, steer,
+        decision });
       this.charts = new Chart(charts);
+      this.decisionChart = new Chart(decision.canvas);
       this.run = null;
       this.mode = 'idle';  // or 'play', 'level', 'end'
       this.frame = null;
@@ -48,8 +58,14 @@
       });
       speed.addEventListener('input', () => this.showSpeed());
       details.addEventListener('toggle', () => this.showCsv());
+      steer.hold.addEventListener('change', () => this.hold(steer.hold.checked ? this.sliderT() : null));
+      // Moving the slider takes T in hand.
+      steer.slider.addEventListener('input', () => this.hold(this.sliderT()));
+      steer.value.addEventListener('change', () => this.hold(steer.value.value.trim()));
       language.onChange(() => this.showAll());
       this.showSpeed();
+      this.showSteer();
+      this.drawDecision();
     }
 
     // A new run of a schedule that sa.check accepted.
@@ -69,10 +85,15 @@
       this.best = { x: start.x, f: start.f };
       this.last = null;
       this.trail = [];
+      this.heldAt = null;  // the T held by hand, or null while the schedule sets it
+      this.steer.hold.checked = false;
+      this.steer.error.textContent = '';
+      this.setSlider(checked.t0);
       this.levels = [];  // each closed level
       this.table.tBodies[0].replaceChildren();
       this.csv.textContent = '';
       this.csvRows = 0;
+      this.csvSteered = false;  // whether the CSV has the column that marks levels run by hand
       this.clearReadout();
       this.setStale(false);
       this.showAll();
@@ -87,6 +108,74 @@
       return new Promise((resolve) => {
         this.whenDone = resolve;
       });
+    }
+
+    // ---- T by hand
+
+    // The slider's ends: from a tenth of the schedule's lowest T to ten times T0.
+    sliderEnds() {
+      const c = this.checked;
+      return [Math.log10(Math.min(c.t0, c.tFinal) / 10), Math.log10(Math.min(c.t0 * 10, 1e30))];
+    }
+
+    // The slider's T, to three digits, as a class would call it out.
+    sliderT() {
+      const [low, high] = this.sliderEnds();
+      return Number((10 ** (low + ((high - low) * this.steer.slider.value) / sliderSteps)).toPrecision(3));
+    }
+
+    setSlider(temperature) {
+      const [low, high] = this.sliderEnds();
+      const at = Math.round(((Math.log10(temperature) - low) / (high - low)) * sliderSteps);
+      this.steer.slider.value = String(Math.min(sliderSteps, Math.max(0, at)));
+    }
+
+    // Holds T (a number, or text as typed) for the levels to come, or gives them back to the
+    // schedule (null). A T the run refuses leaves it as it was, and says why.
+    hold(temperature) {
+      if (!this.run || temperature === '') {
+        this.showSteer();
+        return;
+      }
+      const held = this.run.steer(temperature, language.numberStyle());
+      if (held.fault) {
+        this.steer.error.textContent = messages.describe(held.fault, messages.tables[language.current], 'T');
+        this.showSteer(false);
+        return;
+      }
+      this.steer.error.textContent = '';
+      this.heldAt = held.temperature ?? null;
+      if (this.heldAt !== null) {
+        this.setSlider(this.heldAt);
+      }
+      this.showSteer();
+    }
+
+    // The controls as the run stands: held, and at what T, or the schedule's T at this level.
+    // `rewrite` false keeps the typed text, refused, for the student to mend.
+    showSteer(rewrite = true) {
+      const s = this.steer;
+      const usable = this.run && !this.run.finished() && !this.isStale;
+      for (const control of [s.hold, s.slider, s.value]) {
+        control.disabled = !usable;
+      }
+      if (!this.run) {
+        s.note.textContent = '';
+        return;
+      }
+      s.hold.checked = this.heldAt !== null;
+      // Left to the schedule, the controls follow its T, so that a hold starts where the run is.
+      if (this.heldAt === null) {
+        this.setSlider(this.run.scheduledTemperature());
+      }
+      const shownT = this.heldAt ?? this.sliderT();
+      if (rewrite) {
+        s.value.value = language.format.plain(shownT);
+      }
+      s.slider.setAttribute('aria-valuetext', `T = ${language.format.plain(shownT)}`);
+      s.note.textContent = this.heldAt !== null
+        ? t('steerHeld', format.plain(this.heldAt))
+        : t('steerFree', format.precise(this.run.scheduledTemperature(), 4));
     }
 
     settle(summary) {
@@ -110,6 +199,7 @@
         this.setMode('idle');
       }
       this.updateButtons();
+      this.showSteer();
     }
 
     showSpeed() {
@@ -229,6 +319,11 @@
 
     render(newLevels) {
       this.levels.push(...newLevels);
+      if (!this.csvSteered && newLevels.some((level) => level.steered)) {
+        // Written again whole, with its new column, as the levels are appended below.
+        this.csvSteered = true;
+        this.csvRows = 0;
+      }
       this.addRows(newLevels);
       this.appendCsv(newLevels);
       this.showTrial(this.last);
@@ -239,9 +334,12 @@
       }
       this.showStatus();
       this.updateButtons();
+      this.showSteer();
+      this.showNeighbours();
       this.showPlotLabel();
       this.plot.draw();
       this.drawCharts();
+      this.drawDecision();
     }
 
     // Everything in the page's language, as it stands.
@@ -251,6 +349,8 @@
       this.showTrial(this.last);
       this.showStatus();
       this.updateButtons();
+      this.showSteer();
+      this.showNeighbours();
       this.showPlotLabel();
       if (this.levels) {
         this.table.tBodies[0].replaceChildren();
@@ -259,6 +359,7 @@
       }
       this.plot.draw();
       this.drawCharts();
+      this.drawDecision();
     }
 
     showStatus() {
@@ -266,9 +367,19 @@
         return;
       }
       const last = this.last;
-      this.status.textContent = this.run.finished() && last
+      const said = this.run.finished() && last
         ? t('runFinished', t('trials', last.trial, format.whole(last.trial)), fixed(last.bestX), fixed(last.bestValue))
         : t('runStart', this.checked.seed, fixed(this.start.x), fixed(this.start.value));
+      const steered = this.levels.filter((level) => level.steered).length + (last?.steered && !last.levelDone ? 1 : 0);
+      this.status.textContent = steered > 0
+        ? `${said} ${t('runSteered', t('levels', steered, format.whole(steered)))}` : said;
+    }
+
+    // The points that flipping one digit of x reaches from where the run is, as the run's
+    // grid has them.
+    showNeighbours() {
+      this.neighbours = this.run ? this.run.neighbours() : [];
+      this.plot.canvas.dataset.neighbours = JSON.stringify(this.neighbours.map((n) => n.x));
     }
 
     showPlotLabel() {
@@ -319,6 +430,7 @@
       live.probability.textContent = trial.improves ? t('alwaysTaken') : format.fixed(trial.probability, 6);
       live.probability.title = String(trial.probability);
       live.draw.textContent = trial.r === null ? t('noDraw') : format.fixed(trial.r, 4);
+      live.draw.title = trial.r === null ? '' : String(trial.r);
       live.verdict.textContent = t(trial.accepted ? 'accepted' : 'rejected');
       live.verdict.className = trial.accepted ? 'accepted' : 'rejected';
       live.value.textContent = t('valueAt', fixed(trial.value), fixed(trial.x));
@@ -356,7 +468,9 @@
       for (const level of levels) {
         const row = body.insertRow();
         row.dataset.csv = level.csv.trim();
-        for (const text of [format.whole(level.level), format.precise(level.temperature, 5),
+        row.classList.toggle('steered', level.steered);
+        const temperature = format.precise(level.temperature, 5);
+        for (const text of [format.whole(level.level), level.steered ? t('byHand', temperature) : temperature,
           format.whole(level.improving), `${format.whole(level.worsening)} / ${format.whole(level.worseTried)}`,
           fixed(level.x), fixed(level.value), fixed(level.bestValue)]) {
           row.insertCell().textContent = text;
@@ -370,10 +484,17 @@
       }
     }
 
+    // A line of the trace's CSV: sa_study's, and once the run has been steered, a last column
+    // that says which levels ran by hand.
+    csvLine(line, steered) {
+      return this.csvSteered ? `${line.trimEnd()},${steered}\n` : line;
+    }
+
     // The trace's CSV, kept up with the run while it is open.
     showCsv() {
       if (this.details.open && this.levels && this.csvRows === 0) {
-        this.csv.textContent = this.heading + this.levels.map((level) => level.csv).join('');
+        this.csv.textContent = this.csvLine(this.heading, 'steered') +
+          this.levels.map((level) => this.csvLine(level.csv, Number(level.steered))).join('');
         this.csvRows = this.levels.length;
       }
     }
@@ -385,7 +506,7 @@
       if (this.csvRows === 0) {
         this.showCsv();
       } else {
-        this.csv.append(levels.map((level) => level.csv).join(''));
+        this.csv.append(levels.map((level) => this.csvLine(level.csv, Number(level.steered))).join(''));
         this.csvRows += levels.length;
       }
       this.csv.scrollTop = this.csv.scrollHeight;
@@ -412,11 +533,17 @@
       const levels = this.levels;
       const c = this.checked;
       const series = (label, color, value, extra = {}) => ({ label, color, points: levels.map((l) => [l.level, value(l)]), ...extra });
+      const steered = levels.filter((l) => l.steered).map((l) => l.temperature);
+      const tSeries = [series('', colors.temperature, (l) => l.temperature)];
+      if (steered.length > 0) {
+        tSeries.push(series(t('chartByHand'), colors.steered, (l) => (l.steered ? l.temperature : NaN),
+          { dots: true, line: false }));
+      }
       this.charts.show({
         x: { label: t('chartLevel'), min: 0, max: Math.max(1, c.levels - 1) },
         panels: [
-          { label: t('chartT'), scale: 'log', min: c.tFinal, max: c.t0,
-            series: [series('', colors.temperature, (l) => l.temperature)] },
+          { label: t('chartT'), scale: 'log', min: Math.min(c.tFinal, ...steered), max: Math.max(c.t0, ...steered),
+            series: tSeries },
           { label: t('chartWorse'), min: 0, max: 1, percent: true,
             series: [series('', colors.worse, (l) => (l.worseTried ? l.worsening / l.worseTried : NaN))] },
           { label: t('chartValue'),
@@ -426,9 +553,58 @@
       });
     }
 
+    // The chance that the run's rule takes a move, against its change Δ, at the trial's T, as
+    // the library gives it: over the changes moves from here may have, this trial's among
+    // them, with its Δ and its draw r marked.
+    drawDecision() {
+      const canvas = this.decision.canvas;
+      const trial = this.last;
+      if (!this.run || !trial) {
+        this.decisionChart.hint = t('decisionEmpty');
+        this.decisionChart.show(null);
+        this.decision.caption.textContent = '';
+        canvas.setAttribute('aria-label', t('decisionEmpty'));
+        for (const key of ['delta', 'r', 'chance']) {
+          delete canvas.dataset[key];
+        }
+        return;
+      }
+      const reach = Math.min(trial.delta, ...this.neighbours.map((n) => n.f - this.point.f), 0);
+      const low = reach < 0 ? 1.15 * reach : -1;
+      const high = -0.12 * low;
+      const deltas = Array.from({ length: decisionSamples + 1 }, (_, i) => low + ((high - low) * i) / decisionSamples);
+      deltas.push(trial.delta);
+      const chances = this.run.chances(deltas, trial.temperature);
+      const chance = chances.pop();
+      deltas.pop();
+      const foot = (p) => Math.max(p, chanceFloor);
+      const marks = [{ x: trial.delta, y: foot(chance), label: 'Δ' }];
+      if (trial.r !== null) {
+        marks.push({ x: trial.delta, y: foot(trial.r), label: 'r', color: trial.accepted ? colors.accepted : colors.rejected });
+      }
+      this.decisionChart.show({
+        x: { label: 'Δ', min: low, max: high },
+        cursor: trial.delta,
+        panels: [{ label: t('decisionChance'), scale: 'log', min: chanceFloor, max: 1,
+          series: [{ label: '', color: colors.chance, points: deltas.map((d, i) => [d, foot(chances[i])]) }], marks }],
+      });
+      const rule = this.checked.acceptance === 'demo' ? 'decisionDemo' : 'decisionContinuous';
+      this.decision.caption.textContent = t(rule, format.precise(trial.temperature, 4));
+      const drawn = trial.r === null ? t('noDraw') : format.fixed(trial.r, 4);
+      canvas.setAttribute('aria-label', t('decisionLabel', signed(trial.delta), format.precise(chance, 4), drawn,
+        t(trial.accepted ? 'accepted' : 'rejected')));
+      Object.assign(canvas.dataset, { delta: String(trial.delta), r: trial.r === null ? '' : String(trial.r),
+        chance: String(chance) });
+    }
+
     drawMarks(c, s) {
       if (!this.run) {
         return;
+      }
+      c.strokeStyle = colors.neighbour;
+      c.lineWidth = 1.5;
+      for (const n of this.neighbours ?? []) {
+        c.strokeRect(s.px(n.x) - 3.5, s.py(n.f) - 3.5, 7, 7);
       }
       const dot = (point, radius) => {
         c.beginPath();

@@ -210,7 +210,8 @@
     keysHint: 'Keys, once the run has the focus (click it): <kbd>Space</kbd> plays and pauses, <kbd>→</kbd> makes one trial, <kbd>Page Down</kbd> one ' +
       'level, <kbd>End</kbd> runs to the end, <kbd>Home</kbd> restarts.',
     runChartsCaption: 'Level by level: the temperature, the share of worse moves taken (of those tried, moves of ' +
-      'Δ = 0 among them, which are always taken), and the current and best value.',
+      'Δ = 0 among them, which are always taken), and the current and best value. Levels run at a T set by hand ' +
+      'are dotted on the T curve.',
     runControls: 'Run controls',
     play: 'Play',
     pause: 'Pause',
@@ -263,6 +264,24 @@
     colBest: 'best',
     traceSummary: 'The levels as <code>sa_study --trace --csv</code> writes them',
     traceLabel: 'The trace as CSV',
+    keyNeighbours: 'one digit flipped',
+    steerLegend: 'Temperature by hand',
+    steerHold: 'Hold T for the levels to come',
+    steerSlider: 'T',
+    steerTyped: 'or type T',
+    steerHeld: (value) => `Held: each new level runs at T = ${value}; the schedule still says how many levels there are.`,
+    steerFree: (value) => `The schedule sets T: ${value} at this level.`,
+    runSteered: (levels) => `Steered: ${levels} ran at a T set by hand, so this is no longer the schedule's run.`,
+    byHand: (value) => `${value} (by hand)`,
+    chartByHand: 'by hand',
+    decisionEmpty: 'The chance of taking each move, once a trial is made',
+    decisionChance: 'chance taken',
+    decisionDemo: (value) => `The chance that the demo's rule takes a move of change Δ at T = ${value}: exp(Δ/T) as ` +
+      'long as that is above 1 in 10,000; below it, 1 in 10,000 still, the draw r = 0, until exp(Δ/T) is 0 in double ' +
+      "precision. A chance below 10⁻⁵ is drawn at the plot's foot. The rings mark this trial's Δ and its draw r.",
+    decisionContinuous: (value) => `The chance that continuous acceptance takes a move of change Δ at T = ${value}: ` +
+      "exp(Δ/T). A chance below 10⁻⁵ is drawn at the plot's foot. The rings mark this trial's Δ and its draw r.",
+    decisionLabel: (delta, chance, r, verdict) => `This trial: Δ = ${delta}, taken with chance ${chance}; draw r ${r}; ${verdict}`,
 
     studyTitle: 'A study: many runs of the schedule',
     studyNote: 'Run i starts from the clock second seed + i, as <code>sa_study --seed S --runs N</code> runs it. ' +
@@ -569,7 +588,8 @@
     keysHint: 'Teclas, com a execução em foco (clique nela): <kbd>Espaço</kbd> inicia e pausa, <kbd>→</kbd> faz uma tentativa, <kbd>Page Down</kbd> um ' +
       'nível, <kbd>End</kbd> vai até ao fim, <kbd>Home</kbd> recomeça.',
     runChartsCaption: 'Nível a nível: a temperatura, a fração de movimentos piores aceites (dos tentados, entre eles ' +
-      'os de Δ = 0, sempre aceites) e o valor atual e o melhor.',
+      'os de Δ = 0, sempre aceites) e o valor atual e o melhor. Os níveis corridos a uma T escolhida à mão ' +
+      'aparecem como pontos na curva de T.',
     runControls: 'Controlos da execução',
     play: 'Iniciar',
     pause: 'Pausa',
@@ -623,6 +643,27 @@
     colBest: 'melhor',
     traceSummary: 'Os níveis como <code>sa_study --trace --csv</code> os escreve',
     traceLabel: 'O traço em CSV',
+    keyNeighbours: 'um dígito trocado',
+    steerLegend: 'Temperatura à mão',
+    steerHold: 'Fixar T nos níveis seguintes',
+    steerSlider: 'T',
+    steerTyped: 'ou escreva T',
+    steerHeld: (value) => `Fixada: cada novo nível corre a T = ${value}; o esquema continua a dizer quantos níveis há.`,
+    steerFree: (value) => `O esquema define T: ${value} neste nível.`,
+    runSteered: (levels) => `Conduzida à mão em ${levels}: esta já não é a execução do esquema.`,
+    byHand: (value) => `${value} (à mão)`,
+    chartByHand: 'à mão',
+    decisionEmpty: 'A probabilidade de aceitar cada movimento, feita uma tentativa',
+    decisionChance: 'probabilidade de aceitar',
+    decisionDemo: (value) => `A probabilidade de a regra da demo aceitar um movimento de variação Δ a T = ${value}: ` +
+      'exp(Δ/T) enquanto esta for maior do que 1 em 10\u00a0000; abaixo disso, ainda 1 em 10\u00a0000, o sorteio r = 0, até ' +
+      'exp(Δ/T) ser 0 em precisão dupla. Uma probabilidade abaixo de 10⁻⁵ é desenhada no fundo do gráfico. Os ' +
+      'círculos marcam o Δ desta tentativa e o seu sorteio r.',
+    decisionContinuous: (value) => `A probabilidade de a aceitação contínua aceitar um movimento de variação Δ a T = ` +
+      `${value}: exp(Δ/T). Uma probabilidade abaixo de 10⁻⁵ é desenhada no fundo do gráfico. Os círculos marcam o Δ ` +
+      'desta tentativa e o seu sorteio r.',
+    decisionLabel: (delta, chance, r, verdict) =>
+      `Esta tentativa: Δ = ${delta}, aceite com probabilidade ${chance}; sorteio r ${r}; ${verdict}`,
 
     studyTitle: 'Um estudo: muitas execuções do esquema',
     studyNote: 'A execução i começa no segundo do relógio semente + i, como <code>sa_study --seed S --runs N</code> ' +
