@@ -57,7 +57,7 @@ before(async () => {
 
 after(async () => {
   await browser?.close();
-  const counts = Object.entries(compared).map(([what, count]) => `${count} ${what}`).join(', ');
+  const counts = Object.entries(compared).map(([what, count]) => `${what} ${count}`).join(', ');
   process.stdout.write(`# ${browser.engine}: held against sa_study: ${counts}\n`);
 });
 

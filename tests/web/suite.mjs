@@ -100,7 +100,7 @@ before(async () => {
 
 after(async () => {
   await browser?.close();
-  const counts = Object.entries(compared).map(([what, count]) => `${count} ${what}`).join(', ');
+  const counts = Object.entries(compared).map(([what, count]) => `${what} ${count}`).join(', ');
   process.stdout.write(`# ${engine}: held against sa_demo ` +
     `and sa_study: ${counts}\n`);
 });
