@@ -8,10 +8,10 @@
 set -euo pipefail
 
 programs=(cmake g++ libcli11-dev gnuplot-nox)
-# The web page: emscripten builds it, headless Chromium runs its tests, and faketime starts the
-# native sa_demo in the clock second that a test compares. Node and npm are asked for below,
-# only where their commands are missing: a Node from elsewhere serves as well.
-web=(emscripten chromium-headless-shell faketime)
+# The web page: emscripten builds it, headless Chromium and Firefox ESR run its tests, and
+# faketime starts the native sa_demo in the clock second that a test compares. Node and npm are
+# asked for below, only where their commands are missing: a Node from elsewhere serves as well.
+web=(emscripten chromium-headless-shell firefox-esr faketime)
 # parallel runs the recipes of doc/many_machines.md on this machine.
 tests=("${programs[@]}" libgtest-dev libbenchmark-dev valgrind libxml2-utils parallel "${web[@]}")
 ci=("${tests[@]}" clang libclang-rt-14-dev libomp-dev gcovr cppcheck clang-tidy clang-format

@@ -6,6 +6,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 tools/install_missing.sh tests
 cmake --workflow --preset dev
-# The web page, built by emscripten and tested in headless Chromium against the programs that
-# the dev preset has just built.
+# The web page, built by emscripten and tested in headless Chromium and in Firefox ESR against
+# the programs that the dev preset has just built.
 cmake --workflow --preset web

@@ -4,7 +4,7 @@
 // grid of 24 bits, whose preparation dominates it, and the demo's schedule again under
 // continuous acceptance, whose worse moves take two draws and an exponential where the demo's
 // rule takes one draw and a table. The page's own module also runs here, in node, as a worker
-// runs it, to tell Chromium's cost from WebAssembly's. Prints the figures; never fails on them.
+// runs it, to tell the browser's cost from WebAssembly's. Prints the figures; never fails on them.
 // Usage: node bench.mjs --help
 
 import { spawnSync } from 'node:child_process';
@@ -12,7 +12,7 @@ import { readFileSync } from 'node:fs';
 import { availableParallelism } from 'node:os';
 import path from 'node:path';
 import { pathToFileURL } from 'node:url';
-import { fileUrl, launchBrowser, nativeStudy, openPage, parseArguments } from './harness.mjs';
+import { browserOptions, fileUrl, launchBrowser, nativeStudy, openPage, parseArguments } from './harness.mjs';
 
 const options = parseArguments('bench.mjs',
   "Times RUNS runs of the demo's schedule, WIDE_RUNS runs on a grid of WIDE_BITS bits, and RUNS\n" +
@@ -21,7 +21,7 @@ const options = parseArguments('bench.mjs',
   'each REPEATS times, and prints the medians, their ratios, and the cost of a trial.', {
     page: { help: "the built page's index.html" },
     'sa-study': { help: 'the native sa_study' },
-    browser: { value: '/usr/bin/chromium-headless-shell', help: 'headless Chromium' },
+    ...browserOptions,
     runs: { value: '10000', metavar: 'RUNS', help: 'runs of the study on the demo grid' },
     'wide-runs': { value: '1000', metavar: 'WIDE_RUNS', help: 'runs of the study on the wide grid' },
     'wide-bits': { value: '24', metavar: 'WIDE_BITS', help: 'digits of the wide grid' },
@@ -110,7 +110,7 @@ const ways = [
   { name: "the page's module in node, one thread", node: true },
 ];
 
-const browser = await launchBrowser(options.browser);
+const browser = await launchBrowser(options.browser, options.engine);
 const times = studies.map(() => ways.map(() => []));
 const same = studies.map(() => ways.map(() => true));
 const trialsPerRun = [];
@@ -158,7 +158,7 @@ for (const [s, params] of studies.entries()) {
   report += `  page, one worker / sa_study --jobs 1: ${ratio(s, 2, 0)}\n` +
     `  page, its workers / sa_study --jobs 1: ${ratio(s, 3, 0)}\n` +
     `  page, its workers / sa_study --jobs ${cores}: ${ratio(s, 3, 1)}\n` +
-    `  page, one worker in Chromium / the module in node: ${ratio(s, 2, 4)}\n\n`;
+    `  page, one worker in ${browser.engine} / the module in node: ${ratio(s, 2, 4)}\n\n`;
 }
 report += `in the page, one worker, the second study / the first: ${ratioOf(1, 2, 0, 2)}\n`;
 // Nanoseconds a trial, the study's whole time over its trials.

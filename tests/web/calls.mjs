@@ -6,12 +6,12 @@
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { after, before, describe, test } from 'node:test';
-import { fileUrl, launchBrowser, nativeStudy, openPage, parseArguments } from './harness.mjs';
+import { browserOptions, fileUrl, launchBrowser, nativeStudy, openPage, parseArguments } from './harness.mjs';
 
-const options = parseArguments('calls.mjs', "Tests the page's calls in headless Chromium.", {
+const options = parseArguments('calls.mjs', "Tests the page's calls in headless Chromium or Firefox ESR.", {
   page: { help: "the built page's index.html" },
   'sa-study': { help: 'the native sa_study' },
-  browser: { value: '/usr/bin/chromium-headless-shell', help: 'headless Chromium' },
+  ...browserOptions,
 });
 
 // sa_study's option for each field, and each field's value as sa_study takes it.
@@ -42,17 +42,23 @@ const timing = (name) => /(_us|_seconds)$|^median_measured$/.test(name);
 const withoutTimings = (row) => Object.fromEntries(Object.entries(row).filter(([name]) => !timing(name)));
 const sum = (values) => values.reduce((a, b) => a + b, 0);
 
+// What the calls have held against sa_study, told when the suite ends: the calls, each number
+// of workers counted apart, and the fields of their rows.
+const compared = { populations: 0, studies: 0, sweeps: 0, fields: 0 };
+
 let browser;
 let page;
 let messages;
 
 before(async () => {
-  browser = await launchBrowser(options.browser);
+  browser = await launchBrowser(options.browser, options.engine);
   ({ page, messages } = await openPage(browser, fileUrl(options.page)));
 });
 
 after(async () => {
   await browser?.close();
+  const counts = Object.entries(compared).map(([what, count]) => `${what} ${count}`).join(', ');
+  process.stdout.write(`# ${browser.engine}: held against sa_study: ${counts}\n`);
 });
 
 describe('sa.population', () => {
@@ -79,7 +85,9 @@ describe('sa.population', () => {
         const drawn = levels.map(({ histogram, boltzmann }) => ({ histogram, boltzmann }));
         single ??= drawn;
         assert.deepEqual(drawn, single, `${workers} workers: each level's bins as one worker's`);
+        compared.populations += 1;
       }
+      compared.fields += fields;
       t.diagnostic(`${native.length} levels, ${fields} fields compared with sa_study --population over 1, 2, 3 and 8 workers`);
     });
   }
@@ -133,7 +141,9 @@ describe('sa.study over workers', () => {
         assert.ok(progress.every((p, i) => p.runs === params.runs && (i === 0 || p.runsDone >= progress[i - 1].runsDone)),
           `${workers} workers: the progress of all parts added up, never going back`);
         assert.deepEqual(progress.at(-1), { runsDone: params.runs, runs: params.runs });
+        compared.studies += 1;
       }
+      compared.fields += fields;
       t.diagnostic(`${fields} fields compared with sa_study --jobs 2 over 1, 2, 3 and 8 workers`);
     });
   }
@@ -157,7 +167,9 @@ describe('sa.sweep', () => {
         assert.deepEqual(rows.map(withoutTimings), native.map(withoutTimings), `${workers} workers`);
         assert.equal(least, times.indexOf(Math.min(...times)));
         fields += sum(rows.map((row) => Object.keys(withoutTimings(row)).length));
+        compared.sweeps += 1;
       }
+      compared.fields += fields;
       t.diagnostic(`${native.length} schedules, ${fields} fields compared with sa_study --csv over 1 and 3 workers`);
     });
   }
@@ -518,5 +530,9 @@ describe('the interface', () => {
 
   test('logged no error or warning', () => {
     assert.deepEqual(messages.filter((m) => ['error', 'warn', 'warning', 'pageerror'].includes(m.type)), []);
+  });
+
+  test('the browser asked no other machine for anything, by itself or for a page', () => {
+    assert.deepEqual(browser.fetchedElsewhere, []);
   });
 });

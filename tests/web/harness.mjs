@@ -1,8 +1,10 @@
 // What the browser suite and the benchmark share: their command lines, Debian's headless
-// Chromium driven by puppeteer-core, and the native programs that the page is held against.
+// Chromium or Firefox ESR driven by puppeteer-core, and the native programs that the page is held
+// against.
 
 import { spawnSync } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
+import { createServer } from 'node:net';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
 import { fileURLToPath, pathToFileURL } from 'node:url';
@@ -33,6 +35,9 @@ export function parseArguments(program, summary, options) {
       fail(`--${name} needs a value`);
     }
     values[name] = args[++i];
+    if (options[name].choices && !options[name].choices.includes(values[name])) {
+      fail(`--${name} takes ${options[name].choices.join(', ')}, not '${values[name]}'`);
+    }
   }
   for (const [name, value] of Object.entries(values)) {
     if (value === undefined) {
@@ -42,20 +47,85 @@ export function parseArguments(program, summary, options) {
   return values;
 }
 
-// The browser, quiet: no sandbox (the tests run as root), nothing fetched in the background,
-// a fresh profile that is removed on close.
-export async function launchBrowser(executablePath) {
-  const profile = mkdtempSync(path.join(tmpdir(), 'sa-web-profile-'));
-  const browser = await puppeteer.launch({
-    executablePath,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
-      '--disable-component-update', '--disable-sync', '--no-first-run', `--user-data-dir=${profile}`],
+// The engines the page is tested in, each told by its executable's name unless named.
+const engineNames = { chromium: /chrom/, firefox: /firefox/ };
+export const engines = Object.keys(engineNames);
+export const browserOptions = {
+  browser: { value: '/usr/bin/chromium-headless-shell', help: 'the browser: headless Chromium or Firefox ESR' },
+  engine: { value: 'auto', metavar: 'NAME', choices: ['auto', ...engines], help: "the browser's engine, told by its name if auto" },
+};
+export function engineOf(executablePath, named = 'auto') {
+  if (named !== 'auto') {
+    return named;
+  }
+  const engine = engines.find((e) => engineNames[e].test(path.basename(executablePath)));
+  if (engine === undefined) {
+    throw new Error(`cannot tell the engine of ${executablePath}: name it with --engine (${engines.join(', ')})`);
+  }
+  return engine;
+}
+
+// Firefox's profile, beside puppeteer's own, which turns off most of what Firefox fetches by
+// itself. Its remote settings (blocklists, search and tracking lists) take no other server
+// than Mozilla's unless MOZ_REMOTE_SETTINGS_DEVTOOLS is set: a data: address makes them fail
+// at once. A page opened from disk is an origin of its own, as a user's Firefox has it, where
+// puppeteer's profile would let it read the files beside it.
+const firefoxPreferences = {
+  'services.settings.server': 'data:,#remote-settings-dummy/v1',
+  'security.fileuri.strict_origin_policy': true,
+};
+
+// A proxy that answers nothing and notes the first line of every request sent to it: where the
+// browser sends all it would fetch from other machines, so that none leaves this one. Addresses
+// on this machine go straight, in either engine.
+async function startRecorder() {
+  const asked = [];
+  const server = createServer((socket) => {
+    socket.on('error', () => {});
+    socket.once('data', (data) => {
+      asked.push(data.toString('latin1').split('\r\n')[0]);
+      socket.destroy();
+    });
   });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  return { asked, port: server.address().port, close: () => server.close() };
+}
+
+// The browser, headless and quiet: no sandbox (the tests run as root), nothing fetched in the
+// background, a fresh profile that is removed on close, and `fetchedElsewhere`, the requests it
+// sent off this machine. The engine is the executable's unless named.
+export async function launchBrowser(executablePath, named = 'auto') {
+  const engine = engineOf(executablePath, named);
+  const profile = mkdtempSync(path.join(tmpdir(), `sa-web-${engine}-profile-`));
+  const recorder = await startRecorder();
+  const proxy = { host: '127.0.0.1', port: recorder.port };
+  const browser = await puppeteer.launch(engine === 'firefox'
+    ? {
+      browser: 'firefox', executablePath, headless: true, userDataDir: profile,
+      env: { ...process.env, MOZ_REMOTE_SETTINGS_DEVTOOLS: '1' },
+      extraPrefsFirefox: {
+        ...firefoxPreferences,
+        'network.proxy.type': 1,
+        'network.proxy.http': proxy.host,
+        'network.proxy.http_port': proxy.port,
+        'network.proxy.ssl': proxy.host,
+        'network.proxy.ssl_port': proxy.port,
+      },
+    }
+    : {
+      browser: 'chrome', executablePath, headless: true,
+      args: ['--no-sandbox', '--disable-gpu', '--disable-background-networking',
+        '--disable-component-update', '--disable-sync', '--no-first-run', `--user-data-dir=${profile}`,
+        `--proxy-server=http://${proxy.host}:${proxy.port}`],
+    });
   const close = browser.close.bind(browser);
   browser.close = async () => {
     await close();
+    recorder.close();
     rmSync(profile, { recursive: true, force: true });
   };
+  browser.engine = engine;
+  browser.fetchedElsewhere = recorder.asked;
   return browser;
 }
 

@@ -1,8 +1,8 @@
-// The web page in Debian's headless Chromium, held against the native sa_demo and sa_study
-// built from the same checkout: sessions, studies, traces, populations and sweeps must be the
-// same to the byte, bad values must bring sa_study's own messages, the controls and keys must
-// step the run they show, a link must restore its experiment in either language, and axe-core
-// must find nothing wrong. Usage: node suite.mjs --help
+// The web page in Debian's headless Chromium or Firefox ESR, held against the native sa_demo and
+// sa_study built from the same checkout: sessions, studies, traces, populations and sweeps must
+// be the same to the byte, bad values must bring sa_study's own messages, the controls and keys
+// must step the run they show, a link must restore its experiment in either language, and
+// axe-core must find nothing wrong. Usage: node suite.mjs --help
 
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
@@ -11,16 +11,18 @@ import { createServer } from 'node:http';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
-import { axeViolations, fileUrl, launchBrowser, nativeStudy, openPage, parseArguments } from './harness.mjs';
+import { axeViolations, browserOptions, engineOf, fileUrl, launchBrowser, nativeStudy, openPage, parseArguments } from './harness.mjs';
 
-const options = parseArguments('suite.mjs', 'Tests the built web page in headless Chromium.', {
+const options = parseArguments('suite.mjs', 'Tests the built web page in headless Chromium or Firefox ESR.', {
   page: { help: "the built page's index.html" },
   'sa-demo': { help: 'the native sa_demo' },
   'sa-study': { help: 'the native sa_study' },
-  browser: { value: '/usr/bin/chromium-headless-shell', help: 'headless Chromium' },
+  ...browserOptions,
   faketime: { value: '/usr/bin/faketime', help: 'starts sa_demo in a chosen clock second' },
   screenshots: { help: 'folder for the screenshots' },
 });
+
+const engine = engineOf(options.browser, options.engine);
 
 // sa_study's option for each of the page's params; the page's fields are named as the options.
 const optionOf = { seed: 'seed', runs: 'runs', t0: 't0', alpha: 'alpha', tFinal: 't-final', trials: 'trials', bits: 'bits' };
@@ -58,6 +60,18 @@ function withoutTimings(csv) {
 const rowsOfCsv = (csv) => withoutTimings(csv).map((row) => Object.fromEntries(Object.entries(row)
   .map(([name, value]) => [name, value === '' ? null : Number.isNaN(Number(value)) ? value : Number(value)])));
 
+// What the suite has held against the native programs, told when it ends: the sessions, the
+// studies, traces, populations and sweeps, and the fields of their rows.
+const compared = { sessions: 0, studies: 0, traces: 0, populations: 0, sweeps: 0, fields: 0 };
+const fieldsOf = (rows) => rows.reduce((total, row) => total + Object.keys(row).length, 0);
+// The page's study CSV against sa_study's for `args`, field by field but for the timings.
+function assertNativeStudy(csv, args) {
+  const native = withoutTimings(nativeStudy(options['sa-study'], args));
+  assert.deepEqual(withoutTimings(csv), native);
+  compared.studies += 1;
+  compared.fields += fieldsOf(native);
+}
+
 let browser;
 let page;
 const messages = [];  // console messages and errors of every page opened
@@ -77,7 +91,7 @@ before(async () => {
       'programs first (cmake --workflow --preset dev), or name their folder in SA_WEB_NATIVE_DIR');
   }
   mkdirSync(options.screenshots, { recursive: true });
-  browser = await launchBrowser(options.browser);
+  browser = await launchBrowser(options.browser, engine);
   const opened = await openPage(browser, `${fileUrl(options.page)}?lang=en`, undefined, requests);
   page = opened.page;
   messages.push(opened.messages);
@@ -86,6 +100,9 @@ before(async () => {
 
 after(async () => {
   await browser?.close();
+  const counts = Object.entries(compared).map(([what, count]) => `${what} ${count}`).join(', ');
+  process.stdout.write(`# ${engine}: held against sa_demo ` +
+    `and sa_study: ${counts}\n`);
 });
 
 // ---- Helpers that work the page as a user does
@@ -138,6 +155,12 @@ const placeOfAnswer = (on, view) => on.evaluate((viewId) => {
 }, view);
 const inView = (box, height) => box.top >= 0 && box.bottom <= height;
 
+// A study's median run, in rough figures for a rough clock (two significant digits at most), or
+// said to be shorter than the clock's tick: a millisecond in Firefox, whose clock is coarse.
+const medianPattern = {
+  en: /^(about (\d\.\d|[1-9]\d?0*) µs|shorter than a tick of the page's clock) \(median\)$/,
+  pt: /^(cerca de (\d,\d|[1-9]\d?0*) µs|mais curta do que um tique do relógio da página) \(mediana\)$/,
+};
 const blur = () => page.evaluate(() => document.activeElement.blur());
 // The focus in the run, but on none of its controls, as a click on its plot leaves it.
 const focusRun = () => page.focus('#run');
@@ -150,9 +173,14 @@ const waiting = (name) => `waits for window.sa.${name}, which the page's interfa
 // ---- The tests
 
 describe('the page', () => {
-  test('loads from disk, fetching nothing, and weighs at most 1 MB', () => {
-    const local = requests.filter((url) => url.startsWith('file:'));
+  test('loads from disk, fetching nothing', () => {
     assert.deepEqual(requests.filter((url) => !/^(file|blob|data):/.test(url)), []);
+  });
+
+  // The same files in every engine, weighed where the engine tells what it reads from disk.
+  const unweighed = engine === 'firefox' && "Firefox's WebDriver BiDi reports no load from a file: address";
+  test('weighs at most 1 MB, its module among what it loads', { skip: unweighed }, () => {
+    const local = requests.filter((url) => url.startsWith('file:'));
     const bytes = local.reduce((sum, url) => sum + statSync(fileURLToPath(url)).size, 0);
     assert.ok(local.some((url) => url.endsWith('sa_module.js')), 'the module was not loaded');
     assert.ok(bytes <= 1_000_000, `the page loads ${bytes} bytes`);
@@ -180,6 +208,7 @@ describe('the page', () => {
       const input = '1\n2\n0\n';
       assert.equal(await served.page.evaluate((s, i) => window.sa.session(s, i), second, input),
         nativeSession(second, input));
+      compared.sessions += 1;
       await served.page.close();
     } finally {
       server.close();
@@ -205,6 +234,7 @@ describe("sa_demo's sessions", () => {
     const differing = sessions.filter(([second, input], i) => printed[i] !== nativeSession(second, input));
     t.diagnostic(`${sessions.length} sessions compared, ${differing.length} differed`);
     assert.deepEqual(differing, []);
+    compared.sessions += sessions.length;
   });
 
   test('typed into the console pane, print what sa_demo prints; a bad clock second keeps the session', async () => {
@@ -222,6 +252,7 @@ describe("sa_demo's sessions", () => {
     await page.waitForSelector('#console-output .ended');
     const printed = await page.$$eval('#console-output .printed', (spans) => spans.map((s) => s.textContent).join(''));
     assert.equal(printed, nativeSession(second, '1\n2\nx\n2\n0\n'));
+    compared.sessions += 1;
     assert.equal(await page.$eval('#console-line', (input) => input.disabled), true);
     // The session has ended: the focus moves on from the field that closed, to Start again.
     assert.equal(await page.evaluate(() => document.activeElement.textContent), 'Start again');
@@ -253,7 +284,7 @@ describe("sa_study's studies", () => {
   for (const [name, params] of studies) {
     test(`give sa_study's figures: ${name}`, async () => {
       const study = await page.evaluate((p) => window.sa.study(p), params);
-      assert.deepEqual(withoutTimings(study.csv), withoutTimings(nativeStudy(options['sa-study'], argumentsOf(params))));
+      assertNativeStudy(study.csv, argumentsOf(params));
       // The hills' basins cut the grid into parts, each run's best point in one of them.
       const { hills } = await page.evaluate((b) => window.sa.landscape(b, 10), params.bits ?? 17);
       assert.deepEqual(study.hills.map((hill) => hill.x), hills.map((hill) => hill.x));
@@ -278,10 +309,8 @@ describe("sa_study's studies", () => {
     await page.waitForFunction(() => !document.querySelector('#study-start').disabled);
     await page.click('#study-start');
     await page.waitForFunction(() => document.querySelector('#study-status').textContent.startsWith('Done'), { timeout: 60000 });
-    assert.deepEqual(withoutTimings(await text('#study-csv')),
-      withoutTimings(nativeStudy(options['sa-study'], ['--seed=11', '--runs=300'])));
-    // Rough figures for a rough clock: two significant digits at most.
-    assert.match(await text('#result-time'), /^about (\d\.\d|[1-9]\d?0*) µs \(median\)$/);
+    assertNativeStudy(await text('#study-csv'), ['--seed=11', '--runs=300']);
+    assert.match(await text('#result-time'), medianPattern.en);
 
     await typeInto('[name=bits]', '8');
     await page.waitForSelector('#schedule-form[aria-busy=false]');
@@ -345,7 +374,10 @@ describe('the run', () => {
       const rows = await page.evaluate((p) => window.sa.trace(p), params);
       const [heading, ...lines] = csvLines(nativeStudy(options['sa-study'], ['--trace', ...argumentsOf(params)]));
       const names = heading.split(',');
-      assert.deepEqual(rows, lines.map((line) => Object.fromEntries(line.split(',').map((v, i) => [names[i], Number(v)]))));
+      const native = lines.map((line) => Object.fromEntries(line.split(',').map((v, i) => [names[i], Number(v)])));
+      assert.deepEqual(rows, native);
+      compared.traces += 1;
+      compared.fields += fieldsOf(native);
     }
   });
 
@@ -416,6 +448,8 @@ describe('the run', () => {
     assert.equal(await text('#live-trial'), `${total} of ${total}`);
     assert.deepEqual(await levelRows(), native);
     assert.deepEqual(csvLines(await text('#trace-csv')).slice(1), native);
+    compared.traces += 1;
+    compared.fields += native.reduce((total, line) => total + line.split(',').length, 0);
     assert.equal(await page.$eval('#step-trial', (b) => b.disabled), true);
     // To the end disabled itself: the focus went on to Restart.
     assert.equal(await page.evaluate(() => document.activeElement.id), 'restart');
@@ -431,6 +465,7 @@ describe('the run', () => {
     await chooseSchedule({ seed });
     const listed = [...nativeSession(seed, '1\n0\n').matchAll(/v\[\d+\]=(\d)/g)].map((match) => match[1]).join('');
     assert.equal(await page.$$eval('#digits .digit', (cells) => cells.map((c) => c.textContent).join('')), listed);
+    compared.sessions += 1;
     await page.click('#step-trial');
     const position = Number((await text('#live-move')).match(/v\[(\d+)\]/)[1]);
     assert.deepEqual(await page.$$eval('#digits li.flipped', (cells) => cells.map((c) => c.textContent)), [
@@ -666,10 +701,6 @@ describe('the run steered by hand', () => {
 describe('the lesson', () => {
   const ids = ['random-walk', 'hill-climbing', 'quench', 'demo-schedule', 'slow-cooling', 'demo-floor', 'time-to-solution'];
   const holds = { en: 'Holds:', pt: 'Verifica-se:' };
-  const medianPattern = {
-    en: /^(about (\d\.\d|[1-9]\d?0*) µs|shorter than a tick of the page's clock) \(median\)$/,
-    pt: /^(cerca de (\d,\d|[1-9]\d?0*) µs|mais curta do que um tique do relógio da página) \(mediana\)$/,
-  };
   // A claim as sa.lesson.steps() words it, its figures as placeholders {name}, as a pattern that
   // the claim with its figures must match.
   const patternOf = (text) => new RegExp(`^${text.replace(/[.*+?^$()|[\]\\]/g, '\\$&').replace(/\{\w+\}/g, '(.+)')}$`);
@@ -745,12 +776,16 @@ describe('the lesson', () => {
       assert.deepEqual(
         [figures[id].global, figures[id].second, figures[id].exact],
         [row.global_peak_runs / row.runs, row.second_peak_runs / row.runs, row.exact_optimum_runs / row.runs], id);
+      compared.studies += 1;
+      compared.fields += 3;
     }
     const rows = rowsOfCsv(nativeStudy(options['sa-study'], ['--seed=1', '--runs=1000', '--t0=1', '--alpha=0.8,0.9,0.95,0.97,0.99',
       '--t-final=0.1,0.01,0.001,0.0001,0.00001,0.000001,0.0000001,0.00000001']));
     const least = rows.reduce((best, row) => (row.tts99_trials !== null && row.tts99_trials < best.tts99_trials ? row : best));
     const { alpha, tFinal, tts, perRun } = figures['time-to-solution'];
     assert.deepEqual({ alpha, tFinal, tts, perRun }, { alpha: least.alpha, tFinal: least.t_final, tts: least.tts99_trials, perRun: least.trials_per_run });
+    compared.sweeps += 1;
+    compared.fields += 4;
   });
 
   test('shows a claim that does not hold as not holding, to the eye and in words, in either language', async () => {
@@ -974,8 +1009,7 @@ describe('links and languages', () => {
       (await linked.evaluate((p) => window.sa.check(p), params)).alpha);
     await linked.click('#study-start');
     await linked.waitForFunction(() => document.querySelector('#study-status').textContent.startsWith('Feito'), { timeout: 60000 });
-    assert.deepEqual(withoutTimings(await text('#study-csv', linked)),
-      withoutTimings(nativeStudy(options['sa-study'], argumentsOf(params))));
+    assertNativeStudy(await text('#study-csv', linked), argumentsOf(params));
     await linked.close();
   });
 });
@@ -1003,7 +1037,9 @@ describe('many runs and many schedules', () => {
         `${percent(level.share_global_peak)} (Boltzmann ${percent(level.boltzmann_global_peak)})`,
         `${percent(level.share_second_peak)} (Boltzmann ${percent(level.boltzmann_second_peak)})`,
         level.tv_distance.toFixed(3)]);
+      compared.fields += 7;
     }
+    compared.populations += 1;
     // README's picture of the view.
     await (await page.$('#population')).screenshot({ path: path.join(options.screenshots, 'population.png') });
   });
@@ -1027,6 +1063,8 @@ describe('many runs and many schedules', () => {
     const named = `alpha ${least.alpha}, final T ${least.t_final}, ${least.trials_per_level} trials per level, ` +
       `${least.bits} bits: ${Math.round(least.tts99_trials).toLocaleString('en')} trials`;
     assert.ok((await text('#sweep-least')).includes(named), `${await text('#sweep-least')} does not name ${named}`);
+    compared.sweeps += 1;
+    compared.fields += 5;
   });
 });
 
@@ -1040,6 +1078,13 @@ describe('look and use', () => {
       .map((c) => c.outerHTML));
     assert.deepEqual(unlabelled, []);
 
+    // Enter before Tab: once Tab has taken the focus past the page's last control to the
+    // browser's own, headless Firefox leaves the page unfocused, its focus back but its keys
+    // no longer pressing buttons.
+    await page.focus('#step-trial');
+    await page.keyboard.press('Enter');
+    assert.equal(await text('#live-trial'), '1 of 1,816');
+
     await page.focus('body');
     const reached = new Set();
     for (let i = 0; i < 70; ++i) {
@@ -1050,9 +1095,6 @@ describe('look and use', () => {
       'to-end', 'restart', 'speed', 'study-start', 'population-start', 'sweep-alpha', 'second', 'console-line']) {
       assert.ok(reached.has(control), `${control} is not reached by Tab`);
     }
-    await page.focus('#step-trial');
-    await page.keyboard.press('Enter');
-    assert.equal(await text('#live-trial'), '1 of 1,816');
   });
 
   test('axe-core finds nothing at load and once the views have been used, in both languages', async () => {
@@ -1196,6 +1238,10 @@ describe('look and use', () => {
 
   test('no page logged an error or a warning', () => {
     assert.deepEqual(messages.flat().filter((m) => ['error', 'warn', 'warning', 'pageerror'].includes(m.type)), []);
+  });
+
+  test('the browser asked no other machine for anything, by itself or for a page', () => {
+    assert.deepEqual(browser.fetchedElsewhere, []);
   });
 });
 
