@@ -496,6 +496,7 @@ describe('the lesson', () => {
   // the claim with its figures must match.
   const patternOf = (text) => new RegExp(`^${text.replace(/[.*+?^$()|[\]\\]/g, '\\$&').replace(/\{\w+\}/g, '(.+)')}$`);
   const found = {};  // each language's figures, step by step
+  const skipped = { en: 'You made no guess; the experiment found ', pt: 'Não deu palpite; a experiência encontrou ' };
 
   for (const lang of ['en', 'pt']) {
     test(`runs every step, and every claim holds (${lang})`, async (t) => {
@@ -535,6 +536,19 @@ describe('the lesson', () => {
               const slider = document.querySelector('#population-level');
               return slider.max === '6904' && slider.value === slider.max;
             }, { timeout: 15000 });
+          }
+          // No guess was made: the reveal says so, and shows what the claims state.
+          const reveal = await text('#lesson-reveal', opened);
+          const shown = await text('#lesson-reveal .found', opened);
+          assert.ok(reveal.startsWith(skipped[lang]), `${step.id}: ${reveal}`);
+          const stated = claims.map((claim) => claim.text).join(' ');
+          if (step.prediction.kind === 'choice') {
+            assert.match(shown, /^[“«].+[”»] \(.*\d.*\)$/, step.id);
+            for (const share of shown.match(/\d[\d.,]* %/g)) {
+              assert.ok(stated.includes(share), `${step.id}: ${share} is not among the claims' figures`);
+            }
+          } else {
+            assert.ok(stated.includes(shown), `${step.id}: ${shown} is not among the claims' figures: ${stated}`);
           }
           found[lang].push(figures);
         }
@@ -599,6 +613,138 @@ describe('the lesson', () => {
       assert.deepEqual(await axeViolations(opened), []);
       const run = await opened.evaluate(() => window.sa.lesson.run(2));
       assert.deepEqual(run.claims.map((claim) => claim.holds), [false, true, true]);
+    } finally {
+      await opened.close();
+    }
+  });
+
+  // ---- Predictions: asked before a step runs, set against its figures after
+
+  const choices = {
+    en: {
+      quench: ['All on the global peak', 'Most on the global peak, the rest on other hills', 'Fewer than half on the global peak'],
+      'demo-floor': ['It grows to the end', 'It levels off, within two points of its largest', 'It falls further'],
+    },
+    pt: {
+      quench: ['Todos no pico global', 'A maioria no pico global, os restantes noutras colinas', 'Menos de metade no pico global'],
+      'demo-floor': ['Cresce até ao fim', 'Estabiliza, a menos de dois pontos do seu máximo', 'Continua a cair'],
+    },
+  };
+  const noGuess = { en: 'no guess yet', pt: 'ainda sem palpite' };
+
+  for (const lang of ['en', 'pt']) {
+    test(`asks for a prediction at every step, as a fieldset with a legend, in ${lang}`, async () => {
+      const opened = await openAt(`?lang=${lang}`);
+      try {
+        const steps = await opened.evaluate(() => window.sa.lesson.steps());
+        assert.deepEqual(steps.map((step) => step.prediction.kind),
+          ['share', 'share', 'choice', 'share', 'share', 'choice', 'temperature']);
+        assert.deepEqual(Object.fromEntries(steps.filter((step) => step.prediction.choices)
+          .map((step) => [step.id, step.prediction.choices])), choices[lang]);
+        const { low, high, steps: positions } = steps.at(-1).prediction;
+        assert.deepEqual([low, high, positions], [1e-8, 0.1, 14]);
+        for (const [i, step] of steps.entries()) {
+          await opened.click(`#lesson-steps li:nth-child(${i + 1}) button`);
+          const shown = await opened.$eval('#lesson-predict', (fieldset) => ({
+            legend: fieldset.querySelector('legend').textContent,
+            choices: [...fieldset.querySelectorAll('input[type=radio]')].map((radio) => [radio.labels[0].textContent.trim(), radio.checked]),
+            slider: fieldset.querySelector('input[type=range]')?.labels[0].textContent,
+            value: fieldset.querySelector('output')?.textContent,
+            clear: fieldset.querySelector('#lesson-predict-clear').disabled,
+          }));
+          assert.equal(shown.legend, step.prediction.question, step.id);
+          assert.ok(step.prediction.question.endsWith('?'), step.id);
+          assert.equal(shown.clear, true, `${step.id}: nothing to clear yet`);
+          if (step.prediction.kind === 'choice') {
+            assert.deepEqual(shown.choices, step.prediction.choices.map((choice) => [choice, false]), step.id);
+          } else {
+            assert.deepEqual([shown.slider, shown.value], [{ en: 'Your guess', pt: 'O seu palpite' }[lang], noGuess[lang]], step.id);
+          }
+          if (i === 2 || i === 6) {
+            assert.deepEqual(await axeViolations(opened), [], `${step.id}, ${lang}`);
+          }
+        }
+        // The final T's slider, by the keyboard: by half a power of ten, written as the sweep's are.
+        await opened.focus('#lesson-guess');
+        const written = [];
+        for (const key of ['End', 'ArrowLeft', 'ArrowLeft', 'ArrowLeft', 'Home']) {
+          await opened.keyboard.press(key);
+          written.push(await opened.$eval('#lesson-guess', (slider) => [slider.getAttribute('aria-valuetext'),
+            document.querySelector('#lesson-guess-value').textContent]));
+        }
+        const decimal = (text) => (lang === 'pt' ? text.replace('.', ',') : text);
+        assert.deepEqual(written, ['0.1', '0.032', '0.01', '0.0032', '10⁻⁸'].map((value) => [decimal(value), decimal(value)]));
+        await opened.click('#lesson-predict-clear');
+        assert.equal(await text('#lesson-guess-value', opened), noGuess[lang]);
+        assert.equal(await opened.evaluate(() => document.activeElement.id), 'lesson-guess');
+      } finally {
+        await opened.close();
+      }
+    });
+  }
+
+  test("sets the guess against the run's figures, the same as the claims', or says there was none", async () => {
+    const study = (args) => rowsOfCsv(nativeStudy(options['sa-study'], ['--seed=1', '--runs=1000', ...args]))[0];
+    const quench = study(['--alpha=0.5']);
+    const climb = study(['--t0=0.000001', '--t-final=0.0000001']);
+    const demo = study([]);
+    const percent = (count, lang) => `${(count / 1000 * 100).toFixed(1).replace('.', lang === 'pt' ? ',' : '.')} %`;
+    const revealed = async (on) => {
+      await on.waitForSelector('#lesson-reveal:not([hidden])', { timeout: 60000 });
+      return [await text('#lesson-reveal', on), await on.$$eval('#lesson-claims li', (items) => items.map((item) => item.textContent).join(' '))];
+    };
+    const opened = await openAt('?lang=en&step=quench');
+    try {
+      // The quench: the second choice, by the keyboard, is what its figures make true.
+      await opened.focus('#lesson-predict input');
+      await opened.keyboard.press('ArrowDown');
+      await opened.click('#lesson-run');
+      let [reveal, claims] = await revealed(opened);
+      const onTop = percent(quench.global_peak_runs, 'en');
+      assert.equal(reveal, `You guessed “${choices.en.quench[1]}”; the experiment found “${choices.en.quench[1]}” (${onTop} on ` +
+        'the global peak). Right.');
+      assert.ok(claims.includes(`(${onTop})`), claims);
+      // A guess changed after the run does not change what the run was guessed to be.
+      await opened.focus('#lesson-predict input:checked');
+      await opened.keyboard.press('ArrowDown');
+      assert.equal((await revealed(opened))[0], reveal);
+
+      // Hill climbing: 30 % on the slider.
+      await opened.click('#lesson-steps li:nth-child(2) button');
+      assert.equal(await opened.$eval('#lesson-reveal', (element) => element.hidden), true, 'no figures before the run');
+      await opened.focus('#lesson-guess');
+      await opened.keyboard.press('Home');
+      for (let i = 0; i < 30; ++i) {
+        await opened.keyboard.press('ArrowRight');
+      }
+      assert.equal(await text('#lesson-guess-value', opened), '30 %');
+      await opened.click('#lesson-run');
+      [reveal, claims] = await revealed(opened);
+      const climbed = percent(climb.global_peak_runs, 'en');
+      assert.equal(reveal, `You guessed 30 %; the experiment found ${climbed}.`);
+      assert.ok(claims.includes(`(${climbed})`), claims);
+
+      // The demo's schedule, skipped.
+      await opened.click('#lesson-steps li:nth-child(4) button');
+      await opened.click('#lesson-run');
+      [reveal, claims] = await revealed(opened);
+      const exact = percent(demo.exact_optimum_runs, 'en');
+      assert.equal(reveal, `You made no guess; the experiment found ${exact}.`);
+      assert.ok(claims.includes(`(${exact})`), claims);
+
+      // In Portuguese, the quench guessed wrong; the guess of each step is kept as the steps change.
+      await opened.click('[data-lang=pt]');
+      await opened.click('#lesson-steps li:nth-child(2) button');
+      assert.equal(await text('#lesson-guess-value', opened), '30 %');
+      await opened.click('#lesson-steps li:nth-child(3) button');
+      assert.deepEqual(await opened.$$eval('#lesson-predict input', (radios) => radios.map((radio) => radio.checked)), [false, false, true]);
+      await opened.click('#lesson-run');
+      [reveal, claims] = await revealed(opened);
+      const noTopo = percent(quench.global_peak_runs, 'pt');
+      assert.equal(reveal, `O seu palpite foi «${choices.pt.quench[2]}»; a experiência encontrou «${choices.pt.quench[1]}» ` +
+        `(${noTopo} no pico global). Desta vez não.`);
+      assert.ok(claims.includes(`(${noTopo})`), claims);
+      assert.deepEqual(await axeViolations(opened), []);
     } finally {
       await opened.close();
     }

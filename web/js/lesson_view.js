@@ -102,6 +102,7 @@
       figures: ({ worseTaken, worseTried }) => ({ taken: worseTaken, tried: worseTried, share: worseTaken / worseTried }),
       kinds: { taken: 'whole', tried: 'whole', share: 'share' },
       claims: [{ name: 'nearlyAll', holds: (f) => f.share > 0.99 }],
+      prediction: { kind: 'share', answer: 'share' },
     },
     {
       id: 'hill-climbing',
@@ -120,6 +121,7 @@
         { name: 'noOuterHill', holds: (f) => f.outer === 0 && f.outerShare > 0.5 },
         { name: 'notAllOnTop', holds: (f) => f.global < 2 / 3 },
       ],
+      prediction: { kind: 'share', answer: 'global' },
     },
     {
       id: 'quench',
@@ -132,6 +134,8 @@
         { name: 'secondFrozen', holds: (f) => f.second > 0.2 },
         { name: 'othersFrozen', holds: (f) => f.other > 0 },
       ],
+      // All on the global peak, most of them, or fewer than half.
+      prediction: { kind: 'choice', answer: 'global', choose: (f) => (f.global === 1 ? 0 : f.global > 0.5 ? 1 : 2) },
     },
     {
       id: 'demo-schedule',
@@ -143,6 +147,7 @@
         { name: 'allOnTop', holds: (f) => f.global === 1 },
         { name: 'fewOnTopPoint', holds: (f) => f.exact < 0.1 },
       ],
+      prediction: { kind: 'share', answer: 'exact' },
     },
     {
       id: 'slow-cooling',
@@ -155,6 +160,7 @@
         { name: 'fallBehind', holds: (f) => f.lastTv > 0.15 },
         { name: 'holdTheTop', holds: (f) => f.peak <= f.lastShare },
       ],
+      prediction: { kind: 'share', answer: 'lastShare' },
     },
     {
       id: 'demo-floor',
@@ -167,6 +173,11 @@
         { name: 'leave', holds: (f) => f.lastTv > 0.25 },
         { name: 'slipOff', holds: (f) => f.lastShare < f.peak - 0.02 && f.lastSecond > f.secondAtPeak },
       ],
+      // Grows to the last level, levels off within two points of its largest, or falls further.
+      prediction: {
+        kind: 'choice', answer: 'lastShare',
+        choose: (f) => (f.lastShare >= f.peak ? 0 : f.lastShare >= f.peak - 0.02 ? 1 : 2),
+      },
     },
     {
       id: 'time-to-solution',
@@ -187,11 +198,28 @@
         { name: 'insideRange', holds: (f) => f.inside === f.lines },
         { name: 'fastestWins', holds: (f) => f.alpha === f.fastest },
       ],
+      // The sweep's final temperatures, a power of ten apart: the slider moves by half a power.
+      prediction: { kind: 'temperature', answer: 'tFinal', low: -8, high: -1, step: 0.5 },
     },
   ];
 
   // Older links number the first six steps as the lesson had them: 1 to 6.
   const numbered = ['random-walk', 'hill-climbing', 'quench', 'demo-schedule', 'slow-cooling', 'time-to-solution'];
+
+  // A prediction's slider: shares in whole percents, temperatures by powers of ten; what a
+  // position guesses, and how a guess is written, rounded as the slider rounds it.
+  const sliders = {
+    share: () => ({ low: 0, high: 100, by: 1 }),
+    temperature: (prediction) => ({ low: prediction.low, high: prediction.high, by: prediction.step }),
+  };
+  const guessOf = {
+    share: (position) => position / 100,
+    temperature: (position) => Number((10 ** position).toPrecision(2)),
+  };
+  const positionOf = {
+    share: (guess) => Math.round(guess * 100),
+    temperature: (guess) => Math.log10(guess),
+  };
 
   const paramOfKey = Object.fromEntries(vocabulary.fields.map((field) => [field.key, field.param]));
   // Fields keyed by their names in window.sa's params; the sweep's 'sweep-' keys likewise.
@@ -216,19 +244,53 @@
     }));
   }
 
+  // A guess of `step`'s prediction in the page's language.
+  function guessWritten(step, guess) {
+    const { t, format } = language;
+    const { kind, answer } = step.prediction;
+    if (kind === 'choice') {
+      return t('quoted', t('lesson')[step.id].predict.choices[guess]);
+    }
+    return kind === 'share' ? format.percent(guess, 0) : writers[step.kinds[answer]](guess, format);
+  }
+
+  // What the experiment found, as the prediction asked for it: the figure the claims state, and
+  // for a choice the choice that the figures make true.
+  function answerWritten(step, figures) {
+    const { t } = language;
+    const { kind, answer, choose } = step.prediction;
+    const values = written(step, figures);
+    if (kind !== 'choice') {
+      return values[answer];
+    }
+    const words = t('lesson')[step.id].predict;
+    return t('choiceFound', t('quoted', words.choices[choose(figures)]), words.found(values));
+  }
+
   class LessonView {
     constructor({ steps: list, card, title, question, look, runButton, previous, next, status, claims: claimList, onStep,
-      runStep }) {
+      runStep, prediction }) {
       Object.assign(this, { list, card, title, question, look, runButton, previous, next, status, claimList, onStep,
-        runStep });
+        runStep, prediction });
       this.step = 0;
       this.figures = null;  // the figures of the step's last experiment
       this.state = 'idle';  // or 'running', 'unfinished'
+      this.guesses = steps.map(() => null);  // each step's guess, null for none
+      this.guessed = null;  // the guess the last experiment was run with
       runButton.addEventListener('click', () => this.run());
       previous.addEventListener('click', () => this.choose(this.step - 1, previous));
       next.addEventListener('click', () => this.choose(this.step + 1, next));
-      language.onChange(() => this.show());
+      prediction.clear.addEventListener('click', () => {
+        this.guesses[this.step] = null;
+        this.showPrediction();
+        prediction.fieldset.querySelector('input').focus();
+      });
+      language.onChange(() => {
+        this.show();
+        this.showPrediction();
+      });
       this.show();
+      this.showPrediction();
     }
 
     get count() {
@@ -263,6 +325,7 @@
       this.figures = null;
       this.state = 'idle';
       this.show();
+      this.showPrediction();
       if (from && from.disabled) {
         this.runButton.focus();
       }
@@ -296,7 +359,94 @@
       this.runButton.disabled = this.state === 'running';
       this.previous.disabled = this.step === 0;
       this.next.disabled = this.step === steps.length - 1;
+      this.prediction.fieldset.disabled = this.state === 'running';
       this.showClaims();
+      this.showReveal();
+    }
+
+    // The step's prediction: its question as the legend, and its choices or its slider, with the
+    // guess made so far.
+    showPrediction() {
+      const { t } = language;
+      const step = steps[this.step];
+      const { kind } = step.prediction;
+      const words = t('lesson')[step.id].predict;
+      const guess = this.guesses[this.step];
+      const { legend, inputs } = this.prediction;
+      legend.textContent = words.question;
+      inputs.classList.toggle('choices', kind === 'choice');
+      if (kind === 'choice') {
+        inputs.replaceChildren(...words.choices.map((choice, i) => {
+          const label = document.createElement('label');
+          const radio = document.createElement('input');
+          radio.type = 'radio';
+          radio.name = 'lesson-guess';
+          radio.value = String(i);
+          radio.checked = guess === i;
+          radio.addEventListener('change', () => {
+            this.guesses[this.step] = i;
+            this.showGuess();
+          });
+          label.append(radio, ` ${choice}`);
+          return label;
+        }));
+      } else {
+        const { low, high, by } = sliders[kind](step.prediction);
+        const label = document.createElement('label');
+        label.htmlFor = 'lesson-guess';
+        label.textContent = t('yourGuess');
+        const slider = document.createElement('input');
+        Object.assign(slider, { type: 'range', id: 'lesson-guess', name: 'lesson-guess', min: low, max: high, step: by });
+        slider.value = String(guess === null ? (low + high) / 2 : positionOf[kind](guess));
+        slider.setAttribute('aria-describedby', 'lesson-guess-value');
+        const output = document.createElement('output');
+        output.id = 'lesson-guess-value';
+        output.htmlFor = 'lesson-guess';
+        slider.addEventListener('input', () => {
+          this.guesses[this.step] = guessOf[kind](Number(slider.value));
+          this.showGuess();
+        });
+        inputs.replaceChildren(label, slider, output);
+      }
+      this.showGuess();
+    }
+
+    // The guess so far, beside the slider and in its spoken value; clearing it is offered once there is one.
+    showGuess() {
+      const { t } = language;
+      const step = steps[this.step];
+      const guess = this.guesses[this.step];
+      const output = this.prediction.inputs.querySelector('output');
+      if (output) {
+        const slider = this.prediction.inputs.querySelector('input');
+        output.textContent = guess === null ? t('noGuess') : guessWritten(step, guess);
+        slider.setAttribute('aria-valuetext', guess === null ? t('noGuess') : guessWritten(step, guess));
+      }
+      this.prediction.clear.textContent = t('clearGuess');
+      this.prediction.clear.disabled = guess === null;
+    }
+
+    // Once the experiment has run: the guess it was run with set against what it found.
+    showReveal() {
+      const { t } = language;
+      const step = steps[this.step];
+      const { reveal } = this.prediction;
+      if (!this.figures) {
+        reveal.replaceChildren();
+        reveal.hidden = true;
+        return;
+      }
+      const found = document.createElement('span');
+      found.className = 'found';
+      found.textContent = answerWritten(step, this.figures);
+      const guess = this.guessed;
+      const [before, after] = (guess === null ? t('revealSkipped', '\0') : t('revealGuess', guessWritten(step, guess), '\0'))
+        .split('\0');
+      reveal.replaceChildren(before, found, after);
+      if (guess !== null && step.prediction.kind === 'choice') {
+        reveal.append(` ${t(guess === step.prediction.choose(this.figures) ? 'guessRight' : 'guessWrong')}`);
+      }
+      reveal.hidden = false;
     }
 
     // The claims the experiment checked, each marked as holding or not, in words too.
@@ -331,6 +481,7 @@
       const index = this.step;
       const step = steps[index];
       this.figures = null;
+      this.guessed = this.guesses[index];
       this.state = 'running';
       this.show();
       let figures = null;
@@ -366,7 +517,19 @@
           ...(step.sweep ? { sweep: asParams(step.sweep) } : {}),
         },
         claims: claimsOf(step, null).map((claim) => claim.text),
+        prediction: this.predictionOf(step),
       }));
+    }
+
+    // A step's prediction as sa.lesson.steps() gives it: its kind, question, and choices or range.
+    predictionOf(step) {
+      const words = language.t('lesson')[step.id].predict;
+      const { kind } = step.prediction;
+      if (kind === 'choice') {
+        return { kind, question: words.question, choices: words.choices };
+      }
+      const { low, high, by } = sliders[kind](step.prediction);
+      return { kind, question: words.question, low: guessOf[kind](low), high: guessOf[kind](high), steps: (high - low) / by };
     }
   }
 

@@ -216,6 +216,10 @@
     next: byId('lesson-next'),
     status: byId('lesson-result'),
     claims: byId('lesson-claims'),
+    prediction: {
+      fieldset: byId('lesson-predict'), legend: byId('lesson-predict-legend'), inputs: byId('lesson-predict-inputs'),
+      clear: byId('lesson-predict-clear'), reveal: byId('lesson-reveal'),
+    },
     onStep: () => writeAddress(),
     runStep: async (view, values, sweepValues) => {
       if (sweepValues) {

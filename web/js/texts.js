@@ -50,6 +50,7 @@
           'not, and the share of worse moves taken (the middle one of the run\'s curves) stays near 1. A move of ' +
           'Δ = 0, to a point of the same value, is counted with the worse moves, and always taken: exp(0) = 1 is ' +
           'more than any r.',
+        predict: { question: 'What share of the worse moves it tries will this run take?' },
         claims: {
           nearlyAll: (v) => `This run takes more than 99 % of the worse moves it tries: ${v.taken} of ${v.tried} ` +
             `(${v.share}).`,
@@ -63,6 +64,7 @@
         look: 'Where the bars stand: on the hills near the middle only. A flip of a high digit jumps far (v[0] moves ' +
           'x by 2, v[1] by 1), so a climb that starts on an outer hill finds a higher point one flip away, on ' +
           'another hill, and goes there: a climb moves from hill to hill.',
+        predict: { question: 'What share of the runs will end with their best point on the global peak?' },
         claims: {
           noOuterHill: (v) => `No run has its best point on a hill whose peak lies beyond x = ±0.9 (${v.outer} of ` +
             `${v.runs} do), though the basins of those hills hold more than half of the grid's points ` +
@@ -76,6 +78,12 @@
         question: 'Cool fast: multiply T by 0.5 at each level rather than by 0.97. Is that enough?',
         look: 'Where the bars stand: on several hills. The temperature fell before the runs could cross the valleys ' +
           'between them.',
+        predict: {
+          question: "Where will the runs' best points be?",
+          choices: ['All on the global peak', 'Most on the global peak, the rest on other hills',
+            'Fewer than half on the global peak'],
+          found: (v) => `${v.global} on the global peak`,
+        },
         claims: {
           mostOnTop: (v) => `Most runs still have their best point on the global peak (${v.global}).`,
           secondFrozen: (v) => `More than one run in five freezes on the second peak (${v.second}).`,
@@ -88,6 +96,9 @@
         look: 'The bars: all on the global peak, but the best point of a run is rarely its top grid point. At ' +
           'T = 0.1 a step down by 0.01 is still taken nine times in ten, so the run cannot choose between neighbours ' +
           'of the top.',
+        predict: {
+          question: 'What share of the runs will have the top grid point, the exact optimum, as their best point?',
+        },
         claims: {
           allOnTop: (v) => `Every run has its best point on the global peak (${v.global}).`,
           fewOnTopPoint: (v) => 'Fewer than one run in ten has its best point on the top grid point, the exact ' +
@@ -106,6 +117,7 @@
           'mass onto the global peak faster than a run on the second peak can cross the valley by flipping one ' +
           'digit at a time: for the cold end this schedule cools too fast, and the distance grows, then stays, the ' +
           'runs frozen. Try more trials per level, or a factor nearer 1, and cool the runs again.',
+        predict: { question: 'At the last level, what share of the runs will be on the global peak?' },
         claims: {
           keepUp: (v) => `Down to T = 0.12 the runs keep up: at every level the distance is below 0.1 (at most ` +
             `${v.warmMax}).`,
@@ -127,6 +139,11 @@
           'global peak and climb back up whichever hill they land near, so they leave Boltzmann\'s distribution ' +
           "and lose some of the global peak as they cool on. Boltzmann's distribution is the textbook equilibrium; " +
           "the demo's floor keeps its runs from it at low temperature.",
+        predict: {
+          question: 'As these runs cool on to the last level, what becomes of their share of the global peak?',
+          choices: ['It grows to the end', 'It levels off, within two points of its largest', 'It falls further'],
+          found: (v) => `from ${v.peak} at its largest to ${v.lastShare} at the last level`,
+        },
         claims: {
           keepUp: (v) => `Down to T = 0.12 these runs keep up too: at every level the distance is below 0.1 (at ` +
             `most ${v.warmMax}).`,
@@ -144,6 +161,7 @@
         look: 'Each line is one cooling factor; along it the final T falls from 0.1 to 10⁻⁸, and the runs grow ' +
           'longer. Look where each line turns: short runs rarely succeed, long runs succeed more often than their ' +
           'cost repays. The least TTS99 is marked.',
+        predict: { question: 'Which final T will give the least TTS99, restarts counted?' },
         claims: {
           insideRange: (v) => 'Every line has its least TTS99 inside its range, at neither its warmest nor its ' +
             `coldest final T: cooling on first pays, then costs (${v.inside} of ${v.lines} lines).`,
@@ -158,6 +176,16 @@
     claimsHold: (held, total) => `What the experiment found: ${held} of ${total} ${plural(total, 'claim holds', 'claims hold')}.`,
     claimHolds: 'Holds:',
     claimFails: 'Does not hold:',
+    predictNote: 'Your guess, before you run it (you may skip it):',
+    yourGuess: 'Your guess',
+    noGuess: 'no guess yet',
+    clearGuess: 'Clear my guess',
+    quoted: (words) => `“${words}”`,
+    revealGuess: (guess, found) => `You guessed ${guess}; the experiment found ${found}.`,
+    revealSkipped: (found) => `You made no guess; the experiment found ${found}.`,
+    choiceFound: (choice, figures) => `${choice} (${figures})`,
+    guessRight: 'Right.',
+    guessWrong: 'Not this time.',
 
     scheduleTitle: 'The schedule',
     scheduleNote: 'A run starts at T0, makes a number of trials at each temperature, multiplies T by the cooling ' +
@@ -396,6 +424,7 @@
           'colinas ou não, e a fração de movimentos piores aceites (a curva do meio da execução) fica perto de 1. Um ' +
           'movimento de Δ = 0, para um ponto do mesmo valor, conta com os piores, e é sempre aceite: exp(0) = 1 é ' +
           'maior do que qualquer r.',
+        predict: { question: 'Que fração dos movimentos piores que tenta vai esta execução aceitar?' },
         claims: {
           nearlyAll: (v) => `Esta execução aceita mais de 99 % dos movimentos piores que tenta: ${v.taken} de ` +
             `${v.tried} (${v.share}).`,
@@ -409,6 +438,7 @@
         look: 'Onde ficam as barras: só nas colinas perto do meio. Inverter um bit alto salta longe (v[0] desloca x 2 ' +
           'unidades, v[1] 1 unidade), por isso uma subida que começa numa colina exterior encontra um ponto mais alto a ' +
           'uma inversão de distância, noutra colina, e vai para lá: a subida passa de colina em colina.',
+        predict: { question: 'Que fração das execuções vai acabar com o seu melhor ponto no pico global?' },
         claims: {
           noOuterHill: (v) => `Nenhuma execução tem o seu melhor ponto numa colina cujo pico fica além de x = ±0,9 ` +
             `(têm-no ${v.outer} de ${v.runs}), embora as bacias dessas colinas tenham mais de metade dos pontos da ` +
@@ -423,6 +453,12 @@
         question: 'Arrefeça depressa: multiplique T por 0,5 a cada nível em vez de 0,97. Chega?',
         look: 'Onde ficam as barras: em várias colinas. A temperatura caiu antes de as execuções poderem atravessar ' +
           'os vales entre elas.',
+        predict: {
+          question: 'Onde vão ficar os melhores pontos das execuções?',
+          choices: ['Todos no pico global', 'A maioria no pico global, os restantes noutras colinas',
+            'Menos de metade no pico global'],
+          found: (v) => `${v.global} no pico global`,
+        },
         claims: {
           mostOnTop: (v) => `A maioria das execuções ainda tem o seu melhor ponto no pico global (${v.global}).`,
           secondFrozen: (v) => `Mais de uma execução em cinco congela no segundo pico (${v.second}).`,
@@ -435,6 +471,9 @@
         look: 'As barras: todas no pico global, mas o melhor ponto de uma execução raramente é o seu ponto mais alto ' +
           'da grelha. A T = 0,1 um passo que desce 0,01 ainda é aceite nove vezes em dez, e a execução não consegue ' +
           'escolher entre os vizinhos do topo.',
+        predict: {
+          question: 'Que fração das execuções vai ter como melhor ponto o ponto mais alto da grelha, o ótimo exato?',
+        },
         claims: {
           allOnTop: (v) => `Todas as execuções têm o seu melhor ponto no pico global (${v.global}).`,
           fewOnTopPoint: (v) => 'Menos de uma execução em dez tem o seu melhor ponto no ponto mais alto da grelha, o ' +
@@ -454,6 +493,7 @@
           'consegue atravessar o vale invertendo um bit de cada vez: para o fim frio este esquema arrefece depressa ' +
           'demais, e a distância cresce e depois fica, as execuções congeladas. Experimente mais tentativas por ' +
           'nível, ou um fator mais perto de 1, e arrefeça de novo as execuções.',
+        predict: { question: 'No último nível, que fração das execuções vai estar no pico global?' },
         claims: {
           keepUp: (v) => `Até T = 0,12 as execuções acompanham-na: em todos os níveis a distância fica abaixo de 0,1 ` +
             `(no máximo ${v.warmMax}).`,
@@ -475,6 +515,12 @@
           'execuções continuam a sair do pico global e voltam a subir a colina onde caem, por isso afastam-se da ' +
           'distribuição de Boltzmann e perdem parte do pico global à medida que arrefecem. A distribuição de ' +
           'Boltzmann é o equilíbrio dos livros; o piso do demo afasta dela as suas execuções a baixa temperatura.',
+        predict: {
+          question: 'À medida que estas execuções arrefecem até ao último nível, o que acontece à sua fração no pico ' +
+            'global?',
+          choices: ['Cresce até ao fim', 'Estabiliza, a menos de dois pontos do seu máximo', 'Continua a cair'],
+          found: (v) => `de ${v.peak} no máximo para ${v.lastShare} no último nível`,
+        },
         claims: {
           keepUp: (v) => `Até T = 0,12 também estas execuções acompanham: em todos os níveis a distância fica ` +
             `abaixo de 0,1 (no máximo ${v.warmMax}).`,
@@ -493,6 +539,7 @@
         look: 'Cada linha é um fator de arrefecimento; ao longo dela a T final desce de 0,1 até 10⁻⁸ e as execuções ' +
           'ficam mais longas. Repare onde cada linha muda de sentido: execuções curtas raramente acertam, as longas ' +
           'acertam mais vezes do que o seu custo compensa. O menor TTS99 está marcado.',
+        predict: { question: 'Que T final vai dar o menor TTS99, contando os recomeços?' },
         claims: {
           insideRange: (v) => 'Todas as linhas têm o seu menor TTS99 dentro do seu intervalo, nem na T final mais ' +
             `quente nem na mais fria: arrefecer mais primeiro compensa, depois custa (${v.inside} de ${v.lines} ` +
@@ -510,6 +557,16 @@
       `${plural(total, 'afirmação', 'afirmações')}.`,
     claimHolds: 'Verifica-se:',
     claimFails: 'Não se verifica:',
+    predictNote: 'O seu palpite, antes de a fazer (pode saltá-lo):',
+    yourGuess: 'O seu palpite',
+    noGuess: 'ainda sem palpite',
+    clearGuess: 'Apagar o meu palpite',
+    quoted: (words) => `«${words}»`,
+    revealGuess: (guess, found) => `O seu palpite foi ${guess}; a experiência encontrou ${found}.`,
+    revealSkipped: (found) => `Não deu palpite; a experiência encontrou ${found}.`,
+    choiceFound: (choice, figures) => `${choice} (${figures})`,
+    guessRight: 'Acertou.',
+    guessWrong: 'Desta vez não.',
 
     scheduleTitle: 'O esquema de arrefecimento',
     scheduleNote: 'Uma execução começa em T0, faz um certo número de tentativas a cada temperatura, multiplica T ' +
