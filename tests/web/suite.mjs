@@ -750,6 +750,133 @@ describe('the lesson', () => {
     }
   });
 
+  // ---- Steps compared: the figures of each step run so far, the earlier ones marked as such
+
+  test("keeps each step run in a table of sa_study's figures, the earlier ones marked, in either language", async () => {
+    const study = (args) => rowsOfCsv(nativeStudy(options['sa-study'], ['--seed=1', '--runs=1000', ...args]));
+    const [quench] = study(['--alpha=0.5']);
+    const [demo] = study([]);
+    const lastLevel = study(['--t0=1', '--alpha=0.999', '--t-final=0.001', '--acceptance=continuous', '--population']).at(-1);
+    const written = {
+      en: { share: (x) => `${(100 * x).toFixed(1)} %`, whole: (n) => Math.round(n).toLocaleString('en') },
+      pt: { share: (x) => `${(100 * x).toFixed(1).replace('.', ',')} %`, whole: (n) => Math.round(n).toLocaleString('pt-PT') },
+    };
+    const studyRow = (row, lang) => [row.exact_optimum_runs, row.global_peak_runs, row.second_peak_runs]
+      .map((runs) => written[lang].share(runs / row.runs)).concat(written[lang].whole(row.tts99_trials), '–', '–');
+    const populationRow = (lang) => ['–', '–', '–', '–', written[lang].share(lastLevel.share_global_peak),
+      written[lang].share(lastLevel.share_second_peak)];
+    const table = (on) => on.$$eval('#lesson-compare tbody tr', (rows) => rows.map((row) =>
+      [row.className, ...[...row.cells].map((cell) => cell.textContent)]));
+    const opened = await openAt('?lang=en');
+    try {
+      assert.equal(await opened.$eval('#lesson-compare-wrap', (wrap) => wrap.hidden), true, 'no table before a step has run');
+      for (const step of [2, 4, 3]) {
+        await opened.evaluate((n) => window.sa.lesson.run(n), step);
+      }
+      assert.deepEqual(await table(opened), [
+        ['earlier', '3. A quench', 'T0 100, alpha 0.5, final T 0.1, 8 trials per level, 17 bits', ...studyRow(quench, 'en')],
+        ['current', "4. The demo's schedule (this step)", 'T0 100, alpha 0.97, final T 0.1, 8 trials per level, 17 bits',
+          ...studyRow(demo, 'en')],
+        ['earlier', '5. Slow cooling against the equilibrium',
+          'T0 1, alpha 0.999, final T 0.001, 8 trials per level, continuous acceptance, 17 bits', ...populationRow('en')],
+      ]);
+      // Each column says which view's figure it is.
+      assert.deepEqual(await opened.$$eval('#lesson-compare thead th', (cells) => cells.map((cell) => cell.textContent)), [
+        'Step', 'Schedule', 'Study: best on the exact optimum', 'Study: best on the global peak', 'Study: best on the second peak',
+        'Study: TTS99 (trials)', 'Population, last level: on the global peak', 'Population, last level: on the second peak']);
+      const faint = await opened.$$eval('#lesson-compare tbody tr', (rows) => rows.map((row) => getComputedStyle(row).color));
+      assert.notEqual(faint[0], faint[1], 'an earlier row looks as the current one');
+      assert.equal(faint[0], faint[2]);
+      // The study on show is the demo's schedule; the quench's study is outlined under it, named.
+      assert.equal(await text('#study-earlier', opened), 'Dashed outlines, on the same scale of runs: the lesson\'s earlier ' +
+        'steps, each numbered over its tallest bar (3. A quench).');
+      const withOutline = await opened.$eval('#study-plot', (canvas) => canvas.toDataURL());
+      assert.deepEqual(await axeViolations(opened), []);
+
+      await opened.click('[data-lang=pt]');
+      assert.deepEqual((await table(opened))[0], ['earlier', '3. Uma têmpera',
+        'T0 100, alfa 0,5, T final 0,1, 8 tentativas por nível, 17 bits', ...studyRow(quench, 'pt')]);
+      assert.deepEqual((await table(opened))[2].slice(2), [
+        'T0 1, alfa 0,999, T final 0,001, 8 tentativas por nível, aceitação contínua, 17 bits', ...populationRow('pt')]);
+      assert.match(await text('#study-earlier', opened), /^Contornos tracejados, .*\(3\. Uma têmpera\)\.$/);
+      assert.deepEqual(await axeViolations(opened), []);
+
+      // The same study without an earlier step draws no outline.
+      const alone = await openAt('?lang=en');
+      try {
+        await alone.evaluate(() => window.sa.lesson.run(3));
+        assert.equal(await text('#study-earlier', alone), '');
+        assert.deepEqual(await table(alone), [['current', "4. The demo's schedule (this step)",
+          'T0 100, alpha 0.97, final T 0.1, 8 trials per level, 17 bits', ...studyRow(demo, 'en')]]);
+        assert.notEqual(await alone.$eval('#study-plot', (canvas) => canvas.toDataURL()), withOutline);
+      } finally {
+        await alone.close();
+      }
+    } finally {
+      await opened.close();
+    }
+  });
+
+  test("a sweep's point, by its final T, loads its schedule into the fields, by the keyboard too", async () => {
+    const opened = await openAt('?lang=en&seed=1&runs=200&sweep-t0=1&sweep-alpha=0.8,0.9&sweep-t-final=0.1,0.01,0.001');
+    try {
+      await opened.waitForSelector('#schedule-form[aria-busy=false]');
+      await opened.click('#sweep-start');
+      await opened.waitForFunction(() => document.querySelector('#sweep-status').textContent.startsWith('Done'), { timeout: 60000 });
+      const points = () => opened.$$eval('#sweep-points button', (buttons) => buttons.map((button) =>
+        [button.textContent, button.getAttribute('aria-label'), button.tabIndex, button.getAttribute('aria-pressed')]));
+      const described = (alpha, tFinal) => `Load T0 1, alpha ${alpha}, final T ${tFinal}, 8 trials per level, 17 bits`;
+      assert.deepEqual(await points(), [['0.8', 0.1], ['0.8', 0.01], ['0.8', 0.001], ['0.9', 0.1], ['0.9', 0.01], ['0.9', 0.001]]
+        .map(([alpha, tFinal], i) => [String(tFinal), described(alpha, tFinal), i === 0 ? 0 : -1, 'false']));
+      // One stop of Tab; the arrows move along a line and across the lines; Enter loads.
+      await opened.focus('#sweep-points button');
+      for (const key of ['ArrowRight', 'ArrowDown', 'Enter']) {
+        await opened.keyboard.press(key);
+      }
+      await opened.waitForSelector('#schedule-form[aria-busy=false]');
+      const fields = () => opened.$$eval('#schedule-form input, #schedule-form select', (inputs) =>
+        Object.fromEntries(inputs.map((input) => [input.name, input.value])));
+      assert.deepEqual(await fields(), { seed: '1', runs: '200', t0: '1', alpha: '0.9', 't-final': '0.01', trials: '8', bits: '17',
+        acceptance: '' });
+      assert.deepEqual((await points()).map(([, , stop, pressed]) => [stop, pressed]),
+        [[-1, 'false'], [-1, 'false'], [-1, 'false'], [-1, 'false'], [0, 'true'], [-1, 'false']]);
+      assert.equal(await opened.evaluate(() => document.activeElement.textContent), '0.01');
+      assert.match(opened.url(), /[?&]alpha=0\.9&t-final=0\.01(&|$)/);
+      // The sweep is of the same seed, runs, trials and bits: it stays.
+      assert.ok((await text('#sweep-status', opened)).startsWith('Done'));
+      // A click on the chart's last point of α 0.9: the rightmost of its colour below the legend.
+      const dot = await opened.$eval('#sweep-chart', (canvas) => {
+        const { data } = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height);
+        const ratio = canvas.width / canvas.clientWidth;
+        for (let x = canvas.width - 1; x >= 0; --x) {
+          for (let y = Math.round(30 * ratio); y < canvas.height; ++y) {
+            const i = 4 * (y * canvas.width + x);
+            if (data[i] === 0xc2 && data[i + 1] === 0x41 && data[i + 2] === 0x0c) {
+              return [x / ratio - 2.5, y / ratio];
+            }
+          }
+        }
+        return null;
+      });
+      const box = await (await opened.$('#sweep-chart')).boundingBox();
+      await opened.mouse.click(box.x + dot[0], box.y + dot[1]);
+      await opened.waitForSelector('#schedule-form[aria-busy=false]');
+      assert.deepEqual(await fields(), { seed: '1', runs: '200', t0: '1', alpha: '0.9', 't-final': '0.001', trials: '8', bits: '17',
+        acceptance: '' });
+      assert.equal((await points())[5][3], 'true');
+      // A point pressed in Portuguese.
+      await opened.click('[data-lang=pt]');
+      assert.deepEqual((await points())[0].slice(0, 2), ['0,1', 'Carregar T0 1, alfa 0,8, T final 0,1, 8 tentativas por nível, 17 bits']);
+      await opened.click('#sweep-points button');
+      await opened.waitForSelector('#schedule-form[aria-busy=false]');
+      assert.deepEqual(await fields(), { seed: '1', runs: '200', t0: '1', alpha: '0,8', 't-final': '0,1', trials: '8', bits: '17',
+        acceptance: '' });
+      assert.deepEqual(await axeViolations(opened), []);
+    } finally {
+      await opened.close();
+    }
+  });
+
   test('refuses a step it does not have, saying why', async () => {
     const refused = await page.evaluate(() => Promise.all([7, -1, 1.5, '2'].map((step) =>
       window.sa.lesson.run(step).then(() => null, (e) => [e.name, e.message]))));

@@ -206,6 +206,20 @@
   // Older links number the first six steps as the lesson had them: 1 to 6.
   const numbered = ['random-walk', 'hill-climbing', 'quench', 'demo-schedule', 'slow-cooling', 'time-to-solution'];
 
+  // The figures the comparison table sets side by side, each of one view: a study's shares of
+  // runs and its TTS99, and the shares of a population's last level. A sweep's row is its least
+  // TTS99's study.
+  const compared = {
+    run: () => ({}),
+    study: (study) => {
+      const { exact, global, second } = shares(study);
+      return { exact, global, second, tts: study.tts99_trials };
+    },
+    population: (levels) => ({ lastGlobal: levels.at(-1).share_global_peak, lastSecond: levels.at(-1).share_second_peak }),
+    sweep: (rows) => (rows.least === null ? {} : compared.study(rows[rows.least])),
+  };
+  const comparedKinds = { exact: 'share', global: 'share', second: 'share', tts: 'whole', lastGlobal: 'share', lastSecond: 'share' };
+
   // A prediction's slider: shares in whole percents, temperatures by powers of ten; what a
   // position guesses, and how a guess is written, rounded as the slider rounds it.
   const sliders = {
@@ -269,9 +283,11 @@
 
   class LessonView {
     constructor({ steps: list, card, title, question, look, runButton, previous, next, status, claims: claimList, onStep,
-      runStep, prediction }) {
+      runStep, prediction, comparison, scheduleOf, onRecord }) {
       Object.assign(this, { list, card, title, question, look, runButton, previous, next, status, claimList, onStep,
-        runStep, prediction });
+        runStep, prediction, comparison, scheduleOf, onRecord });
+      // Each step's last finished experiment: its view's result, and its schedule in words.
+      this.records = new Map();
       this.step = 0;
       this.figures = null;  // the figures of the step's last experiment
       this.state = 'idle';  // or 'running', 'unfinished'
@@ -362,6 +378,55 @@
       this.prediction.fieldset.disabled = this.state === 'running';
       this.showClaims();
       this.showReveal();
+      this.showComparison();
+    }
+
+    // The steps run so far, in the lesson's order, as the comparison table lists them: the figures
+    // each view has, null where it has none.
+    comparisonRows() {
+      const { t } = language;
+      const words = t('lesson');
+      return [...this.records.entries()].sort(([a], [b]) => a - b).map(([index, record]) => {
+        const figures = compared[steps[index].view](record.result);
+        return {
+          step: index,
+          title: t('stepButton', index + 1, words[steps[index].id].title),
+          schedule: record.schedule(),
+          figures: Object.fromEntries(Object.keys(comparedKinds).map((name) => [name, figures[name] ?? null])),
+        };
+      });
+    }
+
+    // The comparison table: each step run so far, the current step's row marked as such.
+    showComparison() {
+      const { t, format } = language;
+      const { table, wrap } = this.comparison;
+      const rows = this.comparisonRows();
+      wrap.hidden = rows.length === 0;
+      table.caption.textContent = t('compareCaption');
+      const head = document.createElement('tr');
+      for (const name of ['step', 'schedule', ...Object.keys(comparedKinds)]) {
+        const cell = document.createElement('th');
+        cell.scope = 'col';
+        cell.textContent = t('compareColumns')[name];
+        head.append(cell);
+      }
+      table.tHead.replaceChildren(head);
+      table.tBodies[0].replaceChildren(...rows.map((row) => {
+        const line = document.createElement('tr');
+        const current = row.step === this.step;
+        line.className = current ? 'current' : 'earlier';
+        const step = document.createElement('th');
+        step.scope = 'row';
+        step.textContent = current ? t('compareCurrent', row.title) : row.title;
+        line.append(step);
+        line.insertCell().textContent = row.schedule;
+        for (const [name, kind] of Object.entries(comparedKinds)) {
+          const value = row.figures[name];
+          line.insertCell().textContent = value === null ? '–' : writers[kind](value, format);
+        }
+        return line;
+      }));
     }
 
     // The step's prediction: its question as the legend, and its choices or its slider, with the
@@ -488,6 +553,10 @@
       try {
         const result = await this.runStep(step.view, { ...common, ...step.fields }, step.sweep);
         figures = result ? step.figures(result) : null;
+        if (figures) {
+          this.records.set(index, { result, schedule: this.scheduleOf(step.view, result) });
+          this.onRecord(this.earlier(index));
+        }
       } finally {
         if (this.step === index) {
           this.figures = figures;
@@ -496,6 +565,16 @@
         }
       }
       return figures;
+    }
+
+    // The results of the steps run before, other than step `index`, with their step's title: what
+    // the views keep on show, faint, beside the current results.
+    earlier(index) {
+      return [...this.records.entries()].filter(([step]) => step !== index).sort(([a], [b]) => a - b)
+        .map(([step, record]) => ({
+          view: steps[step].view, result: record.result, step,
+          title: () => language.t('stepButton', step + 1, language.t('lesson')[steps[step].id].title),
+        }));
     }
 
     // The claims of step `index` as they read with `figures`, and whether each holds.

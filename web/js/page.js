@@ -112,6 +112,7 @@
     error: byId('study-error'),
     results: Object.fromEntries(['runs', 'exact', 'global', 'second', 'mean', 'time'].map((name) => [name, byId(`result-${name}`)])),
     caption: byId('study-caption'),
+    earlierNote: byId('study-earlier'),
     csv: byId('study-csv'),
     fields,
     checked,
@@ -139,6 +140,18 @@
     // The experiment's fields, of which the sweep's own take the place of the schedule's.
     scheduleFields: () => form.fields(),
     onChange: () => writeAddress(),
+    points: byId('sweep-points'),
+    // A point's schedule into the fields, the seed and runs kept: the sweep stays, being of them.
+    onLoad: async (row) => {
+      for (const view of [studyView, populationView]) {
+        view.setOutdated();
+      }
+      await form.setValues({
+        t0: String(row.t0), alpha: String(row.alpha), 't-final': String(row.t_final), trials: String(row.trials_per_level),
+        bits: String(row.bits), ...(row.acceptance === 'demo' ? {} : { acceptance: row.acceptance }),
+      });
+      writeAddress();
+    },
   });
   const jobViews = [studyView, populationView, sweepView];
 
@@ -220,6 +233,16 @@
       fieldset: byId('lesson-predict'), legend: byId('lesson-predict-legend'), inputs: byId('lesson-predict-inputs'),
       clear: byId('lesson-predict-clear'), reveal: byId('lesson-reveal'),
     },
+    comparison: { table: byId('lesson-compare'), wrap: byId('lesson-compare-wrap') },
+    // A step's schedule in words: the fields it ran, or for a sweep its least TTS99's.
+    scheduleOf: (view, result) => {
+      if (view === 'sweep') {
+        return () => (result.least === null ? '–' : sweepView.describeRow(result[result.least]));
+      }
+      const { description } = form.checked;
+      return () => format.powersOfTen(page.messages.inWords(description, language.current));
+    },
+    onRecord: (earlier) => studyView.setEarlier(earlier.filter((record) => record.view === 'study')),
     onStep: () => writeAddress(),
     runStep: async (view, values, sweepValues) => {
       if (sweepValues) {

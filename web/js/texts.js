@@ -186,6 +186,28 @@
     choiceFound: (choice, figures) => `${choice} (${figures})`,
     guessRight: 'Right.',
     guessWrong: 'Not this time.',
+    compareCaption: "The steps run so far, side by side. A study's figures are shares of its runs by where their " +
+      "best point lies; a population's, shares of its runs' current points at the last level; the sweep's row is " +
+      'its least TTS99.',
+    compareLabel: 'The steps run so far',
+    compareColumns: {
+      step: 'Step',
+      schedule: 'Schedule',
+      exact: 'Study: best on the exact optimum',
+      global: 'Study: best on the global peak',
+      second: 'Study: best on the second peak',
+      tts: 'Study: TTS99 (trials)',
+      lastGlobal: 'Population, last level: on the global peak',
+      lastSecond: 'Population, last level: on the second peak',
+    },
+    compareCurrent: (title) => `${title} (this step)`,
+    sweepPointsNote: 'Each point of the sweep, by its final T: press one, or a point on the chart, to load its ' +
+      'schedule into the fields above.',
+    loadPoint: (schedule) => `Load ${schedule}`,
+    loadedMark: (tFinal) => `final T ${tFinal}`,
+    studyEarlier: (steps) => `Dashed outlines, on the same scale of runs: the lesson's earlier steps, each ` +
+      `numbered over its tallest bar (${steps}).`,
+    earlierMark: (step) => `step ${step}`,
 
     scheduleTitle: 'The schedule',
     scheduleNote: 'A run starts at T0, makes a number of trials at each temperature, multiplies T by the cooling ' +
@@ -567,6 +589,28 @@
     choiceFound: (choice, figures) => `${choice} (${figures})`,
     guessRight: 'Acertou.',
     guessWrong: 'Desta vez não.',
+    compareCaption: 'Os passos feitos até agora, lado a lado. Os números de um estudo são frações das suas ' +
+      'execuções pelo sítio onde fica o seu melhor ponto; os de uma população, frações dos pontos atuais das suas ' +
+      'execuções no último nível; a linha do varrimento é a do seu menor TTS99.',
+    compareLabel: 'Os passos feitos até agora',
+    compareColumns: {
+      step: 'Passo',
+      schedule: 'Esquema',
+      exact: 'Estudo: melhor no ótimo exato',
+      global: 'Estudo: melhor no pico global',
+      second: 'Estudo: melhor no segundo pico',
+      tts: 'Estudo: TTS99 (tentativas)',
+      lastGlobal: 'População, último nível: no pico global',
+      lastSecond: 'População, último nível: no segundo pico',
+    },
+    compareCurrent: (title) => `${title} (este passo)`,
+    sweepPointsNote: 'Cada ponto do varrimento, pela sua T final: carregue num deles, ou num ponto do gráfico, para ' +
+      'pôr o seu esquema nos campos acima.',
+    loadPoint: (schedule) => `Carregar ${schedule}`,
+    loadedMark: (tFinal) => `T final ${tFinal}`,
+    studyEarlier: (steps) => `Contornos tracejados, na mesma escala de execuções: os passos anteriores da ` +
+      `lição, cada um numerado sobre a sua barra mais alta (${steps}).`,
+    earlierMark: (step) => `passo ${step}`,
 
     scheduleTitle: 'O esquema de arrefecimento',
     scheduleNote: 'Uma execução começa em T0, faz um certo número de tentativas a cada temperatura, multiplica T ' +
