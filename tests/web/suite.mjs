@@ -6,7 +6,8 @@
 
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { existsSync, mkdirSync, readFileSync, statSync } from 'node:fs';
+import { existsSync, mkdirSync, mkdtempSync, readFileSync, rmSync, statSync } from 'node:fs';
+import { tmpdir } from 'node:os';
 import { createServer } from 'node:http';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
@@ -496,6 +497,7 @@ describe('the lesson', () => {
   // the claim with its figures must match.
   const patternOf = (text) => new RegExp(`^${text.replace(/[.*+?^$()|[\]\\]/g, '\\$&').replace(/\{\w+\}/g, '(.+)')}$`);
   const found = {};  // each language's figures, step by step
+  const closed = {};  // what the closing step showed in each language, and what it exported
   const skipped = { en: 'You made no guess; the experiment found ', pt: 'Não deu palpite; a experiência encontrou ' };
 
   for (const lang of ['en', 'pt']) {
@@ -552,6 +554,39 @@ describe('the lesson', () => {
           }
           found[lang].push(figures);
         }
+        // The closing step, after the last, its claims checked from the steps' figures; the
+        // table of steps downloaded as CSV, and the charts as PNG.
+        await opened.click('#lesson-next');
+        assert.equal(await text('[aria-current=step]', opened), { en: '8. What the lesson showed', pt: '8. O que a lição mostrou' }[lang]);
+        assert.equal(await opened.evaluate(() => document.activeElement.id), 'lesson-closing-previous');
+        closed[lang] = {
+          status: await text('#lesson-closing-result', opened),
+          claims: await opened.$$eval('#lesson-closing-claims li', (items) => items.map((item) => [item.className, item.textContent])),
+        };
+        if (lang === 'en') {
+          const folder = mkdtempSync(path.join(tmpdir(), 'sa-web-lesson-'));
+          const session = await opened.createCDPSession();
+          await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: folder });
+          const downloaded = async (button, name) => {
+            await opened.click(button);
+            const file = path.join(folder, name);
+            for (let wait = 0; !existsSync(file) && wait < 100; ++wait) {
+              await new Promise((resolve) => setTimeout(resolve, 100));
+            }
+            return readFileSync(file);
+          };
+          closed.csv = (await downloaded('#lesson-export-csv', 'lesson.csv')).toString('utf8');
+          closed.pngs = {};
+          for (const name of ['study', 'population', 'sweep']) {
+            const png = await downloaded(`#lesson-export-${name}`, `lesson-${name}.png`);
+            // The PNG's signature, then its width and height from its header, as the canvas's.
+            closed.pngs[name] = [png.subarray(1, 4).toString('latin1'), png.readUInt32BE(16), png.readUInt32BE(20)];
+            closed.canvases = await opened.evaluate(() => Object.fromEntries(['study-plot', 'population-plot', 'sweep-chart']
+              .map((id) => [id, [document.getElementById(id).width, document.getElementById(id).height]])));
+          }
+          rmSync(folder, { recursive: true, force: true });
+        }
+        assert.deepEqual(await axeViolations(opened), [], `the closing step, ${lang}`);
       } finally {
         await opened.close();
       }
@@ -573,6 +608,60 @@ describe('the lesson', () => {
     const least = rows.reduce((best, row) => (row.tts99_trials !== null && row.tts99_trials < best.tts99_trials ? row : best));
     const { alpha, tFinal, tts, perRun } = figures['time-to-solution'];
     assert.deepEqual({ alpha, tFinal, tts, perRun }, { alpha: least.alpha, tFinal: least.t_final, tts: least.tts99_trials, perRun: least.trials_per_run });
+  });
+
+  test("closes with claims that hold on the steps' figures, sa_study's, and exports the table of steps exactly", () => {
+    assert.ok(closed.en && closed.pt, 'the lesson did not run through');
+    const study = (args) => rowsOfCsv(nativeStudy(options['sa-study'], ['--seed=1', '--runs=1000', ...args]));
+    const [climb] = study(['--t0=0.000001', '--t-final=0.0000001']);
+    const [quench] = study(['--alpha=0.5']);
+    const [demo] = study([]);
+    const slow = ['--t0=1', '--alpha=0.999', '--t-final=0.001', '--population'];
+    const continuous = study([...slow, '--acceptance=continuous']).at(-1);
+    const floor = study(slow).at(-1);
+    const sweep = study(['--t0=1', '--alpha=0.8,0.9,0.95,0.97,0.99', '--t-final=0.1,0.01,0.001,0.0001,0.00001,0.000001,0.0000001,0.00000001']);
+    const least = sweep.reduce((best, row) => (row.tts99_trials !== null && row.tts99_trials < best.tts99_trials ? row : best));
+    const share = (x) => `${(100 * x).toFixed(1)} %`;
+    const whole = (n) => Math.round(n).toLocaleString('en');
+    const of = (row, name) => row[`${name}_runs`] / row.runs;
+    assert.equal(closed.en.status, 'What the steps found: 4 of 4 claims hold.');
+    assert.deepEqual(closed.en.claims, [
+      `The demo's schedule puts every run's best point on the global peak (${share(of(demo, 'global_peak'))}), where a quench ` +
+        `leaves more than one in five on the second peak (${share(of(quench, 'second_peak'))}).`,
+      `On the peak is not on its top point: the demo's schedule brings fewer runs to the exact optimum ` +
+        `(${share(of(demo, 'exact_optimum'))}) than hill climbing does (${share(of(climb, 'exact_optimum'))}), its last levels ` +
+        'still too warm to choose between neighbours.',
+      `Cooled slowly, the runs end with ${share(continuous.share_global_peak)} on the global peak under continuous acceptance, ` +
+        `and fewer, ${share(floor.share_global_peak)}, under the demo's floor of r = 0.`,
+      `Restarts counted, the sweep's best schedule reaches the exact optimum with 99 % probability in ` +
+        `${whole(least.tts99_trials)} trials, less than a tenth of the demo schedule's ${whole(demo.tts99_trials)}.`,
+    ].map((claim) => ['holds', `✓Holds: ${claim}`]));
+    assert.equal(closed.pt.status, 'O que os passos encontraram: verificam-se 4 de 4 afirmações.');
+    assert.deepEqual(closed.pt.claims.map(([state, content]) => [state, content.startsWith('✓Verifica-se: ')]),
+      closed.en.claims.map(() => ['holds', true]));
+
+    // The CSV: a row per step, its schedule in English, its figures unrounded, empty where it has none.
+    const studyFields = (row) => [of(row, 'exact_optimum'), of(row, 'global_peak'), of(row, 'second_peak'), row.tts99_trials, '', '']
+      .map(String);
+    const populationFields = (level) => ['', '', '', '', String(level.share_global_peak), String(level.share_second_peak)];
+    assert.equal(closed.csv, [
+      'step,schedule,exact_optimum_share,global_peak_share,second_peak_share,tts99_trials,last_level_global_peak_share,' +
+        'last_level_second_peak_share',
+      ['random-walk', '"T0 10000, alpha 0.97, final T 1000, 8 trials per level, 17 bits"', '', '', '', '', '', ''],
+      ['hill-climbing', '"T0 1e-06, alpha 0.97, final T 1e-07, 8 trials per level, 17 bits"', ...studyFields(climb)],
+      ['quench', '"T0 100, alpha 0.5, final T 0.1, 8 trials per level, 17 bits"', ...studyFields(quench)],
+      ['demo-schedule', '"T0 100, alpha 0.97, final T 0.1, 8 trials per level, 17 bits"', ...studyFields(demo)],
+      ['slow-cooling', '"T0 1, alpha 0.999, final T 0.001, 8 trials per level, continuous acceptance, 17 bits"',
+        ...populationFields(continuous)],
+      ['demo-floor', '"T0 1, alpha 0.999, final T 0.001, 8 trials per level, 17 bits"', ...populationFields(floor)],
+      ['time-to-solution', `"T0 1, alpha ${least.alpha}, final T ${String(least.t_final).replace(/e-(\d)$/, 'e-0$1')}, 8 trials ` +
+        'per level, 17 bits"', ...studyFields(least)],
+    ].map((row) => (Array.isArray(row) ? row.join(',') : row)).join('\n') + '\n');
+    assert.deepEqual(closed.pngs, {
+      study: ['PNG', ...closed.canvases['study-plot']],
+      population: ['PNG', ...closed.canvases['population-plot']],
+      sweep: ['PNG', ...closed.canvases['sweep-chart']],
+    });
   });
 
   test('shows a claim that does not hold as not holding, to the eye and in words, in either language', async () => {
@@ -1028,7 +1117,8 @@ describe('links and languages', () => {
     });
     assert.deepEqual(tables.pt.sort(), tables.en.sort());
     assert.deepEqual(tables.lessons[1], tables.lessons[0]);
-    assert.equal(tables.lessons[0].length, 7);
+    // The seven steps and the closing one.
+    assert.equal(tables.lessons[0].length, 8);
     assert.deepEqual(tables.faults[0].filter((kind) => !tables.faults[1].includes(kind)), []);
     for (const lang of ['pt', 'en']) {
       await page.click(`[data-lang=${lang}]`);

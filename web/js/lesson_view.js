@@ -203,6 +203,47 @@
     },
   ];
 
+  // The closing step, after the last: what the steps showed, each point a claim about the
+  // figures of the steps it `needs`, checked once they have all run. `figures` takes each step's
+  // figures and the comparison's, both by step id.
+  const closing = {
+    id: 'take-home',
+    claims: [
+      {
+        name: 'coolingMatters', needs: ['quench', 'demo-schedule'],
+        figures: (f) => ({ demoGlobal: f['demo-schedule'].global, quenchSecond: f.quench.second }),
+        kinds: { demoGlobal: 'share', quenchSecond: 'share' },
+        holds: (v) => v.demoGlobal === 1 && v.quenchSecond > 0.2,
+      },
+      {
+        name: 'peakNotTop', needs: ['hill-climbing', 'demo-schedule'],
+        figures: (f) => ({ demoExact: f['demo-schedule'].exact, climbExact: f['hill-climbing'].exact }),
+        kinds: { demoExact: 'share', climbExact: 'share' },
+        holds: (v) => v.demoExact < v.climbExact,
+      },
+      {
+        name: 'floorCosts', needs: ['slow-cooling', 'demo-floor'],
+        figures: (f) => ({ continuousLast: f['slow-cooling'].lastShare, floorLast: f['demo-floor'].lastShare }),
+        kinds: { continuousLast: 'share', floorLast: 'share' },
+        holds: (v) => v.floorLast < v.continuousLast,
+      },
+      {
+        name: 'restartsPay', needs: ['demo-schedule', 'time-to-solution'],
+        figures: (f, c) => ({ sweepTts: f['time-to-solution'].tts, demoTts: c['demo-schedule'].tts }),
+        kinds: { sweepTts: 'whole', demoTts: 'whole' },
+        holds: (v) => v.sweepTts < v.demoTts / 10,
+      },
+    ],
+  };
+
+  // The comparison table as a CSV, language aside as sa_study's own: a row per step run, its
+  // schedule as the libraries word it, the figures unrounded, an empty field where a view has none.
+  const csvColumns = {
+    exact: 'exact_optimum_share', global: 'global_peak_share', second: 'second_peak_share', tts: 'tts99_trials',
+    lastGlobal: 'last_level_global_peak_share', lastSecond: 'last_level_second_peak_share',
+  };
+  const csvField = (text) => (/[",\n]/.test(text) ? `"${text.replaceAll('"', '""')}"` : text);
+
   // Older links number the first six steps as the lesson had them: 1 to 6.
   const numbered = ['random-walk', 'hill-climbing', 'quench', 'demo-schedule', 'slow-cooling', 'time-to-solution'];
 
@@ -283,9 +324,11 @@
 
   class LessonView {
     constructor({ steps: list, card, title, question, look, runButton, previous, next, status, claims: claimList, onStep,
-      runStep, prediction, comparison, scheduleOf, onRecord }) {
+      runStep, prediction, comparison, scheduleOf, onRecord, closing: closingParts, download }) {
       Object.assign(this, { list, card, title, question, look, runButton, previous, next, status, claimList, onStep,
-        runStep, prediction, comparison, scheduleOf, onRecord });
+        runStep, prediction, comparison, scheduleOf, onRecord, closingParts, download });
+      closingParts.previous.addEventListener('click', () => this.choose(steps.length - 1, closingParts.previous));
+      closingParts.csv.addEventListener('click', () => download('lesson.csv', new Blob([this.comparisonCsv()], { type: 'text/csv' })));
       // Each step's last finished experiment: its view's result, and its schedule in words.
       this.records = new Map();
       this.step = 0;
@@ -314,11 +357,19 @@
     }
 
     get id() {
-      return steps[this.step].id;
+      return this.closing ? closing.id : steps[this.step].id;
+    }
+
+    // Whether the closing step is on show.
+    get closing() {
+      return this.step === steps.length;
     }
 
     // The step of a link's `step`: an id, or a number of the older links; null for neither.
     static stepOf(text) {
+      if (text === closing.id) {
+        return steps.length;
+      }
       const byId = steps.findIndex((step) => step.id === text);
       if (byId >= 0) {
         return byId;
@@ -337,13 +388,13 @@
 
     // Shows step `step` (from 0); `from`, the button pressed, keeps the focus if it can.
     choose(step, from = null) {
-      this.step = Math.min(Math.max(0, step), steps.length - 1);
+      this.step = Math.min(Math.max(0, step), steps.length);
       this.figures = null;
       this.state = 'idle';
       this.show();
       this.showPrediction();
-      if (from && from.disabled) {
-        this.runButton.focus();
+      if (from && (from.disabled || from.closest('[hidden]'))) {
+        (this.closing ? this.closingParts.previous : this.runButton).focus();
       }
       this.onStep(this.step);
     }
@@ -351,7 +402,7 @@
     show() {
       const { t } = language;
       const words = t('lesson');
-      this.list.replaceChildren(...steps.map((step, i) => {
+      this.list.replaceChildren(...[...steps, closing].map((step, i) => {
         const item = document.createElement('li');
         const button = document.createElement('button');
         button.type = 'button';
@@ -366,19 +417,91 @@
         item.append(button);
         return item;
       }));
+      this.card.hidden = this.closing;
+      this.closingParts.card.hidden = !this.closing;
+      this.showComparison();
+      if (this.closing) {
+        this.showClosing();
+        return;
+      }
       const step = steps[this.step];
-      this.card.setAttribute('aria-label', t('lessonStepLabel', this.step + 1, steps.length));
+      this.card.setAttribute('aria-label', t('lessonStepLabel', this.step + 1, steps.length + 1));
       this.title.textContent = t('stepButton', this.step + 1, words[step.id].title);
       this.question.textContent = words[step.id].question;
       this.look.innerHTML = words[step.id].look;
       this.runButton.textContent = t('runExperiment');
       this.runButton.disabled = this.state === 'running';
       this.previous.disabled = this.step === 0;
-      this.next.disabled = this.step === steps.length - 1;
       this.prediction.fieldset.disabled = this.state === 'running';
       this.showClaims();
       this.showReveal();
-      this.showComparison();
+    }
+
+    // The figures of the steps run so far, by step id: their own, and the comparison's.
+    figuresById() {
+      const own = {};
+      const side = {};
+      for (const [index, record] of this.records) {
+        own[steps[index].id] = record.figures;
+        side[steps[index].id] = compared[steps[index].view](record.result);
+      }
+      return { own, side };
+    }
+
+    // The closing claims: each with its figures and whether it holds once its steps have run,
+    // else the steps it waits for.
+    closingClaims() {
+      const { t, format } = language;
+      const words = t('lesson')[closing.id].claims;
+      const { own, side } = this.figuresById();
+      return closing.claims.map((claim) => {
+        const missing = claim.needs.filter((id) => !(id in own));
+        if (missing.length > 0) {
+          const titles = missing.map((id) => t('stepButton', steps.findIndex((step) => step.id === id) + 1, t('lesson')[id].title));
+          return { name: claim.name, text: t('closingPending', titles.join('; ')), waits: missing };
+        }
+        const figures = claim.figures(own, side);
+        const values = Object.fromEntries(Object.entries(claim.kinds).map(([name, kind]) => [name, writers[kind](figures[name], format)]));
+        return { name: claim.name, text: words[claim.name](values), holds: Boolean(claim.holds(figures)), figures };
+      });
+    }
+
+    showClosing() {
+      const { t } = language;
+      const words = t('lesson')[closing.id];
+      const parts = this.closingParts;
+      parts.card.setAttribute('aria-label', t('lessonStepLabel', steps.length + 1, steps.length + 1));
+      parts.title.textContent = t('stepButton', steps.length + 1, words.title);
+      parts.intro.textContent = words.intro;
+      const claims = this.closingClaims();
+      const checked = claims.filter((claim) => 'holds' in claim);
+      parts.status.textContent = checked.length === 0 ? t('closingNone')
+        : t('closingStatus', checked.filter((claim) => claim.holds).length, checked.length, claims.length - checked.length);
+      parts.claims.replaceChildren(...claims.map((claim) => {
+        const item = document.createElement('li');
+        item.className = 'waits' in claim ? 'waits' : claim.holds ? 'holds' : 'fails';
+        const mark = document.createElement('span');
+        mark.className = 'mark';
+        mark.setAttribute('aria-hidden', 'true');
+        mark.textContent = 'waits' in claim ? '…' : claim.holds ? '✓' : '✗';
+        const verdict = document.createElement('span');
+        verdict.className = 'verdict';
+        verdict.textContent = 'waits' in claim ? t('claimWaits') : t(claim.holds ? 'claimHolds' : 'claimFails');
+        item.append(mark, verdict, ` ${claim.text}`);
+        return item;
+      }));
+      parts.csv.disabled = this.records.size === 0;
+    }
+
+    // The comparison table as a CSV.
+    comparisonCsv() {
+      const lines = [['step', 'schedule', ...Object.values(csvColumns)].join(',')];
+      for (const [index, record] of [...this.records.entries()].sort(([a], [b]) => a - b)) {
+        const figures = compared[steps[index].view](record.result);
+        lines.push([steps[index].id, csvField(record.englishSchedule),
+          ...Object.keys(csvColumns).map((name) => (figures[name] == null ? '' : String(figures[name])))].join(','));
+      }
+      return `${lines.join('\n')}\n`;
     }
 
     // The steps run so far, in the lesson's order, as the comparison table lists them: the figures
@@ -432,6 +555,9 @@
     // The step's prediction: its question as the legend, and its choices or its slider, with the
     // guess made so far.
     showPrediction() {
+      if (this.closing) {
+        return;
+      }
       const { t } = language;
       const step = steps[this.step];
       const { kind } = step.prediction;
@@ -543,6 +669,9 @@
     // Sets the step's preset, runs its view, and checks its claims: resolves to the figures, or
     // to null when the experiment did not finish.
     async run() {
+      if (this.closing) {
+        return null;
+      }
       const index = this.step;
       const step = steps[index];
       this.figures = null;
@@ -554,7 +683,7 @@
         const result = await this.runStep(step.view, { ...common, ...step.fields }, step.sweep);
         figures = result ? step.figures(result) : null;
         if (figures) {
-          this.records.set(index, { result, schedule: this.scheduleOf(step.view, result) });
+          this.records.set(index, { result, figures, ...this.scheduleOf(step.view, result) });
           this.onRecord(this.earlier(index));
         }
       } finally {

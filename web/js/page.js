@@ -218,6 +218,24 @@
     sweep: () => sweepView.run(),
   };
 
+  // A file for the visitor to keep, as the browser downloads it.
+  function download(name, blob) {
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(blob);
+    link.download = name;
+    document.body.append(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+  }
+
+  // The lesson's charts as PNG, as they stand on the page.
+  for (const [name, canvas] of [['study', byId('study-plot')], ['population', byId('population-plot')],
+    ['sweep', byId('sweep-chart')]]) {
+    byId(`lesson-export-${name}`).addEventListener('click', () =>
+      canvas.toBlob((blob) => download(`lesson-${name}.png`, blob), 'image/png'));
+  }
+
   lesson = new page.LessonView({
     steps: byId('lesson-steps'),
     card: byId('lesson-card'),
@@ -234,14 +252,31 @@
       clear: byId('lesson-predict-clear'), reveal: byId('lesson-reveal'),
     },
     comparison: { table: byId('lesson-compare'), wrap: byId('lesson-compare-wrap') },
-    // A step's schedule in words: the fields it ran, or for a sweep its least TTS99's.
+    // A step's schedule in words, in the page's language and as the libraries word it: the
+    // fields it ran, or for a sweep its least TTS99's.
     scheduleOf: (view, result) => {
       if (view === 'sweep') {
-        return () => (result.least === null ? '–' : sweepView.describeRow(result[result.least]));
+        const least = result.least === null ? null : result[result.least];
+        return {
+          schedule: () => (least ? sweepView.describeRow(least) : '–'),
+          // Its numbers as the libraries write them, an exponent in two digits (1e-07).
+          englishSchedule: least ? page.texts.en.caseText(...[least.t0, least.alpha, least.t_final]
+            .map((n) => String(n).replace(/e([+-])(\d)$/, 'e$10$2')),
+          page.texts.en.trials(least.trials_per_level, least.trials_per_level), least.bits) : '',
+        };
       }
       const { description } = form.checked;
-      return () => format.powersOfTen(page.messages.inWords(description, language.current));
+      return {
+        schedule: () => format.powersOfTen(page.messages.inWords(description, language.current)),
+        englishSchedule: description,
+      };
     },
+    closing: {
+      card: byId('lesson-closing'), title: byId('lesson-closing-title'), intro: byId('lesson-closing-intro'),
+      status: byId('lesson-closing-result'), claims: byId('lesson-closing-claims'), previous: byId('lesson-closing-previous'),
+      csv: byId('lesson-export-csv'),
+    },
+    download,
     onRecord: (earlier) => studyView.setEarlier(earlier.filter((record) => record.view === 'study')),
     onStep: () => writeAddress(),
     runStep: async (view, values, sweepValues) => {

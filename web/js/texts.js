@@ -155,6 +155,22 @@
             `from ${v.secondAtPeak} to ${v.lastSecond}.`,
         },
       },
+      'take-home': {
+        title: 'What the lesson showed',
+        intro: "Each point below is a claim about the figures of the steps you ran, checked as the steps' own " +
+          'claims are: run the steps it names, and it is checked here.',
+        claims: {
+          coolingMatters: (v) => `The demo's schedule puts every run's best point on the global peak ` +
+            `(${v.demoGlobal}), where a quench leaves more than one in five on the second peak (${v.quenchSecond}).`,
+          peakNotTop: (v) => `On the peak is not on its top point: the demo's schedule brings fewer runs to the exact ` +
+            `optimum (${v.demoExact}) than hill climbing does (${v.climbExact}), its last levels still too warm to ` +
+            'choose between neighbours.',
+          floorCosts: (v) => `Cooled slowly, the runs end with ${v.continuousLast} on the global peak under ` +
+            `continuous acceptance, and fewer, ${v.floorLast}, under the demo's floor of r = 0.`,
+          restartsPay: (v) => `Restarts counted, the sweep's best schedule reaches the exact optimum with 99 % ` +
+            `probability in ${v.sweepTts} trials, less than a tenth of the demo schedule's ${v.demoTts}.`,
+        },
+      },
       'time-to-solution': {
         title: 'The least time to solution',
         question: 'A run that fails can be run again. Which schedule reaches the exact optimum soonest, restarts counted?',
@@ -201,6 +217,16 @@
       lastSecond: 'Population, last level: on the second peak',
     },
     compareCurrent: (title) => `${title} (this step)`,
+    closingPending: (steps) => `run ${steps} first.`,
+    closingNone: 'No claim can be checked yet: run the steps that each one names.',
+    closingStatus: (held, checked, waiting) => `What the steps found: ${held} of ${checked} ` +
+      `${plural(checked, 'claim holds', 'claims hold')}` + (waiting > 0 ? `; ${waiting} not checked yet.` : '.'),
+    claimWaits: 'Not checked:',
+    exportTitle: "The lesson's figures to keep",
+    exportCsv: 'The table of steps (CSV)',
+    exportStudy: "The study's chart (PNG)",
+    exportPopulation: "The population's chart (PNG)",
+    exportSweep: "The sweep's chart (PNG)",
     sweepPointsNote: 'Each point of the sweep, by its final T: press one, or a point on the chart, to load its ' +
       'schedule into the fields above.',
     loadPoint: (schedule) => `Load ${schedule}`,
@@ -554,6 +580,22 @@
             `${v.secondAtPeak} para ${v.lastSecond}.`,
         },
       },
+      'take-home': {
+        title: 'O que a lição mostrou',
+        intro: 'Cada ponto abaixo é uma afirmação sobre os números dos passos que fez, verificada como as ' +
+          'afirmações dos próprios passos: faça os passos que indica, e é verificada aqui.',
+        claims: {
+          coolingMatters: (v) => `O esquema do demo põe o melhor ponto de todas as execuções no pico global ` +
+            `(${v.demoGlobal}), onde uma têmpera deixa mais de uma em cinco no segundo pico (${v.quenchSecond}).`,
+          peakNotTop: (v) => `Estar no pico não é estar no seu ponto mais alto: o esquema do demo leva menos ` +
+            `execuções ao ótimo exato (${v.demoExact}) do que a subida de encosta (${v.climbExact}), com os seus ` +
+            'últimos níveis ainda quentes demais para escolher entre vizinhos.',
+          floorCosts: (v) => `Arrefecidas devagar, as execuções acabam com ${v.continuousLast} no pico global com a ` +
+            `aceitação contínua, e menos, ${v.floorLast}, com o piso do demo, r = 0.`,
+          restartsPay: (v) => `Contando os recomeços, o melhor esquema do varrimento chega ao ótimo exato com 99 % ` +
+            `de probabilidade em ${v.sweepTts} tentativas, menos de um décimo das ${v.demoTts} do esquema do demo.`,
+        },
+      },
       'time-to-solution': {
         title: 'O menor tempo até à solução',
         question: 'Uma execução que falha pode ser repetida. Que esquema chega mais cedo ao ótimo exato, contando os ' +
@@ -604,6 +646,17 @@
       lastSecond: 'População, último nível: no segundo pico',
     },
     compareCurrent: (title) => `${title} (este passo)`,
+    closingPending: (steps) => `faça primeiro ${steps}.`,
+    closingNone: 'Ainda não se pode verificar nenhuma afirmação: faça os passos que cada uma indica.',
+    closingStatus: (held, checked, waiting) => `O que os passos encontraram: ` +
+      `${plural(held, 'verifica-se', 'verificam-se')} ${held} de ${checked} ${plural(checked, 'afirmação', 'afirmações')}` +
+      (waiting > 0 ? `; ${waiting} ainda por verificar.` : '.'),
+    claimWaits: 'Por verificar:',
+    exportTitle: 'Os números da lição, para guardar',
+    exportCsv: 'A tabela dos passos (CSV)',
+    exportStudy: 'O gráfico do estudo (PNG)',
+    exportPopulation: 'O gráfico da população (PNG)',
+    exportSweep: 'O gráfico do varrimento (PNG)',
     sweepPointsNote: 'Cada ponto do varrimento, pela sua T final: carregue num deles, ou num ponto do gráfico, para ' +
       'pôr o seu esquema nos campos acima.',
     loadPoint: (schedule) => `Carregar ${schedule}`,
