@@ -526,7 +526,6 @@
       const { table, wrap } = this.comparison;
       const rows = this.comparisonRows();
       wrap.hidden = rows.length === 0;
-      table.caption.textContent = t('compareCaption');
       const head = document.createElement('tr');
       for (const name of ['step', 'schedule', ...Object.keys(comparedKinds)]) {
         const cell = document.createElement('th');
