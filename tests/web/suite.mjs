@@ -6,7 +6,8 @@
 
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { existsSync, mkdirSync, readFileSync, statSync } from 'node:fs';
+import { existsSync, mkdirSync, mkdtempSync, readFileSync, rmSync, statSync } from 'node:fs';
+import { tmpdir } from 'node:os';
 import { createServer } from 'node:http';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
@@ -705,6 +706,8 @@ describe('the lesson', () => {
   // the claim with its figures must match.
   const patternOf = (text) => new RegExp(`^${text.replace(/[.*+?^$()|[\]\\]/g, '\\$&').replace(/\{\w+\}/g, '(.+)')}$`);
   const found = {};  // each language's figures, step by step
+  const closed = {};  // what the closing step showed in each language, and what it exported
+  const skipped = { en: 'You made no guess; the experiment found ', pt: 'Não deu palpite; a experiência encontrou ' };
 
   // English at 1280 x 800, Portuguese at 1280 x 800 zoomed to 150 %.
   const screens = { en: { width: 1280, height: 800 }, pt: { width: 853, height: 533, deviceScaleFactor: 1.5 } };
@@ -759,8 +762,56 @@ describe('the lesson', () => {
               return levels.value === levels.max;
             }, { timeout: 15000 });
           }
+          // No guess was made: the reveal says so, and shows what the claims state.
+          const reveal = await text('#lesson-reveal', opened);
+          const shown = await text('#lesson-reveal .found', opened);
+          assert.ok(reveal.startsWith(skipped[lang]), `${step.id}: ${reveal}`);
+          const stated = claims.map((claim) => claim.text).join(' ');
+          // A figure of the claims, whole: 0.0 % is not the end of 100.0 %.
+          const among = (figure) => new RegExp(`(^|[^\\d.,])${figure.replace(/[.*+?^$()|[\]\\]/g, '\\$&')}`).test(stated);
+          if (step.prediction.kind === 'choice') {
+            assert.match(shown, /^[“«].+[”»] \(.*\d.*\)$/, step.id);
+            for (const share of shown.match(/\d[\d.,]* %/g)) {
+              assert.ok(among(share), `${step.id}: ${share} is not among the claims' figures`);
+            }
+          } else {
+            assert.ok(among(shown), `${step.id}: ${shown} is not among the claims' figures: ${stated}`);
+          }
           found[lang].push(figures);
         }
+        // The closing step, after the last, its claims checked from the steps' figures; the
+        // table of steps downloaded as CSV, and the charts as PNG.
+        await opened.click('#lesson-next');
+        assert.equal(await text('[aria-current=step]', opened), { en: '8. What the lesson showed', pt: '8. O que a lição mostrou' }[lang]);
+        assert.equal(await opened.evaluate(() => document.activeElement.id), 'lesson-closing-previous');
+        closed[lang] = {
+          status: await text('#lesson-closing-result', opened),
+          claims: await opened.$$eval('#lesson-closing-claims li', (items) => items.map((item) => [item.className, item.textContent])),
+        };
+        if (lang === 'en') {
+          const folder = mkdtempSync(path.join(tmpdir(), 'sa-web-lesson-'));
+          const session = await opened.createCDPSession();
+          await session.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: folder });
+          const downloaded = async (button, name) => {
+            await opened.click(button);
+            const file = path.join(folder, name);
+            for (let wait = 0; !existsSync(file) && wait < 100; ++wait) {
+              await new Promise((resolve) => setTimeout(resolve, 100));
+            }
+            return readFileSync(file);
+          };
+          closed.csv = (await downloaded('#lesson-export-csv', 'lesson.csv')).toString('utf8');
+          closed.pngs = {};
+          for (const name of ['study', 'population', 'sweep']) {
+            const png = await downloaded(`#lesson-export-${name}`, `lesson-${name}.png`);
+            // The PNG's signature, then its width and height from its header, as the canvas's.
+            closed.pngs[name] = [png.subarray(1, 4).toString('latin1'), png.readUInt32BE(16), png.readUInt32BE(20)];
+            closed.canvases = await opened.evaluate(() => Object.fromEntries(['study-plot', 'population-plot', 'sweep-chart']
+              .map((id) => [id, [document.getElementById(id).width, document.getElementById(id).height]])));
+          }
+          rmSync(folder, { recursive: true, force: true });
+        }
+        assert.deepEqual(await axeViolations(opened), [], `the closing step, ${lang}`);
       } finally {
         await opened.close();
       }
@@ -786,6 +837,60 @@ describe('the lesson', () => {
     assert.deepEqual({ alpha, tFinal, tts, perRun }, { alpha: least.alpha, tFinal: least.t_final, tts: least.tts99_trials, perRun: least.trials_per_run });
     compared.sweeps += 1;
     compared.fields += 4;
+  });
+
+  test("closes with claims that hold on the steps' figures, sa_study's, and exports the table of steps exactly", () => {
+    assert.ok(closed.en && closed.pt, 'the lesson did not run through');
+    const study = (args) => rowsOfCsv(nativeStudy(options['sa-study'], ['--seed=1', '--runs=1000', ...args]));
+    const [climb] = study(['--t0=0.000001', '--t-final=0.0000001']);
+    const [quench] = study(['--alpha=0.5']);
+    const [demo] = study([]);
+    const slow = ['--t0=1', '--alpha=0.999', '--t-final=0.001', '--population'];
+    const continuous = study([...slow, '--acceptance=continuous']).at(-1);
+    const floor = study(slow).at(-1);
+    const sweep = study(['--t0=1', '--alpha=0.8,0.9,0.95,0.97,0.99', '--t-final=0.1,0.01,0.001,0.0001,0.00001,0.000001,0.0000001,0.00000001']);
+    const least = sweep.reduce((best, row) => (row.tts99_trials !== null && row.tts99_trials < best.tts99_trials ? row : best));
+    const share = (x) => `${(100 * x).toFixed(1)} %`;
+    const whole = (n) => Math.round(n).toLocaleString('en');
+    const of = (row, name) => row[`${name}_runs`] / row.runs;
+    assert.equal(closed.en.status, 'What the steps found: 4 of 4 claims hold.');
+    assert.deepEqual(closed.en.claims, [
+      `The demo's schedule puts every run's best point on the global peak (${share(of(demo, 'global_peak'))}), where a quench ` +
+        `leaves more than one in five on the second peak (${share(of(quench, 'second_peak'))}).`,
+      `On the peak is not on its top point: the demo's schedule brings fewer runs to the exact optimum ` +
+        `(${share(of(demo, 'exact_optimum'))}) than hill climbing does (${share(of(climb, 'exact_optimum'))}), its last levels ` +
+        'still too warm to choose between neighbours.',
+      `Cooled slowly, the runs end with ${share(continuous.share_global_peak)} on the global peak under continuous acceptance, ` +
+        `and fewer, ${share(floor.share_global_peak)}, under the demo's floor of r = 0.`,
+      `Restarts counted, the sweep's best schedule reaches the exact optimum with 99 % probability in ` +
+        `${whole(least.tts99_trials)} trials, less than a tenth of the demo schedule's ${whole(demo.tts99_trials)}.`,
+    ].map((claim) => ['holds', `✓Holds: ${claim}`]));
+    assert.equal(closed.pt.status, 'O que os passos encontraram: verificam-se 4 de 4 afirmações.');
+    assert.deepEqual(closed.pt.claims.map(([state, content]) => [state, content.startsWith('✓Verifica-se: ')]),
+      closed.en.claims.map(() => ['holds', true]));
+
+    // The CSV: a row per step, its schedule in English, its figures unrounded, empty where it has none.
+    const studyFields = (row) => [of(row, 'exact_optimum'), of(row, 'global_peak'), of(row, 'second_peak'), row.tts99_trials, '', '']
+      .map(String);
+    const populationFields = (level) => ['', '', '', '', String(level.share_global_peak), String(level.share_second_peak)];
+    assert.equal(closed.csv, [
+      'step,schedule,exact_optimum_share,global_peak_share,second_peak_share,tts99_trials,last_level_global_peak_share,' +
+        'last_level_second_peak_share',
+      ['random-walk', '"T0 10000, alpha 0.97, final T 1000, 8 trials per level, 17 bits"', '', '', '', '', '', ''],
+      ['hill-climbing', '"T0 1e-06, alpha 0.97, final T 1e-07, 8 trials per level, 17 bits"', ...studyFields(climb)],
+      ['quench', '"T0 100, alpha 0.5, final T 0.1, 8 trials per level, 17 bits"', ...studyFields(quench)],
+      ['demo-schedule', '"T0 100, alpha 0.97, final T 0.1, 8 trials per level, 17 bits"', ...studyFields(demo)],
+      ['slow-cooling', '"T0 1, alpha 0.999, final T 0.001, 8 trials per level, continuous acceptance, 17 bits"',
+        ...populationFields(continuous)],
+      ['demo-floor', '"T0 1, alpha 0.999, final T 0.001, 8 trials per level, 17 bits"', ...populationFields(floor)],
+      ['time-to-solution', `"T0 1, alpha ${least.alpha}, final T ${String(least.t_final).replace(/e-(\d)$/, 'e-0$1')}, 8 trials ` +
+        'per level, 17 bits"', ...studyFields(least)],
+    ].map((row) => (Array.isArray(row) ? row.join(',') : row)).join('\n') + '\n');
+    assert.deepEqual(closed.pngs, {
+      study: ['PNG', ...closed.canvases['study-plot']],
+      population: ['PNG', ...closed.canvases['population-plot']],
+      sweep: ['PNG', ...closed.canvases['sweep-chart']],
+    });
   });
 
   test('shows a claim that does not hold as not holding, to the eye and in words, in either language', async () => {
@@ -826,6 +931,265 @@ describe('the lesson', () => {
       assert.deepEqual(await axeViolations(opened), []);
       const run = await opened.evaluate(() => window.sa.lesson.run(2));
       assert.deepEqual(run.claims.map((claim) => claim.holds), [false, true, true]);
+    } finally {
+      await opened.close();
+    }
+  });
+
+  // ---- Predictions: asked before a step runs, set against its figures after
+
+  const choices = {
+    en: {
+      quench: ['All on the global peak', 'Most on the global peak, the rest on other hills', 'Fewer than half on the global peak'],
+      'demo-floor': ['It grows to the end', 'It levels off, within two points of its largest', 'It falls further'],
+    },
+    pt: {
+      quench: ['Todos no pico global', 'A maioria no pico global, os restantes noutras colinas', 'Menos de metade no pico global'],
+      'demo-floor': ['Cresce até ao fim', 'Estabiliza, a menos de dois pontos do seu máximo', 'Continua a cair'],
+    },
+  };
+  const noGuess = { en: 'no guess yet', pt: 'ainda sem palpite' };
+
+  for (const lang of ['en', 'pt']) {
+    test(`asks for a prediction at every step, as a fieldset with a legend, in ${lang}`, async () => {
+      const opened = await openAt(`?lang=${lang}`);
+      try {
+        const steps = await opened.evaluate(() => window.sa.lesson.steps());
+        assert.deepEqual(steps.map((step) => step.prediction.kind),
+          ['share', 'share', 'choice', 'share', 'share', 'choice', 'temperature']);
+        assert.deepEqual(Object.fromEntries(steps.filter((step) => step.prediction.choices)
+          .map((step) => [step.id, step.prediction.choices])), choices[lang]);
+        const { low, high, steps: positions } = steps.at(-1).prediction;
+        assert.deepEqual([low, high, positions], [1e-8, 0.1, 14]);
+        for (const [i, step] of steps.entries()) {
+          await opened.click(`#lesson-steps li:nth-child(${i + 1}) button`);
+          const shown = await opened.$eval('#lesson-predict', (fieldset) => ({
+            legend: fieldset.querySelector('legend').textContent,
+            choices: [...fieldset.querySelectorAll('input[type=radio]')].map((radio) => [radio.labels[0].textContent.trim(), radio.checked]),
+            slider: fieldset.querySelector('input[type=range]')?.labels[0].textContent,
+            value: fieldset.querySelector('output')?.textContent,
+            clear: fieldset.querySelector('#lesson-predict-clear').disabled,
+          }));
+          assert.equal(shown.legend, step.prediction.question, step.id);
+          assert.ok(step.prediction.question.endsWith('?'), step.id);
+          assert.equal(shown.clear, true, `${step.id}: nothing to clear yet`);
+          if (step.prediction.kind === 'choice') {
+            assert.deepEqual(shown.choices, step.prediction.choices.map((choice) => [choice, false]), step.id);
+          } else {
+            assert.deepEqual([shown.slider, shown.value], [{ en: 'Your guess', pt: 'O seu palpite' }[lang], noGuess[lang]], step.id);
+          }
+          if (i === 2 || i === 6) {
+            assert.deepEqual(await axeViolations(opened), [], `${step.id}, ${lang}`);
+          }
+        }
+        // The final T's slider, by the keyboard: by half a power of ten, written as the sweep's are.
+        await opened.focus('#lesson-guess');
+        const written = [];
+        for (const key of ['End', 'ArrowLeft', 'ArrowLeft', 'ArrowLeft', 'Home']) {
+          await opened.keyboard.press(key);
+          written.push(await opened.$eval('#lesson-guess', (slider) => [slider.getAttribute('aria-valuetext'),
+            document.querySelector('#lesson-guess-value').textContent]));
+        }
+        const decimal = (text) => (lang === 'pt' ? text.replace('.', ',') : text);
+        assert.deepEqual(written, ['0.1', '0.032', '0.01', '0.0032', '10⁻⁸'].map((value) => [decimal(value), decimal(value)]));
+        await opened.click('#lesson-predict-clear');
+        assert.equal(await text('#lesson-guess-value', opened), noGuess[lang]);
+        assert.equal(await opened.evaluate(() => document.activeElement.id), 'lesson-guess');
+      } finally {
+        await opened.close();
+      }
+    });
+  }
+
+  test("sets the guess against the run's figures, the same as the claims', or says there was none", async () => {
+    const study = (args) => rowsOfCsv(nativeStudy(options['sa-study'], ['--seed=1', '--runs=1000', ...args]))[0];
+    const quench = study(['--alpha=0.5']);
+    const climb = study(['--t0=0.000001', '--t-final=0.0000001']);
+    const demo = study([]);
+    const percent = (count, lang) => `${(count / 1000 * 100).toFixed(1).replace('.', lang === 'pt' ? ',' : '.')} %`;
+    const revealed = async (on) => {
+      await on.waitForSelector('#lesson-reveal:not([hidden])', { timeout: 60000 });
+      return [await text('#lesson-reveal', on), await on.$$eval('#lesson-claims li', (items) => items.map((item) => item.textContent).join(' '))];
+    };
+    const opened = await openAt('?lang=en&step=quench');
+    try {
+      // The quench: the second choice, by the keyboard, is what its figures make true.
+      await opened.focus('#lesson-predict input');
+      await opened.keyboard.press('ArrowDown');
+      await opened.click('#lesson-run');
+      let [reveal, claims] = await revealed(opened);
+      const onTop = percent(quench.global_peak_runs, 'en');
+      assert.equal(reveal, `You guessed “${choices.en.quench[1]}”; the experiment found “${choices.en.quench[1]}” (${onTop} on ` +
+        'the global peak). Right.');
+      assert.ok(claims.includes(`(${onTop})`), claims);
+      // A guess changed after the run does not change what the run was guessed to be.
+      await opened.focus('#lesson-predict input:checked');
+      await opened.keyboard.press('ArrowDown');
+      assert.equal((await revealed(opened))[0], reveal);
+
+      // Hill climbing: 30 % on the slider.
+      await opened.click('#lesson-steps li:nth-child(2) button');
+      assert.equal(await opened.$eval('#lesson-reveal', (element) => element.hidden), true, 'no figures before the run');
+      await opened.focus('#lesson-guess');
+      await opened.keyboard.press('Home');
+      for (let i = 0; i < 30; ++i) {
+        await opened.keyboard.press('ArrowRight');
+      }
+      assert.equal(await text('#lesson-guess-value', opened), '30 %');
+      await opened.click('#lesson-run');
+      [reveal, claims] = await revealed(opened);
+      const climbed = percent(climb.global_peak_runs, 'en');
+      assert.equal(reveal, `You guessed 30 %; the experiment found ${climbed}.`);
+      assert.ok(claims.includes(`(${climbed})`), claims);
+
+      // The demo's schedule, skipped.
+      await opened.click('#lesson-steps li:nth-child(4) button');
+      await opened.click('#lesson-run');
+      [reveal, claims] = await revealed(opened);
+      const exact = percent(demo.exact_optimum_runs, 'en');
+      assert.equal(reveal, `You made no guess; the experiment found ${exact}.`);
+      assert.ok(claims.includes(`(${exact})`), claims);
+
+      // In Portuguese, the quench guessed wrong; the guess of each step is kept as the steps change.
+      await opened.click('[data-lang=pt]');
+      await opened.click('#lesson-steps li:nth-child(2) button');
+      assert.equal(await text('#lesson-guess-value', opened), '30 %');
+      await opened.click('#lesson-steps li:nth-child(3) button');
+      assert.deepEqual(await opened.$$eval('#lesson-predict input', (radios) => radios.map((radio) => radio.checked)), [false, false, true]);
+      await opened.click('#lesson-run');
+      [reveal, claims] = await revealed(opened);
+      const noTopo = percent(quench.global_peak_runs, 'pt');
+      assert.equal(reveal, `O seu palpite foi «${choices.pt.quench[2]}»; a experiência encontrou «${choices.pt.quench[1]}» ` +
+        `(${noTopo} no pico global). Desta vez não.`);
+      assert.ok(claims.includes(`(${noTopo})`), claims);
+      assert.deepEqual(await axeViolations(opened), []);
+    } finally {
+      await opened.close();
+    }
+  });
+
+  // ---- Steps compared: the figures of each step run so far, the earlier ones marked as such
+
+  test("keeps each step run in a table of sa_study's figures, the earlier ones marked, in either language", async () => {
+    const study = (args) => rowsOfCsv(nativeStudy(options['sa-study'], ['--seed=1', '--runs=1000', ...args]));
+    const [quench] = study(['--alpha=0.5']);
+    const [demo] = study([]);
+    const lastLevel = study(['--t0=1', '--alpha=0.999', '--t-final=0.001', '--acceptance=continuous', '--population']).at(-1);
+    const written = {
+      en: { share: (x) => `${(100 * x).toFixed(1)} %`, whole: (n) => Math.round(n).toLocaleString('en') },
+      pt: { share: (x) => `${(100 * x).toFixed(1).replace('.', ',')} %`, whole: (n) => Math.round(n).toLocaleString('pt-PT') },
+    };
+    const studyRow = (row, lang) => [row.exact_optimum_runs, row.global_peak_runs, row.second_peak_runs]
+      .map((runs) => written[lang].share(runs / row.runs)).concat(written[lang].whole(row.tts99_trials), '–', '–');
+    const populationRow = (lang) => ['–', '–', '–', '–', written[lang].share(lastLevel.share_global_peak),
+      written[lang].share(lastLevel.share_second_peak)];
+    const table = (on) => on.$$eval('#lesson-compare tbody tr', (rows) => rows.map((row) =>
+      [row.className, ...[...row.cells].map((cell) => cell.textContent)]));
+    const opened = await openAt('?lang=en');
+    try {
+      assert.equal(await opened.$eval('#lesson-compare-wrap', (wrap) => wrap.hidden), true, 'no table before a step has run');
+      for (const step of [2, 4, 3]) {
+        await opened.evaluate((n) => window.sa.lesson.run(n), step);
+      }
+      assert.deepEqual(await table(opened), [
+        ['earlier', '3. A quench', 'T0 100, alpha 0.5, final T 0.1, 8 trials per level, 17 bits', ...studyRow(quench, 'en')],
+        ['current', "4. The demo's schedule (this step)", 'T0 100, alpha 0.97, final T 0.1, 8 trials per level, 17 bits',
+          ...studyRow(demo, 'en')],
+        ['earlier', '5. Slow cooling against the equilibrium',
+          'T0 1, alpha 0.999, final T 0.001, 8 trials per level, continuous acceptance, 17 bits', ...populationRow('en')],
+      ]);
+      // Each column says which view's figure it is.
+      assert.deepEqual(await opened.$$eval('#lesson-compare thead th', (cells) => cells.map((cell) => cell.textContent)), [
+        'Step', 'Schedule', 'Study: best on the exact optimum', 'Study: best on the global peak', 'Study: best on the second peak',
+        'Study: TTS99 (trials)', 'Population, last level: on the global peak', 'Population, last level: on the second peak']);
+      const faint = await opened.$$eval('#lesson-compare tbody tr', (rows) => rows.map((row) => getComputedStyle(row).color));
+      assert.notEqual(faint[0], faint[1], 'an earlier row looks as the current one');
+      assert.equal(faint[0], faint[2]);
+      // The study on show is the demo's schedule; the quench's study is outlined under it, named.
+      assert.equal(await text('#study-earlier', opened), 'Dashed outlines, on the same scale of runs: the lesson\'s earlier ' +
+        'steps, each numbered over its tallest bar (3. A quench).');
+      const withOutline = await opened.$eval('#study-plot', (canvas) => canvas.toDataURL());
+      assert.deepEqual(await axeViolations(opened), []);
+
+      await opened.click('[data-lang=pt]');
+      assert.deepEqual((await table(opened))[0], ['earlier', '3. Uma têmpera',
+        'T0 100, alfa 0,5, T final 0,1, 8 tentativas por nível, 17 bits', ...studyRow(quench, 'pt')]);
+      assert.deepEqual((await table(opened))[2].slice(2), [
+        'T0 1, alfa 0,999, T final 0,001, 8 tentativas por nível, aceitação contínua, 17 bits', ...populationRow('pt')]);
+      assert.match(await text('#study-earlier', opened), /^Contornos tracejados, .*\(3\. Uma têmpera\)\.$/);
+      assert.deepEqual(await axeViolations(opened), []);
+
+      // The same study without an earlier step draws no outline.
+      const alone = await openAt('?lang=en');
+      try {
+        await alone.evaluate(() => window.sa.lesson.run(3));
+        assert.equal(await text('#study-earlier', alone), '');
+        assert.deepEqual(await table(alone), [['current', "4. The demo's schedule (this step)",
+          'T0 100, alpha 0.97, final T 0.1, 8 trials per level, 17 bits', ...studyRow(demo, 'en')]]);
+        assert.notEqual(await alone.$eval('#study-plot', (canvas) => canvas.toDataURL()), withOutline);
+      } finally {
+        await alone.close();
+      }
+    } finally {
+      await opened.close();
+    }
+  });
+
+  test("a sweep's point, by its final T, loads its schedule into the fields, by the keyboard too", async () => {
+    const opened = await openAt('?lang=en&seed=1&runs=200&sweep-t0=1&sweep-alpha=0.8,0.9&sweep-t-final=0.1,0.01,0.001');
+    try {
+      await opened.waitForSelector('#schedule-form[aria-busy=false]');
+      await opened.click('#sweep-start');
+      await opened.waitForFunction(() => document.querySelector('#sweep-status').textContent.startsWith('Done'), { timeout: 60000 });
+      const points = () => opened.$$eval('#sweep-points button', (buttons) => buttons.map((button) =>
+        [button.textContent, button.getAttribute('aria-label'), button.tabIndex, button.getAttribute('aria-pressed')]));
+      const described = (alpha, tFinal) => `Load T0 1, alpha ${alpha}, final T ${tFinal}, 8 trials per level, 17 bits`;
+      assert.deepEqual(await points(), [['0.8', 0.1], ['0.8', 0.01], ['0.8', 0.001], ['0.9', 0.1], ['0.9', 0.01], ['0.9', 0.001]]
+        .map(([alpha, tFinal], i) => [String(tFinal), described(alpha, tFinal), i === 0 ? 0 : -1, 'false']));
+      // One stop of Tab; the arrows move along a line and across the lines; Enter loads.
+      await opened.focus('#sweep-points button');
+      for (const key of ['ArrowRight', 'ArrowDown', 'Enter']) {
+        await opened.keyboard.press(key);
+      }
+      await opened.waitForSelector('#schedule-form[aria-busy=false]');
+      const fields = () => opened.$$eval('#schedule-form input, #schedule-form select', (inputs) =>
+        Object.fromEntries(inputs.map((input) => [input.name, input.value])));
+      assert.deepEqual(await fields(), { seed: '1', runs: '200', t0: '1', alpha: '0.9', 't-final': '0.01', trials: '8', bits: '17',
+        acceptance: '' });
+      assert.deepEqual((await points()).map(([, , stop, pressed]) => [stop, pressed]),
+        [[-1, 'false'], [-1, 'false'], [-1, 'false'], [-1, 'false'], [0, 'true'], [-1, 'false']]);
+      assert.equal(await opened.evaluate(() => document.activeElement.textContent), '0.01');
+      assert.match(opened.url(), /[?&]alpha=0\.9&t-final=0\.01(&|$)/);
+      // The sweep is of the same seed, runs, trials and bits: it stays.
+      assert.ok((await text('#sweep-status', opened)).startsWith('Done'));
+      // A click on the chart's last point of α 0.9: the rightmost of its colour below the legend.
+      const dot = await opened.$eval('#sweep-chart', (canvas) => {
+        const { data } = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height);
+        const ratio = canvas.width / canvas.clientWidth;
+        for (let x = canvas.width - 1; x >= 0; --x) {
+          for (let y = Math.round(30 * ratio); y < canvas.height; ++y) {
+            const i = 4 * (y * canvas.width + x);
+            if (data[i] === 0xc2 && data[i + 1] === 0x41 && data[i + 2] === 0x0c) {
+              return [x / ratio - 2.5, y / ratio];
+            }
+          }
+        }
+        return null;
+      });
+      const box = await (await opened.$('#sweep-chart')).boundingBox();
+      await opened.mouse.click(box.x + dot[0], box.y + dot[1]);
+      await opened.waitForSelector('#schedule-form[aria-busy=false]');
+      assert.deepEqual(await fields(), { seed: '1', runs: '200', t0: '1', alpha: '0.9', 't-final': '0.001', trials: '8', bits: '17',
+        acceptance: '' });
+      assert.equal((await points())[5][3], 'true');
+      // A point pressed in Portuguese.
+      await opened.click('[data-lang=pt]');
+      assert.deepEqual((await points())[0].slice(0, 2), ['0,1', 'Carregar T0 1, alfa 0,8, T final 0,1, 8 tentativas por nível, 17 bits']);
+      await opened.click('#sweep-points button');
+      await opened.waitForSelector('#schedule-form[aria-busy=false]');
+      assert.deepEqual(await fields(), { seed: '1', runs: '200', t0: '1', alpha: '0,8', 't-final': '0,1', trials: '8', bits: '17',
+        acceptance: '' });
+      assert.deepEqual(await axeViolations(opened), []);
     } finally {
       await opened.close();
     }
@@ -983,7 +1347,8 @@ describe('links and languages', () => {
     });
     assert.deepEqual(tables.pt.sort(), tables.en.sort());
     assert.deepEqual(tables.lessons[1], tables.lessons[0]);
-    assert.equal(tables.lessons[0].length, 7);
+    // The seven steps and the closing one.
+    assert.equal(tables.lessons[0].length, 8);
     assert.deepEqual(tables.faults[0].filter((kind) => !tables.faults[1].includes(kind)), []);
     for (const lang of ['pt', 'en']) {
       await page.click(`[data-lang=${lang}]`);

@@ -88,6 +88,7 @@
       this.context = canvas.getContext('2d');
       this.picture = null;
       this.hint = '';
+      this.dots = [];  // where the dots of the picture were drawn, with what their points carry
       new ResizeObserver(() => this.draw()).observe(canvas);
     }
 
@@ -103,6 +104,7 @@
       const size = window.saPage.fitCanvas(this.canvas, this.context);
       const c = this.context;
       c.clearRect(0, 0, size.width, size.height);
+      this.dots = [];
       if (!this.picture) {
         // A line saying what would draw the chart.
         c.font = '14px system-ui, sans-serif';
@@ -212,12 +214,21 @@
       c.stroke();
       c.setLineDash([]);
       if (series.dots) {
-        for (const [px, py] of points) {
+        for (const [px, py, carried] of points) {
           c.beginPath();
           c.arc(xAxis.at(px), yAxis.at(py), 2.5, 0, 2 * Math.PI);
           c.fill();
+          this.dots.push({ x: xAxis.at(px), y: yAxis.at(py), carried });
         }
       }
+    }
+
+    // What the dot nearest to (x, y), in the canvas's pixels, carries; undefined if none is
+    // within `reach`.
+    dotNear(x, y, reach = 8) {
+      const distance = (dot) => Math.hypot(dot.x - x, dot.y - y);
+      const nearest = this.dots.reduce((best, dot) => (best && distance(best) <= distance(dot) ? best : dot), null);
+      return nearest && distance(nearest) <= reach ? nearest.carried : undefined;
     }
 
     drawMark({ x, y, label, color }, xAxis, yAxis, box) {

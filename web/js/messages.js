@@ -61,7 +61,7 @@
     [/\bfrom (\S+) to (\S+)/g, 'de $1 a $2'], [/\btrials per level\b/g, 'tentativas por nível'],
     [/\btrial per level\b/g, 'tentativa por nível'], [/\bfinal T\b/g, 'T final'], [/\balpha\b/g, 'alfa'],
     [/\blinear cooling\b/g, 'arrefecimento linear'], [/\bLundy-Mees cooling\b/g, 'arrefecimento de Lundy-Mees'],
-    [/\bgeometric\b/g, 'geométrico'], [/\blinear\b/g, 'linear'], [/ or /g, ' ou '], [/ and /g, ' e '],
+    [/\bcontinuous acceptance\b/g, 'aceitação contínua'], [/\bgeometric\b/g, 'geométrico'], [/\blinear\b/g, 'linear'], [/ or /g, ' ou '], [/ and /g, ' e '],
     [/\bgrid points over all levels\b/g, 'pontos da grelha em todos os níveis'],
     [/\bgrid points\b/g, 'pontos da grelha'], [/\blevels\b/g, 'níveis'], [/\babout\b/g, 'cerca de'],
     [/ of /g, ' de '],

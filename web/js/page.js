@@ -114,6 +114,7 @@
     error: byId('study-error'),
     results: Object.fromEntries(['runs', 'exact', 'global', 'second', 'mean', 'time'].map((name) => [name, byId(`result-${name}`)])),
     caption: byId('study-caption'),
+    earlierNote: byId('study-earlier'),
     csv: byId('study-csv'),
     fields,
     checked,
@@ -141,6 +142,18 @@
     // The experiment's fields, of which the sweep's own take the place of the schedule's.
     scheduleFields: () => form.fields(),
     onChange: () => writeAddress(),
+    points: byId('sweep-points'),
+    // A point's schedule into the fields, the seed and runs kept: the sweep stays, being of them.
+    onLoad: async (row) => {
+      for (const view of [studyView, populationView]) {
+        view.setOutdated();
+      }
+      await form.setValues({
+        t0: String(row.t0), alpha: String(row.alpha), 't-final': String(row.t_final), trials: String(row.trials_per_level),
+        bits: String(row.bits), ...(row.acceptance === 'demo' ? {} : { acceptance: row.acceptance }),
+      });
+      writeAddress();
+    },
   });
   const jobViews = [studyView, populationView, sweepView];
 
@@ -252,6 +265,24 @@
     sweep: () => sweepView.run(),
   };
 
+  // A file for the visitor to keep, as the browser downloads it.
+  function download(name, blob) {
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(blob);
+    link.download = name;
+    document.body.append(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+  }
+
+  // The lesson's charts as PNG, as they stand on the page.
+  for (const [name, canvas] of [['study', byId('study-plot')], ['population', byId('population-plot')],
+    ['sweep', byId('sweep-chart')]]) {
+    byId(`lesson-export-${name}`).addEventListener('click', () =>
+      canvas.toBlob((blob) => download(`lesson-${name}.png`, blob), 'image/png'));
+  }
+
   lesson = new page.LessonView({
     steps: byId('lesson-steps'),
     card: byId('lesson-card'),
@@ -263,6 +294,37 @@
     next: byId('lesson-next'),
     status: byId('lesson-result'),
     claims: byId('lesson-claims'),
+    prediction: {
+      fieldset: byId('lesson-predict'), legend: byId('lesson-predict-legend'), inputs: byId('lesson-predict-inputs'),
+      clear: byId('lesson-predict-clear'), reveal: byId('lesson-reveal'),
+    },
+    comparison: { table: byId('lesson-compare'), wrap: byId('lesson-compare-wrap') },
+    // A step's schedule in words, in the page's language and as the libraries word it: the
+    // fields it ran, or for a sweep its least TTS99's.
+    scheduleOf: (view, result) => {
+      if (view === 'sweep') {
+        const least = result.least === null ? null : result[result.least];
+        return {
+          schedule: () => (least ? sweepView.describeRow(least) : '–'),
+          // Its numbers as the libraries write them, an exponent in two digits (1e-07).
+          englishSchedule: least ? page.texts.en.caseText(...[least.t0, least.alpha, least.t_final]
+            .map((n) => String(n).replace(/e([+-])(\d)$/, 'e$10$2')),
+          page.texts.en.trials(least.trials_per_level, least.trials_per_level), least.bits) : '',
+        };
+      }
+      const { description } = form.checked;
+      return {
+        schedule: () => format.powersOfTen(page.messages.inWords(description, language.current)),
+        englishSchedule: description,
+      };
+    },
+    closing: {
+      card: byId('lesson-closing'), title: byId('lesson-closing-title'), intro: byId('lesson-closing-intro'),
+      status: byId('lesson-closing-result'), claims: byId('lesson-closing-claims'), previous: byId('lesson-closing-previous'),
+      csv: byId('lesson-export-csv'),
+    },
+    download,
+    onRecord: (earlier) => studyView.setEarlier(earlier.filter((record) => record.view === 'study')),
     onStep: () => {
       showPresentedView();
       writeAddress();
@@ -306,7 +368,7 @@
     if (key === 'PageDown') {
       if (lesson.hasRun || lesson.state === 'running') {
         lesson.choose(lesson.step + 1);
-      } else {
+      } else if (!lesson.closing) {
         lesson.run();
       }
     } else if (key === 'PageUp') {

@@ -8,14 +8,17 @@
   const { language, Job, JobView } = window.saPage;
   const { inWords } = window.saPage.messages;
   const bins = 100;
-  const colors = { bars: 'rgba(37, 99, 235, 0.35)', barEdge: '#1d4ed8', text: '#1f2937', axis: '#4b5563' };
+  const colors = {
+    bars: 'rgba(37, 99, 235, 0.35)', barEdge: '#1d4ed8', text: '#1f2937', axis: '#4b5563', earlier: 'rgba(75, 85, 99, 0.55)',
+  };
 
   class StudyView extends JobView {
-    constructor({ plot, job, error, results, caption, csv, fields, checked }) {
+    constructor({ plot, job, error, results, caption, csv, fields, checked, earlierNote }) {
       super();
-      Object.assign(this, { plot, error, results, caption, csv, fields, checked });
+      Object.assign(this, { plot, error, results, caption, csv, fields, checked, earlierNote });
       this.job = new Job(job);
       this.shown = null;  // the result on show, and the schedule it is of
+      this.earlier = [];  // the lesson's earlier studies, drawn as outlines under the bars
       plot.underlay = (context, scales) => this.drawBars(context, scales);
       job.start.addEventListener('click', () => this.run());
       language.onChange(() => this.show());
@@ -59,10 +62,25 @@
       }
     }
 
+    // The lesson's studies of earlier steps: [{step, title(), result}], each kept as a faint
+    // outline, labelled with its step, under the results on show.
+    setEarlier(studies) {
+      this.earlier = studies;
+      this.show();
+    }
+
+    // The earlier studies to outline: those whose result is not the one on show.
+    outlined() {
+      return this.earlier.filter((study) => study.result !== this.shown?.result);
+    }
+
     show() {
       const { t, format } = language;
       const r = this.results;
       this.plot.canvas.setAttribute('aria-label', t('studyPlotLabel'));
+      const outlined = this.outlined();
+      this.earlierNote.textContent = outlined.length === 0 ? ''
+        : t('studyEarlier', outlined.map((study) => study.title()).join('; '));
       if (!this.shown) {
         for (const field of Object.values(r)) {
           field.textContent = '–';
@@ -92,11 +110,15 @@
     }
 
     drawBars(c, s) {
-      if (!this.shown) {
+      const outlined = this.outlined();
+      if (!this.shown && outlined.length === 0) {
         return;
       }
-      const histogram = this.shown.result.histogram;
-      const tallest = Math.max(1, ...histogram);
+      const histogram = this.shown?.result.histogram ?? [];
+      // One scale of runs for the bars and the outlines, so that their heights compare.
+      const tallest = Math.max(1, ...histogram, ...outlined.flatMap((study) => study.result.histogram));
+      const heightOf = (runs) => (runs / tallest) * (s.lower - s.upper) * 0.85;
+      this.drawOutlines(c, s, outlined, heightOf);
       const width = (s.right - s.left) / histogram.length;
       c.fillStyle = colors.bars;
       c.strokeStyle = colors.barEdge;
@@ -105,11 +127,39 @@
         if (runs === 0) {
           return;
         }
-        const height = Math.max(1, (runs / tallest) * (s.lower - s.upper) * 0.85);
+        const height = Math.max(1, heightOf(runs));
         c.fillRect(s.left + i * width, s.lower - height, width, height);
         c.strokeRect(s.left + i * width, s.lower - height, width, height);
       });
       this.drawCountAxis(c, s, tallest);
+    }
+
+    // Each earlier study as a dashed outline of its bars, its step's number over its tallest bar.
+    drawOutlines(c, s, outlined, heightOf) {
+      c.save();
+      c.strokeStyle = colors.earlier;
+      c.fillStyle = colors.axis;
+      c.lineWidth = 1.5;
+      c.setLineDash([4, 3]);
+      c.textAlign = 'center';
+      c.font = '12px system-ui, sans-serif';
+      for (const study of outlined) {
+        const histogram = study.result.histogram;
+        const width = (s.right - s.left) / histogram.length;
+        c.beginPath();
+        c.moveTo(s.left, s.lower);
+        histogram.forEach((runs, i) => {
+          const y = s.lower - heightOf(runs);
+          c.lineTo(s.left + i * width, y);
+          c.lineTo(s.left + (i + 1) * width, y);
+        });
+        c.lineTo(s.right, s.lower);
+        c.stroke();
+        const top = histogram.indexOf(Math.max(...histogram));
+        c.fillText(language.t('earlierMark', study.step + 1), s.left + (top + 0.5) * width,
+          s.lower - heightOf(histogram[top]) - 4);
+      }
+      c.restore();
     }
 
     // The bars' own axis, on the right: runs, from 0 up to the tallest bar, at round steps.

@@ -19,10 +19,18 @@
   };
 
   class SweepView extends JobView {
-    constructor({ form, chart, job, error, least, table, scheduleFields, onChange }) {
+    constructor({ form, chart, job, error, least, table, scheduleFields, onChange, points, onLoad }) {
       super();
-      Object.assign(this, { form, error, least, table, scheduleFields, onChange });
+      Object.assign(this, { form, error, least, table, scheduleFields, onChange, points, onLoad });
       this.chart = new Chart(chart);
+      this.loaded = null;  // the row whose schedule was last loaded into the fields
+      chart.addEventListener('click', (event) => {
+        const box = chart.getBoundingClientRect();
+        const row = this.chart.dotNear(event.clientX - box.left, event.clientY - box.top);
+        if (row) {
+          this.load(row);
+        }
+      });
       this.job = new Job(job);
       this.inputs = Object.fromEntries([...form.elements].filter((element) => element.tagName === 'INPUT')
         .map((input) => [input.name, input]));
@@ -85,6 +93,7 @@
         return false;
       }
       this.rows = null;
+      this.loaded = null;
       this.show();
       return true;
     }
@@ -97,6 +106,7 @@
       const { t, format } = language;
       const params = this.params();
       this.rows = null;
+      this.loaded = null;
       this.fault = null;
       this.error.textContent = '';
       this.show();
@@ -133,12 +143,72 @@
         t('trials', row.trials_per_level, format.whole(row.trials_per_level)), row.bits);
     }
 
+    // Loads the schedule of `row` into the fields, and marks its point.
+    load(row) {
+      this.loaded = row;
+      this.show();
+      this.onLoad(row);
+    }
+
+    // The sweep's points as buttons, a row of final temperatures per line: one stop of Tab, the
+    // arrows moving between them, Enter or Space loading one.
+    showPoints(lines) {
+      const { t, format } = language;
+      const all = [];
+      const groups = lines.map((line) => {
+        const group = document.createElement('div');
+        group.setAttribute('role', 'group');
+        group.setAttribute('aria-label', line.label);
+        const name = document.createElement('span');
+        name.textContent = line.label;
+        name.setAttribute('aria-hidden', 'true');
+        const buttons = line.rows.map((row) => {
+          const button = document.createElement('button');
+          button.type = 'button';
+          button.textContent = format.plain(row.t_final);
+          button.setAttribute('aria-label', t('loadPoint', this.describeRow(row)));
+          button.setAttribute('aria-pressed', String(row === this.loaded));
+          button.tabIndex = -1;
+          button.addEventListener('click', () => {
+            this.load(row);
+            this.points.querySelectorAll('button')[all.indexOf(row)]?.focus();
+          });
+          all.push(row);
+          return button;
+        });
+        group.append(name, ...buttons);
+        return group;
+      });
+      const note = document.createElement('p');
+      note.className = 'note';
+      note.textContent = t('sweepPointsNote');
+      this.points.replaceChildren(...(lines.length ? [note, ...groups] : []));
+      const buttons = [...this.points.querySelectorAll('button')];
+      const stop = buttons[Math.max(0, all.indexOf(this.loaded))];
+      if (stop) {
+        stop.tabIndex = 0;
+      }
+      const width = lines[0]?.rows.length ?? 0;
+      const moves = { ArrowRight: 1, ArrowLeft: -1, ArrowDown: width, ArrowUp: -width, Home: -Infinity, End: Infinity };
+      buttons.forEach((button, i) => button.addEventListener('keydown', (event) => {
+        if (!(event.key in moves)) {
+          return;
+        }
+        event.preventDefault();
+        const to = Math.min(Math.max(0, i + moves[event.key]), buttons.length - 1);
+        button.tabIndex = -1;
+        buttons[to].tabIndex = 0;
+        buttons[to].focus();
+      }));
+    }
+
     show() {
       const { t, format } = language;
       this.chart.canvas.setAttribute('aria-label', t('sweepChartLabel'));
       this.showFault();
       this.showTable();
       if (!this.rows) {
+        this.showPoints([]);
         this.least.textContent = '';
         this.chart.hint = t('sweepHint');
         this.chart.show(null);
@@ -157,16 +227,24 @@
         }
         lines.get(key).rows.push(row);
       }
+      for (const line of lines.values()) {
+        line.rows.sort((a, b) => a.trials_per_run - b.trials_per_run);
+      }
+      // Each point carries its row, for a click to load its schedule.
       const series = (value) => [...lines.values()].map((line, i) => ({
         label: line.label, color: palette[i % palette.length], dots: true,
-        points: line.rows.slice().sort((a, b) => a.trials_per_run - b.trials_per_run).map((row) => [row.trials_per_run, value(row)]),
+        points: line.rows.map((row) => [row.trials_per_run, value(row), row]),
       }));
+      this.showPoints([...lines.values()]);
+      const loaded = this.loaded;
       const perRun = this.rows.map((row) => row.trials_per_run);
       this.chart.show({
         x: { label: t('chartTrialsPerRun'), scale: 'log', min: Math.min(...perRun) / 1.5, max: Math.max(...perRun) * 1.5 },
         panels: [
           { label: t('chartSuccess'), min: 0, percent: true,
-            series: series((row) => row.exact_optimum_runs / row.runs) },
+            series: series((row) => row.exact_optimum_runs / row.runs),
+            marks: loaded ? [{ x: loaded.trials_per_run, y: loaded.exact_optimum_runs / loaded.runs,
+              label: t('loadedMark', format.plain(loaded.t_final)) }] : [] },
           { label: t('chartTts'), scale: 'log', series: series((row) => row.tts99_trials ?? NaN),
             marks: least ? [{ x: least.trials_per_run, y: least.tts99_trials, label: format.whole(least.tts99_trials) }] : [] },
         ],

@@ -55,6 +55,7 @@
           'not, and the share of worse moves taken (the middle one of the run\'s curves) stays near 1. A move of ' +
           'Δ = 0, to a point of the same value, is counted with the worse moves, and always taken: exp(0) = 1 is ' +
           'more than any r.',
+        predict: { question: 'What share of the worse moves it tries will this run take?' },
         claims: {
           nearlyAll: (v) => `This run takes more than 99 % of the worse moves it tries: ${v.taken} of ${v.tried} ` +
             `(${v.share}).`,
@@ -68,6 +69,7 @@
         look: 'Where the bars stand: on the hills near the middle only. A flip of a high digit jumps far (v[0] moves ' +
           'x by 2, v[1] by 1), so a climb that starts on an outer hill finds a higher point one flip away, on ' +
           'another hill, and goes there: a climb moves from hill to hill.',
+        predict: { question: 'What share of the runs will end with their best point on the global peak?' },
         claims: {
           noOuterHill: (v) => `No run has its best point on a hill whose peak lies beyond x = ±0.9 (${v.outer} of ` +
             `${v.runs} do), though the basins of those hills hold more than half of the grid's points ` +
@@ -81,6 +83,12 @@
         question: 'Cool fast: multiply T by 0.5 at each level rather than by 0.97. Is that enough?',
         look: 'Where the bars stand: on several hills. The temperature fell before the runs could cross the valleys ' +
           'between them.',
+        predict: {
+          question: "Where will the runs' best points be?",
+          choices: ['All on the global peak', 'Most on the global peak, the rest on other hills',
+            'Fewer than half on the global peak'],
+          found: (v) => `${v.global} on the global peak`,
+        },
         claims: {
           mostOnTop: (v) => `Most runs still have their best point on the global peak (${v.global}).`,
           secondFrozen: (v) => `More than one run in five freezes on the second peak (${v.second}).`,
@@ -93,6 +101,9 @@
         look: 'The bars: all on the global peak, but the best point of a run is rarely its top grid point. At ' +
           'T = 0.1 a step down by 0.01 is still taken nine times in ten, so the run cannot choose between neighbours ' +
           'of the top.',
+        predict: {
+          question: 'What share of the runs will have the top grid point, the exact optimum, as their best point?',
+        },
         claims: {
           allOnTop: (v) => `Every run has its best point on the global peak (${v.global}).`,
           fewOnTopPoint: (v) => 'Fewer than one run in ten has its best point on the top grid point, the exact ' +
@@ -112,6 +123,7 @@
           'mass onto the global peak faster than a run on the second peak can cross the valley by flipping one ' +
           'digit at a time: for the cold end this schedule cools too fast, and the distance grows, then stays, the ' +
           'runs frozen. Try more trials per level, or a factor nearer 1, and cool the runs again.',
+        predict: { question: 'At the last level, what share of the runs will be on the global peak?' },
         claims: {
           keepUp: (v) => `Down to T = 0.12 the runs keep up: at every level the distance is below 0.1 (at most ` +
             `${v.warmMax}).`,
@@ -134,6 +146,11 @@
           'global peak and climb back up whichever hill they land near, so they leave Boltzmann\'s distribution ' +
           "and lose some of the global peak as they cool on. Boltzmann's distribution is the textbook equilibrium; " +
           "the demo's floor keeps its runs from it at low temperature.",
+        predict: {
+          question: 'As these runs cool on to the last level, what becomes of their share of the global peak?',
+          choices: ['It grows to the end', 'It levels off, within two points of its largest', 'It falls further'],
+          found: (v) => `from ${v.peak} at its largest to ${v.lastShare} at the last level`,
+        },
         claims: {
           keepUp: (v) => `Down to T = 0.12 these runs keep up too: at every level the distance is below 0.1 (at ` +
             `most ${v.warmMax}).`,
@@ -145,12 +162,29 @@
             `from ${v.secondAtPeak} to ${v.lastSecond}.`,
         },
       },
+      'take-home': {
+        title: 'What the lesson showed',
+        intro: "Each point below is a claim about the figures of the steps you ran, checked as the steps' own " +
+          'claims are: run the steps it names, and it is checked here.',
+        claims: {
+          coolingMatters: (v) => `The demo's schedule puts every run's best point on the global peak ` +
+            `(${v.demoGlobal}), where a quench leaves more than one in five on the second peak (${v.quenchSecond}).`,
+          peakNotTop: (v) => `On the peak is not on its top point: the demo's schedule brings fewer runs to the exact ` +
+            `optimum (${v.demoExact}) than hill climbing does (${v.climbExact}), its last levels still too warm to ` +
+            'choose between neighbours.',
+          floorCosts: (v) => `Cooled slowly, the runs end with ${v.continuousLast} on the global peak under ` +
+            `continuous acceptance, and fewer, ${v.floorLast}, under the demo's floor of r = 0.`,
+          restartsPay: (v) => `Restarts counted, the sweep's best schedule reaches the exact optimum with 99 % ` +
+            `probability in ${v.sweepTts} trials, less than a tenth of the demo schedule's ${v.demoTts}.`,
+        },
+      },
       'time-to-solution': {
         title: 'The least time to solution',
         question: 'A run that fails can be run again. Which schedule reaches the exact optimum soonest, restarts counted?',
         look: 'Each line is one cooling factor; along it the final T falls from 0.1 to 10⁻⁸, and the runs grow ' +
           'longer. Look where each line turns: short runs rarely succeed, long runs succeed more often than their ' +
           'cost repays. The least TTS99 is marked.',
+        predict: { question: 'Which final T will give the least TTS99, restarts counted?' },
         claims: {
           insideRange: (v) => 'Every line has its least TTS99 inside its range, at neither its warmest nor its ' +
             `coldest final T: cooling on first pays, then costs (${v.inside} of ${v.lines} lines).`,
@@ -165,6 +199,48 @@
     claimsHold: (held, total) => `What the experiment found: ${held} of ${total} ${plural(total, 'claim holds', 'claims hold')}.`,
     claimHolds: 'Holds:',
     claimFails: 'Does not hold:',
+    predictNote: 'Your guess, before you run it (you may skip it):',
+    yourGuess: 'Your guess',
+    noGuess: 'no guess yet',
+    clearGuess: 'Clear my guess',
+    quoted: (words) => `“${words}”`,
+    revealGuess: (guess, found) => `You guessed ${guess}; the experiment found ${found}.`,
+    revealSkipped: (found) => `You made no guess; the experiment found ${found}.`,
+    choiceFound: (choice, figures) => `${choice} (${figures})`,
+    guessRight: 'Right.',
+    guessWrong: 'Not this time.',
+    compareCaption: "The steps run so far, side by side. A study's figures are shares of its runs by where their " +
+      "best point lies; a population's, shares of its runs' current points at the last level; the sweep's row is " +
+      'its least TTS99.',
+    compareLabel: 'The steps run so far',
+    compareColumns: {
+      step: 'Step',
+      schedule: 'Schedule',
+      exact: 'Study: best on the exact optimum',
+      global: 'Study: best on the global peak',
+      second: 'Study: best on the second peak',
+      tts: 'Study: TTS99 (trials)',
+      lastGlobal: 'Population, last level: on the global peak',
+      lastSecond: 'Population, last level: on the second peak',
+    },
+    compareCurrent: (title) => `${title} (this step)`,
+    closingPending: (steps) => `run ${steps} first.`,
+    closingNone: 'No claim can be checked yet: run the steps that each one names.',
+    closingStatus: (held, checked, waiting) => `What the steps found: ${held} of ${checked} ` +
+      `${plural(checked, 'claim holds', 'claims hold')}` + (waiting > 0 ? `; ${waiting} not checked yet.` : '.'),
+    claimWaits: 'Not checked:',
+    exportTitle: "The lesson's figures to keep",
+    exportCsv: 'The table of steps (CSV)',
+    exportStudy: "The study's chart (PNG)",
+    exportPopulation: "The population's chart (PNG)",
+    exportSweep: "The sweep's chart (PNG)",
+    sweepPointsNote: 'Each point of the sweep, by its final T: press one, or a point on the chart, to load its ' +
+      'schedule into the fields above.',
+    loadPoint: (schedule) => `Load ${schedule}`,
+    loadedMark: (tFinal) => `final T ${tFinal}`,
+    studyEarlier: (steps) => `Dashed outlines, on the same scale of runs: the lesson's earlier steps, each ` +
+      `numbered over its tallest bar (${steps}).`,
+    earlierMark: (step) => `step ${step}`,
 
     scheduleTitle: 'The schedule',
     scheduleNote: 'A run starts at T0, makes a number of trials at each temperature, multiplies T by the cooling ' +
@@ -427,6 +503,7 @@
           'colinas ou não, e a fração de movimentos piores aceites (a curva do meio da execução) fica perto de 1. Um ' +
           'movimento de Δ = 0, para um ponto do mesmo valor, conta com os piores, e é sempre aceite: exp(0) = 1 é ' +
           'maior do que qualquer r.',
+        predict: { question: 'Que fração dos movimentos piores que tenta vai esta execução aceitar?' },
         claims: {
           nearlyAll: (v) => `Esta execução aceita mais de 99 % dos movimentos piores que tenta: ${v.taken} de ` +
             `${v.tried} (${v.share}).`,
@@ -440,6 +517,7 @@
         look: 'Onde ficam as barras: só nas colinas perto do meio. Inverter um bit alto salta longe (v[0] desloca x 2 ' +
           'unidades, v[1] 1 unidade), por isso uma subida que começa numa colina exterior encontra um ponto mais alto a ' +
           'uma inversão de distância, noutra colina, e vai para lá: a subida passa de colina em colina.',
+        predict: { question: 'Que fração das execuções vai acabar com o seu melhor ponto no pico global?' },
         claims: {
           noOuterHill: (v) => `Nenhuma execução tem o seu melhor ponto numa colina cujo pico fica além de x = ±0,9 ` +
             `(têm-no ${v.outer} de ${v.runs}), embora as bacias dessas colinas tenham mais de metade dos pontos da ` +
@@ -454,6 +532,12 @@
         question: 'Arrefeça depressa: multiplique T por 0,5 a cada nível em vez de 0,97. Chega?',
         look: 'Onde ficam as barras: em várias colinas. A temperatura caiu antes de as execuções poderem atravessar ' +
           'os vales entre elas.',
+        predict: {
+          question: 'Onde vão ficar os melhores pontos das execuções?',
+          choices: ['Todos no pico global', 'A maioria no pico global, os restantes noutras colinas',
+            'Menos de metade no pico global'],
+          found: (v) => `${v.global} no pico global`,
+        },
         claims: {
           mostOnTop: (v) => `A maioria das execuções ainda tem o seu melhor ponto no pico global (${v.global}).`,
           secondFrozen: (v) => `Mais de uma execução em cinco congela no segundo pico (${v.second}).`,
@@ -466,6 +550,9 @@
         look: 'As barras: todas no pico global, mas o melhor ponto de uma execução raramente é o seu ponto mais alto ' +
           'da grelha. A T = 0,1 um passo que desce 0,01 ainda é aceite nove vezes em dez, e a execução não consegue ' +
           'escolher entre os vizinhos do topo.',
+        predict: {
+          question: 'Que fração das execuções vai ter como melhor ponto o ponto mais alto da grelha, o ótimo exato?',
+        },
         claims: {
           allOnTop: (v) => `Todas as execuções têm o seu melhor ponto no pico global (${v.global}).`,
           fewOnTopPoint: (v) => 'Menos de uma execução em dez tem o seu melhor ponto no ponto mais alto da grelha, o ' +
@@ -486,6 +573,7 @@
           'consegue atravessar o vale invertendo um bit de cada vez: para o fim frio este esquema arrefece depressa ' +
           'demais, e a distância cresce e depois fica, as execuções congeladas. Experimente mais tentativas por ' +
           'nível, ou um fator mais perto de 1, e arrefeça de novo as execuções.',
+        predict: { question: 'No último nível, que fração das execuções vai estar no pico global?' },
         claims: {
           keepUp: (v) => `Até T = 0,12 as execuções acompanham-na: em todos os níveis a distância fica abaixo de 0,1 ` +
             `(no máximo ${v.warmMax}).`,
@@ -508,6 +596,12 @@
           'execuções continuam a sair do pico global e voltam a subir a colina onde caem, por isso afastam-se da ' +
           'distribuição de Boltzmann e perdem parte do pico global à medida que arrefecem. A distribuição de ' +
           'Boltzmann é o equilíbrio dos livros; o piso do demo afasta dela as suas execuções a baixa temperatura.',
+        predict: {
+          question: 'À medida que estas execuções arrefecem até ao último nível, o que acontece à sua fração no pico ' +
+            'global?',
+          choices: ['Cresce até ao fim', 'Estabiliza, a menos de dois pontos do seu máximo', 'Continua a cair'],
+          found: (v) => `de ${v.peak} no máximo para ${v.lastShare} no último nível`,
+        },
         claims: {
           keepUp: (v) => `Até T = 0,12 também estas execuções acompanham: em todos os níveis a distância fica ` +
             `abaixo de 0,1 (no máximo ${v.warmMax}).`,
@@ -519,6 +613,22 @@
             `${v.secondAtPeak} para ${v.lastSecond}.`,
         },
       },
+      'take-home': {
+        title: 'O que a lição mostrou',
+        intro: 'Cada ponto abaixo é uma afirmação sobre os números dos passos que fez, verificada como as ' +
+          'afirmações dos próprios passos: faça os passos que indica, e é verificada aqui.',
+        claims: {
+          coolingMatters: (v) => `O esquema do demo põe o melhor ponto de todas as execuções no pico global ` +
+            `(${v.demoGlobal}), onde uma têmpera deixa mais de uma em cinco no segundo pico (${v.quenchSecond}).`,
+          peakNotTop: (v) => `Estar no pico não é estar no seu ponto mais alto: o esquema do demo leva menos ` +
+            `execuções ao ótimo exato (${v.demoExact}) do que a subida de encosta (${v.climbExact}), com os seus ` +
+            'últimos níveis ainda quentes demais para escolher entre vizinhos.',
+          floorCosts: (v) => `Arrefecidas devagar, as execuções acabam com ${v.continuousLast} no pico global com a ` +
+            `aceitação contínua, e menos, ${v.floorLast}, com o piso do demo, r = 0.`,
+          restartsPay: (v) => `Contando os recomeços, o melhor esquema do varrimento chega ao ótimo exato com 99 % ` +
+            `de probabilidade em ${v.sweepTts} tentativas, menos de um décimo das ${v.demoTts} do esquema do demo.`,
+        },
+      },
       'time-to-solution': {
         title: 'O menor tempo até à solução',
         question: 'Uma execução que falha pode ser repetida. Que esquema chega mais cedo ao ótimo exato, contando os ' +
@@ -526,6 +636,7 @@
         look: 'Cada linha é um fator de arrefecimento; ao longo dela a T final desce de 0,1 até 10⁻⁸ e as execuções ' +
           'ficam mais longas. Repare onde cada linha muda de sentido: execuções curtas raramente acertam, as longas ' +
           'acertam mais vezes do que o seu custo compensa. O menor TTS99 está marcado.',
+        predict: { question: 'Que T final vai dar o menor TTS99, contando os recomeços?' },
         claims: {
           insideRange: (v) => 'Todas as linhas têm o seu menor TTS99 dentro do seu intervalo, nem na T final mais ' +
             `quente nem na mais fria: arrefecer mais primeiro compensa, depois custa (${v.inside} de ${v.lines} ` +
@@ -543,6 +654,49 @@
       `${plural(total, 'afirmação', 'afirmações')}.`,
     claimHolds: 'Verifica-se:',
     claimFails: 'Não se verifica:',
+    predictNote: 'O seu palpite, antes de a fazer (pode saltá-lo):',
+    yourGuess: 'O seu palpite',
+    noGuess: 'ainda sem palpite',
+    clearGuess: 'Apagar o meu palpite',
+    quoted: (words) => `«${words}»`,
+    revealGuess: (guess, found) => `O seu palpite foi ${guess}; a experiência encontrou ${found}.`,
+    revealSkipped: (found) => `Não deu palpite; a experiência encontrou ${found}.`,
+    choiceFound: (choice, figures) => `${choice} (${figures})`,
+    guessRight: 'Acertou.',
+    guessWrong: 'Desta vez não.',
+    compareCaption: 'Os passos feitos até agora, lado a lado. Os números de um estudo são frações das suas ' +
+      'execuções pelo sítio onde fica o seu melhor ponto; os de uma população, frações dos pontos atuais das suas ' +
+      'execuções no último nível; a linha do varrimento é a do seu menor TTS99.',
+    compareLabel: 'Os passos feitos até agora',
+    compareColumns: {
+      step: 'Passo',
+      schedule: 'Esquema',
+      exact: 'Estudo: melhor no ótimo exato',
+      global: 'Estudo: melhor no pico global',
+      second: 'Estudo: melhor no segundo pico',
+      tts: 'Estudo: TTS99 (tentativas)',
+      lastGlobal: 'População, último nível: no pico global',
+      lastSecond: 'População, último nível: no segundo pico',
+    },
+    compareCurrent: (title) => `${title} (este passo)`,
+    closingPending: (steps) => `faça primeiro ${steps}.`,
+    closingNone: 'Ainda não se pode verificar nenhuma afirmação: faça os passos que cada uma indica.',
+    closingStatus: (held, checked, waiting) => `O que os passos encontraram: ` +
+      `${plural(held, 'verifica-se', 'verificam-se')} ${held} de ${checked} ${plural(checked, 'afirmação', 'afirmações')}` +
+      (waiting > 0 ? `; ${waiting} ainda por verificar.` : '.'),
+    claimWaits: 'Por verificar:',
+    exportTitle: 'Os números da lição, para guardar',
+    exportCsv: 'A tabela dos passos (CSV)',
+    exportStudy: 'O gráfico do estudo (PNG)',
+    exportPopulation: 'O gráfico da população (PNG)',
+    exportSweep: 'O gráfico do varrimento (PNG)',
+    sweepPointsNote: 'Cada ponto do varrimento, pela sua T final: carregue num deles, ou num ponto do gráfico, para ' +
+      'pôr o seu esquema nos campos acima.',
+    loadPoint: (schedule) => `Carregar ${schedule}`,
+    loadedMark: (tFinal) => `T final ${tFinal}`,
+    studyEarlier: (steps) => `Contornos tracejados, na mesma escala de execuções: os passos anteriores da ` +
+      `lição, cada um numerado sobre a sua barra mais alta (${steps}).`,
+    earlierMark: (step) => `passo ${step}`,
 
     scheduleTitle: 'O esquema de arrefecimento',
     scheduleNote: 'Uma execução começa em T0, faz um certo número de tentativas a cada temperatura, multiplica T ' +
