@@ -91,7 +91,10 @@
         return;
       }
       const { result, checked } = this.shown;
-      const share = (count) => t('shareOf', format.percent(count / result.runs, 2), format.whole(count));
+      // One decimal, as the lesson writes shares, and one more for each tenfold past 1,000 runs:
+      // enough to tell one run from the next.
+      const digits = Math.max(1, Math.ceil(Math.log10(result.runs)) - 2);
+      const share = (count) => t('shareOf', format.percent(count / result.runs, digits), format.whole(count));
       r.runs.textContent = format.whole(result.runs);
       r.exact.textContent = share(result.exact_optimum_runs);
       r.global.textContent = share(result.global_peak_runs);
