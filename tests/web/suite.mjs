@@ -1611,6 +1611,10 @@ describe('look and use', () => {
     assert.match(await shown.evaluate(() => window.location.search), /&present=1$/);
     assert.deepEqual(await shownSections(), ['lesson', 'study']);
     await shown.close();
+    // In English too, on the run's step.
+    const english = await openAt('?lang=en&step=random-walk&present=1', { width: 1920, height: 1080 });
+    assert.deepEqual(await axeViolations(english), [], 'presenter mode, in English');
+    await english.close();
   });
 
   test('no page logged an error or a warning', () => {
