@@ -119,10 +119,31 @@ plateau plateau_from(int first, const encoding& enc, const grid_value& value_at)
     return {first, last, value};
 }
 
+// Whether a plateau stands above what lies on either side of it; an end of the interval counts
+// as lower.
+bool is_peak(const std::optional<long double>& before, const plateau& current,
+             const std::optional<plateau>& next) {
+    return (!before || *before < current.value) && (!next || next->value < current.value);
+}
+
+// Ends the last hill at `valley`, and adds the hill whose top is the plateau `top` beyond it.
+void add_hill(std::vector<hill>& hills, const plateau& top, int valley, const encoding& enc) {
+    const bool first = hills.empty();
+    if (!first) {
+        hills.back().range.last = valley;
+        hills.back().basin.last = valley;
+    }
+    const int middle = top.first + (top.last - top.first) / 2;
+    hills.push_back({x_at(middle, enc),
+                     static_cast<double>(top.value),
+                     {first ? 0 : valley, enc.d_max},
+                     {first ? 0 : valley + 1, enc.d_max}});
+}
+
 // Its hills, left to right: each peak is a plateau higher than the points on either side of
-// it (an end of the interval counts as lower), its top the plateau's middle; between two peaks
-// the valley is the lowest point (the leftmost of equals), shared by both hills' ranges and
-// the last of the left one's basin. One pass, keeping no more than two plateaus.
+// it, its top the plateau's middle; between two peaks the valley is their lowest point (the
+// first of a plateau), shared by both hills' ranges and the last of the left one's basin. One
+// pass, keeping no more than two plateaus.
 std::vector<hill> hills_on_grid(const encoding& enc, const grid_value& value_at) {
     std::vector<hill> hills;
     std::optional<long double> before;  // the value of the plateau before the current one
@@ -130,30 +151,20 @@ std::vector<hill> hills_on_grid(const encoding& enc, const grid_value& value_at)
     int valley = 0;  // the lowest point since the last peak
     long double valley_value = current.value;
     for (;;) {
-        const bool last = current.last == enc.d_max;
         const std::optional<plateau> next =
-            last ? std::nullopt : std::optional(plateau_from(current.last + 1, enc, value_at));
+            current.last == enc.d_max
+                ? std::nullopt
+                : std::optional(plateau_from(current.last + 1, enc, value_at));
         if (current.value < valley_value) {
             valley = current.first;
             valley_value = current.value;
         }
-        const bool peak =
-            (!before || *before < current.value) && (last || next->value < current.value);
-        if (peak) {
-            if (!hills.empty()) {
-                hills.back().range.last = valley;
-                hills.back().basin.last = valley;
-            }
-            const int left = hills.empty() ? 0 : valley;
-            const int top = current.first + (current.last - current.first) / 2;
-            hills.push_back({x_at(top, enc),
-                             static_cast<double>(current.value),
-                             {left, enc.d_max},
-                             {hills.empty() ? 0 : valley + 1, enc.d_max}});
-            valley = current.first;
+        if (is_peak(before, current, next)) {
+            add_hill(hills, current, valley, enc);
+            valley = current.last;
             valley_value = current.value;
         }
-        if (last) {
+        if (!next) {
             return hills;
         }
         before = current.value;
