@@ -30,12 +30,16 @@
     }
 
     // A new session in the clock second typed, checked as sa_study checks a seed (empty for
-    // now); a second refused leaves the session on show as it is.
+    // now); a second refused leaves the session on show as it is. The line is closed while the
+    // second is checked, so that nothing typed meanwhile goes to the session being replaced.
     async restart() {
+      const wasOpen = !this.line.disabled;
+      this.setOpen(false);
       const checked = await window.sa.check({ seed: this.second.value }, { numberStyle: language.numberStyle() });
       this.fault = checked.fault;
       this.showFault();
       if (checked.fault) {
+        this.setOpen(wasOpen);
         return;
       }
       this.input = '';
