@@ -213,6 +213,14 @@
   const lessonSection = byId('lesson');
   const lessonBeside = () => getComputedStyle(lessonSection).position === 'sticky';
   const viewLink = byId('lesson-view-link');
+  // Scrolls `scroller`, seen through `frame` (its top and bottom on the screen), so that `start`
+  // comes to the frame's top, or lower as far as `end` needs to be seen, but never so far that
+  // `limit` leaves the frame.
+  function scrollToShow(scroller, frame, { start, end, limit }) {
+    scroller.scrollTop += Math.min(Math.max(start - frame.top, end - frame.bottom + 8), limit - frame.top - 8);
+  }
+  const screen = () => ({ top: 0, bottom: window.innerHeight });
+
   function showView(view) {
     if (lessonBeside()) {
       // Its title at the top, or lower as far as what it shows of the answer needs; its main
@@ -222,8 +230,7 @@
       const span = (from) => ({ top: Math.min(...from.map((box) => box.top)), bottom: Math.max(...from.map((box) => box.bottom)) });
       const all = span(boxes);
       const shown = all.bottom - all.top <= window.innerHeight - 16 ? all : span(boxes.slice(0, 1));
-      const toShown = shown.bottom - window.innerHeight + 8;
-      document.scrollingElement.scrollTop += Math.min(Math.max(section.top, toShown), shown.top - 8);
+      scrollToShow(document.scrollingElement, screen(), { start: section.top, end: shown.bottom, limit: shown.top });
     }
   }
   function showAnswer(view) {
@@ -235,14 +242,11 @@
     // The card's top at the top of what scrolls, or lower as far as the answer needs and the
     // question allows.
     const scroller = lessonBeside() ? lessonSection : document.scrollingElement;
-    const frame = lessonBeside() ? lessonSection.getBoundingClientRect() : { top: 0, bottom: window.innerHeight };
+    const frame = lessonBeside() ? lessonSection.getBoundingClientRect() : screen();
     const rect = (id) => byId(id).getBoundingClientRect();
     const answerEnd = Math.max(...['lesson-result', 'lesson-claims', 'lesson-view-link']
       .filter((id) => !byId(id).hidden).map((id) => rect(id).bottom));
-    const toCard = rect('lesson-card').top - frame.top;
-    const toAnswer = answerEnd - frame.bottom + 8;
-    const toQuestion = rect('lesson-question').top - frame.top - 8;
-    scroller.scrollTop += Math.min(Math.max(toCard, toAnswer), toQuestion);
+    scrollToShow(scroller, frame, { start: rect('lesson-card').top, end: answerEnd, limit: rect('lesson-question').top });
   }
   language.onChange(() => {
     if (viewLink.dataset.view) {
