@@ -18,6 +18,8 @@ const char* part_name(sa::field_part part) {
             return "schedule";
         case sa::field_part::study:
             return "study";
+        case sa::field_part::landscape:
+            return "landscape";
     }
     return "";
 }

@@ -381,4 +381,31 @@ double formula::at(double x) const {
     return value;
 }
 
+const char* name_of(formula_error::kind what) {
+    static constexpr std::array<const char*, 12> names = {
+        "empty",
+        "too_long",
+        "too_deep",
+        "unexpected_character",
+        "bad_number",
+        "unknown_name",
+        "expected_value",
+        "expected_operator",
+        "expected_parenthesis",
+        "unclosed",
+        "unopened",
+        "wrong_arguments",
+    };
+    return names.at(static_cast<std::size_t>(what));
+}
+
+std::vector<std::string> formula_function_names() {
+    std::vector<std::string> names;
+    for (const named_function& f : functions) {
+        names.emplace_back(f.name);
+    }
+    names.insert(names.end(), {"min", "max"});
+    return names;
+}
+
 }  // namespace sa

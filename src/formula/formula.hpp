@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -43,6 +44,12 @@ struct formula_error {
     std::string found;     // what lies there, as typed: a name, a character, a number
 };
 
+// A kind's name, by which the front ends key their words for it: "unclosed".
+const char* name_of(formula_error::kind what);
+
+// The functions a formula may call, for a message: sin, cos, ..., min, max.
+std::vector<std::string> formula_function_names();
+
 class formula {
   public:
     // The formula that `text` writes, or why it is none.
@@ -75,5 +82,30 @@ class formula {
 // rounded to single precision for the runs, as the demo rounds its values. No smooth shape:
 // its hills are found on the grid.
 landscape landscape_of(std::string name, formula f, const problem_params& problem);
+
+// ---- Landscapes to teach with, beside the demo's: each a formula on the demo's interval
+
+struct preset_landscape {
+    const char* name;
+    const char* formula;
+};
+
+inline constexpr std::array<preset_landscape, 4> preset_landscapes = {{
+    // One broad hill and no other.
+    {"smooth", "1 + exp(-(x - 0.5)^2)"},
+    // A narrow peak on a flat plain, which gives no lead to it.
+    {"needle", "0.5 + 1.5 * exp(-((x - 1.3) / 0.01)^2)"},
+    // A broad hill whose slope leads away from a narrow, higher peak.
+    {"deceptive", "0.2 + exp(-(x + 1.2)^2 / 2) + 1.2 * exp(-((x - 0.9) / 0.02)^2)"},
+    // Small bumps on one large hill.
+    {"rugged", "1.5 - 0.25 * (x - 0.3)^2 + 0.1 * cos(30 * x)"},
+}};
+
+// The names a landscape goes by: the demo's first, then the presets'.
+std::vector<std::string> landscape_names();
+
+// The landscape a text names on the demo's interval: "demo", a preset's name, or a formula;
+// why it names none, and where.
+expected<landscape, formula_error> landscape_named(std::string_view text);
 
 }  // namespace sa

@@ -1,3 +1,7 @@
+#include <cmath>
+#include <map>
+#include <mutex>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -27,8 +31,29 @@ class formula_function final : public landscape::definition {
 
     std::optional<smooth_shape> shape() const override { return std::nullopt; }
 
+    // Each grid is checked once, however many cases or rows of a file plan on it.
+    std::optional<float> first_not_finite(const encoding& grid) const override {
+        const std::lock_guard lock(checked_mutex_);
+        const auto key = std::tuple(grid.n_bits, grid.x_min, grid.x_max);
+        const auto known = checked_.find(key);
+        if (known != checked_.end()) {
+            return known->second;
+        }
+        std::optional<float> first;
+        for (int d = 0; d <= grid.d_max && !first; ++d) {
+            const float x = x_at(d, grid);
+            if (!std::isfinite(static_cast<float>(f_.at(static_cast<double>(x))))) {
+                first = x;
+            }
+        }
+        checked_.emplace(key, first);
+        return first;
+    }
+
   private:
     formula f_;
+    mutable std::mutex checked_mutex_;
+    mutable std::map<std::tuple<int, float, float>, std::optional<float>> checked_;
 };
 
 }  // namespace

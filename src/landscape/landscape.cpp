@@ -15,6 +15,7 @@ class demo_function final : public landscape::definition {
                   std::span<double> rest) const override {
         split_objective(x, rounded, rest);
     }
+
     // Its slope, summed in double from four terms below 10, is off by far less than 1e-12.
     std::optional<smooth_shape> shape() const override {
         return smooth_shape{smooth_f, slope_of_f, curvature_bound_of_f(), 1e-12};
@@ -25,7 +26,17 @@ class demo_function final : public landscape::definition {
 
 landscape::landscape(std::string name, const problem_params& problem,
                      std::shared_ptr<const definition> defined)
-    : name_(std::move(name)), problem_(problem), defined_(std::move(defined)) {}
+    : name_(std::move(name)),
+      problem_(problem),
+      bits_(encoding_for(problem).n_bits),
+      defined_(std::move(defined)) {}
+
+landscape landscape::on(float x_min, float x_max) const {
+    landscape moved = *this;
+    moved.problem_.x_min = x_min;
+    moved.problem_.x_max = x_max;
+    return moved;
+}
 
 const landscape& demo_landscape() {
     // Defined for the whole program, and shared without an allocation: sa_demo's first

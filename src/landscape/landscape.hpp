@@ -40,6 +40,11 @@ class landscape {
                               std::span<double> rest) const = 0;
         // None where the function is not known to be smooth: its hills are the grid's.
         virtual std::optional<smooth_shape> shape() const = 0;
+        // The first x of `grid` whose value, rounded to single precision, is not finite: none
+        // for a function finite wherever x is.
+        virtual std::optional<float> first_not_finite(const encoding& /*grid*/) const {
+            return std::nullopt;
+        }
     };
 
     landscape(std::string name, const problem_params& problem,
@@ -48,9 +53,16 @@ class landscape {
     const std::string& name() const { return name_; }
     // The interval searched, and the resolution wanted there.
     const problem_params& problem() const { return problem_; }
-    // The grid that resolves the interval to that precision, or the one of `bits` digits.
-    encoding grid() const { return encoding_for(problem_); }
+    // The grid of as many digits as the resolution wanted needs (on the interval it was made
+    // on), or the one of `bits` digits.
+    encoding grid() const { return grid(bits_); }
     encoding grid(int bits) const { return encoding_with(bits, problem_.x_min, problem_.x_max); }
+    // The same function on [x_min, x_max], on a grid of as many digits as this one's.
+    landscape on(float x_min, float x_max) const;
+    // Whether it is on the demo's interval.
+    bool on_demo_interval() const {
+        return problem_.x_min == demo_problem.x_min && problem_.x_max == demo_problem.x_max;
+    }
 
     long double value(float x) const { return defined_->value(x); }
     void tabulate(std::span<const float> x, std::span<float> rounded,
@@ -58,15 +70,21 @@ class landscape {
         defined_->tabulate(x, rounded, rest);
     }
     std::optional<smooth_shape> shape() const { return defined_->shape(); }
+    // The first x of the grid of `bits` digits where the value is not finite in single
+    // precision, which no run could compare; none where every value is finite.
+    std::optional<float> first_not_finite(int bits) const {
+        return defined_->first_not_finite(grid(bits));
+    }
 
     // One landscape is another of the same name on the same interval.
     bool operator==(const landscape& other) const {
-        return name_ == other.name_ && problem_ == other.problem_;
+        return name_ == other.name_ && problem_ == other.problem_ && bits_ == other.bits_;
     }
 
   private:
     std::string name_;
     problem_params problem_;
+    int bits_;
     std::shared_ptr<const definition> defined_;
 };
 

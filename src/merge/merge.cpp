@@ -139,6 +139,12 @@ std::optional<std::string> study_sum::add(const study_part& part) {
         if (auto wrong = differs(where, "seed", part.rows[i].origin.seed, first_row, seed)) {
             return wrong;
         }
+        const landscape& searched = part.rows[i].result.study.landscape;
+        if (!(searched == results_[i].study.landscape)) {
+            return where + " searches " + landscape_label(searched) + ", where " +
+                   place_in(first_->name, i + 2) + " searches " +
+                   landscape_label(results_[i].study.landscape);
+        }
         if (!(part.rows[i].result.study == results_[i].study)) {
             return where + " studies another schedule than " + place_in(first_->name, i + 2);
         }

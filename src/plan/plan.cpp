@@ -1,6 +1,7 @@
 #include "plan/plan.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 // A request planned into cases: what its lists combine to, within the caps, with the
@@ -163,6 +164,42 @@ std::optional<fault> over_caps(const study_request& request, const study_caps& c
     return std::nullopt;
 }
 
+// Why the landscape cannot be searched on a grid of `bits` digits: its interval is empty, its
+// points are not distinct floats, or a value there is not finite.
+std::optional<fault> grid_fault(const landscape& f, int bits) {
+    const encoding grid = f.grid(bits);
+    if (!(grid.x_max > grid.x_min)) {
+        return fault{fault_kind::empty_interval, study_field::x_max, "", shortest(grid.x_max),
+                     shortest(grid.x_min)};
+    }
+    // Every point but the ends lies below the widest end in size, where floats are `spacing`
+    // apart at most: points further apart than that stay apart, and in order, once rounded.
+    const float widest = std::max(std::fabs(grid.x_min), std::fabs(grid.x_max));
+    const float below = std::nextafter(widest, 0.0F);
+    const double spacing = static_cast<double>(widest - below);
+    const double step = (static_cast<double>(grid.x_max) - static_cast<double>(grid.x_min)) /
+                        static_cast<double>(grid.d_max);
+    if (!(step > spacing)) {
+        return fault{fault_kind::grid_too_fine, std::nullopt, std::to_string(bits),
+                     "[" + shortest(grid.x_min) + ", " + shortest(grid.x_max) + "]", ""};
+    }
+    if (const std::optional<float> x = f.first_not_finite(bits)) {
+        return fault{fault_kind::not_finite_on_grid, study_field::landscape, f.name(), shortest(*x),
+                     std::to_string(bits)};
+    }
+    return std::nullopt;
+}
+
+std::optional<fault> landscape_fault(const study_request& request) {
+    for (std::size_t i = 0; i < count_or_one(request.bits); ++i) {
+        const int bits = value_or(request.bits, i, request.landscape.grid().n_bits);
+        if (std::optional<fault> wrong = grid_fault(request.landscape, bits)) {
+            return wrong;
+        }
+    }
+    return std::nullopt;
+}
+
 // The temperatures chosen for each grid, from one sample a grid drawn with the seed.
 expected<std::vector<grid_temperatures>> choose_for_grids(
     const study_request& request, std::uint32_t seed,
@@ -234,6 +271,9 @@ expected<study_plan> plan_study(const study_request& request, std::uint32_t seed
         return *wrong;
     }
     if (std::optional<fault> wrong = over_caps(request, caps)) {
+        return *wrong;
+    }
+    if (std::optional<fault> wrong = landscape_fault(request)) {
         return *wrong;
     }
     study_plan plan;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "formula/formula.hpp"
+
 // The rules a request's values meet, each field read by them in the order its values are
 // typed, so that the first fault is the one reported.
 
@@ -184,6 +186,40 @@ std::optional<fault> read_target(std::string_view text, const number_style& styl
     return std::nullopt;
 }
 
+// The landscape a field names, on the interval searched so far.
+std::optional<fault> read_landscape(std::string_view text, sa::landscape& out) {
+    if (text.empty()) {
+        return missing(study_field::landscape);
+    }
+    const expected<landscape, formula_error> named = landscape_named(text);
+    if (!named) {
+        const formula_error& wrong = named.error();
+        return fault{fault_kind::bad_formula,   study_field::landscape, std::string(text),
+                     quoted_value(wrong.found), name_of(wrong.what),    wrong.position};
+    }
+    out = named->on(out.problem().x_min, out.problem().x_max);
+    return std::nullopt;
+}
+
+// One end of the interval searched, rounded to single precision as the demo's ends are. The
+// ends are held against each other once all fields are read.
+std::optional<fault> read_interval_end(study_field field, std::string_view text,
+                                       const number_style& style, sa::landscape& out) {
+    const expected<double> value = read_one_real(text, style);
+    if (!value) {
+        return in_field(value.error(), field);
+    }
+    if (std::fabs(*value) > max_interval_end) {
+        return fault{fault_kind::too_large, field, std::string(text), shortest_double(*value),
+                     "1e6 in size"};
+    }
+    // -0 is 0, which a file writes without its sign.
+    const float end = static_cast<float>(*value) + 0.0F;
+    const problem_params& interval = out.problem();
+    out = field == study_field::x_min ? out.on(end, interval.x_max) : out.on(interval.x_min, end);
+    return std::nullopt;
+}
+
 constexpr whole_limits seed_limits{0, UINT32_MAX, "from 0 to 4294967295"};
 constexpr whole_limits runs_limits{1, max_runs, "from 1 to 10^7"};
 constexpr whole_limits first_run_limits{0, static_cast<std::int64_t>(max_run_number),
@@ -254,6 +290,11 @@ std::optional<fault> read_field(study_field field, std::string_view text, study_
             return read_target(text, style, request.target);
         case study_field::acceptance:
             return read_names(field, text, style, acceptances_reader, request.acceptances);
+        case study_field::landscape:
+            return read_landscape(text, request.landscape);
+        case study_field::x_min:
+        case study_field::x_max:
+            return read_interval_end(field, text, style, request.landscape);
     }
     return std::nullopt;
 }

@@ -27,6 +27,8 @@ inline constexpr std::size_t max_list_values = 10'000;  // so a mistyped step ca
 inline constexpr std::size_t max_schedules = 10'000;
 inline constexpr int min_bits = 2;
 inline constexpr int max_bits = 24;
+// The ends of the interval a landscape is searched on lie within +-1e6.
+inline constexpr double max_interval_end = 1e6;
 
 // The acceptances that automatic temperatures are chosen for unless a request says.
 // Kirkpatrick's criterion for T0: worsening moves accepted 80 % of the time on average.

@@ -35,6 +35,10 @@ struct study_case {
 // level, 17 bits", a law without a cooling factor named in its place.
 std::string describe_case(const study_case& study);
 
+// How a file or a report names a landscape: "needle", or "sin(x) over [0, 3.1415927]" away
+// from the demo's interval.
+std::string landscape_label(const landscape& f);
+
 // A schedule described, on the grid of `bits` digits.
 std::string on_grid(const std::string& schedule, int bits);
 

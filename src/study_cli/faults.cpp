@@ -1,6 +1,50 @@
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "formula/formula.hpp"
 #include "study_cli/study_cli.hpp"
 
 namespace sa {
+
+namespace {
+
+// Why a formula is refused: its fault's name, its place, and what was found there.
+std::string formula_message(const fault& refused, const std::string& option) {
+    const std::string& found = refused.shown;
+    const std::string& why = refused.limit;
+    const std::string place = refused.position >= refused.value.size()
+                                  ? "at the end"
+                                  : "at character " + std::to_string(refused.position + 1);
+    if (why == "too_long") {
+        return option + ": a formula holds at most " + std::to_string(max_formula_length) +
+               " characters";
+    }
+    const std::string head = option + ": " + quoted_value(refused.value) + ": ";
+    const std::vector<std::pair<const char*, std::string>> words = {
+        {"empty", "holds no formula"},
+        {"too_deep", "nests more than " + std::to_string(max_formula_nesting) + " deep " + place},
+        {"unexpected_character", found + " " + place + " has no place in a formula"},
+        {"bad_number", found + " " + place + " is not a number"},
+        {"unknown_name", found + " " + place + " is neither x, pi, e, a function (" +
+                             listed(formula_function_names(), ", ") + ") nor a landscape (" +
+                             listed(landscape_names(), ", ") + ")"},
+        {"expected_value", "a value is missing " + place},
+        {"expected_operator",
+         "an operator is missing before " + found + " " + place + " (a product needs *)"},
+        {"expected_parenthesis", "a ( is missing " + place},
+        {"unclosed", "the ( " + place + " is never closed"},
+        {"unopened", "the ) " + place + " closes nothing"},
+        {"wrong_arguments", found + " " + place +
+                                " takes the wrong number of arguments: min and max two or more, "
+                                "the others one"},
+    };
+    const auto said = std::find_if(words.begin(), words.end(),
+                                   [&why](const auto& word) { return why == word.first; });
+    return head + (said == words.end() ? why : said->second);
+}
+
+}  // namespace
 
 std::string message_of(const fault& refused) {
     return message_of(refused, refused.field ? names_of(*refused.field).option : "");
@@ -80,6 +124,16 @@ std::string message_of(const fault& refused, const std::string& option) {
         case fault_kind::population_too_large:
             return refused.value + ": " + shown + ", more than the " + limit +
                    " that --population follows";
+        case fault_kind::bad_formula:
+            return formula_message(refused, option);
+        case fault_kind::not_finite_on_grid:
+            return option + ": " + quoted_value(refused.value) + " is not finite at x = " + shown +
+                   " (on " + limit + " bits)";
+        case fault_kind::empty_interval:
+            return "--x-max must lie above --x-min (x-min " + limit + ", x-max " + shown + ")";
+        case fault_kind::grid_too_fine:
+            return refused.value + " bits on " + shown +
+                   ": the grid's points are not distinct in single precision";
     }
     return option + ": " + shown;
 }

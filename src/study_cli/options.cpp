@@ -3,6 +3,7 @@
 #include <cctype>
 #include <utility>
 
+#include "formula/formula.hpp"
 #include "study_cli/study_cli.hpp"
 
 namespace sa {
@@ -195,6 +196,13 @@ std::string acceptance_choices(const sa::acceptance& demo_rule) {
     return listed(names, " or ");
 }
 
+// Every landscape a name stands for, for --help, the demo's marked as the default.
+std::string landscape_choices() {
+    std::vector<std::string> names = landscape_names();
+    names.front() += " (the default)";
+    return listed(names, ", ");
+}
+
 void add_options(CLI::App& app, study_command& command) {
     const study_request& defaults = command.request;
     const encoding demo = encoding_for(demo_problem);
@@ -226,6 +234,10 @@ void add_options(CLI::App& app, study_command& command) {
     add_field(acceptance, "LIST",
               "how a worse move is decided: " + acceptance_choices(schedule.acceptance()));
     add_field(target, "P", "name the cheapest schedule reaching P % exact, 0 to 100");
+    add_field(landscape, "F",
+              "the function searched: " + landscape_choices() + ", or a formula of x");
+    add_field(x_min, "A", "the interval's start, within 1e6 of 0" + default_of(demo_problem.x_min));
+    add_field(x_max, "B", "the interval's end" + default_of(demo_problem.x_max));
     app.add_flag("--trace", command.trace, "follow one run level by level instead");
     app.add_flag("--population", command.population,
                  "follow the runs level by level against equilibrium instead");

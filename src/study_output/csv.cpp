@@ -44,8 +44,9 @@ enum class column : std::size_t {
     version,
     best_sum,
     acceptance,
+    landscape,  // last, since a formula's commas make it a quoted field
 };
-constexpr std::size_t column_count = static_cast<std::size_t>(column::acceptance) + 1;
+constexpr std::size_t column_count = static_cast<std::size_t>(column::landscape) + 1;
 
 constexpr std::array<const char*, column_count> column_names = {
     "t0",
@@ -79,6 +80,7 @@ constexpr std::array<const char*, column_count> column_names = {
     "version",
     "best_sum",
     "acceptance",
+    "landscape",
 };
 
 // The fields of a row, by column.
@@ -99,6 +101,40 @@ std::string heading() {
         text += name;
     }
     return text + '\n';
+}
+
+// Text as a field: in quotes, each quote written twice, where it holds a comma or a quote.
+std::string csv_text(const std::string& text) {
+    if (text.find_first_of(",\"") == std::string::npos) {
+        return text;
+    }
+    std::string quoted = "\"";
+    for (const char c : text) {
+        quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+    }
+    return quoted + '"';
+}
+
+// The text of a field written by csv_text; none for a field it cannot have written.
+std::optional<std::string> read_csv_text(std::string_view field) {
+    if (!field.starts_with('"')) {
+        return field.find_first_of(",\"") == std::string_view::npos
+                   ? std::optional<std::string>(field)
+                   : std::nullopt;
+    }
+    std::string text;
+    for (std::size_t i = 1; i < field.size(); ++i) {
+        if (field[i] != '"') {
+            text += field[i];
+        } else if (i + 1 == field.size()) {
+            return text;
+        } else if (field[++i] == '"') {
+            text += '"';
+        } else {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;  // the closing quote is missing
 }
 
 // An empty field where there is no finite time.
@@ -146,6 +182,7 @@ row_of<std::string> written_fields(const case_result& result, const study_origin
     // All the digits of the 64-bit significand, so that the sum reads back exactly.
     f[best_sum] = format("%.21Lg", summary.best_sum);
     f[acceptance] = spelling_of(s.acceptance()).name;
+    f[landscape] = csv_text(landscape_label(result.study.landscape));
     return f;
 }
 
@@ -177,6 +214,29 @@ std::optional<fault> read_one_value(study_field field, std::string_view text,
         return fault{fault_kind::not_one_number, field, std::string(text), quoted_value(text), ""};
     }
     return std::nullopt;
+}
+
+// A landscape's label, "name" or "name over [a, b]", read as --landscape, --x-min and --x-max.
+std::optional<fault> read_landscape_label(std::string_view label, study_request& request) {
+    constexpr std::string_view over = " over [";
+    const std::size_t interval = label.rfind(over);
+    if (interval == std::string_view::npos || !label.ends_with(']')) {
+        return read_field(study_field::landscape, label, request);
+    }
+    const std::string_view ends =
+        label.substr(interval + over.size(), label.size() - interval - over.size() - 1);
+    const std::size_t comma = ends.find(", ");
+    if (std::optional<fault> wrong =
+            read_field(study_field::landscape, label.substr(0, interval), request)) {
+        return wrong;
+    }
+    if (std::optional<fault> wrong =
+            read_field(study_field::x_min, ends.substr(0, comma), request)) {
+        return wrong;
+    }
+    return comma == std::string_view::npos
+               ? read_field(study_field::x_max, "", request)
+               : read_field(study_field::x_max, ends.substr(comma + 2), request);
 }
 
 // The fields that say what was studied, read as the command line reads its options, the law
@@ -214,6 +274,7 @@ expected<study_request, csv_fault> read_request(const text_row& f, std::size_t l
     read_whole(runs, study_field::runs);
     read_whole(seed, study_field::seed);
     read_whole(first_run, study_field::first_run);
+    read(landscape, [&] { return read_landscape_label(f[landscape], request); });
     if (wrong) {
         return *wrong;
     }
@@ -225,7 +286,10 @@ expected<study_request, csv_fault> read_request(const text_row& f, std::size_t l
 expected<study_case, csv_fault> planned_case(const study_request& request, std::size_t line) {
     const expected<study_plan> plan = plan_study(request, request.seed.value_or(0));
     if (!plan) {
-        return csv_fault{line, "", plan.error(), ""};
+        const std::optional<study_field> field = plan.error().field;
+        const bool of_landscape = field && names_of(*field).part == field_part::landscape;
+        return of_landscape ? fault_in(line, column::landscape, plan.error())
+                            : csv_fault{line, "", plan.error(), ""};
     }
     if (std::optional<fault> wrong = run_range_fault(request)) {
         return csv_fault{line, "", *wrong, ""};
@@ -381,11 +445,12 @@ expected<study_csv_row, csv_fault> read_row(const text_row& f, std::size_t line)
 }
 
 // The fields of a line, split no further than the columns: a line of a million commas costs
-// no more than one of thirty. One field more holds whatever lies past the last column.
+// no more than one of thirty. The last column, the landscape, holds the rest of the line, to be
+// read as one field of text.
 std::vector<std::string_view> fields_of(std::string_view line) {
     std::vector<std::string_view> fields;
     std::size_t start = 0;
-    while (fields.size() < column_count) {
+    while (fields.size() + 1 < column_count) {
         const std::size_t end = line.find(',', start);
         fields.push_back(line.substr(start, end - start));
         if (end == std::string_view::npos) {
@@ -401,14 +466,23 @@ expected<study_csv_row, csv_fault> read_line(std::string_view line, std::size_t 
     const std::vector<std::string_view> fields = fields_of(line);
     if (fields.size() != column_count) {
         return csv_fault{number, "", std::nullopt,
-                         fields.size() > column_count
-                             ? format("has more than %zu fields", column_count)
-                             : format("has %zu fields, not %zu", fields.size(), column_count)};
+                         format("has %zu fields, not %zu", fields.size(), column_count)};
+    }
+    const std::optional<std::string> label = read_csv_text(fields.back());
+    if (!label) {
+        return fields.back().starts_with('"')
+                   ? words_on(number, column::landscape,
+                              quoted_value(fields.back()) +
+                                  " is not text in quotes, each quote "
+                                  "within written twice")
+                   : csv_fault{number, "", std::nullopt,
+                               format("has more than %zu fields", column_count)};
     }
     text_row row;
-    for (std::size_t i = 0; i < column_count; ++i) {
+    for (std::size_t i = 0; i + 1 < column_count; ++i) {
         row[static_cast<column>(i)] = fields[i];
     }
+    row[column::landscape] = *label;
     return read_row(row, number);
 }
 

@@ -267,7 +267,7 @@ std::optional<std::string> plot_study(const std::string& path, const case_result
            << "set grid\nset key top right\n"
            << "set title "
            << quoted(describe_case(result.study) + ": " + describe_cost(result.study))
-           << " font ',10'\n"
+           << " noenhanced font ',10'\n"
            << "set ylabel 'f(x)'\n"
            << "plot $f with lines linewidth 2 title 'f(x)', '+' using ("
            << result.landmarks.optimum_x << "):("
@@ -433,7 +433,7 @@ std::optional<std::string> plot_population(const std::string& path,
            << "set multiplot title "
            << quoted(std::to_string(population.runs) +
                      " runs against the equilibrium: " + describe_case(population.study))
-           << " font ',11'\n"
+           << " noenhanced font ',11'\n"
            // The shares are drawn on a log scale, where an empty bin has no colour.
            << "set logscale cb\nset cbrange [1e-4:1]\nset format cb '10^{%L}'\n"
            << "set palette defined (0 '#f7fbff', 1 '#6baed6', 2 '#08306b')\n"
@@ -474,7 +474,7 @@ std::optional<std::string> plot_trace(const std::string& path, const study_case&
            << "set title "
            << quoted("One run, level by level: " + describe_case(study) + ": " +
                      describe_cost(study))
-           << " font ',10'\n"
+           << " noenhanced font ',10'\n"
            << "set xlabel 'temperature level'\nset ylabel 'value of f'\n"
            << "set y2label 'temperature T (log scale)'\nset logscale y2\nset y2tics\nset ytics "
               "nomirror\n"

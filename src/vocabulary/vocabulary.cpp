@@ -19,9 +19,9 @@ constexpr bool lists_each_in_order(const Table& table, Of of) {
 }
 
 static_assert(lists_each_in_order(study_fields, [](const field_names& f) { return f.field; }));
-static_assert(study_fields.size() == static_cast<std::size_t>(study_field::acceptance) + 1);
+static_assert(study_fields.size() == static_cast<std::size_t>(study_field::x_max) + 1);
 static_assert(lists_each_in_order(fault_kinds, [](const auto& kind) { return kind.first; }));
-static_assert(fault_kinds.size() == static_cast<std::size_t>(fault_kind::population_too_large) + 1);
+static_assert(fault_kinds.size() == static_cast<std::size_t>(fault_kind::grid_too_fine) + 1);
 
 std::optional<study_field> field_named(std::string_view name, const char* field_names::*spelling) {
     const auto* named = std::find_if(study_fields.begin(), study_fields.end(),

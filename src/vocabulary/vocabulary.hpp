@@ -34,11 +34,14 @@ enum class study_field {
     levels,
     target,
     acceptance,
+    landscape,
+    x_min,
+    x_max,
 };
 
-// What a field is about: which runs (their seeds), the schedule they follow, or the study made
-// of them.
-enum class field_part { runs, schedule, study };
+// What a field is about: which runs (their seeds), the schedule they follow, the study made of
+// them, or the landscape they search.
+enum class field_part { runs, schedule, study, landscape };
 
 // How the front ends name a field.
 struct field_names {
@@ -50,7 +53,7 @@ struct field_names {
 };
 
 // Every field, in the order of study_field, which is the order the page reads them in.
-inline constexpr std::array<field_names, 13> study_fields = {{
+inline constexpr std::array<field_names, 16> study_fields = {{
     {study_field::seed, "--seed", "seed", true, field_part::runs},
     {study_field::runs, "--runs", "runs", true, field_part::study},
     {study_field::first_run, "--first-run", "firstRun", false, field_part::runs},
@@ -64,6 +67,9 @@ inline constexpr std::array<field_names, 13> study_fields = {{
     {study_field::levels, "--levels", "levels", false, field_part::schedule},
     {study_field::target, "--target", "target", false, field_part::study},
     {study_field::acceptance, "--acceptance", "acceptance", true, field_part::schedule},
+    {study_field::landscape, "--landscape", "landscape", false, field_part::landscape},
+    {study_field::x_min, "--x-min", "xMin", false, field_part::landscape},
+    {study_field::x_max, "--x-max", "xMax", false, field_part::landscape},
 }};
 
 constexpr const field_names& names_of(study_field field) {
@@ -156,10 +162,16 @@ enum class fault_kind {
     past_last_run,       // runs 4294967290 to 4294967299 go past run 4294967295, after which ...
     // T0 1, ...: 69075 levels, more than the 10,000 levels that --population follows
     population_too_large,
+    // --landscape: 'sin(x' leaves the '(' at character 4 open (limit: why, as a formula's
+    // fault names it, and position: where, from 0)
+    bad_formula,
+    not_finite_on_grid,  // --landscape: 'log(x)' is not finite at x = 0 (on 17 bits)
+    empty_interval,      // --x-max must lie above --x-min (x-min 1, x-max 0)
+    grid_too_fine,       // 24 bits on [1000, 1000.001]: the grid's points are not distinct ...
 };
 
 // Every kind's name, by which the page keys its words, in the order of fault_kind.
-inline constexpr std::array<std::pair<fault_kind, const char*>, 31> fault_kinds = {{
+inline constexpr std::array<std::pair<fault_kind, const char*>, 35> fault_kinds = {{
     {fault_kind::missing_value, "missing_value"},
     {fault_kind::empty_item, "empty_item"},
     {fault_kind::range_shape, "range_shape"},
@@ -191,6 +203,10 @@ inline constexpr std::array<std::pair<fault_kind, const char*>, 31> fault_kinds 
     {fault_kind::no_worsening_move, "no_worsening_move"},
     {fault_kind::past_last_run, "past_last_run"},
     {fault_kind::population_too_large, "population_too_large"},
+    {fault_kind::bad_formula, "bad_formula"},
+    {fault_kind::not_finite_on_grid, "not_finite_on_grid"},
+    {fault_kind::empty_interval, "empty_interval"},
+    {fault_kind::grid_too_fine, "grid_too_fine"},
 }};
 
 constexpr const char* name_of(fault_kind kind) {
@@ -205,6 +221,7 @@ struct fault {
     std::string value;  // what is refused: as typed (a field's text, or an item of it), or a case
     std::string shown;  // the value, or a figure it comes to, as a message shows it
     std::string limit;  // what it must meet
+    std::size_t position = 0;  // for a formula: the character, from 0, where it goes wrong
 };
 
 // The fault with the field it lies in.

@@ -58,6 +58,12 @@ std::vector<double> set_by(sa::study_field field, const sa::study_request& reque
             }
             return places;
         }
+        case x_min:
+            return {request.landscape.problem().x_min};
+        case x_max:
+            return {request.landscape.problem().x_max};
+        case landscape:  // a text, not numbers
+            break;
     }
     return {};
 }

@@ -161,6 +161,41 @@ TEST(StudyCommandLine, RefusesEachFaultWithItsMessage) {
         // In the order typed: --bits comes first here.
         {{"--bits", "30", "--alpha", "2"}, "--bits must be from 2 to 24, not 30"},
         {{"--alpha", "2", "--bits", "30"}, "--alpha: must be between 0 and 1, not 2"},
+        // A formula, refused where it goes wrong, counted from 1.
+        {{"--landscape", ""}, "--landscape needs a value"},
+        {{"--landscape", "  "}, "--landscape: '  ': holds no formula"},
+        {{"--landscape", std::string(1001, 'x')},
+         "--landscape: a formula holds at most 1000 characters"},
+        {{"--landscape", std::string(41, '(') + "x" + std::string(41, ')')},
+         "--landscape: '" + std::string(37, '(') + "...': nests more than 40 deep at character 41"},
+        {{"--landscape", "x # 2"},
+         "--landscape: 'x # 2': '#' at character 3 has no place in a formula"},
+        {{"--landscape", "1.2.3"}, "--landscape: '1.2.3': '1.2.3' at character 1 is not a number"},
+        {{"--landscape", "neddle"},
+         "--landscape: 'neddle': 'neddle' at character 1 is neither x, pi, e, a function (sin, "
+         "cos, tan, exp, log, sqrt, abs, sinc, min, max) nor a landscape (demo, smooth, needle, "
+         "deceptive, rugged)"},
+        {{"--landscape", "x +"}, "--landscape: 'x +': a value is missing at the end"},
+        {{"--landscape", "2x"},
+         "--landscape: '2x': an operator is missing before 'x' at character 2 (a product needs *)"},
+        {{"--landscape", "sin x"}, "--landscape: 'sin x': a ( is missing at character 5"},
+        {{"--landscape", "(x"}, "--landscape: '(x': the ( at character 1 is never closed"},
+        {{"--landscape", "x)"}, "--landscape: 'x)': the ) at character 2 closes nothing"},
+        {{"--landscape", "1 + max(x)"},
+         "--landscape: '1 + max(x)': 'max' at character 5 takes the wrong number of arguments: min "
+         "and max two or more, the others one"},
+        // The landscape on its grid, once every option is read.
+        {{"--landscape", "1 / x", "--x-min", "-1", "--x-max", "2", "--bits", "3,2"},
+         "--landscape: '1 / x' is not finite at x = 0 (on 2 bits)"},
+        {{"--landscape", "exp(100 * x)"},
+         "--landscape: 'exp(100 * x)' is not finite at x = 0.8872291 (on 17 bits)"},
+        {{"--x-min", "1", "--x-max", "1"}, "--x-max must lie above --x-min (x-min 1, x-max 1)"},
+        {{"--x-min", "1e6", "--x-max", "1e6"},
+         "--x-max must lie above --x-min (x-min 1e+06, x-max 1e+06)"},
+        {{"--x-min", "1000001"}, "--x-min: 1000001 is out of range (at most 1e6 in size)"},
+        {{"--x-max", "nan"}, "--x-max: 'nan' is not a finite number"},
+        {{"--x-min", "1000", "--x-max", "1000.01", "--bits", "17"},
+         "17 bits on [1000, 1000.01]: the grid's points are not distinct in single precision"},
     };
     for (const refusal& test : refusals) {
         EXPECT_EQ(refusal_of(test.args), test.message);
@@ -340,8 +375,17 @@ TEST(StudyMerge, RefusesEveryPartThatIsNotOfTheStudy) {
         {first, "t0,alpha\n1,0.9\n", b + " is no CSV file of a study by sa_study " SA_DEMO_VERSION},
         {first, rest.substr(0, rest.find('\n') + 1), b + " holds no schedule, only the heading"},
         {first, cut, b + " line 3 is cut short: no newline ends it"},
-        {first, field("version", SA_DEMO_VERSION ",x"), b + " line 2 has more than 31 fields"},
-        {first, short_row, b + " line 2 has 30 fields, not 31"},
+        {first, field("version", SA_DEMO_VERSION ",x"), b + " line 2 has more than 32 fields"},
+        {first, short_row, b + " line 2 has 31 fields, not 32"},
+        {first, field("landscape", "needle", 3),
+         b + " line 3 searches needle, where " + a + " line 3 searches demo"},
+        {first, field("landscape", "\"sin(x) over [0, 3]"),
+         at + "landscape: '\"sin(x) over [0, 3]' is not text in quotes, each quote within written "
+              "twice"},
+        {first, field("landscape", "\"max(x, 1\""),
+         at + "landscape: 'max(x, 1': the ( at character 4 is never closed"},
+        {first, field("landscape", "\"log(x) over [-1, 1]\""),
+         at + "landscape: 'log(x)' is not finite at x = -1 (on 10 bits)"},
         {first, std::string(11'000'000, ','),
          "cannot read " + b + ": larger than any part, more than 10241024 bytes"},
         {first, part_csv({geometric, lundy_mees}, 50, {20, 10, 5}),

@@ -21,10 +21,11 @@ const std::string heading =
     "global_peak_runs,second_peak_runs,mean_best,median_run_us,total_run_seconds,cooling,"
     "exact_share_low,exact_share_high,r99,tts99_trials,tts99_trials_low,tts99_trials_high,"
     "tts99_seconds,peak_r99,peak_tts99_trials,peak_tts99_seconds,seed,first_run,median_measured,"
-    "version,best_sum,acceptance\n";
+    "version,best_sum,acceptance,landscape\n";
 
 // Two cases: the README's sweep's first, and one under linear cooling and continuous acceptance
-// whose runs never reach the global peak, so that it has no time to solution.
+// whose runs never reach the global peak, so that it has no time to solution, on a formula
+// whose comma the file quotes.
 std::vector<sa::case_result> two_cases() {
     std::vector<sa::case_result> results = {
         {case_of_fields({{t0, "1"}, {alpha, "0.9"}, {t_final, "0.001"}}),
@@ -42,7 +43,10 @@ std::vector<sa::case_result> two_cases() {
                          {t_final, "0.001"},
                          {laws, "linear"},
                          {levels, "100"},
-                         {acceptance, "continuous"}}),
+                         {acceptance, "continuous"},
+                         {landscape, "max(x, 0) + 1"},
+                         {x_min, "-1"},
+                         {x_max, "2"}}),
          {},
          {.runs = 50,
           .exact_optimum = 0,
@@ -64,10 +68,10 @@ TEST(StudyCsv, WritesEveryColumnAndReadsEachBack) {
                         "1,0.9,0.001,8,17,66,528,2000,146,1519,440,1.46850617,9.100,0.019400,"
                         "geometric,0.0623993595,0.0852377989,60.7528508,32077.5052,27292.6123,"
                         "37738.4051,0.000589302653,3.23161857,1706.29461,3.13467002e-05,5,0,1," +
-                        SA_DEMO_VERSION + ",2937.0123400092124939,demo\n" +
+                        SA_DEMO_VERSION + ",2937.0123400092124939,demo,demo\n" +
                         "1,0,0.001,8,17,100,800,50,0,0,50,1.25,0.000,0.001000,linear,0,"
                         "0.0713475991,,,49771.6506,,,,,,5,0,1," SA_DEMO_VERSION
-                        ",62.5,continuous\n");
+                        ",62.5,continuous,\"max(x, 0) + 1 over [-1, 2]\"\n");
     const auto rows = sa::read_study_csv(text);
     ASSERT_TRUE(rows) << rows.error().words;
     ASSERT_EQ(rows->size(), 2U);

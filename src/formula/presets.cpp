@@ -1,0 +1,29 @@
+#include <algorithm>
+
+#include "formula/formula.hpp"
+
+namespace sa {
+
+std::vector<std::string> landscape_names() {
+    std::vector<std::string> names{demo_landscape().name()};
+    for (const preset_landscape& preset : preset_landscapes) {
+        names.emplace_back(preset.name);
+    }
+    return names;
+}
+
+expected<landscape, formula_error> landscape_named(std::string_view text) {
+    if (text == demo_landscape().name()) {
+        return demo_landscape();
+    }
+    const auto preset = std::find_if(preset_landscapes.begin(), preset_landscapes.end(),
+                                     [text](const preset_landscape& p) { return p.name == text; });
+    const std::string_view written = preset == preset_landscapes.end() ? text : preset->formula;
+    expected<formula, formula_error> f = formula::read(written);
+    if (!f) {
+        return f.error();
+    }
+    return landscape_of(std::string(text), std::move(*f), demo_problem);
+}
+
+}  // namespace sa
