@@ -8,6 +8,8 @@
 #include <optional>
 #include <utility>
 
+#include "formula/written_number.hpp"
+
 namespace sa {
 
 namespace {
@@ -269,25 +271,13 @@ class reader {
         }
     }
 
-    // Digits with at most one decimal point between digits; no exponent, since e is a constant.
     void number(std::size_t at) {
-        std::size_t end = at;
-        while (end < text_.size() && (is_digit(text_[end]) || text_[end] == '.')) {
-            ++end;
+        const written_number read = read_written_number(text_, at);
+        if (!read.value) {
+            fail(kind::bad_number, at, read.written);
         }
-        const std::string_view written = text_.substr(at, end - at);
-        const std::size_t point = written.find('.');
-        const bool shaped =
-            written.find('.', point + 1) == std::string_view::npos && written.back() != '.';
-        double value = 0.0;
-        const auto [stop, fault] = std::from_chars(written.data(), written.data() + written.size(),
-                                                   value, std::chars_format::fixed);
-        if (!shaped || fault != std::errc() || stop != written.data() + written.size() ||
-            !std::isfinite(value)) {
-            fail(kind::bad_number, at, written);
-        }
-        next_ = {type::number, at, written, value};
-        position_ = end;
+        next_ = {type::number, at, read.written, read.value.value_or(0.0)};
+        position_ = at + read.written.size();
     }
 
     std::string_view text_;
@@ -301,6 +291,27 @@ class reader {
 };
 
 }  // namespace
+
+// Digits with at most one decimal point between digits; no exponent, since e is a constant.
+written_number read_written_number(std::string_view text, std::size_t at) {
+    std::size_t end = at;
+    while (end < text.size() && (is_digit(text[end]) || text[end] == '.')) {
+        ++end;
+    }
+    const std::string_view written = text.substr(at, end - at);
+    const std::size_t point = written.find('.');
+    const bool shaped = !written.empty() &&
+                        written.find('.', point + 1) == std::string_view::npos &&
+                        written.back() != '.';
+    double value = 0.0;
+    const auto [stop, fault] = std::from_chars(written.data(), written.data() + written.size(),
+                                               value, std::chars_format::fixed);
+    if (!shaped || fault != std::errc() || stop != written.data() + written.size() ||
+        !std::isfinite(value)) {
+        return {written, std::nullopt};
+    }
+    return {written, value};
+}
 
 expected<formula, formula_error> formula::read(std::string_view text) {
     if (text.size() > max_formula_length) {
@@ -382,7 +393,7 @@ double formula::at(double x) const {
 }
 
 const char* name_of(formula_error::kind what) {
-    static constexpr std::array<const char*, 12> names = {
+    static constexpr std::array<const char*, 16> names = {
         "empty",
         "too_long",
         "too_deep",
@@ -395,6 +406,10 @@ const char* name_of(formula_error::kind what) {
         "unclosed",
         "unopened",
         "wrong_arguments",
+        "no_points_prefix",
+        "too_few_points",
+        "too_many_points",
+        "not_increasing",
     };
     return names.at(static_cast<std::size_t>(what));
 }

@@ -38,6 +38,10 @@ struct formula_error {
         unclosed,              // '(' without its ')'
         unopened,              // ')' without its '('
         wrong_arguments,       // 'sin(1, 2)', 'max(1)'
+        no_points_prefix,      // a drawing that does not start with 'points:'
+        too_few_points,        // a drawing of one point
+        too_many_points,       // a drawing of more than max_drawn_points
+        not_increasing,        // a point's X not beyond the X before it
     };
     kind what;
     std::size_t position;  // the character, from 0, where the fault lies; the length at the end
@@ -83,6 +87,46 @@ class formula {
 // its hills are found on the grid.
 landscape landscape_of(std::string name, formula f, const problem_params& problem);
 
+// A function drawn as control points, as the page's plot writes it: `points:(X1,Y1),(X2,Y2)`
+// and so on, X strictly increasing, numbers as in formulas with an optional '-', spaces between
+// any two parts. The monotone cubic of Fritsch and Carlson through them: between two points it
+// stays between their values, so a drawing shows every hill it has. Flat beyond its ends.
+// Evaluated with + - * / and comparisons alone, so that every build gives the same bits.
+
+inline constexpr std::size_t max_drawn_points = 100;
+inline constexpr std::string_view drawn_prefix = "points:";
+
+class drawn_curve {
+  public:
+    // The curve that `text`, prefix included, draws, or why it is none.
+    static expected<drawn_curve, formula_error> read(std::string_view text);
+
+    // As typed.
+    const std::string& text() const { return text_; }
+    // The control points, X increasing.
+    std::span<const double> control_x() const { return x_; }
+    std::span<const double> control_y() const { return y_; }
+
+    // The curve at each of `x`, into `values`, of the same length.
+    void evaluate(std::span<const double> x, std::span<double> values) const;
+    double at(double x) const;
+
+  private:
+    drawn_curve(std::string text, std::vector<double> x, std::vector<double> y);
+
+    std::string text_;
+    std::vector<double> x_;
+    std::vector<double> y_;
+    // The cubic on [x_[k], x_[k + 1]] as a share of its rise, in t from 0 to 1:
+    // t (slope_[k] + t (square_[k] + t cube_[k])).
+    std::vector<double> slope_;
+    std::vector<double> square_;
+    std::vector<double> cube_;
+};
+
+// The landscape `name` of curve `c` on `problem`'s interval, as a formula's is.
+landscape landscape_of(std::string name, drawn_curve c, const problem_params& problem);
+
 // ---- Landscapes to teach with, beside the demo's: each a formula on the demo's interval
 
 struct preset_landscape {
@@ -104,8 +148,8 @@ inline constexpr std::array<preset_landscape, 4> preset_landscapes = {{
 // The names a landscape goes by: the demo's first, then the presets'.
 std::vector<std::string> landscape_names();
 
-// The landscape a text names on the demo's interval: "demo", a preset's name, or a formula;
-// why it names none, and where.
+// The landscape a text names on the demo's interval: "demo", a preset's name, a drawing or a
+// formula; why it names none, and where.
 expected<landscape, formula_error> landscape_named(std::string_view text);
 
 }  // namespace sa

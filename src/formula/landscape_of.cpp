@@ -11,9 +11,11 @@ namespace sa {
 
 namespace {
 
-class formula_function final : public landscape::definition {
+// A function computed in double: a formula, or a drawn curve.
+template <typename Function>
+class computed_function final : public landscape::definition {
   public:
-    explicit formula_function(formula f) : f_(std::move(f)) {}
+    explicit computed_function(Function f) : f_(std::move(f)) {}
 
     long double value(float x) const override { return f_.at(static_cast<double>(x)); }
 
@@ -51,7 +53,7 @@ class formula_function final : public landscape::definition {
     }
 
   private:
-    formula f_;
+    Function f_;
     mutable std::mutex checked_mutex_;
     mutable std::map<std::tuple<int, float, float>, std::optional<float>> checked_;
 };
@@ -59,7 +61,13 @@ class formula_function final : public landscape::definition {
 }  // namespace
 
 landscape landscape_of(std::string name, formula f, const problem_params& problem) {
-    return {std::move(name), problem, std::make_shared<const formula_function>(std::move(f))};
+    return {std::move(name), problem,
+            std::make_shared<const computed_function<formula>>(std::move(f))};
+}
+
+landscape landscape_of(std::string name, drawn_curve c, const problem_params& problem) {
+    return {std::move(name), problem,
+            std::make_shared<const computed_function<drawn_curve>>(std::move(c))};
 }
 
 }  // namespace sa

@@ -16,6 +16,14 @@ expected<landscape, formula_error> landscape_named(std::string_view text) {
     if (text == demo_landscape().name()) {
         return demo_landscape();
     }
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first != std::string_view::npos && text.substr(first).starts_with(drawn_prefix)) {
+        expected<drawn_curve, formula_error> drawn = drawn_curve::read(text);
+        if (!drawn) {
+            return drawn.error();
+        }
+        return landscape_of(std::string(text), std::move(*drawn), demo_problem);
+    }
     const auto preset = std::find_if(preset_landscapes.begin(), preset_landscapes.end(),
                                      [text](const preset_landscape& p) { return p.name == text; });
     const std::string_view written = preset == preset_landscapes.end() ? text : preset->formula;

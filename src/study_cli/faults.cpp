@@ -35,6 +35,11 @@ std::string formula_message(const fault& refused, const std::string& option) {
         {"expected_parenthesis", "a ( is missing " + place},
         {"unclosed", "the ( " + place + " is never closed"},
         {"unopened", "the ) " + place + " closes nothing"},
+        {"no_points_prefix", "a drawing starts with " + std::string(drawn_prefix)},
+        {"too_few_points", "a drawing needs 2 points or more"},
+        {"too_many_points", "a drawing holds at most " + std::to_string(max_drawn_points) +
+                                " points, and another starts " + place},
+        {"not_increasing", "the point " + place + " does not lie right of the one before"},
         {"wrong_arguments", found + " " + place +
                                 " takes the wrong number of arguments: min and max two or more, "
                                 "the others one"},

@@ -193,4 +193,30 @@ TEST(Landmarks, TheDemosFunctionTypedHasTheDemosHillsOnItsGrid) {
     }
 }
 
+// A drawing of three peaks, symmetric about the highest: its grid has those three hills and no
+// other, the highest topped at the grid point nearest the drawn one, at 12 and 17 bits.
+TEST(Landmarks, ADrawingsHighestPointTopsItsGrid) {
+    const sa::landscape drawn = sa::landscape_of(
+        "drawn",
+        *sa::drawn_curve::read(
+            "points:(-2,0),(-1.3,1),(-0.6,0.2),(0.1,1.6),(0.8,0.2),(1.5,1),(2.2,0)"),
+        sa::demo_problem);
+    for (const int bits : {12, 17}) {
+        SCOPED_TRACE(testing::Message() << bits << " bits");
+        const sa::encoding enc = drawn.grid(bits);
+        const std::vector<sa::hill> hills =
+            sa::hills_of(drawn, enc, [&](int d) { return drawn.value(sa::x_at(d, enc)); });
+        ASSERT_EQ(hills.size(), 3U);
+        int nearest = 0;
+        for (int d = 1; d <= enc.d_max; ++d) {
+            if (std::abs(sa::x_at(d, enc) - 0.1) < std::abs(sa::x_at(nearest, enc) - 0.1)) {
+                nearest = d;
+            }
+        }
+        EXPECT_EQ(hills[0].top_x, static_cast<double>(sa::x_at(nearest, enc)));
+        EXPECT_NEAR(hills[0].top_value, 1.6, 1e-5);
+        EXPECT_EQ(hills[0].top_value, static_cast<double>(drawn.value(sa::x_at(nearest, enc))));
+    }
+}
+
 }  // namespace

@@ -184,6 +184,13 @@ TEST(StudyCommandLine, RefusesEachFaultWithItsMessage) {
         {{"--landscape", "1 + max(x)"},
          "--landscape: '1 + max(x)': 'max' at character 5 takes the wrong number of arguments: min "
          "and max two or more, the others one"},
+        {{"--landscape", "points:(0,1)"},
+         "--landscape: 'points:(0,1)': a drawing needs 2 points or more"},
+        {{"--landscape", "points:(0,1),(0,2)"},
+         "--landscape: 'points:(0,1),(0,2)': the point at character 15 does not lie right of the "
+         "one before"},
+        {{"--landscape", "points:(0,1),(1,2"},
+         "--landscape: 'points:(0,1),(1,2': the ( at character 14 is never closed"},
         // The landscape on its grid, once every option is read.
         {{"--landscape", "1 / x", "--x-min", "-1", "--x-max", "2", "--bits", "3,2"},
          "--landscape: '1 / x' is not finite at x = 0 (on 2 bits)"},
