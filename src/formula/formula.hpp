@@ -139,8 +139,10 @@ inline constexpr std::array<preset_landscape, 4> preset_landscapes = {{
     {"smooth", "1 + exp(-(x - 0.5)^2)"},
     // A narrow peak on a flat plain, which gives no lead to it.
     {"needle", "0.5 + 1.5 * exp(-((x - 1.3) / 0.01)^2)"},
-    // A broad hill whose slope leads away from a narrow, higher peak.
-    {"deceptive", "0.2 + exp(-(x + 1.2)^2 / 2) + 1.2 * exp(-((x - 0.9) / 0.02)^2)"},
+    // A narrow, highest peak in the valley between two broad hills, whose slopes lead away.
+    {"deceptive",
+     "0.2 + exp(-2 * (x + 1.2)^2) + 0.8 * exp(-2 * (x - 1.3)^2) + 1.2 * exp(-((x - 0.1) / "
+     "0.02)^2)"},
     // Small bumps on one large hill.
     {"rugged", "1.5 - 0.25 * (x - 0.3)^2 + 0.1 * cos(30 * x)"},
 }};
