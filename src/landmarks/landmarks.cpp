@@ -201,7 +201,8 @@ grid_landmarks landmarks_around(int optimum, const landscape& f, const encoding&
     const auto range_of = [&hills](std::size_t rank) {
         return rank < hills.size() ? hills[rank].range : peak_range{-1, -1};
     };
-    return {optimum, x_at(optimum, enc), value_at(optimum), range_of(0), range_of(1)};
+    return {optimum,     x_at(optimum, enc), value_at(optimum),
+            range_of(0), range_of(1),        hills.size() > 1};
 }
 
 // f at a grid point as the table holds it.

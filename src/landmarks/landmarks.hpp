@@ -49,6 +49,7 @@ struct grid_landmarks {
     long double optimum_value;
     peak_range global_peak;
     peak_range second_peak;
+    bool has_second_hill = true;  // false for a landscape of one hill, whose second is none
 };
 grid_landmarks find_landmarks(const landscape& f, const encoding& enc, const grid_value& value_at);
 grid_landmarks find_landmarks(const tabulated_space& space);

@@ -179,7 +179,12 @@ expected<std::vector<case_result>, std::string> sum_of(const std::vector<part_fi
             return *error;
         }
     }
-    return sum.results();
+    // Each case with its grid's landmarks, which say whether it has a second hill to count.
+    std::vector<case_result> results = sum.results();
+    for (case_result& result : results) {
+        result.landmarks = grids.at(result.study.bits);
+    }
+    return results;
 }
 
 }  // namespace

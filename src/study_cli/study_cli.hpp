@@ -71,7 +71,7 @@ expected<merge_request, early_exit> parse_merge_command_line(const std::vector<s
 
 // The whole study the parts add up to.
 struct merged_study {
-    std::vector<case_result> results;  // without landmarks: a CSV does not hold them
+    std::vector<case_result> results;  // with the landmarks of their grids
     study_origin origin;
     std::uint64_t last_run;
     std::size_t parts;

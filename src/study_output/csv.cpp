@@ -160,7 +160,8 @@ row_of<std::string> written_fields(const case_result& result, const study_origin
     f[runs] = std::to_string(summary.runs);
     f[exact_optimum_runs] = std::to_string(summary.exact_optimum);
     f[global_peak_runs] = std::to_string(summary.global_peak);
-    f[second_peak_runs] = std::to_string(summary.second_peak);
+    f[second_peak_runs] =
+        result.landmarks.has_second_hill ? std::to_string(summary.second_peak) : "";
     f[mean_best] = format("%.9g", summary.mean_best);
     f[median_run_us] = format("%.3f", summary.median_seconds * 1e6);
     f[total_run_seconds] = format("%.6f", summary.total_seconds);
@@ -339,7 +340,10 @@ std::optional<csv_fault> read_summary(const text_row& f, std::size_t line, study
     if (auto wrong = read_amount(f, line, global_peak_runs, all, s.global_peak)) {
         return wrong;
     }
-    if (auto wrong = read_amount(f, line, second_peak_runs, all, s.second_peak)) {
+    // Empty for a landscape of one hill: no run is on a second.
+    if (f[second_peak_runs].empty()) {
+        s.second_peak = 0;
+    } else if (auto wrong = read_amount(f, line, second_peak_runs, all, s.second_peak)) {
         return wrong;
     }
     // Every best value is a float, so their sum is at most the runs times the largest float.

@@ -424,9 +424,12 @@ std::optional<std::string> plot_population(const std::string& path,
                            })
            << "EOD\n$levels << EOD\n";
     for (const population_level& level : levels) {
+        // A landscape of one hill has no second: gnuplot leaves NaN out.
+        const bool second = level.hill_runs.size() > 1;
         script << level.level << ' ' << static_cast<double>(level.hill_runs[0]) / runs << ' '
-               << level.hill_mass[0] << ' ' << static_cast<double>(level.hill_runs[1]) / runs << ' '
-               << level.hill_mass[1] << ' ' << level.tv_distance << '\n';
+               << level.hill_mass[0] << ' '
+               << (second ? static_cast<double>(level.hill_runs[1]) / runs : NAN) << ' '
+               << (second ? level.hill_mass[1] : NAN) << ' ' << level.tv_distance << '\n';
     }
     const std::int64_t last = levels.back().level;
     script << "EOD\n"

@@ -26,13 +26,27 @@ double share_of(const population_level& level, std::size_t hill, long runs) {
     return static_cast<double>(level.hill_runs[hill]) / static_cast<double>(runs);
 }
 
+// A hill's share of the runs and of the equilibrium, written by `write`; `none` for both where
+// the landscape has no such hill.
+template <typename Write>
+std::array<std::string, 2> hill_figures(const population_level& level, std::size_t hill, long runs,
+                                        const Write& write, const char* none) {
+    if (hill >= level.hill_runs.size()) {
+        return {none, none};
+    }
+    return {write(share_of(level, hill, runs)), write(level.hill_mass[hill])};
+}
+
 std::vector<std::string> level_cells(const population_level& level, long runs) {
+    const auto percent = [](double share) { return format("%.1f", 100.0 * share); };
+    const auto [global_runs, global_mass] = hill_figures(level, global_hill, runs, percent, "-");
+    const auto [second_runs, second_mass] = hill_figures(level, second_hill, runs, percent, "-");
     return {format("%lld", static_cast<long long>(level.level)),
             fit(level.temperature, population_columns[1]),
-            format("%.1f", 100.0 * share_of(level, global_hill, runs)),
-            format("%.1f", 100.0 * level.hill_mass[global_hill]),
-            format("%.1f", 100.0 * share_of(level, second_hill, runs)),
-            format("%.1f", 100.0 * level.hill_mass[second_hill]),
+            global_runs,
+            global_mass,
+            second_runs,
+            second_mass,
             format("%.3f", level.tv_distance)};
 }
 
@@ -55,9 +69,12 @@ std::string population_report(const population_study& population) {
                  : "";
     text += wrapped(format("%s as each level ends: the shares on the hills of f's highest and "
                            "second highest peaks, beside those of %s and the total variation "
-                           "distance between the two over all %zu hills.%s",
+                           "distance between the two over %s.%s",
                            count_of(population.runs, "run", "runs").c_str(), equilibrium.c_str(),
-                           population.hills.size(), kept_off.c_str()),
+                           population.hills.size() == 1
+                               ? "f's only hill"
+                               : format("all %zu hills", population.hills.size()).c_str(),
+                           kept_off.c_str()),
                     0) +
             "\n\n";
     const auto count = static_cast<std::int64_t>(levels.size());
@@ -85,12 +102,15 @@ std::string population_csv(const population_study& population) {
     std::string text =
         "level,temperature,runs,share_global_peak,boltzmann_global_peak,share_second_peak,"
         "boltzmann_second_peak,tv_distance\n";
+    const auto fraction = [](double share) { return format("%.9g", share); };
     for (const population_level& level : population.levels) {
-        text += format("%lld,%.17g,%ld,%.9g,%.9g,%.9g,%.9g,%.9g\n",
-                       static_cast<long long>(level.level), level.temperature, population.runs,
-                       share_of(level, global_hill, population.runs), level.hill_mass[global_hill],
-                       share_of(level, second_hill, population.runs), level.hill_mass[second_hill],
-                       level.tv_distance);
+        const auto [global_runs, global_mass] =
+            hill_figures(level, global_hill, population.runs, fraction, "");
+        const auto [second_runs, second_mass] =
+            hill_figures(level, second_hill, population.runs, fraction, "");
+        text += format("%lld,%.17g,%ld,%s,%s,%s,%s,%.9g\n", static_cast<long long>(level.level),
+                       level.temperature, population.runs, global_runs.c_str(), global_mass.c_str(),
+                       second_runs.c_str(), second_mass.c_str(), level.tv_distance);
     }
     return text;
 }

@@ -27,9 +27,11 @@ std::string summary_text(const study_summary& summary, const grid_landmarks& lan
     text +=
         format("  best on the global peak        %6.2f %%   (%s)\n",
                share(summary.global_peak, summary.runs), range_text(landmarks.global_peak).c_str());
-    text +=
-        format("  best on the second peak        %6.2f %%   (%s)\n",
-               share(summary.second_peak, summary.runs), range_text(landmarks.second_peak).c_str());
+    text += landmarks.has_second_hill
+                ? format("  best on the second peak        %6.2f %%   (%s)\n",
+                         share(summary.second_peak, summary.runs),
+                         range_text(landmarks.second_peak).c_str())
+                : "  best on the second peak             -     (f has one hill)\n";
     text += format("  mean best value                %.6f\n", summary.mean_best);
     text +=
         format("  worst best value               %.6f\n", static_cast<double>(summary.worst_best));
@@ -96,7 +98,9 @@ std::string sweep_table(const std::vector<case_result>& results) {
         std::vector<std::string> row = schedule_cells(result.study);
         row.insert(row.end(), {format("%.1f", share(summary.exact_optimum, summary.runs)),
                                format("%.1f", share(summary.global_peak, summary.runs)),
-                               format("%.1f", share(summary.second_peak, summary.runs)),
+                               result.landmarks.has_second_hill
+                                   ? format("%.1f", share(summary.second_peak, summary.runs))
+                                   : "-",
                                format("%.6f", summary.mean_best),
                                fit(summary.median_seconds * 1e6, "%.1f", sweep_columns[11])});
         return row;

@@ -77,6 +77,18 @@ grep -qxF '          on max(sin(3 * x), 0.2) + 1 over [0, 3]' formula.txt ||
 [ "$(tail -1 formula.csv | grep -o '"[^"]*"$')" = '"max(sin(3 * x), 0.2) + 1 over [0, 3]"' ] ||
   fail "the CSV does not quote the formula: $(tail -1 formula.csv)"
 
+# A landscape of one hill has no second: its figures are empty, in a study, a merge of one and a
+# population.
+"$study" --seed 1 --runs 40 --landscape smooth >smooth.txt
+grep -qx '  best on the second peak             -     (f has one hill)' smooth.txt ||
+  fail "a one-hill study reports a second peak: $(grep 'second peak' smooth.txt)"
+"$study" --seed 1 --runs 20 --landscape smooth --csv hill1_a.csv >/dev/null
+"$study" --seed 1 --runs 20 --first-run 20 --landscape smooth --csv hill1_b.csv >/dev/null
+"$study" merge --runs 40 hill1_a.csv hill1_b.csv --csv hill1.csv >/dev/null
+[ "$(tail -1 hill1.csv | cut -d, -f10,11)" = "40," ] || fail "a merged one-hill study counts a second peak"
+"$study" --population --seed 1 --runs 20 --t0 1 --alpha 0.9 --t-final 0.1 --landscape smooth --csv - 2>/dev/null |
+  sed -n 2p | grep -q '^0,1,20,1,1,,,' || fail "a one-hill population has second-peak figures"
+
 # Temperatures chosen automatically come from a sample seeded with the study's seed, for each
 # grid, and the report says which and how.
 "$study" --seed 1 --runs 20 --bits 12,17 --t0 auto --t-final auto:0.001 >auto.txt
