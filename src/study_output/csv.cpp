@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <array>
 #include <cfloat>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <type_traits>
@@ -346,10 +347,17 @@ std::optional<csv_fault> read_summary(const text_row& f, std::size_t line, study
     } else if (auto wrong = read_amount(f, line, second_peak_runs, all, s.second_peak)) {
         return wrong;
     }
-    // Every best value is a float, so their sum is at most the runs times the largest float.
-    double best_values = 0.0;
-    if (auto wrong = read_amount(f, line, best_sum, all * FLT_MAX, best_values)) {
-        return wrong;
+    // Every best value is a float, so their sum is within the runs times the largest float
+    // either side of 0: a landscape may lie below 0.
+    const expected<double> best_values = read_one_real(f[best_sum]);
+    if (!best_values) {
+        return fault_in(line, best_sum, best_values.error());
+    }
+    if (std::fabs(*best_values) > all * FLT_MAX) {
+        const std::string shown = shortest_double(*best_values);
+        return fault_in(line, best_sum,
+                        {fault_kind::out_of_range, std::nullopt, shown, shown,
+                         format("from %.9g to %.9g", -all * FLT_MAX, all * FLT_MAX)});
     }
     double median_us = 0.0;
     if (auto wrong = read_amount(f, line, median_run_us, max_run_seconds * 1e6, median_us)) {

@@ -77,6 +77,11 @@ grep -qxF '          on max(sin(3 * x), 0.2) + 1 over [0, 3]' formula.txt ||
 [ "$(tail -1 formula.csv | grep -o '"[^"]*"$')" = '"max(sin(3 * x), 0.2) + 1 over [0, 3]"' ] ||
   fail "the CSV does not quote the formula: $(tail -1 formula.csv)"
 
+# A landscape below 0 merges as any other: its best values add up to a negative sum.
+"$study" --seed 1 --runs 20 --landscape '-x^2 - 1' --csv below_a.csv >/dev/null
+"$study" --seed 1 --runs 20 --first-run 20 --landscape '-x^2 - 1' --csv below_b.csv >/dev/null
+"$study" merge --runs 40 below_a.csv below_b.csv >/dev/null || fail "a landscape below 0 does not merge"
+
 # A landscape of one hill has no second: its figures are empty, in a study, a merge of one and a
 # population.
 "$study" --seed 1 --runs 40 --landscape smooth >smooth.txt
