@@ -31,10 +31,10 @@ landscape::landscape(std::string name, const problem_params& problem,
       bits_(encoding_for(problem).n_bits),
       defined_(std::move(defined)) {}
 
-landscape landscape::on(float x_min, float x_max) const {
+landscape landscape::on(const problem_params& interval) const {
     landscape moved = *this;
-    moved.problem_.x_min = x_min;
-    moved.problem_.x_max = x_max;
+    moved.problem_.x_min = interval.x_min;
+    moved.problem_.x_max = interval.x_max;
     return moved;
 }
 

@@ -57,8 +57,9 @@ class landscape {
     // on), or the one of `bits` digits.
     encoding grid() const { return grid(bits_); }
     encoding grid(int bits) const { return encoding_with(bits, problem_.x_min, problem_.x_max); }
-    // The same function on [x_min, x_max], on a grid of as many digits as this one's.
-    landscape on(float x_min, float x_max) const;
+    // The same function on `interval`'s [x_min, x_max], on a grid of as many digits as this
+    // one's.
+    landscape on(const problem_params& interval) const;
     // Whether it is on the demo's interval.
     bool on_demo_interval() const {
         return problem_.x_min == demo_problem.x_min && problem_.x_max == demo_problem.x_max;

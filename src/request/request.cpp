@@ -197,7 +197,7 @@ std::optional<fault> read_landscape(std::string_view text, sa::landscape& out) {
         return fault{fault_kind::bad_formula,   study_field::landscape, std::string(text),
                      quoted_value(wrong.found), name_of(wrong.what),    wrong.position};
     }
-    out = named->on(out.problem().x_min, out.problem().x_max);
+    out = named->on(out.problem());
     return std::nullopt;
 }
 
@@ -215,8 +215,9 @@ std::optional<fault> read_interval_end(study_field field, std::string_view text,
     }
     // -0 is 0, which a file writes without its sign.
     const float end = static_cast<float>(*value) + 0.0F;
-    const problem_params& interval = out.problem();
-    out = field == study_field::x_min ? out.on(end, interval.x_max) : out.on(interval.x_min, end);
+    problem_params interval = out.problem();
+    (field == study_field::x_min ? interval.x_min : interval.x_max) = end;
+    out = out.on(interval);
     return std::nullopt;
 }
 
