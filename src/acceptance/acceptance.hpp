@@ -9,11 +9,12 @@
 
 #include "encoding/encoding.hpp"
 #include "extended/extended.hpp"
+#include "portable_math/portable_math.hpp"
 #include "vocabulary/vocabulary.hpp"
 
 // How a move that does not raise the value is decided: by the demo's rule, or by Metropolis's
 // as textbooks state it, each a type that owns its name and its rule; the uniform draws the
-// demo's rule takes; and exp, the same to the last bit on every target. Computes only.
+// demo's rule takes; and exp(delta / T) as Metropolis's rule forms it. Computes only.
 
 namespace sa {
 
@@ -32,12 +33,14 @@ long double uniform_value(int point, double a, double b);
 // A pseudo-random value in [a, b); a itself, without a draw, when a equals b.
 long double random_uniform(random_engine& engine, double a, double b);
 
-// ---- exp the same on every target
+// ---- exp(delta / T), the same on every target
 
-// exp(y) for y <= 0, by the same steps of double arithmetic on every target, where the
-// libraries' exp may differ in the last bit; within a few units of the last place of the true
-// value, and 0 below -708, where exp leaves the normal doubles.
-double portable_exp(double y);
+// portable_exp(y) for y from -708, and 0 below (and for NaN), where exp leaves the normal
+// doubles: the values Metropolis's rule and the population's equilibrium have always taken,
+// which their outputs keep to the byte.
+inline double boltzmann_exp(double y) {
+    return y >= -708.0 ? portable_exp(y) : 0.0;
+}
 
 // ---- The rules
 
@@ -81,7 +84,7 @@ struct demo_acceptance {
 
 // Metropolis's rule: r = ((a >> 5) 2^26 + (b >> 6)) 2^-53 from two draws a and b, uniform on
 // [0, 1) to 53 bits and never 1, and the move taken when exp(delta / T) > r, with delta / T
-// in double and portable_exp, the same on every target: a worse move is taken with probability
+// in double and boltzmann_exp, the same on every target: a worse move is taken with probability
 // exp(delta / T) to within 2^-53, and the runs' equilibrium is Boltzmann's distribution while
 // every move's exp(delta / T) is 2^-53 or more: r = 0 takes a rarer move once in 2^53 tries.
 struct continuous_acceptance {
@@ -94,7 +97,7 @@ struct continuous_acceptance {
         return (high * 0x1p26 + low) * 0x1p-53;
     }
     static double probability(float delta, double temperature) {
-        return portable_exp(static_cast<double>(delta) / temperature);
+        return boltzmann_exp(static_cast<double>(delta) / temperature);
     }
     static bool accepts(float delta, double temperature, double r) {
         return probability(delta, temperature) > r;

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "formula/written_number.hpp"
+#include "portable_math/portable_math.hpp"
 
 namespace sa {
 
@@ -19,7 +20,7 @@ using op = formula::step::op;
 
 double sinc(double u) {
     const double angle = std::numbers::pi * u;
-    return angle == 0.0 ? 1.0 : std::sin(angle) / angle;
+    return angle == 0.0 ? 1.0 : portable_sin(angle) / angle;
 }
 
 struct named_function {
@@ -29,13 +30,14 @@ struct named_function {
     double (*function)(double);
 };
 
-// The standard library's functions may not have their address taken: each is wrapped.
+// portable_math's functions, whose bits the page shares; sqrt and fabs, exact everywhere, are
+// the standard library's, which may not have their address taken: each is wrapped.
 constexpr std::array<named_function, 8> functions = {{
-    {"sin", [](double u) { return std::sin(u); }},
-    {"cos", [](double u) { return std::cos(u); }},
-    {"tan", [](double u) { return std::tan(u); }},
-    {"exp", [](double u) { return std::exp(u); }},
-    {"log", [](double u) { return std::log(u); }},
+    {"sin", portable_sin},
+    {"cos", portable_cos},
+    {"tan", portable_tan},
+    {"exp", portable_exp},
+    {"log", portable_log},
     {"sqrt", [](double u) { return std::sqrt(u); }},
     {"abs", [](double u) { return std::fabs(u); }},
     {"sinc", sinc},
@@ -364,7 +366,7 @@ void formula::evaluate(std::span<const double> x, std::span<double> values) cons
                     break;
                 case op::power:
                     --top;
-                    stack[top - 1] = std::pow(stack[top - 1], stack[top]);
+                    stack[top - 1] = portable_pow(stack[top - 1], stack[top]);
                     break;
                 case op::call:
                     stack[top - 1] = s.function(stack[top - 1]);

@@ -14,8 +14,9 @@
 // e, numbers with a decimal point and no exponent, and the functions sin, cos, tan, exp, log
 // (natural), sqrt, abs, sinc (sin(pi u) / (pi u), 1 at 0), min and max, their arguments
 // separated by ','. A product is always written with '*'. Read once into a program that
-// evaluates it in double arithmetic. Computes only: a text that is no formula comes back as
-// why and where. A formula on an interval is a landscape, whose hills are its grid's.
+// evaluates it in double arithmetic, its functions and powers portable_math's: the same bits
+// natively and in the page. Computes only: a text that is no formula comes back as why and
+// where. A formula on an interval is a landscape, whose hills are its grid's.
 
 namespace sa {
 

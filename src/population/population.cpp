@@ -110,7 +110,7 @@ class equilibrium {
                 p + 1 < parts.size() ? static_cast<std::size_t>(parts[p + 1].first) : drops_.size();
             double weight = 0.0;
             for (std::size_t d = first; d < end; ++d) {
-                weight += portable_exp(drops_[d] * inverse);
+                weight += boltzmann_exp(drops_[d] * inverse);
             }
             weights[p] = weight;
             total += weight;

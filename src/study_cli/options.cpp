@@ -89,7 +89,7 @@ std::optional<std::string> read_option(const std::string& name, const std::strin
         path = text;
         return path_fault(name, text);
     }
-    return std::nullopt;  // a flag, --trace or --population, whose value CLI11 reads
+    return std::nullopt;  // a flag, --trace, --population or --hills, whose value CLI11 reads
 }
 
 // What only a trace or a population refuses: a sweep, each other, and the options of a study
@@ -115,6 +115,26 @@ std::optional<std::string> single_schedule_fault(const study_command& command,
     const std::optional<fault> costly =
         command.population ? population_fault(plan.cases.front()) : std::nullopt;
     return costly ? std::optional(message_of(*costly)) : std::nullopt;
+}
+
+// What --hills refuses: another mode, a sweep of grids, and the options of runs and schedules.
+std::optional<std::string> hills_fault(const study_command& command, const study_plan& plan) {
+    if (command.trace || command.population) {
+        return std::string("--hills lists the landscape's hills alone: ") +
+               (command.trace ? "--trace" : "--population") + " does not apply";
+    }
+    for (const study_field field : command.given) {
+        const bool applies = names_of(field).part == field_part::landscape ||
+                             field == study_field::bits || field == study_field::jobs;
+        if (!applies) {
+            return std::string("--hills lists the landscape's hills alone: ") +
+                   names_of(field).option + " does not apply";
+        }
+    }
+    if (plan.cases.size() != 1) {
+        return std::string("--hills lists the hills of one grid, not a sweep");
+    }
+    return std::nullopt;
 }
 
 // "(default 0.97)" for the demo's value of a schedule parameter.
@@ -175,7 +195,17 @@ std::string footer() {
            "acceptance, while every move's exp(delta / T) is 2^-53 or more; the demo's runs\n"
            "keep off it at low temperature. At most 10,000 levels, and 10^9 grid points\n"
            "over all levels.\n"
-           "\n"
+           "\n" +
+           wrapped("--landscape takes " + listed(landscape_names(), " or ") +
+                       " (the first is sa_demo's f), a formula of x such as 'sin(3 * x) + x / 2' "
+                       "(+ - * / ^, parentheses, x, pi, e, numbers with a decimal point, " +
+                       listed(formula_function_names(), " and ") +
+                       "), or a drawing 'points:(X1,Y1),(X2,Y2),...' joined by a monotone "
+                       "cubic. Such a landscape is evaluated in double and rounded to single "
+                       "precision, and its hills are found on the grid; --hills lists them "
+                       "instead of running anything.",
+                   0) +
+           "\n\n"
            "Files appear whole or not at all. --csv - writes the CSV to standard output in\n"
            "place of the report.\n"
            "\n"
@@ -194,13 +224,6 @@ std::string acceptance_choices(const sa::acceptance& demo_rule) {
     std::vector<std::string> names = spelled(every_acceptance(), &spelling::name);
     names[demo_rule.index()] += " (the default)";
     return listed(names, " or ");
-}
-
-// Every landscape a name stands for, for --help, the demo's marked as the default.
-std::string landscape_choices() {
-    std::vector<std::string> names = landscape_names();
-    names.front() += " (the default)";
-    return listed(names, ", ");
 }
 
 void add_options(CLI::App& app, study_command& command) {
@@ -234,13 +257,13 @@ void add_options(CLI::App& app, study_command& command) {
     add_field(acceptance, "LIST",
               "how a worse move is decided: " + acceptance_choices(schedule.acceptance()));
     add_field(target, "P", "name the cheapest schedule reaching P % exact, 0 to 100");
-    add_field(landscape, "F",
-              "the function searched: " + landscape_choices() + ", or a formula of x");
+    add_field(landscape, "F", "the function searched (see below; default demo)");
     add_field(x_min, "A", "the interval's start, within 1e6 of 0" + default_of(demo_problem.x_min));
     add_field(x_max, "B", "the interval's end" + default_of(demo_problem.x_max));
     app.add_flag("--trace", command.trace, "follow one run level by level instead");
     app.add_flag("--population", command.population,
                  "follow the runs level by level against equilibrium instead");
+    app.add_flag("--hills", command.hills, "list the landscape's hills on its grid instead");
     add("--csv", "FILE", "write a CSV file: a row per schedule or level (- for output)");
     add("--plot", "FILE", "draw it with gnuplot: FILE.svg or FILE.png");
 }
@@ -318,7 +341,11 @@ expected<study_plan, std::string> plan_command(const study_command& command, std
     if (!plan) {
         return message_of(plan.error());
     }
-    if (command.trace || command.population) {
+    if (command.hills) {
+        if (std::optional<std::string> error = hills_fault(command, *plan)) {
+            return *error;
+        }
+    } else if (command.trace || command.population) {
         if (std::optional<std::string> error = single_schedule_fault(command, *plan)) {
             return *error;
         }
@@ -326,9 +353,9 @@ expected<study_plan, std::string> plan_command(const study_command& command, std
     if (std::optional<std::string> error = same_file_fault(command.csv_path, command.plot_path)) {
         return *error;
     }
-    // A trace follows the first run alone.
+    // A trace follows the first run alone; the hills need no run.
     if (std::optional<fault> wrong =
-            command.trace ? std::nullopt : run_range_fault(command.request)) {
+            command.trace || command.hills ? std::nullopt : run_range_fault(command.request)) {
         return message_of(*wrong);
     }
     return std::move(*plan);

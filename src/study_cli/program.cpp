@@ -350,6 +350,16 @@ int run_population(const char* program, const study_order& order, report_output&
         [&population](const std::string& path) { return plot_population(path, *population); });
 }
 
+int run_hills(const char* program, const study_order& order, report_output& out) {
+    const study_command& options = order.command;
+    const study_case& study = order.plan.cases.front();
+    const tabulated_space space(study.landscape, study.grid(), options.request.jobs);
+    const grid_hills found = hills_on_grid(space);
+    return write_outputs(program, out, {hills_csv(found), options.csv_path}, hills_report(found),
+                         options.plot_path,
+                         [&found](const std::string& path) { return plot_hills(path, found); });
+}
+
 // What must hold before any work starts: gnuplot there if a picture is asked for, and every
 // file writable. Nothing is created yet.
 std::optional<std::string> unready_reason(const std::string& csv_path,
@@ -443,14 +453,17 @@ int study_main(const std::vector<std::string>& args) {
     }
     // With the CSV on standard output, the report gives way, and the seed goes to the side.
     report_output out(program, !csv_to_output(options.csv_path));
-    if (csv_to_output(options.csv_path)) {
+    if (csv_to_output(options.csv_path) && !options.hills) {
         std::fprintf(stderr, "sa_study: seed %u\n", seed);
+    }
+    const study_order order{
+        options, *plan, {seed, options.request.first_run, options.request.runs}};
+    if (options.hills) {
+        return out.finish(run_hills(program, order, out));
     }
     out.write(format("seed %u\n\n", seed));
     out.write(automatic_temperatures_text(plan->automatic));
     out.flush();
-    const study_order order{
-        options, *plan, {seed, options.request.first_run, options.request.runs}};
     const int status = options.trace        ? run_trace(program, order, out)
                        : options.population ? run_population(program, order, out)
                                             : run_study(program, order, out);

@@ -19,12 +19,14 @@ namespace sa {
 // ---- The command line
 
 // What sa_study's command line asks for: a study, or one run traced instead, or the runs
-// followed level by level against the equilibrium, and its files.
+// followed level by level against the equilibrium, or the landscape's hills alone, and its
+// files.
 struct study_command {
     study_request request;
     std::vector<study_field> given;  // the fields given, in the order typed
     bool trace = false;
     bool population = false;
+    bool hills = false;
     std::string csv_path;  // "-" for standard output
     std::string plot_path;
 };

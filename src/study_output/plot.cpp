@@ -485,4 +485,63 @@ std::optional<std::string> plot_trace(const std::string& path, const study_case&
     return run_gnuplot(script, path);
 }
 
+std::optional<std::string> plot_hills(const std::string& path, const grid_hills& found) {
+    const tabulated_space& space = found.space;
+    const encoding& grid = space.grid_encoding();
+    // Each column's highest point, so that no peak narrower than a column is lost, with the
+    // rank of the hill it lies on: 1 and 2 for the two highest, 3 and 4 by turns, left to
+    // right, for the rest.
+    std::vector<int> rank_of(static_cast<std::size_t>(grid.d_max) + 1, 3);
+    std::vector<const hill*> left_to_right;
+    for (const hill& h : found.hills) {
+        left_to_right.push_back(&h);
+    }
+    std::sort(left_to_right.begin(), left_to_right.end(),
+              [](const hill* a, const hill* b) { return a->basin.first < b->basin.first; });
+    for (std::size_t place = 0; place < left_to_right.size(); ++place) {
+        const hill& h = *left_to_right[place];
+        const auto height = static_cast<std::size_t>(&h - found.hills.data());
+        const int rank = static_cast<int>(height < 2 ? height + 1 : 3 + (place % 2));
+        for (int d = h.basin.first; d >= 0 && d <= h.basin.last; ++d) {
+            rank_of[static_cast<std::size_t>(d)] = rank;
+        }
+    }
+    constexpr int columns = 1500;
+    std::ostringstream script;
+    script << terminal(path) << "$f << EOD\n";
+    for (int column = 0; column < columns; ++column) {
+        const int first = static_cast<int>(static_cast<long>(grid.d_max + 1) * column / columns);
+        const int last = std::max(
+            first,
+            static_cast<int>(static_cast<long>(grid.d_max + 1) * (column + 1) / columns) - 1);
+        int highest = first;
+        for (int d = first + 1; d <= last; ++d) {
+            highest = space.value_at(d).rounded() > space.value_at(highest).rounded() ? d : highest;
+        }
+        script << space.x_at(highest) << ' ' << space.value_at(highest).rounded() << ' '
+               << rank_of[static_cast<std::size_t>(highest)] << '\n';
+    }
+    const std::string hills =
+        std::to_string(found.hills.size()) + (found.hills.size() == 1 ? " hill" : " hills");
+    script << "EOD\n"
+           << "set title " << quoted(landscape_label(space.grid_landscape()))
+           << " noenhanced font ',14'\n"
+           << "set label 1 " << quoted(hills + " on " + std::to_string(grid.n_bits) + " bits")
+           << " at graph 0.02, graph 0.95 noenhanced\n"
+           << "set xrange [" << grid.x_min << ":" << grid.x_max << "]\n"
+           << "set grid\nset xlabel 'x'\nset ylabel 'f(x)'\nset key bottom right\n"
+           << "set linetype 11 lc rgb '#d62728'\nset linetype 12 lc rgb '#1f77b4'\n"
+           << "set linetype 13 lc rgb '#bbbbbb'\nset linetype 14 lc rgb '#dddddd'\n"
+           << "set style fill solid 0.6 noborder\n"
+           << "plot $f using 1:2:($3 + 10) with impulses lc variable notitle, "
+           << "NaN with boxes lc rgb '#d62728' title 'the highest hill', "
+           << "NaN with boxes lc rgb '#1f77b4' title 'the second', "
+           << "$f using 1:2 with lines lc rgb 'black' linewidth 1.5 title 'f(x)', "
+           << "'+' using (" << found.landmarks.optimum_x << "):("
+           << static_cast<double>(found.landmarks.optimum_value)
+           << ") every ::0::0 with points pointtype 7 pointsize 1.2 lc rgb '#d62728' "
+              "title 'exact optimum'\n";
+    return run_gnuplot(script, path);
+}
+
 }  // namespace sa

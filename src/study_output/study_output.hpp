@@ -159,6 +159,23 @@ std::string population_report(const population_study& population);
 // equilibrium's mass there, and the distance between the two over all the hills.
 std::string population_csv(const population_study& population);
 
+// ---- A landscape's hills on a grid (sa_study --hills)
+
+// The hills of a landscape on a grid, found once for the report, the CSV and the picture.
+struct grid_hills {
+    const tabulated_space& space;
+    grid_landmarks landmarks;
+    std::vector<hill> hills;  // the highest first
+};
+grid_hills hills_on_grid(const tabulated_space& space);
+
+// The landscape and its grid, its exact optimum, and a line per hill: where it peaks, the x
+// its basin spans and its share of the grid's points.
+std::string hills_report(const grid_hills& found);
+
+// A row per hill, the highest first: hill,top_x,top_value,from_x,to_x,points.
+std::string hills_csv(const grid_hills& found);
+
 // ---- Text charts, 80 columns wide: f, and where the runs ended beneath it
 
 constexpr int chart_width = report_width;
@@ -199,6 +216,9 @@ std::optional<std::string> plot_sweep(const std::string& path,
 // highest hills and the distance against the level.
 std::optional<std::string> plot_population(const std::string& path,
                                            const population_study& population);
+
+// f over the interval, each hill's basin shaded, the two highest in colours of their own.
+std::optional<std::string> plot_hills(const std::string& path, const grid_hills& found);
 
 // Temperature, current value and best value, at the levels given.
 std::optional<std::string> plot_trace(const std::string& path, const study_case& study,

@@ -38,7 +38,7 @@ double acceptance_chance(const sa::tabulated_space& space, const sa::acceptance&
         return chance;
     }
     // r = k 2^-53 for k uniform below 2^53: the move is taken for the k below p 2^53.
-    const double p = sa::portable_exp(static_cast<double>(delta) / temperature);
+    const double p = sa::boltzmann_exp(static_cast<double>(delta) / temperature);
     return std::min(1.0, std::ceil(p * 0x1p53) * 0x1p-53);
 }
 

@@ -53,6 +53,30 @@ grep -qx '  on a lower hill: every grid point on the global peak lies lower' bit
   grep -qx '  best on the second peak          0.00 %   (the grid has no point on it)' bits2.txt ||
   fail "a 2-bit grid's hills are not reported as it has them"
 
+# A landscape's hills alone, found on its grid: the deceptive one's narrow top between two broad
+# hills; a drawing's as a CSV; and a study on a formula names it in its report and CSV.
+"$study" --hills --landscape deceptive >hills.txt
+diff - hills.txt <<'EOF' || fail "the deceptive landscape's hills are not as found before"
+landscape: deceptive, 17 bits
+
+Exact optimum over all 131072 grid points:
+  x = 0.099992   f(x) = 1.478955   decoded value 68812
+
+3 hills, the highest first, each a basin from valley to valley:
+  hill       top x      f(top)      from x        to x    points    share
+     1    0.099992    1.478955    0.041031    0.156053      3770    2.88 %
+     2   -1.200006    1.200003   -2.000000    0.041001     66880   51.03 %
+     3    1.299982    1.000004    0.156083    2.000000     60422   46.10 %
+EOF
+"$study" --hills --landscape 'points:(-2,0.5),(-1,1.2),(0,0.7),(1,1.5),(2,0.3)' --bits 10 --csv - >drawn.csv
+printf 'hill,top_x,top_value,from_x,to_x,points\n1,0.999022484,1.49999771,0.0019550342,2,512\n2,-0.999022484,1.19999857,-2,-0.0019550342,512\n' |
+  cmp -s - drawn.csv || fail "a drawing's hills are not its two tops: $(cat drawn.csv)"
+"$study" --seed 2 --runs 50 --landscape 'max(sin(3 * x), 0.2) + 1' --x-min 0 --x-max 3 --csv formula.csv >formula.txt
+grep -qxF '          on max(sin(3 * x), 0.2) + 1 over [0, 3]' formula.txt ||
+  fail "the report does not name the formula: $(sed -n 3,4p formula.txt)"
+[ "$(tail -1 formula.csv | grep -o '"[^"]*"$')" = '"max(sin(3 * x), 0.2) + 1 over [0, 3]"' ] ||
+  fail "the CSV does not quote the formula: $(tail -1 formula.csv)"
+
 # Temperatures chosen automatically come from a sample seeded with the study's seed, for each
 # grid, and the report says which and how.
 "$study" --seed 1 --runs 20 --bits 12,17 --t0 auto --t-final auto:0.001 >auto.txt

@@ -191,6 +191,11 @@ TEST(StudyCommandLine, RefusesEachFaultWithItsMessage) {
          "one before"},
         {{"--landscape", "points:(0,1),(1,2"},
          "--landscape: 'points:(0,1),(1,2': the ( at character 14 is never closed"},
+        {{"--hills", "--t0", "1"},
+         "--hills lists the landscape's hills alone: --t0 does not apply"},
+        {{"--hills", "--population"},
+         "--hills lists the landscape's hills alone: --population does not apply"},
+        {{"--hills", "--bits", "10,12"}, "--hills lists the hills of one grid, not a sweep"},
         // The landscape on its grid, once every option is read.
         {{"--landscape", "1 / x", "--x-min", "-1", "--x-max", "2", "--bits", "3,2"},
          "--landscape: '1 / x' is not finite at x = 0 (on 2 bits)"},
@@ -288,8 +293,8 @@ TEST(StudyCommandLine, NamesEveryFieldAndFaultAsTheTablesDo) {
         EXPECT_EQ(options.erase(names.option), 1U) << names.option;
         EXPECT_EQ(sa::field_of_option(names.option), names.field);
     }
-    EXPECT_EQ(options, (std::set<std::string>{"--csv", "--help", "--plot", "--population",
-                                              "--trace", "--version"}));
+    EXPECT_EQ(options, (std::set<std::string>{"--csv", "--help", "--hills", "--plot",
+                                              "--population", "--trace", "--version"}));
     for (const auto& [kind, name] : sa::fault_kinds) {
         const std::string words = sa::message_of({kind, sa::study_field::t0, "v", "s", "l"});
         EXPECT_NE(words, "--t0: s") << name;
