@@ -91,6 +91,10 @@ val fault_object(const sa::fault& refused) {
     shown.set("value", refused.value);
     shown.set("shown", refused.shown);
     shown.set("limit", refused.limit);
+    // Only a formula's fault lies at a place within its value.
+    if (refused.kind == sa::fault_kind::bad_formula) {
+        shown.set("position", static_cast<double>(refused.position));
+    }
     return shown;
 }
 
@@ -192,15 +196,19 @@ val plan_schedule(const val& fields, const val& style, int workers) {
     return result;
 }
 
-// The same for a trace, which follows one run whatever `runs` says, and so makes its trials
-// alone.
-val plan_trace(const val& fields, const val& style) {
+// The fields planned as one run, whatever `runs` says: a trace, which makes that run's trials
+// alone, and a landscape, which makes none.
+sa::expected<planned_request> plan_one_run(const val& fields, const val& style) {
     sa::expected<sa::study_request> request = read_fields(fields, style);
     if (!request) {
-        return refusal(request.error());
+        return request.error();
     }
     request->runs = 1;
-    const sa::expected<planned_request> checked = plan_request(*request, sa::page::single_caps);
+    return plan_request(*request, sa::page::single_caps);
+}
+
+val plan_trace(const val& fields, const val& style) {
+    const sa::expected<planned_request> checked = plan_one_run(fields, style);
     return checked ? plan_of(*checked) : refusal(checked.error());
 }
 
@@ -225,6 +233,10 @@ val check_schedule(const val& fields, const val& style) {
     set_field(result, trials, schedule.trials_per_level());
     set_field(result, bits, study.bits);
     set_field(result, acceptance, std::string(sa::spelling_of(schedule.acceptance()).name));
+    const sa::problem_params& interval = study.landscape.problem();
+    set_field(result, landscape, study.landscape.name());
+    set_field(result, x_min, static_cast<double>(interval.x_min));
+    set_field(result, x_max, static_cast<double>(interval.x_max));
     result.set("levels", static_cast<double>(level_count));
     result.set("trialsPerRun", static_cast<double>(level_count * schedule.trials_per_level()));
     result.set("description", sa::describe_case(study));
@@ -358,10 +370,17 @@ val every_hill(const sa::tabulated_space& space) {
 }
 
 // The least and greatest f in each of `columns` equal parts of the interval, the parts cut as
-// sa_study cuts its histogram, and the grid's landmarks. `on_progress` is told now and then
-// the points tabulated so far, when the grid is new.
-val landscape(int bits, int columns, const val& on_progress) {
-    const sa::landscape& f = sa::demo_landscape();
+// sa_study cuts its histogram, and the grid's landmarks, for the landscape and bits that the
+// fields name; refused as a study of them would be. `on_progress` is told now and then the
+// points tabulated so far, when the grid is new.
+val landscape(const val& fields, const val& style, int columns, const val& on_progress) {
+    const sa::expected<planned_request> checked = plan_one_run(fields, style);
+    if (!checked) {
+        return refusal(checked.error());
+    }
+    const sa::study_case& study = checked->plan.cases.front();
+    const sa::landscape& f = study.landscape;
+    const int bits = study.bits;
     const auto points = static_cast<double>(f.grid(bits).d_max) + 1.0;
     double done = 0.0;
     const sa::tabulated_grid& grid = grids().of(f, bits, [&](std::int64_t tabulated) {
@@ -379,6 +398,9 @@ val landscape(int bits, int columns, const val& on_progress) {
     }
     val result = val::object();
     result.set("bits", bits);
+    result.set("landscape", f.name());
+    result.set("xMin", static_cast<double>(enc.x_min));
+    result.set("xMax", static_cast<double>(enc.x_max));
     result.set("low", val::array(low));
     result.set("high", val::array(high));
     result.set("optimum", point(grid.space, grid.landmarks.optimum_d));

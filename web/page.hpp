@@ -20,8 +20,7 @@ struct argument_range {
 
 // Bins and columns: more than any screen shows would only cost memory. Workers: each holds a
 // grid of its own, 200 MB at 24 bits, so no more than a desktop's cores.
-inline constexpr std::array<argument_range, 4> argument_ranges = {{
-    {"bits", min_bits, max_bits},
+inline constexpr std::array<argument_range, 3> argument_ranges = {{
     {"columns", 1, 10'000},
     {"bins", 1, 1'000},
     {"workers", 1, 8},

@@ -5,7 +5,9 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "formula/formula.hpp"
 #include "page.hpp"
 
 namespace {
@@ -52,6 +54,27 @@ void print_acceptances() {
     std::puts("  ],");
 }
 
+// A list of names as a script's array.
+void print_names(const char* name, const std::vector<std::string>& names) {
+    std::string listed;
+    for (const std::string& each : names) {
+        listed += (listed.empty() ? "'" : ", '") + each + "'";
+    }
+    std::printf("    %s: [%s],\n", name, listed.c_str());
+}
+
+// What a formula or a drawing may hold, which the words for a refused one state.
+void print_formulas() {
+    std::puts("  formulas: {");
+    std::printf("    maxLength: %zu,\n", sa::max_formula_length);
+    std::printf("    maxNesting: %d,\n", sa::max_formula_nesting);
+    std::printf("    maxPoints: %zu,\n", sa::max_drawn_points);
+    std::printf("    drawnPrefix: '%s',\n", std::string(sa::drawn_prefix).c_str());
+    print_names("functions", sa::formula_function_names());
+    print_names("landscapes", sa::landscape_names());
+    std::puts("  },");
+}
+
 void print_limits() {
     std::puts("  limits: {");
     for (const sa::page::argument_range& range : sa::page::argument_ranges) {
@@ -75,6 +98,7 @@ int main() {
     print_faults();
     print_acceptances();
     print_limits();
+    print_formulas();
     std::puts("});");
     return std::ferror(stdout) != 0 ? 1 : 0;
 }

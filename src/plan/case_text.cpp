@@ -51,6 +51,15 @@ std::string case_text(const planned_case& planned) {
         items.push_back(item(levels, std::to_string(levels_between(s.law(), s.span()))));
     }
     items.push_back(item(study_field::acceptance, spelling_of(s.acceptance()).name));
+    const sa::landscape& f = planned.study.landscape;
+    if (!f.on_demo_interval()) {
+        items.push_back(item(x_min, shortest(f.problem().x_min)));
+        items.push_back(item(x_max, shortest(f.problem().x_max)));
+    }
+    // Last, since a formula's spaces are its own: it takes the rest of the line.
+    if (f.name() != demo_landscape().name()) {
+        items.push_back(item(study_field::landscape, f.name()));
+    }
     std::string text;
     for (const std::string& each : items) {
         text += text.empty() ? each : " " + each;
@@ -60,8 +69,10 @@ std::string case_text(const planned_case& planned) {
 
 std::optional<planned_case> read_case_text(std::string_view text) {
     study_request request;
+    const std::string landscape_key = item(study_field::landscape, "");
     for (std::size_t start = 0; start <= text.size();) {
-        const std::size_t end = std::min(text.find(' ', start), text.size());
+        const bool rest = text.substr(start).starts_with(landscape_key);
+        const std::size_t end = rest ? text.size() : std::min(text.find(' ', start), text.size());
         const auto field = field_and_value(text.substr(start, end - start));
         if (!field || read_field(field->first, field->second, request)) {
             return std::nullopt;

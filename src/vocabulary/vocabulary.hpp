@@ -67,9 +67,9 @@ inline constexpr std::array<field_names, 16> study_fields = {{
     {study_field::levels, "--levels", "levels", false, field_part::schedule},
     {study_field::target, "--target", "target", false, field_part::study},
     {study_field::acceptance, "--acceptance", "acceptance", true, field_part::schedule},
-    {study_field::landscape, "--landscape", "landscape", false, field_part::landscape},
-    {study_field::x_min, "--x-min", "xMin", false, field_part::landscape},
-    {study_field::x_max, "--x-max", "xMax", false, field_part::landscape},
+    {study_field::landscape, "--landscape", "landscape", true, field_part::landscape},
+    {study_field::x_min, "--x-min", "xMin", true, field_part::landscape},
+    {study_field::x_max, "--x-max", "xMax", true, field_part::landscape},
 }};
 
 constexpr const field_names& names_of(study_field field) {

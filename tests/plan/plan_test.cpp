@@ -214,6 +214,8 @@ TEST(CaseText, ReadsBackAsTheSameCaseAndNothingElseDoes) {
         {{alpha, "0.99999994,0.5,1e-30"}, {t0, "3.4e-30"}, {t_final, "1.4e-45"}, {trials, "1"}},
         {{laws, "linear,lundy-mees"}, {levels, "1,1000000000"}, {trials, "1"}, {bits, "2,24"}},
         {{seed, "7"}, {first_run, "4294966295"}, {runs, "1000"}, {t0, "auto"}, {t_final, "auto"}},
+        {{landscape, "max(sin(3 * x), 0.2) + 1"}, {x_min, "0"}, {x_max, "3"}},
+        {{landscape, "demo"}, {x_min, "-1"}, {x_max, "2.5"}},
     };
     std::size_t cases = 0;
     for (const auto& fields : requests) {
@@ -233,7 +235,7 @@ TEST(CaseText, ReadsBackAsTheSameCaseAndNothingElseDoes) {
             ++cases;
         }
     }
-    EXPECT_EQ(cases, 1U + 1U + 3U + 8U + 1U);
+    EXPECT_EQ(cases, 1U + 1U + 3U + 8U + 1U + 1U + 1U);
     EXPECT_EQ(
         sa::case_text({sa::plan_study(request_of({{seed, "1"}}), 1)->cases.front(), {1, 0, 1000}}),
         "seed=1 runs=1000 first-run=0 t0=100 t-final=0.1 trials=8 bits=17 cooling=geometric "

@@ -6,7 +6,7 @@
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { after, before, describe, test } from 'node:test';
-import { browserOptions, fileUrl, launchBrowser, nativeStudy, openPage, parseArguments } from './harness.mjs';
+import { browserOptions, csvFields, fileUrl, launchBrowser, nativeStudy, openPage, parseArguments } from './harness.mjs';
 
 const options = parseArguments('calls.mjs', "Tests the page's calls in headless Chromium or Firefox ESR.", {
   page: { help: "the built page's index.html" },
@@ -25,7 +25,7 @@ function argumentsOf(params, style) {
 // A CSV's rows keyed by its heading, numbers as numbers and an empty field as null, as the
 // interface has them.
 function rowsOf(csv) {
-  const [heading, ...lines] = csv.trimEnd().split('\n').map((line) => line.split(','));
+  const [heading, ...lines] = csv.trimEnd().split('\n').map(csvFields);
   const valueOf = (text) => (text === '' ? null : Number.isNaN(Number(text)) ? text : Number(text));
   return lines.map((fields) => Object.fromEntries(fields.map((text, i) => [heading[i], valueOf(text)])));
 }
@@ -177,7 +177,8 @@ describe('sa.sweep', () => {
 
 describe('sa.landscape', () => {
   test('has every hill, highest first, and a second peak only where the grid shows one', async () => {
-    const [fine, coarse] = await page.evaluate(async () => [await window.sa.landscape(17, 100), await window.sa.landscape(2, 10)]);
+    const [fine, coarse] = await page.evaluate(async () => [await window.sa.landscape({ bits: 17 }, { columns: 100 }),
+      await window.sa.landscape({ bits: 2 }, { columns: 10 })]);
     for (const grid of [fine, coarse]) {
       assert.equal(grid.hills.length, 11);
       const values = grid.hills.map((hill) => hill.value);
@@ -189,12 +190,28 @@ describe('sa.landscape', () => {
     assert.equal('fromX' in coarse.hills[1], false);
   });
 
+  test('draws any landscape on its interval, and refuses a bad one as sa.check does', async () => {
+    const formula = 'max(sin(3 * x), 0.2) + 1';
+    const [drawn, refused, checked] = await page.evaluate(async (f) => [
+      await window.sa.landscape({ landscape: f, xMin: 0, xMax: '3', bits: 12 }, { columns: 300 }),
+      await window.sa.landscape({ landscape: 'sin(x', bits: 12 }).catch((e) => ({ message: e.message, fault: e.fault })),
+      await window.sa.check({ landscape: 'sin(x' })], formula);
+    assert.deepEqual([drawn.landscape, drawn.xMin, drawn.xMax, drawn.bits], [formula, 0, 3, 12]);
+    // Between 1.2, where max cuts sin off, and 2, at the two peaks of sin(3x) on [0, 3].
+    assert.equal(Math.min(...drawn.low), Math.fround(1.2));
+    assert.ok(Math.max(...drawn.high) <= 2 && Math.max(...drawn.high) > 1.9999);
+    const peaks = drawn.hills.filter((hill) => hill.value > 1.9999).map((hill) => hill.x).sort();
+    assert.deepEqual(peaks.map((x) => x.toFixed(3)), [Math.PI / 6, (5 * Math.PI) / 6].map((x) => x.toFixed(3)));
+    assert.deepEqual(refused, { message: nativeRefusal(['--landscape=sin(x']), fault: checked.fault });
+    assert.deepEqual(checked.fault, { kind: 'bad_formula', field: 'landscape', value: 'sin(x', shown: "'('", limit: 'unclosed', position: 3 });
+  });
+
   test('reports the points it tabulates, and can be cancelled', async () => {
     const seen = await page.evaluate(async () => {
       const progress = [];
-      await window.sa.landscape(19, 100, { onProgress: (p) => progress.push(p) });
+      await window.sa.landscape({ bits: 19 }, { columns: 100, onProgress: (p) => progress.push(p) });
       const controller = new AbortController();
-      const cancelled = window.sa.landscape(24, 100, { signal: controller.signal }).catch((e) => e.name);
+      const cancelled = window.sa.landscape({ bits: 24 }, { columns: 100, signal: controller.signal }).catch((e) => e.name);
       setTimeout(() => controller.abort(), 100);
       return { last: progress.at(-1), cancelled: await cancelled };
     });
@@ -221,12 +238,13 @@ describe('nothing stalls', () => {
     ['sa.trace({ t0: 1e30, alpha: 0.99999994, tFinal: 1e-30, trials: 1000000 })',
       `${traced}: about 2.3e+15 trials per run, more than the 10^9 a run may make`,
       { kind: 'run_too_long', field: null, value: traced, shown: '2.3e+15', limit: '10^9' }],
-    ['sa.landscape(25)', 'bits must be a whole number from 2 to 24, not 25', null],
+    ['sa.landscape({ bits: 25 })', '--bits must be from 2 to 24, not 25',
+      { kind: 'out_of_range', field: 'bits', value: '25', shown: '25', limit: 'from 2 to 24' }],
   ];
   test(`the page refuses the costliest request of ${costliest.length} calls within a second, the same cap for all`, async (t) => {
     // Each lane's worker started, as it is once the page has been used.
     await page.evaluate(() => Promise.all([window.sa.check({}), window.sa.study({ runs: 1 }), window.sa.population({ runs: 1 }),
-      window.sa.sweep({ runs: 1 }), window.sa.trace({}), window.sa.landscape(17, 10)]));
+      window.sa.sweep({ runs: 1 }), window.sa.trace({}), window.sa.landscape({})]));
     for (const [call, message, fault] of costliest) {
       const refused = await page.evaluate(async (c) => {
         const began = performance.now();
@@ -271,7 +289,8 @@ describe('nothing stalls', () => {
     ['study', '(o) => window.sa.study({ seed: 1, runs: 100000, trials: 44 }, { ...o, workers: 3 })', '() => window.sa.study({ runs: 10 })', 3],
     ['population', '(o) => window.sa.population({ seed: 2, runs: 100000, bits: 20 }, { ...o, workers: 2 })', '() => window.sa.population({ runs: 10 })', 2],
     ['sweep', "(o) => window.sa.sweep({ seed: 1, runs: 100000, alpha: '0.9,0.97' }, { ...o, workers: 2 })", '() => window.sa.sweep({ runs: 10 })', 2],
-    ['landscape', '(o) => window.sa.landscape(24, 100, o)', '() => window.sa.landscape(10, 10)', 1],
+    ['landscape', "(o) => window.sa.landscape({ bits: 24, landscape: 'sin(3 * x) + x / 4' }, o)",
+      '() => window.sa.landscape({ bits: 10 })', 1],
   ];
   test(`${long.length} calls stop within a second of their signal, and their lane answers the next`, async (t) => {
     for (const [name, call, next, workers] of long) {
@@ -342,7 +361,7 @@ describe('nothing stalls', () => {
       const tracing = window.sa.trace({ seed: 1, trials: 1000000, alpha: 0.9 }, { signal: controller.signal }).catch((e) => e.name);
       await new Promise((resolve) => setTimeout(resolve, 300));
       const began = performance.now();
-      const [grid, checked] = await Promise.all([window.sa.landscape(12, 10), window.sa.check({ seed: 1 })]);
+      const [grid, checked] = await Promise.all([window.sa.landscape({ bits: 12 }), window.sa.check({ seed: 1 })]);
       const ms = performance.now() - began;
       controller.abort();
       return { ms, bits: grid.bits, fault: checked.fault, trace: await tracing };
@@ -358,7 +377,7 @@ describe('nothing stalls', () => {
         population: [(o) => window.sa.population({ seed: 1, runs: 2000, t0: 1, alpha: 0.9, tFinal: 0.01, bits: 10 }, o),
           () => window.sa.population({ runs: 10 })],
         sweep: [(o) => window.sa.sweep({ seed: 1, runs: 2000, alpha: '0.9,0.95' }, o), () => window.sa.sweep({ runs: 10 })],
-        landscape: [(o) => window.sa.landscape(22, 10, o), () => window.sa.landscape(10, 10)],
+        landscape: [(o) => window.sa.landscape({ bits: 22 }, o), () => window.sa.landscape({ bits: 10 })],
       };
       const seen = {};
       for (const [name, [call, next]] of Object.entries(calls)) {
@@ -388,16 +407,15 @@ describe('the interface', () => {
     ['study', [{ seed: 1, runs: 10 }, { bins: 2.5 }], 'RangeError', 'bins must be a whole number from 1 to 1000, not 2.5'],
     ['study', [{ seed: 1, runs: 10 }, { bins: '10' }], 'TypeError', 'bins must be a whole number from 1 to 1000, not the text "10"'],
     ['population', [{ seed: 1, runs: 10 }, { bins: 0 }], 'RangeError', 'bins must be a whole number from 1 to 1000, not 0'],
-    ['landscape', [10, 0], 'RangeError', 'columns must be a whole number from 1 to 10000, not 0'],
-    ['landscape', [10, 20000], 'RangeError', 'columns must be a whole number from 1 to 10000, not 20000'],
-    ['landscape', [0], 'RangeError', 'bits must be a whole number from 2 to 24, not 0'],
-    ['landscape', [25], 'RangeError', 'bits must be a whole number from 2 to 24, not 25'],
-    ['landscape', [32], 'RangeError', 'bits must be a whole number from 2 to 24, not 32'],
-    ['landscape', ['10'], 'TypeError', 'bits must be a whole number from 2 to 24, not the text "10"'],
+    ['landscape', [{}, { columns: 0 }], 'RangeError', 'columns must be a whole number from 1 to 10000, not 0'],
+    ['landscape', [{}, { columns: 20000 }], 'RangeError', 'columns must be a whole number from 1 to 10000, not 20000'],
+    ['landscape', [{}, { columns: '10' }], 'TypeError', 'columns must be a whole number from 1 to 10000, not the text "10"'],
+    ['landscape', [{ runs: 5 }], 'TypeError', "params has no 'runs': it takes landscape, xMin, xMax, bits"],
+    ['landscape', [10], 'TypeError', 'params must be an object, not 10'],
     ['session', ['5', ''], 'TypeError', 'a clock second must be a whole number from 0 to 4294967295, not the text "5"'],
     ['session', [-1, ''], 'RangeError', 'a clock second must be a whole number from 0 to 4294967295, not -1'],
     ['session', [5, 7], 'TypeError', "a session's input must be text, not 7"],
-    ['study', [{ seed: 1, rns: 5 }], 'TypeError', "params has no 'rns': it takes seed, runs, t0, alpha, tFinal, trials, bits, acceptance"],
+    ['study', [{ seed: 1, rns: 5 }], 'TypeError', "params has no 'rns': it takes seed, runs, t0, alpha, tFinal, trials, bits, acceptance, landscape, xMin, xMax"],
     ['check', ['x'], 'TypeError', 'params must be an object, not the text "x"'],
     ['check', [[0.9]], 'TypeError', 'params must be an object, not an array'],
     ['check', [null], 'TypeError', 'params must be an object, not null'],
@@ -428,9 +446,9 @@ describe('the interface', () => {
     ['sa.check(() => 1)', 'TypeError', 'params must be an object, not a function'],
     ['sa.check({}, 5)', 'TypeError', 'options must be an object, not 5'],
     ['sa.check({}, { signal: "stop" })', 'TypeError', 'signal must be an AbortSignal, not the text "stop"'],
-    ['sa.landscape(10, 100, { signal: {} })', 'TypeError', 'signal must be an AbortSignal, not an object'],
+    ['sa.landscape({}, { signal: {} })', 'TypeError', 'signal must be an AbortSignal, not an object'],
     ['sa.study({ seed: 1, runs: 10 }, { bins: -0 })', 'RangeError', 'bins must be a whole number from 1 to 1000, not -0'],
-    ['sa.landscape(-0)', 'RangeError', 'bits must be a whole number from 2 to 24, not -0'],
+    ['sa.landscape({}, { columns: -0 })', 'RangeError', 'columns must be a whole number from 1 to 10000, not -0'],
     ['sa.trace({}, { bins: 5 })', 'TypeError', "options has no 'bins': it takes numberStyle, signal"],
     ['sa.experiment({ evil: 1 })', 'TypeError', "options has no 'evil': it takes signal"],
     ['sa.experiment(7)', 'TypeError', 'options must be an object, not 7'],

@@ -170,3 +170,17 @@ export async function axeViolations(page) {
   const violations = await page.evaluate(async () => (await window.axe.run(document, { preload: false })).violations);
   return violations.map((v) => `${v.id} (${v.impact}): ${v.nodes.map((n) => n.target.join(' ')).join(', ')}`);
 }
+
+// The fields of a line of a CSV file: a field in quotes, as a landscape's label with a comma is
+// written, may hold commas, and "" for a quote.
+export function csvFields(line) {
+  const fields = [];
+  const field = /"((?:[^"]|"")*)"|([^,]*)/y;
+  for (let at = 0; at <= line.length; ++at) {
+    field.lastIndex = at;
+    const [whole, quoted, plain] = field.exec(line);
+    fields.push(quoted === undefined ? plain : quoted.replaceAll('""', '"'));
+    at += whole.length;
+  }
+  return fields;
+}

@@ -11,7 +11,7 @@ import { createServer } from 'node:http';
 import path from 'node:path';
 import { after, before, describe, test } from 'node:test';
 import { fileURLToPath } from 'node:url';
-import { axeViolations, browserOptions, engineOf, fileUrl, launchBrowser, nativeStudy, openPage, parseArguments } from './harness.mjs';
+import { axeViolations, browserOptions, csvFields, engineOf, fileUrl, launchBrowser, nativeStudy, openPage, parseArguments } from './harness.mjs';
 
 const options = parseArguments('suite.mjs', 'Tests the built web page in headless Chromium or Firefox ESR.', {
   page: { help: "the built page's index.html" },
@@ -25,7 +25,10 @@ const options = parseArguments('suite.mjs', 'Tests the built web page in headles
 const engine = engineOf(options.browser, options.engine);
 
 // sa_study's option for each of the page's params; the page's fields are named as the options.
-const optionOf = { seed: 'seed', runs: 'runs', t0: 't0', alpha: 'alpha', tFinal: 't-final', trials: 'trials', bits: 'bits' };
+const optionOf = {
+  seed: 'seed', runs: 'runs', t0: 't0', alpha: 'alpha', tFinal: 't-final', trials: 'trials', bits: 'bits', landscape: 'landscape',
+  xMin: 'x-min', xMax: 'x-max',
+};
 const argumentsOf = (params) => Object.entries(params).map(([field, value]) => `--${optionOf[field]}=${value}`);
 const portuguese = { decimalPoint: ',', listSeparator: ';' };
 
@@ -50,7 +53,7 @@ function nativeRefusal(args) {
 const csvLines = (csv) => csv.trimEnd().split('\n');
 // A CSV's rows of named fields, less those that time the runs.
 function withoutTimings(csv) {
-  const [heading, ...lines] = csvLines(csv).map((line) => line.split(','));
+  const [heading, ...lines] = csvLines(csv).map(csvFields);
   return lines.map((fields) => Object.fromEntries(fields
     .map((value, i) => [heading[i], value])
     .filter(([name]) => !/(_us|_seconds|_ms)$|^median_measured$/.test(name))));
@@ -121,6 +124,17 @@ async function fillFields(params, on = page) {
   for (const [field, value] of Object.entries(params)) {
     await typeInto(`[name=${optionOf[field]}]`, String(value), on);
   }
+  await on.waitForSelector('#schedule-form[aria-busy=false]');
+}
+
+// The landscape's fields set (those left out emptied) and the demo's schedule, checked.
+async function setLandscape(fields, on = page) {
+  await on.evaluate((values) => {
+    for (const [name, value] of Object.entries(values)) {
+      document.querySelector(`[name=${name}]`).value = value;
+    }
+  }, { landscape: fields.landscape ?? '', 'x-min': fields.xMin ?? '', 'x-max': fields.xMax ?? '' });
+  await on.click('#demo-schedule');
   await on.waitForSelector('#schedule-form[aria-busy=false]');
 }
 
@@ -280,13 +294,25 @@ describe("sa_study's studies", () => {
     ['a cool, fast schedule on 12 bits', { seed: 42, runs: 2000, t0: 1, alpha: 0.9, tFinal: 0.001, trials: 4, bits: 12 }],
     ['a slow schedule on 20 bits', { seed: 7, runs: 200, t0: 10, alpha: 0.99, tFinal: 0.01, bits: 20 }],
     ['one trial a level on 5 bits', { seed: 3, runs: 500, t0: 0.5, alpha: 0.5, tFinal: 0.01, trials: 1, bits: 5 }],
+    ...['smooth', 'needle', 'deceptive', 'rugged'].map((landscape, i) =>
+      [`the preset ${landscape}`, { seed: 20 + i, runs: 500, landscape, ...(i === 3 ? { bits: 14 } : {}) }]),
+    ['a formula with a comma, on [0, 3]', { seed: 8, runs: 500, landscape: 'max(sin(3 * x), 0.2) + 1', xMin: 0, xMax: 3 }],
+    ['a drawing on [-1, 2.5]', { seed: 9, runs: 500, landscape: 'points:(-1,0.5),(0,1.25),(0.4,0.3),(1.5,1.6),(2.5,0.1)',
+      xMin: -1, xMax: 2.5, bits: 15 }],
   ];
   for (const [name, params] of studies) {
     test(`give sa_study's figures: ${name}`, async () => {
       const study = await page.evaluate((p) => window.sa.study(p), params);
       assertNativeStudy(study.csv, argumentsOf(params));
+      if (params.landscape) {
+        // The schedule as the report names it, on its landscape.
+        const { description } = await page.evaluate((p) => window.sa.check(p), params);
+        const report = spawnSync(options['sa-study'], argumentsOf(params), { encoding: 'utf8' }).stdout.replace(/\s+/g, ' ');
+        assert.ok(report.includes(`schedule: ${description} `) && description.includes(', on '), `${description} in ${report}`);
+      }
       // The hills' basins cut the grid into parts, each run's best point in one of them.
-      const { hills } = await page.evaluate((b) => window.sa.landscape(b, 10), params.bits ?? 17);
+      const { landscape, xMin, xMax, bits } = params;
+      const { hills } = await page.evaluate((p) => window.sa.landscape(p, { columns: 10 }), { landscape, xMin, xMax, bits });
       assert.deepEqual(study.hills.map((hill) => hill.x), hills.map((hill) => hill.x));
       assert.equal(study.hills.reduce((total, hill) => total + hill.points, 0), 2 ** (params.bits ?? 17));
       assert.equal(study.hills.reduce((total, hill) => total + hill.runs, 0), params.runs);
@@ -346,6 +372,42 @@ describe('bad schedule values', () => {
       assert.equal(await page.$eval('#study-start', (b) => b.disabled), true);
     });
   }
+
+  // Bad landscapes: the fields, the fault's kind and position, and its words in Portuguese.
+  const badLandscapes = [
+    [{ landscape: 'sin(x' }, 'bad_formula', 3, "--landscape: 'sin(x': o ( no carácter 4 nunca é fechado"],
+    [{ landscape: 'x +' }, 'bad_formula', 3, "--landscape: 'x +': falta um valor no fim"],
+    [{ landscape: '2 x' }, 'bad_formula', 2, "--landscape: '2 x': falta um operador antes de 'x' no carácter 3 " +
+      '(um produto precisa de *)'],
+    [{ landscape: 'max(x; 0.5)' }, 'bad_formula', 5, "--landscape: 'max(x; 0.5)': ';' no carácter 6 não tem lugar " +
+      'numa fórmula'],
+    [{ landscape: 'points:(1,0),(0.5,1)' }, 'bad_formula', 14, "--landscape: 'points:(1,0),(0.5,1)': o ponto no " +
+      'carácter 15 não fica à direita do anterior'],
+    [{ landscape: 'log(x)', xMin: '-1' }, 'not_finite_on_grid', undefined,
+      "--landscape: 'log(x)' não é finita em x = -1 (em 17 bits)"],
+    [{ xMin: '1', xMax: '0,5' }, 'empty_interval', undefined, '--x-max tem de estar acima de --x-min (x-min 1, x-max 0,5)'],
+  ];
+  const english = (fields) => Object.fromEntries(Object.entries(fields).map(([k, v]) => [k, k === 'landscape' ? v : v.replace(',', '.')]));
+  test(`${badLandscapes.length} bad landscapes are refused in sa_study's words, in Portuguese too, and come to scripts as faults`, async () => {
+    for (const [fields, kind, position, portugueseWords] of badLandscapes) {
+      const message = nativeRefusal(argumentsOf({ seed: 5, ...english(fields) }));
+      const checked = await page.evaluate((f) => window.sa.check(f), { seed: 5, ...english(fields) });
+      assert.equal(checked.error, message);
+      assert.deepEqual([checked.fault.kind, checked.fault.position], [kind, position], message);
+      const study = await page.evaluate((f) => window.sa.study(f).catch((e) => e.message), { seed: 5, ...english(fields) });
+      assert.equal(study, message);
+      for (const [lang, typed, said] of [['en', english(fields), message], ['pt', fields, portugueseWords]]) {
+        await page.click(`[data-lang=${lang}]`);
+        await setLandscape(typed);
+        assert.equal(await text('#schedule-error'), said, lang);
+        const input = `[name=${optionOf[checked.fault.field]}]`;
+        assert.equal(await page.$eval(input, (i) => i.getAttribute('aria-invalid')), 'true', said);
+        assert.match(await page.$eval(input, (i) => i.getAttribute('aria-describedby')), /^schedule-error\b/);
+      }
+    }
+    await page.click('[data-lang=en]');
+    await setLandscape({});
+  });
 
   test('in the runs and in the schedule are told both, and leave the run marked as not theirs', async () => {
     await chooseSchedule({ seed: 5 });
@@ -491,7 +553,7 @@ describe('the run', () => {
     const cancellable = await page.evaluate(() => {
       const aborted = new AbortController();
       aborted.abort();
-      return window.sa.landscape(2, 10, { signal: aborted.signal }).then(() => false, () => true);
+      return window.sa.landscape({ bits: 2 }, { signal: aborted.signal }).then(() => false, () => true);
     });
     if (!cancellable) {
       t.skip("waits for a landscape that the page's interface can stop");
@@ -502,7 +564,7 @@ describe('the run', () => {
     assert.match(await text('#landscape-status'), /^Tabulating f at 16,777,216 grid points/);
     await page.click('#landscape-cancel');
     await page.waitForFunction(() => document.querySelector('#landscape-cancel').hidden);
-    assert.equal(await text('#landscape-status'), 'Tabulation stopped: change Bits to draw another grid.');
+    assert.equal(await text('#landscape-status'), 'Tabulation stopped: change Bits or the landscape to draw another grid.');
     await fillFields({ seed: 3, bits: 10 });
     await page.waitForSelector('#run-plot[data-bits="10"]');
     assert.equal(await text('#landscape-status'), '');
@@ -1167,7 +1229,7 @@ describe('the lesson', () => {
       const fields = () => opened.$$eval('#schedule-form input, #schedule-form select', (inputs) =>
         Object.fromEntries(inputs.map((input) => [input.name, input.value])));
       assert.deepEqual(await fields(), { seed: '1', runs: '200', t0: '1', alpha: '0.9', 't-final': '0.01', trials: '8', bits: '17',
-        acceptance: '' });
+        acceptance: '', landscape: '', 'x-min': '', 'x-max': '' });
       assert.deepEqual((await points()).map(([, , stop, pressed]) => [stop, pressed]),
         [[-1, 'false'], [-1, 'false'], [-1, 'false'], [-1, 'false'], [0, 'true'], [-1, 'false']]);
       assert.equal(await opened.evaluate(() => document.activeElement.textContent), '0.01');
@@ -1192,7 +1254,7 @@ describe('the lesson', () => {
       await opened.mouse.click(box.x + dot[0], box.y + dot[1]);
       await opened.waitForSelector('#schedule-form[aria-busy=false]');
       assert.deepEqual(await fields(), { seed: '1', runs: '200', t0: '1', alpha: '0.9', 't-final': '0.001', trials: '8', bits: '17',
-        acceptance: '' });
+        acceptance: '', landscape: '', 'x-min': '', 'x-max': '' });
       assert.equal((await points())[5][3], 'true');
       // A point pressed in Portuguese.
       await opened.click('[data-lang=pt]');
@@ -1200,7 +1262,7 @@ describe('the lesson', () => {
       await opened.click('#sweep-points button');
       await opened.waitForSelector('#schedule-form[aria-busy=false]');
       assert.deepEqual(await fields(), { seed: '1', runs: '200', t0: '1', alpha: '0,8', 't-final': '0,1', trials: '8', bits: '17',
-        acceptance: '' });
+        acceptance: '', landscape: '', 'x-min': '', 'x-max': '' });
       assert.deepEqual(await axeViolations(opened), []);
     } finally {
       await opened.close();
@@ -1231,7 +1293,7 @@ describe('links and languages', () => {
     const expected = await linked.evaluate((p) => window.sa.check(p), params);
     const { seed, runs, t0, alpha, tFinal, trials, bits, acceptance } = expected;
     assert.deepEqual(await linked.evaluate(() => window.sa.experiment()),
-      { seed, runs, t0, alpha, tFinal, trials, bits, acceptance, lang: 'en' });
+      { seed, runs, t0, alpha, tFinal, trials, bits, acceptance, landscape: 'demo', xMin: -2, xMax: 2, lang: 'en' });
     assert.equal(await linked.$eval('[aria-current=step]', (button) => button.textContent), "4. The demo's schedule");
     assert.match(linked.url(), /[?&]step=demo-schedule(&|$)/);
 
@@ -1290,7 +1352,8 @@ describe('links and languages', () => {
 
   // Links that the page takes in part: the notes it shows at the top, the language it is in, and
   // the fields it takes, as sa.check reads them.
-  const readOnly = 'the page reads only seed, runs, t0, alpha, t-final, trials, bits, acceptance, sweep-t0, sweep-alpha, sweep-t-final, lang, step, present';
+  const readOnly = 'the page reads only seed, runs, t0, alpha, t-final, trials, bits, acceptance, landscape, x-min, x-max, ' +
+    'sweep-t0, sweep-alpha, sweep-t-final, lang, step, present';
   const steps = "the lesson's steps are random-walk, hill-climbing, quench, demo-schedule, slow-cooling, demo-floor, " +
     'time-to-solution, or 1 to 6 as older links number them';
   const partlyTaken = [
@@ -1331,10 +1394,10 @@ describe('links and languages', () => {
       assert.deepEqual(await linked.$$eval('#link-notes li', (items) => items.map((item) => item.textContent)), notes);
       assert.equal(await linked.$eval('#link-notes', (element) => element.hidden), false);
       assert.equal(await linked.$eval('html', (html) => html.lang), lang);
-      const { seed, runs, t0, alpha, tFinal, trials, bits, acceptance } =
+      const { seed, runs, t0, alpha, tFinal, trials, bits, acceptance, landscape, xMin, xMax } =
         await linked.evaluate((p) => window.sa.check(p), { ...taken, seed: 1 });
       assert.deepEqual({ ...(await linked.evaluate(() => window.sa.experiment())), seed: 1 },
-        { seed, runs, t0, alpha, tFinal, trials, bits, acceptance, lang });
+        { seed, runs, t0, alpha, tFinal, trials, bits, acceptance, landscape, xMin, xMax, lang });
       if (notes.at(-1).startsWith("The link's sweep")) {
         assert.equal(`The link's sweep is refused: ${await text('#sweep-error', linked)}.`, notes.at(-1));
       }
@@ -1369,6 +1432,29 @@ describe('links and languages', () => {
       const empty = await page.$$eval('[data-i18n]', (elements) => elements.filter((e) => e.textContent.trim() === '')
         .map((e) => e.dataset.i18n));
       assert.deepEqual(empty.filter((key) => key !== 'loading'), []);
+    }
+  });
+
+  test("a link keeps a formula and a drawing as typed, in either language, where x's ends follow its style", async () => {
+    const formula = 'max(sin(3 * x), 0.2) / 2 + 1.5^2';
+    const drawing = 'points:(-1.5,0.25),(0,1),(1.75,0.5)';
+    for (const [landscape, lang, other] of [[formula, 'pt', 'en'], [drawing, 'en', 'pt']]) {
+      const linked = await openAt(`?landscape=${encodeURIComponent(landscape)}&x-min=-1.5&x-max=2.5&lang=${lang}`);
+      await linked.waitForSelector('#schedule-form[aria-busy=false]');
+      await linked.waitForSelector('#link-notes[aria-busy=false]');
+      assert.equal(await linked.$eval('#link-notes', (notes) => notes.hidden), true);
+      const fields = () => linked.evaluate(() => ['landscape', 'x-min'].map((name) => document.querySelector(`[name=${name}]`).value));
+      assert.deepEqual(await fields(), [landscape, lang === 'pt' ? '-1,5' : '-1.5']);
+      const experiment = await linked.evaluate(() => window.sa.experiment());
+      assert.deepEqual([experiment.landscape, experiment.xMin, experiment.xMax], [landscape, -1.5, 2.5]);
+      await linked.click(`[data-lang=${other}]`);
+      assert.deepEqual(await fields(), [landscape, other === 'pt' ? '-1,5' : '-1.5']);
+      const written = new URL(linked.url()).searchParams;
+      assert.deepEqual([written.get('landscape'), written.get('x-min')], [landscape, '-1.5']);
+      const reopened = await openAt(new URL(linked.url()).search);
+      assert.deepEqual(await reopened.evaluate(() => window.sa.experiment()), { ...experiment, lang: other });
+      await reopened.close();
+      await linked.close();
     }
   });
 
@@ -1502,6 +1588,48 @@ describe('look and use', () => {
       }
       await used.close();
     }
+  });
+
+  test("a landscape drawn by mouse and keys is the field's points:, and its study is sa_study's", async () => {
+    const drawn = await openAt('?lang=en&seed=3&runs=300');
+    await setLandscape({ landscape: 'points:(-2,0.5),(0,1.5),(2,0.5)' }, drawn);
+    await drawn.waitForSelector('#landscape-plot[data-landscape^="points:"]');
+    await drawn.click('#draw-toggle');
+    const placed = () => drawn.$eval('#landscape-plot', (canvas) => JSON.parse(canvas.dataset.points));
+    const box = await (await drawn.$('#landscape-plot')).boundingBox();
+    const [left, middle] = await placed();
+    // A click between the first two points adds one there; a drag takes it right, as far as
+    // the next point lets it.
+    await drawn.mouse.click(box.x + (left.px + middle.px) / 2, box.y + (left.py + middle.py) / 2);
+    await drawn.waitForFunction(() => document.querySelector('[name=landscape]').value.split('(').length === 5);
+    const added = (await placed())[1];
+    assert.ok(added.x > -1.1 && added.x < -0.9, JSON.stringify(added));
+    await drawn.mouse.move(box.x + added.px, box.y + added.py);
+    await drawn.mouse.down();
+    for (const share of [0.5, 1, 1.5]) {
+      await drawn.mouse.move(box.x + added.px + share * (middle.px - added.px), box.y + added.py - 10 * share);
+    }
+    await drawn.mouse.up();
+    await drawn.waitForFunction(() => /^points:\(-2,0\.5\),\(-0\.001,/.test(document.querySelector('[name=landscape]').value));
+    // By the keys: the third point up, the last removed.
+    await drawn.focus('#draw-points li:nth-child(3) button');
+    await drawn.keyboard.press('ArrowUp');
+    await drawn.focus('#draw-points li:nth-child(4) button');
+    await drawn.keyboard.press('Delete');
+    await drawn.waitForFunction(() => document.querySelector('[name=landscape]').value.split('(').length === 4);
+    const text = await drawn.$eval('[name=landscape]', (input) => input.value);
+    const points = [...text.matchAll(/\((-?[\d.]+),(-?[\d.]+)\)/g)].map(([, x, y]) => [Number(x), Number(y)]);
+    assert.deepEqual(points.map(([x]) => x).slice(0, 1).concat(points[1][0], points[2]), [-2, -0.001, 0, 1.51]);
+    assert.equal(await drawn.$eval('#draw-points', (list) => list.children.length), 3);
+    await drawn.waitForSelector('#schedule-form[aria-busy=false]');
+    for (const lang of ['en', 'pt']) {
+      await drawn.click(`[data-lang=${lang}]`);
+      assert.deepEqual(await axeViolations(drawn), [], `drawing, ${lang}`);
+      await (await drawn.$('#schedule')).screenshot({ path: path.join(options.screenshots, `drawing-${lang}.png`) });
+    }
+    const study = await drawn.evaluate((landscape) => window.sa.study({ seed: 3, runs: 300, landscape }), text);
+    assertNativeStudy(study.csv, ['--seed=3', '--runs=300', `--landscape=${text}`]);
+    await drawn.close();
   });
 
   test('fits 390, 1280 and 1920 px in both languages, as the screenshots show', async () => {

@@ -276,14 +276,20 @@
   // The fields as text, as the user would type them in `style`; absent or empty ones are left
   // out, so that sa_study's defaults apply.
   const fieldNames = vocabulary.fields.filter((field) => field.page).map((field) => field.param);
-  function fieldsOf(params, style) {
-    const given = objectOf('params', params, fieldNames);
+  // What a landscape takes: the fields of its function and interval, and the grid's bits.
+  const landscapeParam = 'landscape';
+  const landscapeNames = vocabulary.fields.filter((field) => field.page && field.part === 'landscape')
+    .map((field) => field.param).concat('bits');
+  function fieldsOf(params, style, known = fieldNames) {
+    const given = objectOf('params', params, known);
     const fields = {};
     for (const [name, value] of Object.entries(given)) {
       if (value === undefined || value === null || value === '') {
         continue;
       }
-      if (typeof value === 'number') {
+      if (typeof value === 'number' && name === landscapeParam) {
+        fields[name] = named(value);  // a formula's decimal point is always '.'
+      } else if (typeof value === 'number') {
         fields[name] = named(value).replace('.', style.decimalPoint);
       } else if (typeof value === 'string') {
         fields[name] = value;
@@ -318,24 +324,39 @@
   }
 
   // A call's params and options checked: the fields as text, and the options.
-  function request(params, options, known) {
+  function request(params, options, known, paramNames = fieldNames) {
     const given = optionsOf(options, known);
     const style = styleOf(given.numberStyle);
-    return { fields: fieldsOf(params, style), style, options: given };
+    return { fields: fieldsOf(params, style, paramNames), style, options: given };
   }
 
   // ---- Calls
 
   // The rows of a CSV file as objects keyed by its heading: numbers as numbers, other text as
   // text, an empty field as null.
+  // A field in quotes, as a landscape's label with a comma comes, is the text within them; a
+  // landscape stays text, even a formula that is a number.
   function rowsOf(csv) {
     const [heading, ...lines] = csv.trim().split('\n');
     const names = heading.split(',');
     const valueOf = (text) => (text === '' ? null : Number.isNaN(Number(text)) ? text : Number(text));
     return lines.map((line) => {
-      const values = line.split(',');
-      return Object.fromEntries(names.map((name, i) => [name, valueOf(values[i])]));
+      const values = csvFields(line);
+      return Object.fromEntries(names.map((name, i) => [name, name === landscapeParam ? values[i] : valueOf(values[i])]));
     });
+  }
+
+  // The fields of a CSV line: a field in quotes may hold commas, and "" for a quote.
+  function csvFields(line) {
+    const fields = [];
+    const field = /"((?:[^"]|"")*)"|([^,]*)/y;
+    for (let at = 0; at <= line.length; ++at) {
+      field.lastIndex = at;
+      const [whole, quoted, plain] = field.exec(line);
+      fields.push(quoted === undefined ? plain : quoted.replaceAll('""', '"'));
+      at += whole.length;
+    }
+    return fields;
   }
 
   function clockSecond(second) {
@@ -482,11 +503,11 @@
         : { error: '', fault: null, ...checked };
     },
 
-    async landscape(bits, columns = 1000, options) {
-      const given = optionsOf(options, ['onProgress', 'signal']);
-      whole('bits', bits, limits.bits);
-      whole('columns', columns, limits.columns);
-      return cancellable(lanes.grid, 'landscape', { bits, columns }, given);
+    async landscape(params, options) {
+      const { fields, style, options: given } =
+        request(params, options, ['columns', 'onProgress', 'signal', 'numberStyle'], landscapeNames);
+      const columns = whole('columns', given.columns ?? 1000, limits.columns);
+      return cancellable(lanes.grid, 'landscape', { fields, style, columns }, given);
     },
 
     async trace(params, options) {

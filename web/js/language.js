@@ -32,6 +32,8 @@
     return [...text].map((c) => other[c] ?? c).join('');
   }
 
+  const keepsStyle = (input) => 'formula' in input.dataset;
+
   function t(key, ...args) {
     const entry = texts[current][key] ?? texts.en[key];
     return typeof entry === 'function' ? entry(...args) : entry;
@@ -92,6 +94,12 @@
     // A field's text from the language's style into English's, and back.
     toEnglish: (text) => restyle(text, styles[current], styles.en),
     fromEnglish: (text) => restyle(text, styles.en, styles[current]),
+    // The same for an input's text; a formula's (an input marked data-formula) is the same in
+    // every language, its ',' separating arguments and its '.' a decimal point.
+    inputToEnglish: (input) => (keepsStyle(input) ? input.value : language.toEnglish(input.value)),
+    setInputFromEnglish(input, text) {
+      input.value = keepsStyle(input) ? text : language.fromEnglish(text);
+    },
     // The languages the page speaks.
     languages: Object.keys(texts),
     browserLanguage,
@@ -103,7 +111,7 @@
       const before = styles[current];
       current = lang;
       document.documentElement.lang = lang;
-      for (const input of fields) {
+      for (const input of fields.filter((field) => !keepsStyle(field))) {
         input.value = restyle(input.value, before, styles[lang]);
       }
       showStaticTexts();

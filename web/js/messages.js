@@ -9,6 +9,79 @@
   const { vocabulary } = window.saPage;
   // A field's option, by its name in the interface.
   const optionOf = Object.fromEntries(vocabulary.fields.map((field) => [field.param, field.option]));
+  const { formulas } = vocabulary;
+
+  // A value as sa_study quotes it: in single quotes, cut to 40 bytes, control characters as '?'.
+  const bytes = (text) => new TextEncoder().encode(text);
+  function quoted(text) {
+    const whole = bytes(text);
+    const cut = whole.length > 40 ? `${new TextDecoder().decode(whole.slice(0, 37))}...` : text;
+    return `'${cut.replace(/[\x00-\x1f\x7f]/g, '?')}'`;
+  }
+
+  // A refused formula in the words of `words`: its reason's words, keyed by the reason's name,
+  // after the option and the formula quoted, and where it goes wrong (`place`, from the fault's
+  // position, counted from 1 as a reader counts, or the end).
+  function formulaMessage(f, name, words) {
+    const atEnd = (f.position ?? 0) >= bytes(f.value).length;
+    const place = atEnd ? words.atEnd : words.atCharacter((f.position ?? 0) + 1);
+    if (f.limit === 'too_long') {
+      return `${name}: ${words.reasons.too_long}`;
+    }
+    const said = words.reasons[f.limit];
+    const reason = typeof said === 'function' ? said(f.shown, place) : said ?? f.limit;
+    return `${name}: ${quoted(f.value)}: ${reason}`;
+  }
+
+  const englishFormulas = {
+    atEnd: 'at the end',
+    atCharacter: (n) => `at character ${n}`,
+    reasons: {
+      too_long: `a formula holds at most ${formulas.maxLength} characters`,
+      empty: 'holds no formula',
+      too_deep: (found, place) => `nests more than ${formulas.maxNesting} deep ${place}`,
+      unexpected_character: (found, place) => `${found} ${place} has no place in a formula`,
+      bad_number: (found, place) => `${found} ${place} is not a number`,
+      unknown_name: (found, place) => `${found} ${place} is neither x, pi, e, a function ` +
+        `(${formulas.functions.join(', ')}) nor a landscape (${formulas.landscapes.join(', ')})`,
+      expected_value: (found, place) => `a value is missing ${place}`,
+      expected_operator: (found, place) => `an operator is missing before ${found} ${place} (a product needs *)`,
+      expected_parenthesis: (found, place) => `a ( is missing ${place}`,
+      unclosed: (found, place) => `the ( ${place} is never closed`,
+      unopened: (found, place) => `the ) ${place} closes nothing`,
+      no_points_prefix: `a drawing starts with ${formulas.drawnPrefix}`,
+      too_few_points: 'a drawing needs 2 points or more',
+      too_many_points: (found, place) => `a drawing holds at most ${formulas.maxPoints} points, and another starts ${place}`,
+      not_increasing: (found, place) => `the point ${place} does not lie right of the one before`,
+      wrong_arguments: (found, place) => `${found} ${place} takes the wrong number of arguments: min and max two or ` +
+        'more, the others one',
+    },
+  };
+
+  const portugueseFormulas = {
+    atEnd: 'no fim',
+    atCharacter: (n) => `no carácter ${n}`,
+    reasons: {
+      too_long: `uma fórmula tem no máximo ${formulas.maxLength} caracteres`,
+      empty: 'não tem fórmula',
+      too_deep: (found, place) => `encaixa mais de ${formulas.maxNesting} níveis ${place}`,
+      unexpected_character: (found, place) => `${found} ${place} não tem lugar numa fórmula`,
+      bad_number: (found, place) => `${found} ${place} não é um número`,
+      unknown_name: (found, place) => `${found} ${place} não é x, pi, e, uma função ` +
+        `(${formulas.functions.join(', ')}) nem uma paisagem (${formulas.landscapes.join(', ')})`,
+      expected_value: (found, place) => `falta um valor ${place}`,
+      expected_operator: (found, place) => `falta um operador antes de ${found} ${place} (um produto precisa de *)`,
+      expected_parenthesis: (found, place) => `falta um ( ${place}`,
+      unclosed: (found, place) => `o ( ${place} nunca é fechado`,
+      unopened: (found, place) => `o ) ${place} não fecha nada`,
+      no_points_prefix: `um desenho começa por ${formulas.drawnPrefix}`,
+      too_few_points: 'um desenho precisa de 2 pontos ou mais',
+      too_many_points: (found, place) => `um desenho tem no máximo ${formulas.maxPoints} pontos, e outro começa ${place}`,
+      not_increasing: (found, place) => `o ponto ${place} não fica à direita do anterior`,
+      wrong_arguments: (found, place) => `${found} ${place} leva um número errado de argumentos: min e max dois ou ` +
+        'mais, as outras um',
+    },
+  };
 
   const english = {
     kinds: {
@@ -50,6 +123,10 @@
         'so no temperature can be chosen from it',
       past_last_run: (f) => `runs ${f.value} to ${f.shown} go past run ${f.limit}, after which the seeds repeat`,
       population_too_large: (f) => `${f.value}: ${f.shown}, more than the ${f.limit} that --population follows`,
+      bad_formula: (f, name) => formulaMessage(f, name, englishFormulas),
+      not_finite_on_grid: (f, name) => `${name}: ${quoted(f.value)} is not finite at x = ${f.shown} (on ${f.limit} bits)`,
+      empty_interval: (f) => `--x-max must lie above --x-min (x-min ${f.limit}, x-max ${f.shown})`,
+      grid_too_fine: (f) => `${f.value} bits on ${f.shown}: the grid's points are not distinct in single precision`,
     },
   };
 
@@ -107,20 +184,40 @@
         `as ${inPortuguese(f.limit)} que a página faz de uma vez: peça menos execuções ou esquemas mais curtos`,
       no_level: (f) => `T0 tem de estar acima da T final, para o esquema ter um nível (T0 ${inPortuguese(f.shown)}, ` +
         `T final ${inPortuguese(f.limit)})`,
-      run_too_long: (f) => `${inPortuguese(f.value)}: cerca de ${inPortuguese(f.shown)} tentativas por execução, mais ` +
+      run_too_long: (f) => `${inWords(f.value, 'pt')}: cerca de ${inPortuguese(f.shown)} tentativas por execução, mais ` +
         `do que as ${inPortuguese(f.limit)} que uma execução pode fazer`,
       no_worsening_move: (f) => `nenhum movimento piora o valor numa amostra de ${inPortuguese(f.limit)} movimentos em ${f.shown} ` +
         'bits, por isso nenhuma temperatura pode ser escolhida a partir dela',
       past_last_run: (f) => `as execuções ${f.value} a ${f.shown} passam da execução ${f.limit}, após a qual as ` +
         'sementes se repetem',
-      population_too_large: (f) => `${inPortuguese(f.value)}: ${inPortuguese(f.shown)}, mais do que os ` +
+      population_too_large: (f) => `${inWords(f.value, 'pt')}: ${inPortuguese(f.shown)}, mais do que os ` +
         `${inPortuguese(f.limit)} que uma população acompanha`,
+      bad_formula: (f, name) => formulaMessage(f, name, portugueseFormulas),
+      not_finite_on_grid: (f, name) => `${name}: ${quoted(f.value)} não é finita em x = ${inPortuguese(f.shown)} ` +
+        `(em ${f.limit} bits)`,
+      empty_interval: (f) => `--x-max tem de estar acima de --x-min (x-min ${inPortuguese(f.limit)}, x-max ` +
+        `${inPortuguese(f.shown)})`,
+      grid_too_fine: (f) => `${f.value} bits em ${inPortuguese(f.shown.replace(', ', '; '))}: os pontos da grelha não ` +
+        'são distintos em precisão simples',
     },
   };
 
   const tables = { en: english, pt: portuguese };
-  // A schedule or a limit as the libraries write it, in the words of `lang`.
-  const inWords = (text, lang) => (lang === 'pt' ? inPortuguese(text) : text);
+  // A schedule, with the landscape it runs on where that is not the demo's, or a limit, as the
+  // libraries write them, in the words of `lang`. A landscape's formula stays as typed, its '.'
+  // a decimal point in every language; only its interval's ends take a decimal comma.
+  function inWords(text, lang) {
+    if (lang !== 'pt') {
+      return text;
+    }
+    const [schedule, label] = text.split(/, on (.*)/s);
+    if (label === undefined) {
+      return inPortuguese(schedule);
+    }
+    const [, name, low, high] = /^(.*) over \[(\S+), (\S+)\]$/s.exec(label) ?? [null, label];
+    const interval = low === undefined ? '' : ` em [${inPortuguese(low)}; ${inPortuguese(high)}]`;
+    return `${inPortuguese(schedule)}, na paisagem ${name}${interval}`;
+  }
 
   // The fault in the words of `table`; `name` names its field in place of its option.
   function describe(fault, table = english, name = undefined) {

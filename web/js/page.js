@@ -11,15 +11,17 @@
   const { t, format } = language;
 
   const plots = {
+    landscape: new page.Plot(byId('landscape-plot')),
     run: new page.Plot(byId('run-plot')),
     study: new page.Plot(byId('study-plot'), { rightMargin: 56 }),
     population: new page.Plot(byId('population-plot')),
   };
 
-  // ---- The landscape of the latest bits asked for, with its progress; an older one is stopped.
+  // ---- The landscape of the latest schedule checked, its function, interval and bits, with its
+  // progress; an older one is stopped.
 
   const landscapeCancel = byId('landscape-cancel');
-  let landscapeBits = null;
+  let landscapeShown = null;  // the landscape asked for last, as its key
   let tabulation = null;
   landscapeCancel.addEventListener('click', () => tabulation && tabulation.abort());
 
@@ -31,11 +33,18 @@
     landscapeStatus.textContent = text;
   }
 
-  async function showLandscape(bits) {
-    if (bits === landscapeBits) {
+  // The landscape's fields of a schedule that checked out, as the libraries read them.
+  const landscapeOf = (schedule) =>
+    ({ landscape: schedule.landscape, xMin: schedule.xMin, xMax: schedule.xMax, bits: schedule.bits });
+
+  async function showLandscape(schedule) {
+    const params = landscapeOf(schedule);
+    const key = JSON.stringify(params);
+    if (key === landscapeShown) {
       return;
     }
-    landscapeBits = bits;
+    landscapeShown = key;
+    const { bits } = params;
     if (tabulation) {
       tabulation.abort();
     }
@@ -47,26 +56,27 @@
       landscapeCancel.hidden = false;
     }, 300);
     try {
-      const landscape = await window.sa.landscape(bits, 1000, {
+      const landscape = await window.sa.landscape(params, {
         signal: controller.signal,
         onProgress: (progress) => {
           const [done] = Object.keys(progress).filter((key) => key.endsWith('Done'));
           noticeOnPlots(t('tabulatingShare', points, format.percent(progress[done] / progress[done.slice(0, -4)], 0)));
         },
       });
-      if (bits === landscapeBits) {
+      if (key === landscapeShown) {
         for (const plot of Object.values(plots)) {
           plot.setLandscape(landscape);
         }
         landscapeStatus.textContent = '';
       }
     } catch (failure) {
-      if (failure.name !== 'AbortError') {
+      if (failure.name !== 'AbortError' && !failure.fault) {
         throw failure;
       }
-      if (bits === landscapeBits) {
-        landscapeBits = null;
-        noticeOnPlots(t('tabulationStopped'));
+      if (key === landscapeShown) {
+        landscapeShown = null;
+        noticeOnPlots(failure.fault ? page.messages.describe(failure.fault, page.messages.tables[language.current])
+          : t('tabulationStopped'));
       }
     } finally {
       clearTimeout(offer);
@@ -174,13 +184,15 @@
     demoButton: byId('demo-schedule'),
     cost: byId('schedule-cost'),
     errors: { schedule: byId('schedule-error'), runs: byId('runs-error') },
+    landscapeNames: byId('landscape-names'),
+    presetPoint: byId('landscape-point'),
     onSchedule: (schedule, studyReady) => {
       for (const view of jobViews) {
         view.setReady(studyReady);
       }
       if (schedule.plan !== shownSchedule || runView.isStale) {
         shownSchedule = schedule.plan;
-        showLandscape(schedule.bits);
+        showLandscape(schedule);
         runLoaded = runView.load(schedule);
       }
     },
@@ -196,6 +208,19 @@
     for (const view of jobViews) {
       view.setOutdated();
     }
+  });
+
+  // ---- A landscape drawn on its plot, into the landscape's field
+
+  new page.DrawView({
+    plot: plots.landscape,
+    figure: byId('landscape-plot').closest('figure'),
+    toggle: byId('draw-toggle'),
+    hint: byId('draw-hint'),
+    tools: byId('draw-tools'),
+    add: byId('draw-add'),
+    list: byId('draw-points'),
+    input: byId('schedule-form').elements.landscape,
   });
 
   const consoleView = new page.ConsoleView({
@@ -340,7 +365,8 @@
       for (const view of jobViews) {
         view.setOutdated();
       }
-      await form.setValues(values);
+      // The lesson's claims are about the demo's landscape.
+      await form.setValues(values, { landscape: true });
       writeAddress();
       viewLink.hidden = true;
       showView(view);
@@ -507,10 +533,11 @@
     for (const [key, value] of values) {
       const input = byId('schedule-form').elements[key];
       if (input instanceof HTMLInputElement || input instanceof HTMLSelectElement) {
-        input.value = language.fromEnglish(value);
+        language.setInputFromEnglish(input, value);
       }
     }
     restoring = false;
+    form.showPresetPoint();
     form.check();
     if (Object.keys(sweepValues).length > 0) {
       const fault = await page.core.checkSweep(sweepView.params(), language.numberStyle());

@@ -1,7 +1,7 @@
 'use strict';
 
-// A plot of f over the interval, drawn from a grid's landscape (the least and greatest f in
-// each column), with the grid's two highest hills marked (a coarse grid may have one). A view draws its own marks on top
+// A plot of f over the landscape's interval, drawn from its grid (the least and greatest f in
+// each column), each axis in round steps, with the grid's two highest hills marked (a coarse grid may have one). A view draws its own marks on top
 // through `overlay`, and calls draw() whenever they change.
 (function () {
   const colors = {
@@ -13,9 +13,23 @@
     peakMark: '#166534',
     secondMark: '#475569',
   };
-  const margin = { left: 44, right: 12, top: 26, bottom: 30 };
-  const xMin = -2;
-  const xMax = 2;
+  const margin = { left: 52, right: 12, top: 26, bottom: 30 };
+
+  // A round step for ticks over `span`: 1, 2 or 5 times a power of ten, about `count` of them.
+  function tickStep(span, count) {
+    const rough = span / count;
+    const power = 10 ** Math.floor(Math.log10(rough));
+    return [1, 2, 5, 10].map((m) => m * power).find((step) => step >= rough);
+  }
+  // The ticks of `step` from `low` to `high`, each rounded to the step's digits.
+  function ticks(low, high, step) {
+    const digits = Math.max(0, -Math.floor(Math.log10(step)));
+    const shown = [];
+    for (let k = Math.ceil(low / step - 1e-9); k * step <= high + step * 1e-9; ++k) {
+      shown.push(Number((k * step).toFixed(digits)));
+    }
+    return { shown, digits };
+  }
 
   // A canvas at the size the page gives it, in device pixels; its size in CSS pixels.
   function fitCanvas(canvas, context) {
@@ -40,13 +54,17 @@
       this.notice = '';
       this.overlay = null;
       this.underlay = null;
+      this.range = null;
       new ResizeObserver(() => this.draw()).observe(canvas);
+      // The hills' labels and the axes' numbers are in the page's language.
+      window.saPage.language.onChange(() => this.draw());
     }
 
     setLandscape(landscape) {
       this.landscape = landscape;
       this.notice = '';
       this.canvas.dataset.bits = landscape.bits;
+      this.canvas.dataset.landscape = landscape.landscape;
       this.draw();
     }
 
@@ -54,23 +72,45 @@
     setNotice(text) {
       this.landscape = null;
       delete this.canvas.dataset.bits;
+      delete this.canvas.dataset.landscape;
       this.notice = text;
       this.draw();
     }
 
-    scales(size) {
+    // The range of f shown: the landscape's, widened to round figures, or one a view holds fixed
+    // (`range`, {bottom, top}) while it draws on the plot.
+    valueRange() {
+      if (this.range) {
+        return this.range;
+      }
       const { low, high } = this.landscape;
       const finite = (values) => values.filter(Number.isFinite);
-      const bottom = Math.floor(Math.min(...finite(low)) * 4) / 4;
-      const top = Math.ceil(Math.max(...finite(high)) * 4) / 4;
+      const least = Math.min(...finite(low));
+      const greatest = Math.max(...finite(high));
+      // A flat landscape still has a height to draw in.
+      const span = greatest - least || Math.max(1, Math.abs(least));
+      const step = tickStep(span, 4) / 2;
+      const bottom = Math.floor(least / step) * step;
+      // Room above the highest peak for its mark and label.
+      const top = Math.ceil((greatest + span / 10) / step) * step;
+      return top > bottom ? { bottom, top } : { bottom: bottom - step, top: top + step };
+    }
+
+    scales(size) {
+      const { bottom, top } = this.valueRange();
+      const { xMin, xMax } = this.landscape;
       const left = margin.left;
       const right = size.width - this.rightMargin;
       const upper = margin.top;
       const lower = size.height - margin.bottom;
       return {
         left, right, upper, lower, bottom, top,
+        xMin, xMax,
         px: (x) => left + ((x - xMin) / (xMax - xMin)) * (right - left),
         py: (f) => lower - ((f - bottom) / (top - bottom)) * (lower - upper),
+        // The inverses, for a pointer on the plot.
+        xAt: (px) => xMin + ((px - left) / (right - left)) * (xMax - xMin),
+        fAt: (py) => bottom + ((lower - py) / (lower - upper)) * (top - bottom),
       };
     }
 
@@ -116,13 +156,16 @@
       c.stroke();
       c.textAlign = 'center';
       c.textBaseline = 'top';
-      for (let x = xMin; x <= xMax; x += 1) {
-        c.fillText(String(x).replace('-', '−'), s.px(x), s.lower + 6);
+      const { fixed } = window.saPage.language.format;
+      const across = ticks(s.xMin, s.xMax, tickStep(s.xMax - s.xMin, Math.max(2, Math.floor((s.right - s.left) / 80))));
+      for (const x of across.shown) {
+        c.fillText(fixed(x, across.digits), s.px(x), s.lower + 6);
       }
       c.textAlign = 'right';
       c.textBaseline = 'middle';
-      for (let f = s.bottom; f <= s.top + 1e-9; f += 0.5) {
-        c.fillText(window.saPage.language.format.fixed(f, 1), s.left - 6, s.py(f));
+      const up = ticks(s.bottom, s.top, tickStep(s.top - s.bottom, Math.max(2, Math.floor((s.lower - s.upper) / 40))));
+      for (const f of up.shown) {
+        c.fillText(fixed(f, Math.max(1, up.digits)), s.left - 6, s.py(f));
       }
       c.textAlign = 'left';
       c.textBaseline = 'alphabetic';
@@ -136,8 +179,8 @@
     drawCurve(s) {
       const { low, high } = this.landscape;
       const c = this.context;
-      const width = (xMax - xMin) / low.length;
-      const columnX = (i) => s.px(xMin + (i + 0.5) * width);
+      const width = (s.xMax - s.xMin) / low.length;
+      const columnX = (i) => s.px(s.xMin + (i + 0.5) * width);
       c.strokeStyle = colors.curve;
       c.lineWidth = 1.5;
       c.lineJoin = 'round';

@@ -18,10 +18,11 @@
   const runNames = keysOf((field) => field.part !== 'study');
   const studyNames = keysOf((field) => field.part === 'study');
   const scheduleNames = keysOf((field) => field.part === 'schedule');
+  const landscapeNames = keysOf((field) => field.part === 'landscape');
   const pause = 150;  // milliseconds of quiet typing before a check
 
   class ScheduleForm {
-    constructor({ form, demoButton, cost, errors, onSchedule, onInvalid, onChange }) {
+    constructor({ form, demoButton, cost, errors, landscapeNames, presetPoint, onSchedule, onInvalid, onChange }) {
       this.inputs = {};
       for (const name of Object.keys(paramOf)) {
         this.inputs[name] = form.elements[name];
@@ -53,7 +54,20 @@
         }
         this.check();
       });
-      language.onChange(() => this.showFaults());
+      // The landscapes a name calls up, offered as the field is typed, and what a preset shows.
+      landscapeNames.replaceChildren(...vocabulary.formulas.landscapes.map((name) => new Option(name, name)));
+      this.presetPoint = presetPoint;
+      this.inputs.landscape.addEventListener('input', () => this.showPresetPoint());
+      language.onChange(() => {
+        this.showFaults();
+        this.showPresetPoint();
+      });
+    }
+
+    showPresetPoint() {
+      const points = language.t('presetPoint');
+      const name = this.inputs.landscape.value.trim();
+      this.presetPoint.textContent = Object.hasOwn(points, name) ? points[name] : '';
     }
 
     // The fields as sa.check and the other calls take them, as typed.
@@ -66,24 +80,28 @@
       const values = {};
       for (const [name, input] of Object.entries(this.inputs)) {
         if (input.value.trim() !== '') {
-          values[name] = language.toEnglish(input.value);
+          values[name] = language.inputToEnglish(input);
         }
       }
       return values;
     }
 
-    // Fills the fields from `values` (English style, keyed as values() keys them); a field left
-    // out is emptied, for the demo's value, but for the seed and runs, which are kept.
-    setValues(values) {
+    // Fills the fields from `values` (English style, keyed as values() keys them); a field of
+    // the schedule left out is emptied, for the demo's value, and so is one of the landscape
+    // when `landscape` says so; the seed and runs are kept.
+    setValues(values, { landscape = false } = {}) {
+      const emptied = landscape ? [...scheduleNames, ...landscapeNames] : scheduleNames;
       for (const [name, input] of Object.entries(this.inputs)) {
         if (values[name] !== undefined) {
-          input.value = language.fromEnglish(String(values[name]));
-        } else if (scheduleNames.includes(name)) {
+          language.setInputFromEnglish(input, String(values[name]));
+        } else if (emptied.includes(name)) {
           input.value = '';
         }
       }
+      this.showPresetPoint();
       return this.check();
     }
+
 
     // Busy from the first keystroke until the answer for the latest fields is shown.
     setBusy(busy) {
@@ -206,8 +224,10 @@
       }
       for (const [name, input] of Object.entries(this.inputs)) {
         input.setAttribute('aria-invalid', String(name in named));
-        if (name in named) {
-          input.setAttribute('aria-describedby', named[name]);
+        // The fault first, then the field's own help.
+        const describedBy = [named[name], input.dataset.help].filter(Boolean).join(' ');
+        if (describedBy) {
+          input.setAttribute('aria-describedby', describedBy);
         } else {
           input.removeAttribute('aria-describedby');
         }

@@ -259,6 +259,26 @@
     fieldSeed: 'Seed: a clock second',
     fieldRuns: 'Runs in a study',
     demoSchedule: "The demo's schedule",
+    landscapeLegend: 'The landscape searched',
+    fieldLandscape: 'Landscape: a name, a formula of x or a drawing',
+    fieldXMin: 'x from',
+    fieldXMax: 'x to',
+    landscapeHelp: "Empty for the demo's; smooth, needle, deceptive or rugged; or a formula of x with + − * / ^, " +
+      'parentheses, pi, e, sin, cos, tan, exp, log, sqrt, abs, sinc, min and max, a decimal point (0.5) and a comma ' +
+      'between arguments: <code>max(sin(3 * x), 0.2) + 1</code>. Or draw one on the plot below.',
+    presetPoint: {
+      smooth: 'smooth: one broad hill and no other.',
+      needle: 'needle: a narrow peak on a flat plain that gives no lead to it.',
+      deceptive: 'deceptive: the highest peak is narrow, in the valley between two broad hills whose slopes lead away from it.',
+      rugged: 'rugged: small bumps on one large hill.',
+    },
+    landscapePlotLabel: 'The landscape the fields name, f over the interval searched',
+    drawToggle: 'Draw',
+    drawHint: 'Click to add a point, drag one to move it, double-click it to remove it. With the keyboard: Tab to a ' +
+      'point, the arrows move it (Shift: further), Delete removes it, Insert adds one after it.',
+    drawAdd: 'Add a point',
+    drawPointsLabel: 'The points of the drawing',
+    drawPoint: (i, count, x, y) => `Point ${i} of ${count}: x ${x}, f ${y}`,
     checking: 'Checking…',
     cost: (levels, trials, perRun, points) => `${levels} × ${trials} = ${perRun} per run, on ${points} grid points`,
     levels: (n, shown) => `${shown} ${plural(n, 'level', 'levels')}`,
@@ -269,7 +289,7 @@
     tabulating: (points) => `Tabulating f at ${points} grid points…`,
     tabulatingShare: (points, share) => `Tabulating f at ${points} grid points: ${share}`,
     stopTabulating: 'Stop tabulating',
-    tabulationStopped: 'Tabulation stopped: change Bits to draw another grid.',
+    tabulationStopped: 'Tabulation stopped: change Bits or the landscape to draw another grid.',
 
     runTitle: 'A run, trial by trial',
     runNote: 'Each trial flips one binary digit of x. A better candidate is always taken; a worse one when a uniform ' +
@@ -715,6 +735,26 @@
     fieldSeed: 'Semente: um segundo do relógio',
     fieldRuns: 'Execuções num estudo',
     demoSchedule: 'O esquema do demo',
+    landscapeLegend: 'A paisagem em que se procura',
+    fieldLandscape: 'Paisagem: um nome, uma fórmula de x ou um desenho',
+    fieldXMin: 'x de',
+    fieldXMax: 'x até',
+    landscapeHelp: 'Vazio para a do demo; smooth, needle, deceptive ou rugged; ou uma fórmula de x com + − * / ^, ' +
+      'parênteses, pi, e, sin, cos, tan, exp, log, sqrt, abs, sinc, min e max: <code>max(sin(3 * x), 0.2) + 1</code>. ' +
+      '<strong>Fórmulas usam ponto decimal: 0.5</strong>, e vírgula entre argumentos. Ou desenhe uma no gráfico abaixo.',
+    presetPoint: {
+      smooth: 'smooth: uma colina larga e nenhuma outra.',
+      needle: 'needle: um pico estreito numa planície plana que não dá pista dele.',
+      deceptive: 'deceptive: o pico mais alto é estreito, no vale entre duas colinas largas cujas encostas levam para longe dele.',
+      rugged: 'rugged: pequenas saliências numa grande colina.',
+    },
+    landscapePlotLabel: 'A paisagem que os campos indicam, f no intervalo em que se procura',
+    drawToggle: 'Desenhar',
+    drawHint: 'Clique para juntar um ponto, arraste um para o mover, faça duplo clique para o retirar. Com o teclado: ' +
+      'Tab até um ponto, as setas movem-no (Shift: mais longe), Delete retira-o, Insert junta outro a seguir.',
+    drawAdd: 'Juntar um ponto',
+    drawPointsLabel: 'Os pontos do desenho',
+    drawPoint: (i, count, x, y) => `Ponto ${i} de ${count}: x ${x}, f ${y}`,
     checking: 'A verificar…',
     cost: (levels, trials, perRun, points) => `${levels} × ${trials} = ${perRun} por execução, em ${points} pontos da grelha`,
     levels: (n, shown) => `${shown} ${plural(n, 'nível', 'níveis')}`,
@@ -725,7 +765,7 @@
     tabulating: (points) => `A tabular f em ${points} pontos da grelha…`,
     tabulatingShare: (points, share) => `A tabular f em ${points} pontos da grelha: ${share}`,
     stopTabulating: 'Parar a tabulação',
-    tabulationStopped: 'Tabulação interrompida: mude os Bits para desenhar outra grelha.',
+    tabulationStopped: 'Tabulação interrompida: mude os Bits ou a paisagem para desenhar outra grelha.',
 
     runTitle: 'Uma execução, tentativa a tentativa',
     runNote: 'Cada tentativa inverte um bit de x. Um candidato melhor é sempre aceite; um pior quando um ' +

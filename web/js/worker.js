@@ -70,7 +70,7 @@ function saWorkerMain(scope, createSaModule, moduleFailure) {
     splitSweep: (sa, { fields, style, workers }) => accepted(sa.splitSweep(fields, style, workers)),
     checkValue: (sa, { param, text, style, oneValue }) => sa.checkValue(param, text, style, oneValue),
     checkSweep: (sa, { fields, style }) => sa.checkSweep(fields, style),
-    landscape: (sa, { bits, columns }, report) => sa.landscape(bits, columns, report),
+    landscape: (sa, { fields, style, columns }, report) => accepted(sa.landscape(fields, style, columns, report)),
     trace: (sa, { fields, style }) => sa.trace(accepted(sa.planTrace(fields, style))),
     study: runStudy,
     populationPart: (sa, { plan, bins, share, shares }, report) =>
