@@ -417,10 +417,9 @@ const char* name_of(formula_error::kind what) {
 }
 
 std::vector<std::string> formula_function_names() {
-    std::vector<std::string> names;
-    for (const named_function& f : functions) {
-        names.emplace_back(f.name);
-    }
+    std::vector<std::string> names(functions.size());
+    std::transform(functions.begin(), functions.end(), names.begin(),
+                   [](const named_function& f) { return std::string(f.name); });
     names.insert(names.end(), {"min", "max"});
     return names;
 }

@@ -5,10 +5,9 @@
 namespace sa {
 
 std::vector<std::string> landscape_names() {
-    std::vector<std::string> names{demo_landscape().name()};
-    for (const preset_landscape& preset : preset_landscapes) {
-        names.emplace_back(preset.name);
-    }
+    std::vector<std::string> names(1 + preset_landscapes.size(), demo_landscape().name());
+    std::transform(preset_landscapes.begin(), preset_landscapes.end(), names.begin() + 1,
+                   [](const preset_landscape& preset) { return std::string(preset.name); });
     return names;
 }
 
