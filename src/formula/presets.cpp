@@ -23,8 +23,9 @@ expected<landscape, formula_error> landscape_named(std::string_view text) {
         }
         return landscape_of(std::string(text), std::move(*drawn), demo_problem);
     }
-    const auto preset = std::find_if(preset_landscapes.begin(), preset_landscapes.end(),
-                                     [text](const preset_landscape& p) { return p.name == text; });
+    const auto* const preset =
+        std::find_if(preset_landscapes.begin(), preset_landscapes.end(),
+                     [text](const preset_landscape& p) { return p.name == text; });
     const std::string_view written = preset == preset_landscapes.end() ? text : preset->formula;
     expected<formula, formula_error> f = formula::read(written);
     if (!f) {
