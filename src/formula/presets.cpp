@@ -1,4 +1,8 @@
 #include <algorithm>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
 
 #include "formula/formula.hpp"
 
@@ -11,10 +15,9 @@ std::vector<std::string> landscape_names() {
     return names;
 }
 
-expected<landscape, formula_error> landscape_named(std::string_view text) {
-    if (text == demo_landscape().name()) {
-        return demo_landscape();
-    }
+namespace {
+
+expected<landscape, formula_error> read_landscape(std::string_view text) {
     const std::size_t first = text.find_first_not_of(' ');
     if (first != std::string_view::npos && text.substr(first).starts_with(drawn_prefix)) {
         expected<drawn_curve, formula_error> drawn = drawn_curve::read(text);
@@ -32,6 +35,31 @@ expected<landscape, formula_error> landscape_named(std::string_view text) {
         return f.error();
     }
     return landscape_of(std::string(text), std::move(*f), demo_problem);
+}
+
+}  // namespace
+
+expected<landscape, formula_error> landscape_named(std::string_view text) {
+    if (text == demo_landscape().name()) {
+        return demo_landscape();
+    }
+    // The landscapes read lately, so that a text read again (a field checked again as others
+    // change, a file's rows) shares its definition, and with it the grids it has checked.
+    static std::mutex lately_mutex;
+    static std::map<std::string, landscape, std::less<>> lately;
+    const std::lock_guard lock(lately_mutex);
+    if (const auto known = lately.find(text); known != lately.end()) {
+        return known->second;
+    }
+    expected<landscape, formula_error> read = read_landscape(text);
+    if (read) {
+        constexpr std::size_t kept = 16;
+        if (lately.size() == kept) {
+            lately.clear();
+        }
+        lately.emplace(std::string(text), *read);
+    }
+    return read;
 }
 
 }  // namespace sa
