@@ -176,7 +176,7 @@ std::optional<fault> grid_fault(const landscape& f, int bits) {
     // apart at most: points further apart than that stay apart, and in order, once rounded.
     const float widest = std::max(std::fabs(grid.x_min), std::fabs(grid.x_max));
     const float below = std::nextafter(widest, 0.0F);
-    const double spacing = static_cast<double>(widest - below);
+    const auto spacing = static_cast<double>(widest - below);
     const double step = (static_cast<double>(grid.x_max) - static_cast<double>(grid.x_min)) /
                         static_cast<double>(grid.d_max);
     if (!(step > spacing)) {
