@@ -1455,8 +1455,8 @@ describe('links and languages', () => {
     });
     assert.deepEqual(tables.pt.sort(), tables.en.sort());
     assert.deepEqual(tables.lessons[1], tables.lessons[0]);
-    // The seven steps and the closing one.
-    assert.equal(tables.lessons[0].length, 8);
+    // The eight steps and the closing one.
+    assert.equal(tables.lessons[0].length, 9);
     assert.deepEqual(tables.faults[0].filter((kind) => !tables.faults[1].includes(kind)), []);
     for (const lang of ['pt', 'en']) {
       await page.click(`[data-lang=${lang}]`);

@@ -114,32 +114,33 @@
     }
 
     // A row for each landscape and schedule: the shares of runs on the exact optimum and on the
-    // global peak, and TTS99 to each; dashes until the studies have run.
+    // global peak, and TTS99 to each; dashes until the studies have run. Each landscape heads
+    // its rows across the table, which keeps it narrow enough for a phone.
     showTable() {
       const { t, format } = language;
       const words = t('landscapesTable');
+      const columns = ['schedule', 'exact', 'global', 'tts', 'peakTts'];
       const head = document.createElement('tr');
-      for (const name of ['landscape', 'schedule', 'exact', 'global', 'tts', 'peakTts']) {
+      for (const name of columns) {
         const cell = document.createElement('th');
         cell.scope = 'col';
         cell.textContent = words.columns[name];
         head.append(cell);
       }
       this.table.tHead.replaceChildren(head);
+      this.table.caption.textContent = words.caption;
       const resultOf = (landscape, schedule) =>
         this.shown?.find((study) => study.landscape === landscape && study.schedule === schedule)?.result;
       const tts = (trials) => (trials == null ? '–' : format.whole(trials));
-      this.table.replaceChildren(this.table.tHead, ...landscapes.map((landscape) => {
+      this.table.replaceChildren(this.table.caption, this.table.tHead, ...landscapes.map((landscape) => {
         const body = document.createElement('tbody');
-        schedules.forEach((schedule, i) => {
+        const name = document.createElement('th');
+        name.scope = 'rowgroup';
+        name.colSpan = columns.length;
+        name.textContent = landscape;
+        body.insertRow().append(name);
+        for (const schedule of schedules) {
           const line = body.insertRow();
-          if (i === 0) {
-            const name = document.createElement('th');
-            name.scope = 'rowgroup';
-            name.rowSpan = schedules.length;
-            name.textContent = landscape;
-            line.append(name);
-          }
           const label = document.createElement('th');
           label.scope = 'row';
           label.textContent = words.schedules[schedule.id];
@@ -151,7 +152,7 @@
           for (const text of cells) {
             line.insertCell().textContent = text;
           }
-        });
+        }
         return body;
       }));
     }

@@ -195,9 +195,9 @@
       },
       landscapes: {
         title: 'Other landscapes: when annealing pays',
-        question: "The demo's landscape is one of many. Four others, each under a pure climb, the demo's schedule " +
-          'and a slower one (α 0.99): where does annealing pay, and where does a climb, restarted, do better?',
-        look: "The plots first: smooth is one broad hill; needle a narrow peak on a flat plain, which gives no lead " +
+        question: 'Where does annealing pay, and where does a climb, restarted, do better?',
+        look: "Four other landscapes, each under a pure climb, the demo's schedule and a slower one (α 0.99). The plots " +
+          'first: smooth is one broad hill; needle a narrow peak on a flat plain, which gives no lead ' +
           'to it; deceptive a narrow, highest peak in the valley between two broad hills whose slopes lead away ' +
           'from it; rugged small bumps on one large hill. Then the table: the share of runs on the global peak says ' +
           'whether a schedule finds the right hill; TTS99 to the exact optimum, what its top grid point costs, ' +
@@ -206,21 +206,20 @@
           question: 'On how many of the four landscapes will a pure climb, restarted, reach the exact optimum in ' +
             "fewer trials than the demo's schedule?",
           choices: ['On one at most', 'On two or three', 'On all four'],
-          found: (v) => `on ${v.climbWins} of the four`,
+          found: (v) => `${v.climbWins} of 4`,
         },
         claims: {
           smoothClimbs: (v) => 'Smooth: every run of every schedule ends on the one hill (at least ' +
-            `${v.smoothLeastGlobal}), and restarted climbs reach its top grid point in fewer trials than the demo's ` +
-            `schedule (${v.smoothClimbTts} against ${v.smoothDemoTts}).`,
+            `${v.smoothLeastGlobal}); restarted climbs reach its top in fewer trials than the demo's schedule ` +
+            `(${v.smoothClimbTts} against ${v.smoothDemoTts}).`,
           needleEven: (v) => "Needle: the three schedules' TTS99 to the exact optimum lie within a factor of 1.5 of " +
-            `one another (${v.needleLeastTts} to ${v.needleMostTts}): the plain gives no lead, and every schedule ` +
-            'finds the needle by wandering onto it.',
+            `one another (${v.needleLeastTts} to ${v.needleMostTts}).`,
           deceptiveEscapes: (v) => "Deceptive: a pure climb ends on the highest peak's hill in fewer than one run in " +
             `ten (${v.deceptiveClimbGlobal}), the demo's schedule in more than nine in ten (${v.deceptiveDemoGlobal}).`,
           ruggedBoth: (v) => "Rugged: a pure climb reaches the highest bump's hill in fewer than one run in five " +
             `(${v.ruggedClimbGlobal}), both annealing schedules in more than nine in ten (${v.ruggedDemoGlobal}, ` +
-            `${v.ruggedSlowGlobal}); yet restarted climbs reach the exact optimum in fewer trials than the demo's ` +
-            `schedule (${v.ruggedClimbTts} against ${v.ruggedDemoTts}).`,
+            `${v.ruggedSlowGlobal}); yet restarted climbs reach the exact top in fewer trials than the demo's ` +
+            `(${v.ruggedClimbTts} against ${v.ruggedDemoTts}).`,
         },
       },
     },
@@ -465,7 +464,7 @@
     chartDistance: 'distance',
     levelText: (level, temperature) => `level ${level}, T = ${temperature}`,
 
-    landscapesTitle: 'Other landscapes: four presets under three schedules',
+    landscapesTitle: 'Four landscapes',
     landscapesNote: "Each of the four preset landscapes under a pure climb (T0 10⁻⁶, final T 10⁻⁷, where a worse " +
       "move is all but never taken), the demo's schedule and a slower one (α 0.99), with the fields' seed and " +
       "runs: twelve studies, one after another. Each plot marks its landscape's two highest hills.",
@@ -476,10 +475,11 @@
     landscapesTableLabel: 'The twelve studies',
     landscapesTable: {
       columns: {
-        landscape: 'Landscape', schedule: 'Schedule', exact: 'Best on the exact optimum', global: 'Best on the global peak',
-        tts: 'TTS99 to the exact optimum (trials)', peakTts: 'TTS99 to the global peak (trials)',
+        schedule: 'Schedule', exact: 'Best on the exact optimum', global: 'Best on the global peak',
+        tts: 'TTS99, exact optimum', peakTts: 'TTS99, global peak',
       },
       schedules: { climb: 'pure climb', demo: "the demo's", slow: 'slow, α 0.99' },
+      caption: "Shares of the runs by where their best point lies; TTS99 in trials, restarts counted.",
     },
     landscapesSchedule: "smooth, needle, deceptive and rugged, each under a pure climb, the demo's schedule and alpha 0.99",
     sweepTitle: 'Schedules compared: time to solution',
@@ -715,9 +715,9 @@
       },
       landscapes: {
         title: 'Outras paisagens: quando o recozimento compensa',
-        question: 'A paisagem do demo é uma entre muitas. Quatro outras, cada uma com uma subida pura, o esquema do ' +
-          'demo e um mais lento (α 0,99): onde compensa o recozimento, e onde faz melhor uma subida, recomeçada?',
-        look: 'Primeiro os gráficos: smooth é uma colina larga; needle um pico estreito numa planície, que não dá ' +
+        question: 'Onde compensa recozer, e onde compensa subir e recomeçar?',
+        look: 'Quatro outras paisagens, cada uma com uma subida pura, o esquema do demo e um mais lento (α 0,99). Primeiro os ' +
+          'gráficos: smooth é uma colina larga; needle um pico estreito numa planície, que não dá ' +
           'pista dele; deceptive um pico estreito, o mais alto, no vale entre duas colinas largas cujas encostas ' +
           'levam para longe dele; rugged pequenas saliências numa colina grande. Depois a tabela: a fração das ' +
           'execuções no pico global diz se um esquema encontra a colina certa; o TTS99 até ao ótimo exato, quanto ' +
@@ -726,22 +726,20 @@
           question: 'Em quantas das quatro paisagens vai uma subida pura, recomeçada, chegar ao ótimo exato em ' +
             'menos tentativas do que o esquema do demo?',
           choices: ['Em uma no máximo', 'Em duas ou três', 'Nas quatro'],
-          found: (v) => `em ${v.climbWins} das quatro`,
+          found: (v) => `${v.climbWins} de 4`,
         },
         claims: {
           smoothClimbs: (v) => 'Smooth: todas as execuções de todos os esquemas acabam na única colina (pelo menos ' +
-            `${v.smoothLeastGlobal}), e as subidas recomeçadas chegam ao seu ponto mais alto da grelha em menos ` +
-            `tentativas do que o esquema do demo (${v.smoothClimbTts} contra ${v.smoothDemoTts}).`,
-          needleEven: (v) => 'Needle: os TTS99 dos três esquemas até ao ótimo exato estão a menos de um fator de 1,5 ' +
-            `uns dos outros (de ${v.needleLeastTts} a ${v.needleMostTts}): a planície não dá pista, e todos os ` +
-            'esquemas encontram a agulha por lá chegarem ao acaso.',
-          deceptiveEscapes: (v) => 'Deceptive: uma subida pura acaba na colina do pico mais alto em menos de uma ' +
-            `execução em dez (${v.deceptiveClimbGlobal}), o esquema do demo em mais de nove em dez ` +
-            `(${v.deceptiveDemoGlobal}).`,
+            `${v.smoothLeastGlobal}); subidas recomeçadas chegam ao topo em menos tentativas do que o demo ` +
+            `(${v.smoothClimbTts} contra ${v.smoothDemoTts}).`,
+          needleEven: (v) => 'Needle: os três esquemas têm TTS99 até ao ótimo exato a menos de um fator de 1,5 uns ' +
+            `dos outros (${v.needleLeastTts} a ${v.needleMostTts}).`,
+          deceptiveEscapes: (v) => 'Deceptive: menos de uma subida pura em dez acaba na colina do pico mais alto ' +
+            `(${v.deceptiveClimbGlobal}); do demo, mais de nove em dez (${v.deceptiveDemoGlobal}).`,
           ruggedBoth: (v) => 'Rugged: uma subida pura chega à colina da saliência mais alta em menos de uma execução ' +
-            `em cinco (${v.ruggedClimbGlobal}), os dois esquemas de recozimento em mais de nove em dez ` +
-            `(${v.ruggedDemoGlobal}, ${v.ruggedSlowGlobal}); mas as subidas recomeçadas chegam ao ótimo exato em ` +
-            `menos tentativas do que o esquema do demo (${v.ruggedClimbTts} contra ${v.ruggedDemoTts}).`,
+            `em cinco (${v.ruggedClimbGlobal}), os dois recozimentos em mais de nove em dez ` +
+            `(${v.ruggedDemoGlobal}, ${v.ruggedSlowGlobal}); mas subidas recomeçadas chegam ao topo exato em ` +
+            `menos tentativas do que o demo (${v.ruggedClimbTts} contra ${v.ruggedDemoTts}).`,
         },
       },
     },
@@ -994,7 +992,7 @@
     chartDistance: 'distância',
     levelText: (level, temperature) => `nível ${level}, T = ${temperature}`,
 
-    landscapesTitle: 'Outras paisagens: quatro predefinidas com três esquemas',
+    landscapesTitle: 'Quatro paisagens',
     landscapesNote: 'Cada uma das quatro paisagens predefinidas com uma subida pura (T0 10⁻⁶, T final 10⁻⁷, em que ' +
       'um movimento pior quase nunca é aceite), o esquema do demo e um mais lento (α 0,99), com a semente e as ' +
       'execuções dos campos: doze estudos, um após outro. Cada gráfico marca as duas colinas mais altas da sua ' +
@@ -1006,10 +1004,11 @@
     landscapesTableLabel: 'Os doze estudos',
     landscapesTable: {
       columns: {
-        landscape: 'Paisagem', schedule: 'Esquema', exact: 'Melhor no ótimo exato', global: 'Melhor no pico global',
-        tts: 'TTS99 até ao ótimo exato (tentativas)', peakTts: 'TTS99 até ao pico global (tentativas)',
+        schedule: 'Esquema', exact: 'Melhor no ótimo exato', global: 'Melhor no pico global',
+        tts: 'TTS99, ótimo exato', peakTts: 'TTS99, pico global',
       },
       schedules: { climb: 'subida pura', demo: 'o do demo', slow: 'lento, α 0,99' },
+      caption: 'Frações das execuções pelo lugar do seu melhor ponto; TTS99 em tentativas, contando os recomeços.',
     },
     landscapesSchedule: 'smooth, needle, deceptive e rugged, cada uma com uma subida pura, o esquema do demo e alfa 0,99',
     sweepTitle: 'Esquemas comparados: tempo até à solução',
