@@ -766,12 +766,14 @@ describe('the run steered by hand', () => {
 });
 
 describe('the lesson', () => {
-  const ids = ['random-walk', 'hill-climbing', 'quench', 'demo-schedule', 'slow-cooling', 'demo-floor', 'time-to-solution'];
+  const ids = ['random-walk', 'hill-climbing', 'quench', 'demo-schedule', 'slow-cooling', 'demo-floor', 'time-to-solution',
+    'landscapes'];
   const holds = { en: 'Holds:', pt: 'Verifica-se:' };
   // A claim as sa.lesson.steps() words it, its figures as placeholders {name}, as a pattern that
   // the claim with its figures must match.
   const patternOf = (text) => new RegExp(`^${text.replace(/[.*+?^$()|[\]\\]/g, '\\$&').replace(/\{\w+\}/g, '(.+)')}$`);
   const found = {};  // each language's figures, step by step
+  const revealed = { en: {}, pt: {} };  // each language's answers to the predictions, by step
   const closed = {};  // what the closing step showed in each language, and what it exported
   const skipped = { en: 'You made no guess; the experiment found ', pt: 'Não deu palpite; a experiência encontrou ' };
 
@@ -837,18 +839,19 @@ describe('the lesson', () => {
           const among = (figure) => new RegExp(`(^|[^\\d.,])${figure.replace(/[.*+?^$()|[\]\\]/g, '\\$&')}`).test(stated);
           if (step.prediction.kind === 'choice') {
             assert.match(shown, /^[“«].+[”»] \(.*\d.*\)$/, step.id);
-            for (const share of shown.match(/\d[\d.,]* %/g)) {
+            for (const share of shown.match(/\d[\d.,]* %/g) ?? []) {
               assert.ok(among(share), `${step.id}: ${share} is not among the claims' figures`);
             }
           } else {
             assert.ok(among(shown), `${step.id}: ${shown} is not among the claims' figures: ${stated}`);
           }
           found[lang].push(figures);
+          revealed[lang][step.id] = shown;
         }
         // The closing step, after the last, its claims checked from the steps' figures; the
         // table of steps downloaded as CSV, and the charts as PNG.
         await opened.click('#lesson-next');
-        assert.equal(await text('[aria-current=step]', opened), { en: '8. What the lesson showed', pt: '8. O que a lição mostrou' }[lang]);
+        assert.equal(await text('[aria-current=step]', opened), { en: '9. What the lesson showed', pt: '9. O que a lição mostrou' }[lang]);
         assert.equal(await opened.evaluate(() => document.activeElement.id), 'lesson-closing-previous');
         closed[lang] = {
           status: await text('#lesson-closing-result', opened),
@@ -908,6 +911,31 @@ describe('the lesson', () => {
     assert.deepEqual({ alpha, tFinal, tts, perRun }, { alpha: least.alpha, tFinal: least.t_final, tts: least.tts99_trials, perRun: least.trials_per_run });
     compared.sweeps += 1;
     compared.fields += 4;
+    // The landscapes' twelve studies, each as sa_study finds it for its landscape and schedule.
+    const schedules = { Climb: ['--t0=0.000001', '--t-final=0.0000001'], Demo: [], Slow: ['--alpha=0.99'] };
+    let climbWins = 0;
+    for (const landscape of ['smooth', 'needle', 'deceptive', 'rugged']) {
+      const tts = {};
+      for (const [schedule, args] of Object.entries(schedules)) {
+        const [row] = rowsOfCsv(nativeStudy(options['sa-study'], ['--seed=1', '--runs=1000', `--landscape=${landscape}`, ...args]));
+        const name = `${landscape}${schedule}`;
+        const { landscapes } = figures;
+        assert.deepEqual(
+          [landscapes[`${name}Exact`], landscapes[`${name}Global`], landscapes[`${name}Tts`], landscapes[`${name}PeakTts`]],
+          [row.exact_optimum_runs / row.runs, row.global_peak_runs / row.runs, row.tts99_trials, row.peak_tts99_trials], name);
+        compared.studies += 1;
+        compared.fields += 4;
+        tts[schedule] = row.tts99_trials;
+      }
+      climbWins += tts.Climb !== null && tts.Demo !== null && tts.Climb < tts.Demo ? 1 : 0;
+    }
+    // The prediction's answer: on how many landscapes restarted climbs beat the demo's schedule
+    // to the exact optimum, as sa_study's rows count them, and the choice that count makes.
+    assert.equal(figures.landscapes.climbWins, climbWins);
+    for (const lang of ['en', 'pt']) {
+      const choice = choices[lang].landscapes[climbWins <= 1 ? 0 : climbWins <= 3 ? 1 : 2];
+      assert.ok(revealed[lang].landscapes.startsWith(`${{ en: '“', pt: '«' }[lang]}${choice}`), revealed[lang].landscapes);
+    }
   });
 
   test("closes with claims that hold on the steps' figures, sa_study's, and exports the table of steps exactly", () => {
@@ -956,6 +984,8 @@ describe('the lesson', () => {
       ['demo-floor', '"T0 1, alpha 0.999, final T 0.001, 8 trials per level, 17 bits"', ...populationFields(floor)],
       ['time-to-solution', `"T0 1, alpha ${least.alpha}, final T ${String(least.t_final).replace(/e-(\d)$/, 'e-0$1')}, 8 trials ` +
         'per level, 17 bits"', ...studyFields(least)],
+      ['landscapes', `"smooth, needle, deceptive and rugged, each under a pure climb, the demo's schedule and alpha 0.99"`,
+        '', '', '', '', '', ''],
     ].map((row) => (Array.isArray(row) ? row.join(',') : row)).join('\n') + '\n');
     assert.deepEqual(closed.pngs, {
       study: ['PNG', ...closed.canvases['study-plot']],
@@ -1013,10 +1043,12 @@ describe('the lesson', () => {
     en: {
       quench: ['All on the global peak', 'Most on the global peak, the rest on other hills', 'Fewer than half on the global peak'],
       'demo-floor': ['It grows to the end', 'It levels off, within two points of its largest', 'It falls further'],
+      landscapes: ['On one at most', 'On two or three', 'On all four'],
     },
     pt: {
       quench: ['Todos no pico global', 'A maioria no pico global, os restantes noutras colinas', 'Menos de metade no pico global'],
       'demo-floor': ['Cresce até ao fim', 'Estabiliza, a menos de dois pontos do seu máximo', 'Continua a cair'],
+      landscapes: ['Em uma no máximo', 'Em duas ou três', 'Nas quatro'],
     },
   };
   const noGuess = { en: 'no guess yet', pt: 'ainda sem palpite' };
@@ -1027,10 +1059,10 @@ describe('the lesson', () => {
       try {
         const steps = await opened.evaluate(() => window.sa.lesson.steps());
         assert.deepEqual(steps.map((step) => step.prediction.kind),
-          ['share', 'share', 'choice', 'share', 'share', 'choice', 'temperature']);
+          ['share', 'share', 'choice', 'share', 'share', 'choice', 'temperature', 'choice']);
         assert.deepEqual(Object.fromEntries(steps.filter((step) => step.prediction.choices)
           .map((step) => [step.id, step.prediction.choices])), choices[lang]);
-        const { low, high, steps: positions } = steps.at(-1).prediction;
+        const { low, high, steps: positions } = steps.find((step) => step.prediction.kind === 'temperature').prediction;
         assert.deepEqual([low, high, positions], [1e-8, 0.1, 14]);
         for (const [i, step] of steps.entries()) {
           await opened.click(`#lesson-steps li:nth-child(${i + 1}) button`);
@@ -1049,11 +1081,12 @@ describe('the lesson', () => {
           } else {
             assert.deepEqual([shown.slider, shown.value], [{ en: 'Your guess', pt: 'O seu palpite' }[lang], noGuess[lang]], step.id);
           }
-          if (i === 2 || i === 6) {
+          if (i === 2 || i === 6 || i === 7) {
             assert.deepEqual(await axeViolations(opened), [], `${step.id}, ${lang}`);
           }
         }
         // The final T's slider, by the keyboard: by half a power of ten, written as the sweep's are.
+        await opened.click('#lesson-steps li:nth-child(7) button');
         await opened.focus('#lesson-guess');
         const written = [];
         for (const key of ['End', 'ArrowLeft', 'ArrowLeft', 'ArrowLeft', 'Home']) {
@@ -1270,13 +1303,13 @@ describe('the lesson', () => {
   });
 
   test('refuses a step it does not have, saying why', async () => {
-    const refused = await page.evaluate(() => Promise.all([7, -1, 1.5, '2'].map((step) =>
+    const refused = await page.evaluate(() => Promise.all([8, -1, 1.5, '2'].map((step) =>
       window.sa.lesson.run(step).then(() => null, (e) => [e.name, e.message]))));
     assert.deepEqual(refused, [
-      ['RangeError', 'step must be a whole number from 0 to 6, not 7'],
-      ['RangeError', 'step must be a whole number from 0 to 6, not -1'],
-      ['RangeError', 'step must be a whole number from 0 to 6, not 1.5'],
-      ['TypeError', 'step must be a whole number from 0 to 6, not the text "2"'],
+      ['RangeError', 'step must be a whole number from 0 to 7, not 8'],
+      ['RangeError', 'step must be a whole number from 0 to 7, not -1'],
+      ['RangeError', 'step must be a whole number from 0 to 7, not 1.5'],
+      ['TypeError', 'step must be a whole number from 0 to 7, not the text "2"'],
     ]);
   });
 });
@@ -1355,7 +1388,7 @@ describe('links and languages', () => {
   const readOnly = 'the page reads only seed, runs, t0, alpha, t-final, trials, bits, acceptance, landscape, x-min, x-max, ' +
     'sweep-t0, sweep-alpha, sweep-t-final, lang, step, present';
   const steps = "the lesson's steps are random-walk, hill-climbing, quench, demo-schedule, slow-cooling, demo-floor, " +
-    'time-to-solution, or 1 to 6 as older links number them';
+    'time-to-solution, landscapes, or 1 to 6 as older links number them';
   const partlyTaken = [
     ['?lang=toString&LANG=pt&T0=5&step=99&alpha=0.5', 'en', [
       `LANG=pt was dropped: ${readOnly}.`,
@@ -1422,8 +1455,8 @@ describe('links and languages', () => {
     });
     assert.deepEqual(tables.pt.sort(), tables.en.sort());
     assert.deepEqual(tables.lessons[1], tables.lessons[0]);
-    // The seven steps and the closing one.
-    assert.equal(tables.lessons[0].length, 8);
+    // The eight steps and the closing one.
+    assert.equal(tables.lessons[0].length, 9);
     assert.deepEqual(tables.faults[0].filter((kind) => !tables.faults[1].includes(kind)), []);
     for (const lang of ['pt', 'en']) {
       await page.click(`[data-lang=${lang}]`);
@@ -1663,7 +1696,8 @@ describe('look and use', () => {
   });
 
   test("a step's question, its answer and its view are seen together once it has run", async () => {
-    // The hill climb and the quench: the longest claims of a study, and a short one.
+    // The hill climb and the quench: the longest claims of a study, and a short one; the
+    // landscapes: four claims beside a table and four plots, whose screenshots it leaves.
     const sizes = [
       { width: 1280, height: 800, whole: true },
       { width: 1920, height: 1080, whole: true },
@@ -1674,20 +1708,29 @@ describe('look and use', () => {
     for (const lang of ['en', 'pt']) {
       for (const { phone, whole, ...viewport } of sizes) {
         const shown = await openAt(`?lang=${lang}`, viewport);
-        for (const step of [1, 2]) {
+        for (const [step, view] of [[1, 'study'], [2, 'study'], [7, 'landscapes']]) {
           const where = `${lang}, ${viewport.width} x ${viewport.height}, step ${step + 1}`;
           await shown.evaluate((n) => window.sa.lesson.run(n), step);
-          const place = await placeOfAnswer(shown, 'study');
+          const place = await placeOfAnswer(shown, view);
+          if (view === 'landscapes') {
+            await shown.screenshot({ path: path.join(options.screenshots, `landscapes-${lang}-${viewport.width}.png`) });
+          }
           assert.ok(inView(place.question, place.height), `the question leaves the screen (${where})`);
           assert.ok(inView(place.result, place.height), `the answer leaves the screen (${where})`);
           assert.ok(inView(whole ? place.lastClaim : { ...place.firstClaim, bottom: place.firstClaim.top }, place.height),
             `the claims leave the screen (${where})`);
+          const wide = await shown.evaluate(() => document.documentElement.scrollWidth);
+          assert.ok(wide <= viewport.width, `the page is ${wide} px wide (${where})`);
           if (phone) {
             // The view a link away.
-            assert.ok(place.link && inView(place.link, place.height) && place.link.href === '#study', where);
+            assert.ok(place.link && inView(place.link, place.height) && place.link.href === `#${view}`, where);
             assert.ok(!inView(place.answer, place.height), where);
             await shown.click('#lesson-view-link');
-            await shown.waitForFunction(() => document.querySelector('#study canvas').getBoundingClientRect().top < innerHeight);
+            await shown.waitForFunction((id) => document.querySelector(`#${id} [data-answer]`).getBoundingClientRect().top < innerHeight,
+              {}, view);
+            if (view === 'landscapes') {
+              await shown.screenshot({ path: path.join(options.screenshots, `landscapes-${lang}-${viewport.width}-view.png`) });
+            }
             await shown.evaluate(() => window.scrollTo(0, 0));
           } else {
             assert.equal(place.link, null, where);

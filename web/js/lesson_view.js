@@ -90,6 +90,39 @@
     };
   }
 
+  // What the twelve studies of the landscapes show, each figure named by landscape, schedule and
+  // what it is (`ruggedClimbGlobal`): the shares of runs whose best point is on the exact
+  // optimum and on the global peak, TTS99 to each (NaN where no run reached it); and, for the
+  // claims, the least share on the global peak of the smooth hill's schedules, the needle's least
+  // and most TTS99 to its top, and on how many landscapes restarted climbs reach the top in
+  // fewer trials than the demo's schedule.
+  const presets = ['smooth', 'needle', 'deceptive', 'rugged'];
+  const capital = (word) => word[0].toUpperCase() + word.slice(1);
+  const studied = { Exact: 'share', Global: 'share', Tts: 'whole', PeakTts: 'whole' };
+  const landscapeKinds = {
+    ...Object.fromEntries(presets.flatMap((landscape) => ['climb', 'demo', 'slow'].flatMap((schedule) =>
+      Object.entries(studied).map(([what, kind]) => [`${landscape}${capital(schedule)}${what}`, kind])))),
+    smoothLeastGlobal: 'share', needleLeastTts: 'whole', needleMostTts: 'whole', climbWins: 'whole',
+  };
+  function compareLandscapes(studies) {
+    const figures = {};
+    for (const { landscape, schedule, result } of studies) {
+      const name = `${landscape}${capital(schedule)}`;
+      figures[`${name}Exact`] = result.exact_optimum_runs / result.runs;
+      figures[`${name}Global`] = result.global_peak_runs / result.runs;
+      figures[`${name}Tts`] = result.tts99_trials ?? NaN;
+      figures[`${name}PeakTts`] = result.peak_tts99_trials ?? NaN;
+    }
+    const needle = ['Climb', 'Demo', 'Slow'].map((schedule) => figures[`needle${schedule}Tts`]);
+    return {
+      ...figures,
+      smoothLeastGlobal: Math.min(figures.smoothClimbGlobal, figures.smoothDemoGlobal, figures.smoothSlowGlobal),
+      needleLeastTts: Math.min(...needle),
+      needleMostTts: Math.max(...needle),
+      climbWins: presets.filter((landscape) => figures[`${landscape}ClimbTts`] < figures[`${landscape}DemoTts`]).length,
+    };
+  }
+
   // The steps, in order. `view` answers the question; `fields` are keyed as the page's address
   // keys them, in English style, and `sweep` sets the sweep's lists; `figures` takes what the
   // view resolved to, `kinds` says how each figure is written, and each claim's `holds` tests
@@ -201,6 +234,30 @@
       // The sweep's final temperatures, a power of ten apart: the slider moves by half a power.
       prediction: { kind: 'temperature', answer: 'tFinal', low: -8, high: -1, step: 0.5 },
     },
+    {
+      id: 'landscapes',
+      view: 'landscapes',
+      fields: {},
+      figures: compareLandscapes,
+      kinds: landscapeKinds,
+      claims: [
+        {
+          name: 'smoothClimbs',
+          holds: (f) => f.smoothLeastGlobal === 1 && f.smoothClimbTts < f.smoothDemoTts,
+        },
+        { name: 'needleEven', holds: (f) => f.needleMostTts < 1.5 * f.needleLeastTts },
+        { name: 'deceptiveEscapes', holds: (f) => f.deceptiveClimbGlobal < 0.1 && f.deceptiveDemoGlobal > 0.9 },
+        {
+          name: 'ruggedBoth',
+          holds: (f) => f.ruggedClimbGlobal < 0.2 && f.ruggedDemoGlobal > 0.9 && f.ruggedSlowGlobal > 0.9 &&
+            f.ruggedClimbTts < f.ruggedDemoTts,
+        },
+      ],
+      // On one landscape at most, on two or three, or on all four.
+      prediction: {
+        kind: 'choice', answer: 'climbWins', choose: (f) => (f.climbWins <= 1 ? 0 : f.climbWins <= 3 ? 1 : 2),
+      },
+    },
   ];
 
   // The closing step, after the last: what the steps showed, each point a claim about the
@@ -258,6 +315,8 @@
     },
     population: (levels) => ({ lastGlobal: levels.at(-1).share_global_peak, lastSecond: levels.at(-1).share_second_peak }),
     sweep: (rows) => (rows.least === null ? {} : compared.study(rows[rows.least])),
+    // Twelve studies have no one row: their own table holds them.
+    landscapes: () => ({}),
   };
   const comparedKinds = { exact: 'share', global: 'share', second: 'share', tts: 'whole', lastGlobal: 'share', lastSecond: 'share' };
 

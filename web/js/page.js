@@ -165,7 +165,14 @@
       writeAddress();
     },
   });
-  const jobViews = [studyView, populationView, sweepView];
+  const landscapesView = new page.LandscapesView({
+    job: jobOf('landscapes'),
+    error: byId('landscapes-error'),
+    table: byId('landscapes-table'),
+    plots: Object.fromEntries(['smooth', 'needle', 'deceptive', 'rugged'].map((name) => [name, byId(`landscapes-${name}`)])),
+    checked,
+  });
+  const jobViews = [studyView, populationView, sweepView, landscapesView];
 
   let lesson = null;
   let restoring = true;  // the link's values are not in the fields yet
@@ -292,6 +299,7 @@
     study: () => studyView.run(),
     population: () => populationView.run({ atEnd: true }),
     sweep: () => sweepView.run(),
+    landscapes: () => landscapesView.run(),
   };
 
   // A file for the visitor to keep, as the browser downloads it.
@@ -331,6 +339,9 @@
     // A step's schedule in words, in the page's language and as the libraries word it: the
     // fields it ran, or for a sweep its least TTS99's.
     scheduleOf: (view, result) => {
+      if (view === 'landscapes') {
+        return { schedule: () => t('landscapesSchedule'), englishSchedule: page.texts.en.landscapesSchedule };
+      }
       if (view === 'sweep') {
         const least = result.least === null ? null : result[result.least];
         return {

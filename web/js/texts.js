@@ -193,6 +193,35 @@
             `which ${v.success} reach the exact optimum.`,
         },
       },
+      landscapes: {
+        title: 'Other landscapes: when annealing pays',
+        question: 'Where does annealing pay, and where does a climb, restarted, do better?',
+        look: "Four other landscapes, each under a pure climb, the demo's schedule and a slower one (α 0.99). The plots " +
+          'first: smooth is one broad hill; needle a narrow peak on a flat plain, which gives no lead ' +
+          'to it; deceptive a narrow, highest peak in the valley between two broad hills whose slopes lead away ' +
+          'from it; rugged small bumps on one large hill. Then the table: the share of runs on the global peak says ' +
+          'whether a schedule finds the right hill; TTS99 to the exact optimum, what its top grid point costs, ' +
+          'restarts counted.',
+        predict: {
+          question: 'On how many of the four landscapes will a pure climb, restarted, reach the exact optimum in ' +
+            "fewer trials than the demo's schedule?",
+          choices: ['On one at most', 'On two or three', 'On all four'],
+          found: (v) => `${v.climbWins} of 4`,
+        },
+        claims: {
+          smoothClimbs: (v) => 'Smooth: every run of every schedule ends on the one hill (at least ' +
+            `${v.smoothLeastGlobal}); restarted climbs reach its top in fewer trials than the demo's schedule ` +
+            `(${v.smoothClimbTts} against ${v.smoothDemoTts}).`,
+          needleEven: (v) => "Needle: the three schedules' TTS99 to the exact optimum lie within a factor of 1.5 of " +
+            `one another (${v.needleLeastTts} to ${v.needleMostTts}).`,
+          deceptiveEscapes: (v) => "Deceptive: a pure climb ends on the highest peak's hill in fewer than one run in " +
+            `ten (${v.deceptiveClimbGlobal}), the demo's schedule in more than nine in ten (${v.deceptiveDemoGlobal}).`,
+          ruggedBoth: (v) => "Rugged: a pure climb reaches the highest bump's hill in fewer than one run in five " +
+            `(${v.ruggedClimbGlobal}), both annealing schedules in more than nine in ten (${v.ruggedDemoGlobal}, ` +
+            `${v.ruggedSlowGlobal}); yet restarted climbs reach the exact top in fewer trials than the demo's ` +
+            `(${v.ruggedClimbTts} against ${v.ruggedDemoTts}).`,
+        },
+      },
     },
     lessonRunning: 'Running the experiment…',
     lessonUnfinished: 'The experiment did not finish: there is nothing to check.',
@@ -435,6 +464,24 @@
     chartDistance: 'distance',
     levelText: (level, temperature) => `level ${level}, T = ${temperature}`,
 
+    landscapesTitle: 'Four landscapes',
+    landscapesNote: "Each of the four preset landscapes under a pure climb (T0 10⁻⁶, final T 10⁻⁷, where a worse " +
+      "move is all but never taken), the demo's schedule and a slower one (α 0.99), with the fields' seed and " +
+      "runs: twelve studies, one after another. Each plot marks its landscape's two highest hills.",
+    landscapesStart: 'Run the twelve studies',
+    landscapesProgress: 'Runs done',
+    landscapesDone: (studies, runs, seconds) => `Done: ${studies} studies, ${runs}, in ${seconds} s.`,
+    landscapesPlotLabel: (name) => `The landscape ${name}, f over its interval, its two highest hills marked`,
+    landscapesTableLabel: 'The twelve studies',
+    landscapesTable: {
+      columns: {
+        schedule: 'Schedule', exact: 'Best on the exact optimum', global: 'Best on the global peak',
+        tts: 'TTS99, exact optimum', peakTts: 'TTS99, global peak',
+      },
+      schedules: { climb: 'pure climb', demo: "the demo's", slow: 'slow, α 0.99' },
+      caption: "Shares of the runs by where their best point lies; TTS99 in trials, restarts counted.",
+    },
+    landscapesSchedule: "smooth, needle, deceptive and rugged, each under a pure climb, the demo's schedule and alpha 0.99",
     sweepTitle: 'Schedules compared: time to solution',
     sweepNote: 'A run that fails can be run again, so the figure to choose a schedule by is the time to solution: ' +
       'the trials needed to reach the exact optimum with 99 % probability when runs are restarted until one ' +
@@ -664,6 +711,35 @@
           fastestWins: (v) => `O arrefecimento mais rápido, α ${v.fastest}, tem o menor TTS99 de todos: o menor é de ` +
             `${v.tts} tentativas, com α ${v.alpha} e uma T final de ${v.tFinal}, por execuções de ${v.perRun} ` +
             `tentativas, das quais ${v.success} chegam ao ótimo exato.`,
+        },
+      },
+      landscapes: {
+        title: 'Outras paisagens: quando o recozimento compensa',
+        question: 'Onde compensa recozer, e onde compensa subir e recomeçar?',
+        look: 'Quatro outras paisagens, cada uma com uma subida pura, o esquema do demo e um mais lento (α 0,99). Primeiro os ' +
+          'gráficos: smooth é uma colina larga; needle um pico estreito numa planície, que não dá ' +
+          'pista dele; deceptive um pico estreito, o mais alto, no vale entre duas colinas largas cujas encostas ' +
+          'levam para longe dele; rugged pequenas saliências numa colina grande. Depois a tabela: a fração das ' +
+          'execuções no pico global diz se um esquema encontra a colina certa; o TTS99 até ao ótimo exato, quanto ' +
+          'custa o seu ponto mais alto da grelha, contando os recomeços.',
+        predict: {
+          question: 'Em quantas das quatro paisagens vai uma subida pura, recomeçada, chegar ao ótimo exato em ' +
+            'menos tentativas do que o esquema do demo?',
+          choices: ['Em uma no máximo', 'Em duas ou três', 'Nas quatro'],
+          found: (v) => `${v.climbWins} de 4`,
+        },
+        claims: {
+          smoothClimbs: (v) => 'Smooth: todas as execuções de todos os esquemas acabam na única colina (pelo menos ' +
+            `${v.smoothLeastGlobal}); subidas recomeçadas chegam ao topo em menos tentativas do que o demo ` +
+            `(${v.smoothClimbTts} contra ${v.smoothDemoTts}).`,
+          needleEven: (v) => 'Needle: os três esquemas têm TTS99 até ao ótimo exato a menos de um fator de 1,5 uns ' +
+            `dos outros (${v.needleLeastTts} a ${v.needleMostTts}).`,
+          deceptiveEscapes: (v) => 'Deceptive: menos de uma subida pura em dez acaba na colina do pico mais alto ' +
+            `(${v.deceptiveClimbGlobal}); do demo, mais de nove em dez (${v.deceptiveDemoGlobal}).`,
+          ruggedBoth: (v) => 'Rugged: uma subida pura chega à colina da saliência mais alta em menos de uma execução ' +
+            `em cinco (${v.ruggedClimbGlobal}), os dois recozimentos em mais de nove em dez ` +
+            `(${v.ruggedDemoGlobal}, ${v.ruggedSlowGlobal}); mas subidas recomeçadas chegam ao topo exato em ` +
+            `menos tentativas do que o demo (${v.ruggedClimbTts} contra ${v.ruggedDemoTts}).`,
         },
       },
     },
@@ -916,6 +992,25 @@
     chartDistance: 'distância',
     levelText: (level, temperature) => `nível ${level}, T = ${temperature}`,
 
+    landscapesTitle: 'Quatro paisagens',
+    landscapesNote: 'Cada uma das quatro paisagens predefinidas com uma subida pura (T0 10⁻⁶, T final 10⁻⁷, em que ' +
+      'um movimento pior quase nunca é aceite), o esquema do demo e um mais lento (α 0,99), com a semente e as ' +
+      'execuções dos campos: doze estudos, um após outro. Cada gráfico marca as duas colinas mais altas da sua ' +
+      'paisagem.',
+    landscapesStart: 'Fazer os doze estudos',
+    landscapesProgress: 'Execuções feitas',
+    landscapesDone: (studies, runs, seconds) => `Feito: ${studies} estudos, ${runs}, em ${seconds} s.`,
+    landscapesPlotLabel: (name) => `A paisagem ${name}, f no seu intervalo, com as suas duas colinas mais altas marcadas`,
+    landscapesTableLabel: 'Os doze estudos',
+    landscapesTable: {
+      columns: {
+        schedule: 'Esquema', exact: 'Melhor no ótimo exato', global: 'Melhor no pico global',
+        tts: 'TTS99, ótimo exato', peakTts: 'TTS99, pico global',
+      },
+      schedules: { climb: 'subida pura', demo: 'o do demo', slow: 'lento, α 0,99' },
+      caption: 'Frações das execuções pelo lugar do seu melhor ponto; TTS99 em tentativas, contando os recomeços.',
+    },
+    landscapesSchedule: 'smooth, needle, deceptive e rugged, cada uma com uma subida pura, o esquema do demo e alfa 0,99',
     sweepTitle: 'Esquemas comparados: tempo até à solução',
     sweepNote: 'Uma execução que falha pode ser repetida, por isso o número pelo qual escolher um esquema é o tempo ' +
       'até à solução: as tentativas necessárias para chegar ao ótimo exato com 99 % de probabilidade quando se ' +
