@@ -100,24 +100,24 @@ class drawing_reader {
             return;
         }
         ++at_;
-        const std::optional<double> x = increasing_x();
+        const std::optional<double> point_x = increasing_x();
         separator(',');
-        const std::optional<double> y = coordinate();
+        const std::optional<double> point_y = coordinate();
         separator(')');
         if (!error_) {
-            x_.push_back(*x);
-            y_.push_back(*y);
+            x_.push_back(*point_x);
+            y_.push_back(*point_y);
         }
     }
 
     std::optional<double> increasing_x() {
         skip_spaces();
         const std::size_t start = at_;
-        const std::optional<double> x = coordinate();
-        if (x && !x_.empty() && !(*x > x_.back())) {
+        const std::optional<double> read = coordinate();
+        if (read && !x_.empty() && !(*read > x_.back())) {
             fail(kind::not_increasing, start, text_.substr(start, at_ - start));
         }
-        return x;
+        return read;
     }
 
     // A number, signed or not, inside the point.

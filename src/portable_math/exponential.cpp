@@ -116,8 +116,9 @@ double_double log_parts(double x) {
         m *= 2.0;
         --exponent;
     }
-    const auto e = static_cast<double>(exponent);
-    return double_double{e * ln2.high, e * ln2.low} + log_near_one(m - 1.0);
+    const auto power = static_cast<double>(exponent);
+    const double_double power_ln2{power * ln2.high, power * ln2.low};
+    return power_ln2 + log_near_one(m - 1.0);
 }
 
 // ---- pow

@@ -288,8 +288,8 @@ expected<study_request, csv_fault> read_request(const text_row& f, std::size_t l
 expected<study_case, csv_fault> planned_case(const study_request& request, std::size_t line) {
     const expected<study_plan> plan = plan_study(request, request.seed.value_or(0));
     if (!plan) {
-        const std::optional<study_field> field = plan.error().field;
-        const bool of_landscape = field && names_of(*field).part == field_part::landscape;
+        const std::optional<study_field> refused = plan.error().field;
+        const bool of_landscape = refused && names_of(*refused).part == field_part::landscape;
         return of_landscape ? fault_in(line, column::landscape, plan.error())
                             : csv_fault{line, "", plan.error(), ""};
     }

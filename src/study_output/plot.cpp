@@ -495,10 +495,9 @@ std::optional<std::string> plot_hills(const std::string& path, const grid_hills&
     // rank of the hill it lies on: 1 and 2 for the two highest, 3 and 4 by turns, left to
     // right, for the rest.
     std::vector<int> rank_of(static_cast<std::size_t>(grid.d_max) + 1, 3);
-    std::vector<const hill*> left_to_right;
-    for (const hill& h : found.hills) {
-        left_to_right.push_back(&h);
-    }
+    std::vector<const hill*> left_to_right(found.hills.size());
+    std::transform(found.hills.begin(), found.hills.end(), left_to_right.begin(),
+                   [](const hill& h) { return &h; });
     std::sort(left_to_right.begin(), left_to_right.end(),
               [](const hill* a, const hill* b) { return a->basin.first < b->basin.first; });
     for (std::size_t place = 0; place < left_to_right.size(); ++place) {
