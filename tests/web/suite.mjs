@@ -1538,6 +1538,17 @@ describe('many runs and many schedules', () => {
     compared.populations += 1;
     // README's picture of the view.
     await (await page.$('#population')).screenshot({ path: path.join(options.screenshots, 'population.png') });
+
+    // A landscape of one hill has no second: its figures are empty, as sa_study's CSV has them.
+    const oneHill = { seed: 1, runs: 100, t0: 1, alpha: 0.5, tFinal: 0.1, landscape: 'smooth' };
+    const lastNative = rowsOfCsv(nativeStudy(options['sa-study'], ['--population', ...argumentsOf(oneHill)])).at(-1);
+    assert.equal(lastNative.share_second_peak, null);
+    await chooseSchedule(oneHill);
+    await page.click('#population-start');
+    await page.waitForFunction(() => document.querySelector('#population-status').textContent.startsWith('Done'), { timeout: 60000 });
+    const cells = await page.$$eval('#population .readout dd', (dd) => dd.map((c) => c.textContent));
+    assert.deepEqual(cells.slice(2, 3), ['—']);
+    await setLandscape({});
   });
 
   test('the sweep view names the least TTS99 of sa_study --csv', async (t) => {

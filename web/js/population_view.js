@@ -137,8 +137,9 @@
       r.at.textContent = t('populationAt', format.whole(level.level), temperature);
       r.global.textContent = t('againstEquilibrium', format.percent(level.share_global_peak),
         format.percent(level.boltzmann_global_peak));
-      r.second.textContent = t('againstEquilibrium', format.percent(level.share_second_peak),
-        format.percent(level.boltzmann_second_peak));
+      // A landscape of one hill has no second: its figures are empty.
+      r.second.textContent = level.share_second_peak === null ? '—'
+        : t('againstEquilibrium', format.percent(level.share_second_peak), format.percent(level.boltzmann_second_peak));
       r.distance.textContent = format.fixed(level.tv_distance, 3);
       this.plot.canvas.setAttribute('aria-label', t('populationPlotLabel', format.whole(level.level),
         format.fixed(level.tv_distance, 3)));
