@@ -181,7 +181,8 @@ std::optional<fault> grid_fault(const landscape& f, int bits) {
                         static_cast<double>(grid.d_max);
     if (!(step > spacing)) {
         return fault{fault_kind::grid_too_fine, std::nullopt, std::to_string(bits),
-                     "[" + shortest(grid.x_min) + ", " + shortest(grid.x_max) + "]", ""};
+                     format("[%s, %s]", shortest(grid.x_min).c_str(), shortest(grid.x_max).c_str()),
+                     ""};
     }
     if (const std::optional<float> x = f.first_not_finite(bits)) {
         return fault{fault_kind::not_finite_on_grid, study_field::landscape, f.name(), shortest(*x),

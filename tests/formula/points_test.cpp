@@ -98,8 +98,11 @@ TEST(DrawnCurve, ValuesAreFritschAndCarlsons) {
 
 std::string written(int thousandths) {
     const std::string digits = std::to_string(std::abs(thousandths) + 1000);
-    return (thousandths < 0 ? "-" : "") + std::to_string(std::abs(thousandths) / 1000) + "." +
-           digits.substr(digits.size() - 3);
+    std::string text = thousandths < 0 ? "-" : "";
+    text += std::to_string(std::abs(thousandths) / 1000);
+    text += '.';
+    text += digits.substr(digits.size() - 3);
+    return text;
 }
 
 struct drawing {
