@@ -444,6 +444,8 @@ expected<study_csv_row, csv_fault> read_row(const text_row& f, std::size_t line)
     }
     study_csv_row row{{*study, {}, {}}, {}};
     row.result.summary.runs = request->runs;
+    // What the row holds of its grid: whether there was a second hill to count on.
+    row.result.landmarks.has_second_hill = !f[column::second_peak_runs].empty();
     if (std::optional<csv_fault> wrong = read_summary(f, line, row.result.summary)) {
         return *wrong;
     }

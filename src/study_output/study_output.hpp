@@ -128,7 +128,8 @@ struct study_origin {
 
 std::string study_csv(const std::vector<case_result>& results, const study_origin& origin);
 
-// A row of a study's CSV read back: the case and its summary (no landmarks), and its origin.
+// A row of a study's CSV read back: the case and its summary (of its landmarks only whether its
+// grid has a second hill, which an empty second_peak_runs says it has not), and its origin.
 struct study_csv_row {
     case_result result;
     study_origin origin;
